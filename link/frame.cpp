@@ -1,0 +1,125 @@
+#include "link/frame.h"
+
+#include <cctype>
+
+namespace stepdrive {
+
+namespace {
+const FormatInfo kShort{kShortCommandHeader, 10, 12, 6};
+const FormatInfo kLong{kLongCommandHeader, 13, 15, 9};
+} // namespace
+
+const FormatInfo& formatInfo(Format format) { return format == Format::Short ? kShort : kLong; }
+
+std::optional<Format> formatOfHeader(std::uint8_t header) {
+    if (header == kShortCommandHeader)
+        return Format::Short;
+    if (header == kLongCommandHeader)
+        return Format::Long;
+    return std::nullopt;
+}
+
+std::uint8_t checksum(const std::uint8_t* bytes, int first, int last) {
+    unsigned sum = 0;
+    for (int i = first; i <= last; ++i)
+        sum += bytes[i];
+    return static_cast<std::uint8_t>(sum & 0xFF);
+}
+
+void fillCommandFrame(Format format, const std::uint8_t* args, std::uint8_t* block) {
+    const FormatInfo& f = formatInfo(format);
+    block[0] = f.commandHeader;
+    block[1] = 0x00;
+    for (int i = 0; i < f.argumentCount; ++i)
+        block[2 + i] = args[i];
+    const int trailer = f.frameLength - 2;
+    block[trailer] = kTrailer;
+    block[trailer + 1] = checksum(block, 1, trailer - 1);
+}
+
+Bytes commandBlock(Format format, const std::vector<std::uint8_t>& args) {
+    const FormatInfo& f = formatInfo(format);
+    std::vector<std::uint8_t> padded(args);
+    padded.resize(static_cast<std::size_t>(f.argumentCount), 0);
+    Bytes block(static_cast<std::size_t>(f.blockLength), 0);
+    fillCommandFrame(format, padded.data(), block.data());
+    return block;
+}
+
+Bytes replyFrame(Format format, std::uint8_t code, const std::vector<std::uint8_t>& data) {
+    const FormatInfo& f = formatInfo(format);
+    Bytes frame(static_cast<std::size_t>(f.frameLength), 0);
+    frame[0] = kReplyHeader;
+    frame[2] = code;
+    frame[3] = kReplyStatus;
+    const int dataCount = f.frameLength - 6;
+    for (int i = 0; i < dataCount && i < static_cast<int>(data.size()); ++i)
+        frame[4 + i] = data[i];
+    const int trailer = f.frameLength - 2;
+    frame[trailer] = kTrailer;
+    frame[trailer + 1] = checksum(frame.data(), 1, trailer - 1);
+    return frame;
+}
+
+std::string hexEcho(const std::uint8_t* bytes, std::size_t count) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(count * 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0F];
+        text += "  ";
+    }
+    return text;
+}
+
+std::string echoDigitsAt(const std::string& echo, int n) {
+    const std::size_t start = static_cast<std::size_t>(4 * n - 4);
+    if (n < 1 || echo.size() < start + 2)
+        return {};
+    return echo.substr(start, 2);
+}
+
+std::optional<std::string> echoDigits(const std::string& echo, int first, int last) {
+    std::string digits;
+    for (int n = first; n <= last; ++n) {
+        const std::string pair = echoDigitsAt(echo, n);
+        if (pair.size() != 2)
+            return std::nullopt;
+        digits += pair;
+    }
+    return digits;
+}
+
+std::optional<std::int32_t> signedFromHex(const std::string& digits, int bits) {
+    if (bits != 16 && bits != 24 && bits != 32)
+        return std::nullopt;
+    if (digits.size() != static_cast<std::size_t>(bits / 4))
+        return std::nullopt;
+    std::uint32_t raw = 0;
+    for (char c : digits) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        const int v = std::isdigit(static_cast<unsigned char>(c))
+                          ? c - '0'
+                          : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+        raw = (raw << 4) | static_cast<std::uint32_t>(v);
+    }
+    if (bits == 32)
+        return static_cast<std::int32_t>(raw);
+    const std::uint32_t sign = 1u << (bits - 1);
+    const std::int64_t value = (raw & sign) ? static_cast<std::int64_t>(raw) - (1ll << bits)
+                                            : static_cast<std::int64_t>(raw);
+    return static_cast<std::int32_t>(value);
+}
+
+std::vector<std::uint8_t> bigEndian(std::int32_t value, int count) {
+    const auto raw = static_cast<std::uint32_t>(value);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        bytes[static_cast<std::size_t>(count - 1 - i)] =
+            static_cast<std::uint8_t>((raw >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+} // namespace stepdrive

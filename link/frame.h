@@ -1,0 +1,72 @@
+#pragma once
+// Frame layout of the driver link: the two command formats, the reply frame,
+// the checksum and the hexadecimal echo. Pure functions, no Qt: the simulator
+// uses them too.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace stepdrive {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint8_t kShortCommandHeader = 0xAA;
+constexpr std::uint8_t kLongCommandHeader = 0xCC;
+constexpr std::uint8_t kReplyHeader = 0xBB;
+constexpr std::uint8_t kReplyStatus = 0x64;
+constexpr std::uint8_t kTrailer = 0xEE;
+
+// Short: 10-byte frames (main and belt panels). Long: 13-byte frames
+// (position table panel).
+enum class Format { Short, Long };
+
+struct FormatInfo {
+    std::uint8_t commandHeader;
+    int frameLength;  // command and reply frames have the same length
+    int blockLength;  // what goes on the wire: the frame and two zero bytes
+    int argumentCount; // cmd, opt1 and the data bytes
+};
+
+const FormatInfo& formatInfo(Format format);
+
+// The format a command block belongs to, from its header byte.
+std::optional<Format> formatOfHeader(std::uint8_t header);
+
+// Low 8 bits of the sum of bytes [first, last] (0-based, inclusive).
+std::uint8_t checksum(const std::uint8_t* bytes, int first, int last);
+
+// Writes the command frame for `args` (cmd, opt1, then the data bytes; as
+// many as the format has) into the first frameLength bytes of `block`.
+void fillCommandFrame(Format format, const std::uint8_t* args, std::uint8_t* block);
+
+// The whole block (frame plus the two zero bytes) for the given arguments.
+Bytes commandBlock(Format format, const std::vector<std::uint8_t>& args);
+
+// A reply frame as the driver sends it: BB 00 code 64 data... EE checksum.
+// `data` holds 4 bytes (Short) or 7 bytes (Long).
+Bytes replyFrame(Format format, std::uint8_t code, const std::vector<std::uint8_t>& data);
+
+// Each byte as two upper-case hex digits followed by two blanks.
+std::string hexEcho(const std::uint8_t* bytes, std::size_t count);
+inline std::string hexEcho(const Bytes& bytes) { return hexEcho(bytes.data(), bytes.size()); }
+
+// The hex digits of the n-th echoed byte (1-based) in an echo text, or an
+// empty string when the text is too short to hold it.
+std::string echoDigitsAt(const std::string& echo, int n);
+
+// The digits of echoed bytes first..last joined, most significant first;
+// nullopt when any of them is missing from the text.
+std::optional<std::string> echoDigits(const std::string& echo, int first, int last);
+
+// Signed value of a big-endian hex digit string of the given bit width
+// (16, 24 or 32); nullopt for a string that is not 2*width/8 hex digits.
+std::optional<std::int32_t> signedFromHex(const std::string& digits, int bits);
+
+// Big-endian bytes of the low `count` bytes of a 32-bit two's complement value.
+std::vector<std::uint8_t> bigEndian(std::int32_t value, int count);
+
+} // namespace stepdrive

@@ -1,0 +1,30 @@
+#include "link/entry.h"
+
+#include <gtest/gtest.h>
+
+using stepdrive::parseEntry;
+
+TEST(Entry, wholeNumbersWithSignAndBlanks) {
+    EXPECT_EQ(parseEntry("20"), 20);
+    EXPECT_EQ(parseEntry("  -1000 "), -1000);
+    EXPECT_EQ(parseEntry("+7"), 7);
+    EXPECT_EQ(parseEntry("0"), 0);
+    EXPECT_EQ(parseEntry("2147483647"), 2147483647);
+    EXPECT_EQ(parseEntry("-2147483648"), INT32_MIN);
+}
+
+TEST(Entry, fractionsRoundHalfAwayFromZero) {
+    EXPECT_EQ(parseEntry("12.5"), 13);
+    EXPECT_EQ(parseEntry("12.49"), 12);
+    EXPECT_EQ(parseEntry("-12.5"), -13);
+    EXPECT_EQ(parseEntry("-0.4"), 0);
+    EXPECT_EQ(parseEntry(".5"), 1);
+    EXPECT_EQ(parseEntry("3."), 3);
+}
+
+TEST(Entry, whatIsNotANumber) {
+    for (const char* text : {"", "   ", "-", "+", ".", "abc", "12a", "1e5", "0x10", "1 2",
+                             "2147483648", "-2147483649", "99999999999999999999",
+                             "\xEF\xBC\x91" /* fullwidth 1 */, "--1", "1.2.3"})
+        EXPECT_EQ(parseEntry(text), std::nullopt) << '"' << text << '"';
+}

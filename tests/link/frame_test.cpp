@@ -1,0 +1,85 @@
+#include "link/commands.h"
+#include "link/frame.h"
+
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+
+namespace {
+std::string hex(const Bytes& b) { return hexEcho(b); }
+} // namespace
+
+TEST(Frame, shortCommandWorkedExamples) {
+    // Home search, the frame every reader of the line knows.
+    EXPECT_EQ(hex(commandBlock(Format::Short, {7, 1, 0, 0, 0, 0})),
+              "AA  00  07  01  00  00  00  00  EE  08  00  00  ");
+    // The sum 1024 wraps to a checksum of zero.
+    EXPECT_EQ(commandBlock(Format::Short, {4, 0, 0xFF, 0xFF, 0xFF, 0xFF})[9], 0x00);
+    EXPECT_EQ(commandBlock(Format::Short, {2, 0, 0, 0, 0x01, 0x2C})[9], 0x2F);
+    EXPECT_EQ(commandBlock(Format::Short, {4, 1, 0xFF, 0xFF, 0xFC, 0x18})[9], 0x17);
+    EXPECT_EQ(commandBlock(Format::Short, {4, 0, 0x00, 0x98, 0x96, 0x7F})[9], 0xB1);
+    EXPECT_EQ(commandBlock(Format::Short, {5, 7, 0, 0, 0x01, 0xF4})[9], 0x01);
+    EXPECT_EQ(commandBlock(Format::Short, {13, 4, 0, 0, 0x01, 0x90})[9], 0xA2);
+    EXPECT_EQ(commandBlock(Format::Short, {11, 1, 1, 1, 0, 0})[9], 0x0E);
+}
+
+TEST(Frame, longCommandWorkedExamples) {
+    EXPECT_EQ(hex(commandBlock(Format::Long, {15, 1})),
+              "CC  00  0F  01  00  00  00  00  00  00  00  EE  10  00  00  ");
+    EXPECT_EQ(hex(commandBlock(Format::Long, {14, 1, 0x03, 0x20, 0x00, 0x0A, 0, 0, 0})),
+              "CC  00  0E  01  03  20  00  0A  00  00  00  EE  3C  00  00  ");
+    EXPECT_EQ(commandBlock(Format::Long, {4, 0, 0x03, 0x20, 0x00, 0x0A, 0, 0, 0})[12], 0x31);
+    EXPECT_EQ(commandBlock(Format::Long, {15, 2})[12], 0x11);
+}
+
+TEST(Frame, replyFrameLayoutAndChecksum) {
+    const Bytes r = replyFrame(Format::Short, 6, {0, 0, 0x03, 0x20});
+    EXPECT_EQ(hex(r), "BB  00  06  64  00  00  03  20  EE  8D  ");
+    const Bytes l = replyFrame(Format::Long, 15, {0x03, 0x20, 0x00, 0x0A, 0xFF, 0xFF, 0x9C});
+    ASSERT_EQ(l.size(), 13u);
+    EXPECT_EQ(l[11], kTrailer);
+    EXPECT_EQ(l[12], checksum(l.data(), 1, 10));
+}
+
+TEST(Frame, echoPositionsAndDigits) {
+    const std::string echo = hexEcho(Bytes{0xBB, 0x00, 0x06, 0x64, 0x80, 0x00, 0x00, 0x01, 0xEE});
+    EXPECT_EQ(echo.size(), 36u);
+    EXPECT_EQ(echoDigitsAt(echo, 1), "BB");
+    EXPECT_EQ(echoDigitsAt(echo, 9), "EE");
+    EXPECT_EQ(echoDigitsAt(echo, 10), "");
+    EXPECT_EQ(echoDigits(echo, 5, 8), std::optional<std::string>("80000001"));
+    EXPECT_EQ(echoDigits(echo, 8, 10), std::nullopt);
+    EXPECT_EQ(hexEcho(Bytes{0x0A}), "0A  ");
+}
+
+TEST(Frame, signedDecodingByWidth) {
+    EXPECT_EQ(signedFromHex("0320", 16), 800);
+    EXPECT_EQ(signedFromHex("FFFF", 16), -1);
+    EXPECT_EQ(signedFromHex("8000", 16), -32768);
+    EXPECT_EQ(signedFromHex("FFFF9C", 24), -100);
+    EXPECT_EQ(signedFromHex("800000", 24), -8388608);
+    EXPECT_EQ(signedFromHex("7FFFFF", 24), 8388607);
+    EXPECT_EQ(signedFromHex("FFFFFFFF", 32), -1);
+    EXPECT_EQ(signedFromHex("80000000", 32), INT32_MIN);
+    EXPECT_EQ(signedFromHex("00003200", 32), 12800);
+    EXPECT_EQ(signedFromHex("0320", 24), std::nullopt);
+    EXPECT_EQ(signedFromHex("03G0", 16), std::nullopt);
+}
+
+TEST(Frame, bigEndianPacking) {
+    EXPECT_EQ(bigEndian(300, 4), (std::vector<std::uint8_t>{0, 0, 0x01, 0x2C}));
+    EXPECT_EQ(bigEndian(-1000, 4), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFC, 0x18}));
+    EXPECT_EQ(bigEndian(-1, 3), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(bigEndian(-100000, 3), (std::vector<std::uint8_t>{0xFE, 0x79, 0x60}));
+    EXPECT_EQ(bigEndian(16777216, 3), (std::vector<std::uint8_t>{0, 0, 0}));
+    EXPECT_EQ(bigEndian(8388608, 3), (std::vector<std::uint8_t>{0x80, 0, 0}));
+    EXPECT_EQ(bigEndian(2047, 2), (std::vector<std::uint8_t>{0x07, 0xFF}));
+}
+
+TEST(Frame, commandTableKnowsEverySentPair) {
+    EXPECT_NE(findCommand(Format::Short, cmd::ReadParameter, opt::Position), nullptr);
+    EXPECT_NE(findCommand(Format::Long, tableCmd::MoveToRow, 6), nullptr);
+    EXPECT_EQ(findCommand(Format::Long, tableCmd::Download, 0), nullptr);
+    EXPECT_EQ(findCommand(Format::Short, 8, 0), nullptr);
+    EXPECT_EQ(findCommand(Format::Short, cmd::WriteBelt, 5), nullptr);
+}
