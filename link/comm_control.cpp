@@ -1,0 +1,127 @@
+#include "link/comm_control.h"
+
+#include "link/line_settings.h"
+#include "link/log.h"
+#include "link/pause.h"
+#include "link/port_names.h"
+
+#include <QMetaObject>
+
+namespace stepdrive {
+
+CommControl::CommControl(QString name, PauseGate* gate, QObject* parent)
+    : QObject(parent), name_(std::move(name)), gate_(gate) {
+    if (gate_)
+        connect(gate_, &PauseGate::resumed, this, &CommControl::scheduleReceiveCheck);
+}
+
+CommControl::~CommControl() = default;
+
+void CommControl::setRThreshold(int threshold) {
+    threshold_ = threshold;
+    scheduleReceiveCheck();
+}
+
+int CommControl::InBufferCount() const { return isDeviceOpen() ? bytesWaiting() : 0; }
+
+void CommControl::setInBufferCount(int count) {
+    if (count == 0 && isDeviceOpen())
+        discardInput();
+}
+
+QString CommControl::devicePath() const { return portDevice(commPort_); }
+
+QString CommControl::portLabel() const {
+    const QString path = devicePath();
+    return path.isEmpty() || path == comName(commPort_)
+               ? comName(commPort_)
+               : QStringLiteral("%1 (%2)").arg(comName(commPort_), path);
+}
+
+bool CommControl::setPortOpen(bool open) {
+    if (!open) {
+        if (isDeviceOpen()) {
+            closeDevice();
+            qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "closed";
+        }
+        return true;
+    }
+    if (isDeviceOpen())
+        return true;
+    if (commPort_ < 1) {
+        report(QStringLiteral("%1: 포트 번호가 없습니다. 포트를 목록에서 고르십시오.")
+                   .arg(comName(commPort_)));
+        return false;
+    }
+    QString why;
+    const auto settings = parseLineSettings(settings_, &why);
+    if (!settings) {
+        report(QStringLiteral("%1: %2").arg(portLabel(), why));
+        return false;
+    }
+    if (!openDevice(devicePath(), *settings, &why)) {
+        report(QStringLiteral("%1을(를) 열 수 없습니다: %2").arg(portLabel(), why));
+        return false;
+    }
+    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "opened" << portLabel() << settings_;
+    scheduleReceiveCheck();
+    return true;
+}
+
+QByteArray CommControl::Input() {
+    if (!isDeviceOpen())
+        return {};
+    return readBytes(inputLen_ > 0 ? inputLen_ : bytesWaiting());
+}
+
+bool CommControl::Output(const QByteArray& block) {
+    if (!isDeviceOpen()) {
+        report(QStringLiteral("%1: 포트가 열려 있지 않아 보내지 못했습니다.").arg(portLabel()));
+        return false;
+    }
+    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "out" << block.toHex(' ').toUpper();
+    QString why;
+    if (!writeBytes(block, &why)) {
+        report(QStringLiteral("%1: 보내지 못했습니다: %2").arg(portLabel(), why));
+        return false;
+    }
+    return true;
+}
+
+void CommControl::dataArrived() { scheduleReceiveCheck(); }
+
+void CommControl::deviceLost(const QString& reason) {
+    if (!isDeviceOpen())
+        return; // already reported
+    closeDevice();
+    report(QStringLiteral("%1 연결이 끊어졌습니다: %2").arg(portLabel(), reason));
+}
+
+void CommControl::report(const QString& reason) {
+    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "failure:" << reason;
+    emit failed(reason);
+}
+
+void CommControl::scheduleReceiveCheck() {
+    if (checkPending_)
+        return;
+    checkPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            checkPending_ = false;
+            receiveCheck();
+        },
+        Qt::QueuedConnection);
+}
+
+void CommControl::receiveCheck() {
+    if (gate_ && gate_->pausing())
+        return; // looked at again when the pause ends
+    if (threshold_ <= 0 || !isDeviceOpen() || bytesWaiting() < threshold_)
+        return;
+    commEvent_ = comEvReceive;
+    emit OnComm();
+}
+
+} // namespace stepdrive

@@ -1,0 +1,107 @@
+#include "link/panel_link.h"
+
+#include "link/comm_control.h"
+#include "link/messenger.h"
+
+#include <QCoreApplication>
+
+namespace stepdrive {
+
+const QString kCommError = QStringLiteral("통신에러");
+
+namespace {
+// Echoed byte ranges (1-based) of the data fields of a reply.
+struct FieldRange {
+    int first;
+    int last;
+};
+const std::vector<FieldRange> kShortFields{{5, 8}};
+const std::vector<FieldRange> kLongFields{{5, 6}, {7, 8}, {9, 11}};
+} // namespace
+
+std::optional<std::int32_t> Reply::value(std::size_t field) const {
+    if (field >= fields.size() || !fields[field])
+        return std::nullopt;
+    const std::string& digits = *fields[field];
+    return signedFromHex(digits, static_cast<int>(digits.size()) * 4);
+}
+
+PanelLink::PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent)
+    : QObject(parent), format_(format), port_(port), messages_(messages),
+      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {}
+
+int PanelLink::threshold() const { return formatInfo(format_).frameLength; }
+
+void PanelLink::send(std::initializer_list<std::uint8_t> args) {
+    const FormatInfo& f = formatInfo(format_);
+    std::vector<std::uint8_t> all(args);
+    all.resize(static_cast<std::size_t>(f.argumentCount), 0);
+    fillCommandFrame(format_, all.data(), buffer_.data());
+
+    // The two zero bytes that end the buffer go on the wire but are not echoed.
+    txEcho_ = QString::fromStdString(hexEcho(buffer_.data(), static_cast<std::size_t>(f.frameLength)));
+    emit txEchoChanged(txEcho_);
+    // The 10-byte panels read their reply data out of the RX echo, so it must
+    // hold only the reply to this command.
+    if (format_ == Format::Short)
+        clearRx();
+
+    port_.Output(QByteArray(reinterpret_cast<const char*>(buffer_.data()),
+                            static_cast<int>(buffer_.size())));
+}
+
+void PanelLink::clearRx() {
+    rxEcho_.clear();
+    emit rxEchoChanged(rxEcho_);
+}
+
+void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool checkTrailer) {
+    if (port_.CommEvent() != CommControl::comEvReceive)
+        return;
+    port_.setRThreshold(0);
+
+    const int n = port_.InBufferCount();
+    if (n > 0) {
+        QByteArray bytes;
+        while (bytes.size() < n) {
+            const QByteArray one = port_.Input();
+            if (one.isEmpty())
+                break;
+            bytes += one;
+        }
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        rxEcho_ += QString::fromStdString(hexEcho(raw, static_cast<std::size_t>(bytes.size())));
+        emit rxEchoChanged(rxEcho_);
+
+        const int trailerPos = formatInfo(format_).frameLength - 1;
+        Reply reply;
+        for (int pos = 1; pos <= bytes.size(); ++pos) {
+            const std::uint8_t b = raw[pos - 1];
+            const bool wrong = (pos == 1 && b != kReplyHeader) || (pos == 4 && b != kReplyStatus) ||
+                               (pos == trailerPos && checkTrailer && b != kTrailer);
+            if (wrong)
+                messages_.show(kCommError);
+            if (pos == 3)
+                reply.code = b;
+            else if (pos == 7)
+                reply.statusA = b;
+            else if (pos == 8)
+                reply.statusB = b;
+        }
+        handle(takeFields(reply));
+    }
+
+    QCoreApplication::processEvents();
+    port_.setRThreshold(threshold());
+}
+
+Reply PanelLink::takeFields(Reply reply) const {
+    // The data is read from the echo text, which holds every byte received
+    // since the last send: the reply to that send comes first.
+    const std::string echo = rxEcho_.toStdString();
+    for (const FieldRange& r : format_ == Format::Short ? kShortFields : kLongFields)
+        reply.fields.push_back(echoDigits(echo, r.first, r.last));
+    return reply;
+}
+
+} // namespace stepdrive

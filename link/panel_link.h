@@ -1,0 +1,79 @@
+#pragma once
+// The link machinery one panel uses: its port control, its transmit buffer,
+// its TX and RX echo texts and the receive procedure that every receive
+// handler starts with. One instance per panel.
+
+#include "link/frame.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace stepdrive {
+
+class CommControl;
+class Messenger;
+
+// What the receive procedure hands to a panel's reply handling.
+struct Reply {
+    std::uint8_t code = 0;    // position 3; 0 when fewer than three bytes were read
+    std::uint8_t statusA = 0; // position 7
+    std::uint8_t statusB = 0; // position 8
+    // The data digits, taken from the RX echo text: one 32-bit field on the
+    // 10-byte panels; 16-, 16- and 24-bit fields on the 13-byte panel. A
+    // field is missing when the echo is too short to hold it.
+    std::vector<std::optional<std::string>> fields;
+
+    // The field as a signed number of its width.
+    std::optional<std::int32_t> value(std::size_t field = 0) const;
+};
+
+extern const QString kCommError; // "통신에러"
+
+class PanelLink : public QObject {
+    Q_OBJECT
+public:
+    PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent = nullptr);
+
+    Format format() const { return format_; }
+    CommControl& port() const { return port_; }
+    // The receive threshold the panel waits with: the frame length.
+    int threshold() const;
+
+    // Builds, echoes and writes one command frame: cmd, opt1 and the data
+    // bytes (4 on the 10-byte panels; vel1 vel0 acc1 acc0 pos2 pos1 pos0 on
+    // the 13-byte panel). The 10-byte panels also clear the RX echo.
+    void send(std::initializer_list<std::uint8_t> args);
+
+    // The receive procedure: on a data-received event, switches the
+    // threshold off, reads and echoes every waiting byte, checks header,
+    // status and (when `checkTrailer`) trailer, hands the reply to `handle`,
+    // lets pending events run and restores the threshold.
+    void receive(const std::function<void(const Reply&)>& handle, bool checkTrailer = true);
+
+    void clearRx();
+
+    const QString& txEcho() const { return txEcho_; }
+    const QString& rxEcho() const { return rxEcho_; }
+    const Bytes& txBuffer() const { return buffer_; }
+
+signals:
+    void txEchoChanged(const QString& text);
+    void rxEchoChanged(const QString& text);
+
+private:
+    Reply takeFields(Reply reply) const;
+
+    Format format_;
+    CommControl& port_;
+    Messenger& messages_;
+    Bytes buffer_;
+    QString txEcho_;
+    QString rxEcho_;
+};
+
+} // namespace stepdrive

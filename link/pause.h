@@ -1,0 +1,44 @@
+#pragma once
+// Blocking millisecond pauses between frames. While a pause runs the window
+// repaints but takes no clicks and handles no receive event: both wait until
+// the handler that paused returns.
+
+#include <QObject>
+
+namespace stepdrive {
+
+// The "pausing" flag that the pause and the port controls share: the port
+// controls hold their receive events back while it is set and look at their
+// input again when it clears.
+class PauseGate : public QObject {
+    Q_OBJECT
+public:
+    bool pausing() const { return depth_ > 0; }
+    void begin() { ++depth_; }
+    void end();
+
+signals:
+    void resumed();
+
+private:
+    int depth_ = 0;
+};
+
+class Pause {
+public:
+    virtual ~Pause() = default;
+    virtual void sleep(int ms) = 0;
+};
+
+// The pause that ships: runs a local event loop without user input for the
+// full time, then wakes the event loop so that held clicks are replayed.
+class BlockingPause : public Pause {
+public:
+    explicit BlockingPause(PauseGate& gate) : gate_(gate) {}
+    void sleep(int ms) override;
+
+private:
+    PauseGate& gate_;
+};
+
+} // namespace stepdrive

@@ -1,0 +1,111 @@
+#include "link/serial_comm_control.h"
+
+#include "link/line_settings.h"
+#include "link/log.h"
+
+namespace stepdrive {
+
+namespace {
+constexpr int kWriteTimeoutMs = 2000;
+
+QSerialPort::Parity parityOf(char p) {
+    switch (p) {
+    case 'E':
+        return QSerialPort::EvenParity;
+    case 'O':
+        return QSerialPort::OddParity;
+    case 'M':
+        return QSerialPort::MarkParity;
+    case 'S':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+} // namespace
+
+SerialCommControl::SerialCommControl(QString name, PauseGate* gate, QObject* parent)
+    : CommControl(std::move(name), gate, parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &SerialCommControl::readIncoming);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialCommControl::onError);
+}
+
+bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, QString* reason) {
+    port_.setPortName(path);
+    received_.clear();
+    if (!port_.open(QIODevice::ReadWrite)) {
+        *reason = port_.errorString();
+        port_.clearError();
+        return false;
+    }
+    const bool configured =
+        port_.setBaudRate(s.baud) &&
+        port_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
+        port_.setParity(parityOf(s.parity)) &&
+        port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        *reason = port_.errorString();
+        port_.clearError();
+        port_.close();
+        return false;
+    }
+    port_.clear(QSerialPort::AllDirections);
+    return true;
+}
+
+void SerialCommControl::closeDevice() {
+    port_.close();
+    received_.clear();
+}
+
+bool SerialCommControl::isDeviceOpen() const { return port_.isOpen(); }
+
+int SerialCommControl::bytesWaiting() const { return static_cast<int>(received_.size()); }
+
+QByteArray SerialCommControl::readBytes(int max) {
+    const QByteArray taken = received_.left(max);
+    received_.remove(0, taken.size());
+    return taken;
+}
+
+void SerialCommControl::discardInput() {
+    readIncoming();
+    received_.clear();
+    port_.clear(QSerialPort::Input);
+}
+
+bool SerialCommControl::writeBytes(const QByteArray& block, QString* reason) {
+    if (port_.write(block) != block.size()) {
+        *reason = port_.errorString();
+        return false;
+    }
+    while (port_.bytesToWrite() > 0) {
+        if (!port_.waitForBytesWritten(kWriteTimeoutMs)) {
+            *reason = port_.error() == QSerialPort::TimeoutError
+                          ? QStringLiteral("시간 초과")
+                          : port_.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
+void SerialCommControl::readIncoming() {
+    const QByteArray block = port_.readAll();
+    if (block.isEmpty())
+        return;
+    qCDebug(lcLink).noquote() << wireTimestamp() << name() << "in" << block.toHex(' ').toUpper();
+    received_ += block;
+    dataArrived();
+}
+
+void SerialCommControl::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::ResourceError) {
+        const QString why = port_.errorString();
+        port_.clearError();
+        deviceLost(why);
+    }
+}
+
+} // namespace stepdrive
