@@ -101,7 +101,10 @@ void SerialCommControl::readIncoming() {
 }
 
 void SerialCommControl::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::ResourceError) {
+    // An unplugged adapter shows as a resource error; a pseudo-terminal whose
+    // far end is gone shows as read errors that repeat for ever. Either way
+    // the device is lost: close it, which also stops the repeats.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
         const QString why = port_.errorString();
         port_.clearError();
         deviceLost(why);

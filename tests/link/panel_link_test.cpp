@@ -1,0 +1,172 @@
+#include "link/panel_link.h"
+#include "tests/support/fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+struct LinkCase : ::testing::Test {
+    explicit LinkCase(Format format) : link(format, port, messages) {}
+    FakeCommControl port;
+    RecordingMessenger messages;
+    PanelLink link;
+    std::vector<Reply> replies;
+    int events = 0;
+    bool checkTrailer = true;
+
+    void SetUp() override {
+        port.setInputMode(CommControl::comInputModeBinary);
+        port.setInputLen(1);
+        port.setPortOpen(true);
+        port.setRThreshold(link.threshold());
+        QObject::connect(&port, &CommControl::OnComm, [this] {
+            ++events;
+            link.receive([this](const Reply& r) { replies.push_back(r); }, checkTrailer);
+        });
+    }
+};
+
+struct ShortLink : LinkCase {
+    ShortLink() : LinkCase(Format::Short) {}
+};
+struct LongLink : LinkCase {
+    LongLink() : LinkCase(Format::Long) {}
+};
+
+} // namespace
+
+TEST_F(ShortLink, sendWritesTheWholeBufferAndEchoesTheFrame) {
+    port.push(fromHex("BB 00 03 64 00 00 00 00 EE 0C"));
+    link.send({7, 1, 0, 0, 0, 0});
+    EXPECT_EQ(hexOf(port.lastSent()), "AA 00 07 01 00 00 00 00 EE 08 00 00");
+    EXPECT_EQ(link.txEcho(), "AA  00  07  01  00  00  00  00  EE  08  ");
+    EXPECT_EQ(link.txEcho().size(), 40);
+    // The 10-byte panels start every request with an empty RX echo.
+    EXPECT_TRUE(link.rxEcho().isEmpty());
+    EXPECT_EQ(hexOf(QByteArray(reinterpret_cast<const char*>(link.txBuffer().data()), 12)),
+              "AA 00 07 01 00 00 00 00 EE 08 00 00");
+}
+
+TEST_F(ShortLink, goodReplyIsHandledWithoutMessage) {
+    port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].code, 7);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(port.RThreshold(), 10);
+    EXPECT_EQ(link.rxEcho(), "BB  00  07  64  00  00  00  00  EE  0C  ");
+}
+
+TEST_F(ShortLink, eachWrongFixedByteRaisesOneMessageAndTheReplyIsStillHandled) {
+    port.push(fromHex("BB 00 06 65 00 00 03 20 EE 0C"));
+    pumpEvents();
+    EXPECT_EQ(messages.shown, QStringList{"통신에러"});
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].value(), 800);
+
+    messages.shown.clear();
+    port.push(fromHex("BA 00 06 65 00 00 03 20 EF 0C"));
+    pumpEvents();
+    EXPECT_EQ(messages.shown.size(), 3);
+    EXPECT_EQ(replies.size(), 2u);
+}
+
+TEST_F(ShortLink, twentyBytesAreEchoedWholeAndOnlyTheFirstFrameIsChecked) {
+    port.push(fromHex("BB 00 06 64 FF FF FF FF EE 00 00 11 22 33 44 55 66 77 88 99"));
+    pumpEvents();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(link.rxEcho().size(), 80);
+    EXPECT_EQ(replies[0].value(), -1);
+    EXPECT_EQ(events, 1);
+}
+
+TEST_F(ShortLink, statusBytesComeFromPositionsSevenAndEight) {
+    port.push(fromHex("BB 00 0C 64 00 00 03 81 EE 00"));
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].code, 12);
+    EXPECT_EQ(replies[0].statusA, 0x03);
+    EXPECT_EQ(replies[0].statusB, 0x81);
+}
+
+TEST_F(ShortLink, replyArrivingDuringTheHandlerRaisesAnEventOnceThresholdIsBack) {
+    QObject::disconnect(&port, &CommControl::OnComm, nullptr, nullptr);
+    int handled = 0;
+    QObject::connect(&port, &CommControl::OnComm, [&] {
+        link.receive([&](const Reply&) {
+            if (++handled == 1) {
+                // The chain sends its next request; the reply is in before
+                // the threshold is restored.
+                link.send({6, 2, 0, 0, 0, 0});
+                port.push(fromHex("BB 00 06 64 00 00 00 04 EE 00"));
+            }
+        });
+    });
+    port.push(fromHex("BB 00 06 64 00 00 00 14 EE 00"));
+    pumpEvents();
+    EXPECT_EQ(handled, 2);
+}
+
+TEST_F(ShortLink, noEventWhileThresholdIsZeroOrBytesAreShort) {
+    port.setRThreshold(0);
+    port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    pumpEvents();
+    EXPECT_EQ(events, 0);
+    port.setRThreshold(11);
+    pumpEvents();
+    EXPECT_EQ(events, 0);
+    port.setRThreshold(10);
+    pumpEvents();
+    EXPECT_EQ(events, 1);
+}
+
+TEST_F(ShortLink, receiveEventsWaitForThePauseToEnd) {
+    PauseGate gate;
+    FakeCommControl gated(QStringLiteral("MSC"), &gate);
+    gated.setInputLen(1);
+    gated.setPortOpen(true);
+    gated.setRThreshold(10);
+    int count = 0;
+    QObject::connect(&gated, &CommControl::OnComm, [&] { ++count; });
+    gate.begin();
+    gated.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    pumpEvents();
+    EXPECT_EQ(count, 0);
+    gate.end();
+    pumpEvents();
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(ShortLink, otherEventKindsChangeNothing) {
+    // No receive event yet: CommEvent is not "data received".
+    link.receive([this](const Reply& r) { replies.push_back(r); });
+    EXPECT_TRUE(replies.empty());
+    EXPECT_EQ(port.RThreshold(), 10);
+}
+
+TEST_F(LongLink, longFramesKeepTheRxEchoAndCheckTheTrailerOnlyWhenAsked) {
+    link.send({15, 1, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(hexOf(port.lastSent()), "CC 00 0F 01 00 00 00 00 00 00 00 EE 10 00 00");
+
+    checkTrailer = false;
+    port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C 00 00"));
+    pumpEvents();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].value(0), 800);
+    EXPECT_EQ(replies[0].value(1), 10);
+    EXPECT_EQ(replies[0].value(2), -100);
+
+    link.clearRx();
+    checkTrailer = true;
+    port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C 00 00"));
+    pumpEvents();
+    EXPECT_EQ(messages.shown, QStringList{"통신에러"});
+    // Sending on the 13-byte panel leaves the RX echo alone.
+    link.send({15, 2, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(link.rxEcho().size(), 52);
+}

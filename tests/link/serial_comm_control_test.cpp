@@ -1,0 +1,112 @@
+#include "link/frame.h"
+#include "link/pause.h"
+#include "link/serial_comm_control.h"
+#include "tests/support/fakes.h"
+#include "tests/support/pty.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+struct SerialOnPty : ::testing::Test {
+    Pty pty;
+    PauseGate gate;
+    SerialCommControl msc{QStringLiteral("MSC"), &gate};
+    std::unique_ptr<QSignalSpy> failures;
+
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        qputenv("STEPDRIVE_COM7", pty.slavePath().toLocal8Bit());
+        failures = std::make_unique<QSignalSpy>(&msc, &CommControl::failed);
+        msc.setCommPort(7);
+        msc.setSettings(QStringLiteral("19200,N,8,1"));
+        msc.setInputMode(CommControl::comInputModeBinary);
+        msc.setInputLen(1);
+        msc.setRThreshold(10);
+    }
+    void TearDown() override { qunsetenv("STEPDRIVE_COM7"); }
+};
+
+QByteArray bytes(const Bytes& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size())); }
+
+} // namespace
+
+TEST_F(SerialOnPty, blockArrivesWholeAndReplyRaisesOneEvent) {
+    ASSERT_TRUE(msc.setPortOpen(true));
+    QSignalSpy events(&msc, &CommControl::OnComm);
+    ASSERT_TRUE(msc.Output(bytes(commandBlock(Format::Short, {7, 1}))));
+    EXPECT_EQ(hexOf(pty.read(12)), "AA 00 07 01 00 00 00 00 EE 08 00 00");
+
+    pty.write(fromHex("BB 00 07 64 00 00"));
+    QTest::qWait(50);
+    EXPECT_EQ(events.count(), 0);
+    pty.write(fromHex("00 00 EE 0C"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return events.count() > 0; }, 2000));
+    EXPECT_EQ(events.count(), 1);
+    EXPECT_EQ(msc.InBufferCount(), 10);
+    EXPECT_EQ(msc.Input(), QByteArray(1, char(0xBB)));
+    EXPECT_EQ(msc.InBufferCount(), 9);
+    msc.setInBufferCount(0);
+    EXPECT_EQ(msc.InBufferCount(), 0);
+    EXPECT_EQ(failures->count(), 0);
+}
+
+TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
+    ASSERT_TRUE(msc.setPortOpen(true));
+    SerialCommControl other(QStringLiteral("MSC1"), &gate);
+    QSignalSpy otherFailures(&other, &CommControl::failed);
+    other.setCommPort(7);
+    other.setSettings(QStringLiteral("19200,N,8,1"));
+    EXPECT_FALSE(other.setPortOpen(true));
+    EXPECT_FALSE(other.PortOpen());
+    ASSERT_EQ(otherFailures.count(), 1);
+    EXPECT_TRUE(otherFailures[0][0].toString().contains("COM7"));
+}
+
+TEST_F(SerialOnPty, pulledCableIsReportedOnceAndThePortReadsClosed) {
+    ASSERT_TRUE(msc.setPortOpen(true));
+    pty.closeMaster();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !msc.PortOpen(); }, 3000));
+    QTest::qWait(100);
+    EXPECT_EQ(failures->count(), 1);
+    // Writing afterwards is refused with a reason, and nothing crashes.
+    EXPECT_FALSE(msc.Output(bytes(commandBlock(Format::Short, {3, 0}))));
+    EXPECT_EQ(failures->count(), 2);
+}
+
+TEST_F(SerialOnPty, unusablePortNumberOrSettingsFailWithAReason) {
+    msc.setCommPort(0);
+    EXPECT_FALSE(msc.setPortOpen(true));
+    msc.setCommPort(7);
+    msc.setSettings(QStringLiteral("low_speed6000,N,8,1"));
+    EXPECT_FALSE(msc.setPortOpen(true));
+    msc.setSettings(QStringLiteral(",N,8,1"));
+    EXPECT_FALSE(msc.setPortOpen(true));
+    ASSERT_EQ(failures->count(), 3);
+    EXPECT_TRUE(failures->at(0)[0].toString().contains("COM0"));
+    EXPECT_TRUE(failures->at(1)[0].toString().contains("low_speed6000"));
+    EXPECT_FALSE(msc.PortOpen());
+
+    qputenv("STEPDRIVE_COM7", "/dev/does-not-exist");
+    msc.setSettings(QStringLiteral("19200,N,8,1"));
+    EXPECT_FALSE(msc.setPortOpen(true));
+    EXPECT_TRUE(failures->at(3)[0].toString().contains("/dev/does-not-exist"));
+}
+
+TEST_F(SerialOnPty, noReceiveEventWhileAPauseRunsAndTheHeldOneFollows) {
+    ASSERT_TRUE(msc.setPortOpen(true));
+    QSignalSpy events(&msc, &CommControl::OnComm);
+    QTimer::singleShot(20, [&] { pty.write(fromHex("BB 00 07 64 00 00 00 00 EE 0C")); });
+    BlockingPause pause(gate);
+    pause.sleep(300);
+    EXPECT_EQ(events.count(), 0);
+    EXPECT_EQ(msc.InBufferCount(), 10); // the reply arrived meanwhile
+    EXPECT_TRUE(QTest::qWaitFor([&] { return events.count() > 0; }, 1000));
+    EXPECT_EQ(events.count(), 1);
+}

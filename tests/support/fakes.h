@@ -1,0 +1,106 @@
+#pragma once
+// Test doubles: a port control that records what is written and lets a test
+// push the driver's bytes, a pause that records and returns at once, and a
+// messenger that records.
+
+#include "link/comm_control.h"
+#include "link/line_settings.h"
+#include "link/messenger.h"
+#include "link/pause.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace stepdrive::test {
+
+class FakeCommControl : public CommControl {
+    Q_OBJECT
+public:
+    explicit FakeCommControl(QString name = QStringLiteral("MSC"), PauseGate* gate = nullptr)
+        : CommControl(std::move(name), gate) {
+        clock.start();
+    }
+
+    struct Sent {
+        QByteArray bytes;
+        qint64 atMs;
+    };
+    std::vector<Sent> sent;
+    QStringList opens;       // the device and settings of every successful open
+    int closes = 0;
+    QString refusedPath;     // an open of this device fails
+    // When set, every written block is answered with what it returns.
+    std::function<QByteArray(const QByteArray&)> answer;
+    QElapsedTimer clock;
+
+    // Bytes from the driver arrive.
+    void push(const QByteArray& bytes) {
+        in += bytes;
+        dataArrived();
+    }
+    void pull() { deviceLost(QStringLiteral("unplugged")); }
+    QByteArray lastSent() const { return sent.empty() ? QByteArray() : sent.back().bytes; }
+
+protected:
+    bool openDevice(const QString& path, const LineSettings&, QString* reason) override {
+        if (!refusedPath.isEmpty() && path == refusedPath) {
+            *reason = QStringLiteral("refused");
+            return false;
+        }
+        open = true;
+        opens << path + QLatin1Char(' ') + Settings();
+        return true;
+    }
+    void closeDevice() override {
+        open = false;
+        ++closes;
+        in.clear();
+    }
+    bool isDeviceOpen() const override { return open; }
+    int bytesWaiting() const override { return static_cast<int>(in.size()); }
+    QByteArray readBytes(int max) override {
+        const QByteArray taken = in.left(max);
+        in.remove(0, taken.size());
+        return taken;
+    }
+    void discardInput() override { in.clear(); }
+    bool writeBytes(const QByteArray& block, QString*) override {
+        sent.push_back({block, clock.elapsed()});
+        if (answer)
+            push(answer(block));
+        return true;
+    }
+
+private:
+    bool open = false;
+    QByteArray in;
+};
+
+class RecordingPause : public Pause {
+public:
+    std::vector<int> durations;
+    std::function<void()> during; // runs inside every pause
+    void sleep(int ms) override {
+        durations.push_back(ms);
+        if (during)
+            during();
+    }
+};
+
+class RecordingMessenger : public Messenger {
+public:
+    QStringList shown;
+    void show(const QString& text) override { shown << text; }
+};
+
+// Lets queued events (receive checks, repaints) run.
+void pumpEvents(int rounds = 5);
+
+// "AA 00 07 ..." style hex of a byte block, for readable assertions.
+QString hexOf(const QByteArray& bytes);
+QByteArray fromHex(const char* text);
+
+} // namespace stepdrive::test

@@ -1,0 +1,57 @@
+#include "tests/support/pty.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace stepdrive::test {
+
+Pty::Pty() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        closeMaster();
+        return;
+    }
+    slave_ = QString::fromLocal8Bit(ptsname(master_));
+    termios t{};
+    if (tcgetattr(master_, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(master_, TCSANOW, &t);
+    }
+}
+
+Pty::~Pty() { closeMaster(); }
+
+QByteArray Pty::read(int count, int timeoutMs) {
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (got.size() < count && clock.elapsed() < timeoutMs && master_ >= 0) {
+        QCoreApplication::processEvents();
+        pollfd p{master_, POLLIN, 0};
+        if (poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
+            char buf[256];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n > 0)
+                got.append(buf, static_cast<int>(n));
+        }
+    }
+    return got;
+}
+
+void Pty::write(const QByteArray& bytes) {
+    if (master_ >= 0 && ::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
+        closeMaster();
+}
+
+void Pty::closeMaster() {
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
+}
+
+} // namespace stepdrive::test
