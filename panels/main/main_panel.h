@@ -1,0 +1,56 @@
+#pragma once
+// The main panel `main`: motor parameters, motion, inputs and outputs.
+
+#include "link/panel_link.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace Ui {
+class MainPanelForm;
+}
+
+namespace stepdrive {
+
+class CommControl;
+class Lamp;
+class Messenger;
+class Pause;
+
+class MainPanel : public QWidget {
+    Q_OBJECT
+public:
+    MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent = nullptr);
+    ~MainPanel() override;
+
+    CommControl& MSC() const { return msc_; }
+    PanelLink& link() { return link_; }
+    std::uint8_t read_data() const { return read_data_; }
+    const std::array<std::uint8_t, 4>& outputs() const { return outputs_; }
+
+    // Builds, echoes and writes one 10-byte command frame.
+    void protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
+                  std::uint8_t data1, std::uint8_t data0);
+
+private:
+    void Form_Load();
+    void MSC_OnComm();
+    void handleReply(const Reply& reply);
+
+    std::unique_ptr<Ui::MainPanelForm> ui_;
+    CommControl& msc_;
+    Pause& pause_;
+    Messenger& messages_;
+    PanelLink link_;
+    std::array<Lamp*, 8> inputLamps_{};
+
+    // Which reply the panel waits for: 0 none; a parameter's opt1 during
+    // READ ALL; 8 the position; 10 the inputs.
+    std::uint8_t read_data_ = 0;
+    // Outputs 1 to 4, 1 = on; only 1 and 2 have buttons.
+    std::array<std::uint8_t, 4> outputs_{};
+};
+
+} // namespace stepdrive

@@ -1,0 +1,49 @@
+// Renders every window offscreen to a PNG: stepdrive_screenshots DIR.
+
+#include "app/shell.h"
+#include "panels/main/main_panel.h"
+#include "tests/support/fakes.h"
+#include "ui/form_look.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStyleFactory>
+#include <cstdio>
+
+using namespace stepdrive;
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: stepdrive_screenshots DIR\n");
+        return 2;
+    }
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    installHangulFont();
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(dir.path());
+
+    test::RecordingPause pause;
+    test::RecordingMessenger messages;
+    Shell shell([](const QString& name,
+                   PauseGate* gate) { return std::make_unique<test::FakeCommControl>(name, gate); },
+                pause, messages);
+
+    const std::pair<QWidget*, const char*> windows[] = {
+        {&shell.main(), "main.png"},
+    };
+    for (const auto& [window, file] : windows) {
+        window->show();
+        QApplication::processEvents();
+        const QString path = dir.filePath(QString::fromLatin1(file));
+        if (!window->grab().save(path)) {
+            std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+        window->hide();
+    }
+    return 0;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// What a .ui form can't say on its own: fractional point sizes ("fontPt",
+// 9.75), a narrower font where a caption is wider than its label in the
+// substitute font ("fontStretch", percent) and back colours ("backColour")
+// are dynamic properties in the forms, applied after setupUi. Also the Hangul font the design family maps to.
+
+class QWidget;
+
+namespace stepdrive {
+
+// Applies the dynamic properties of `root` and every widget under it.
+void applyFormLook(QWidget* root);
+
+// Maps the design font family "굴림" to an installed Hangul font.
+void installHangulFont();
+
+// Centres a top-level window on its screen.
+void centreOnScreen(QWidget* window);
+
+} // namespace stepdrive
