@@ -1,0 +1,258 @@
+#include "sim/driver.h"
+
+#include "link/commands.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace stepdrive::sim {
+
+namespace {
+
+// Data bytes each motor parameter uses, by option code; the home offset is
+// the only signed one.
+int parameterWidth(std::uint8_t option) {
+    switch (option) {
+    case 1:
+    case 2:
+    case 6:
+        return 1;
+    case 4:
+    case 5:
+    case 7:
+        return 2;
+    case 9:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+std::uint32_t unsignedOf(const Bytes& data, std::size_t first, std::size_t count) {
+    std::uint32_t value = 0;
+    for (std::size_t i = first; i < first + count; ++i)
+        value = (value << 8) | data[i];
+    return value;
+}
+
+std::int32_t signedOf(const Bytes& data, std::size_t first, std::size_t count) {
+    const std::uint32_t raw = unsignedOf(data, first, count);
+    if (count == 4)
+        return static_cast<std::int32_t>(raw);
+    const std::uint32_t sign = 1u << (8 * count - 1);
+    return (raw & sign) ? static_cast<std::int32_t>(raw) - static_cast<std::int32_t>(sign << 1)
+                        : static_cast<std::int32_t>(raw);
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+double secondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// A jog left running for ever stops counting here rather than overflowing.
+constexpr double kLongestJog = 1e15;
+
+} // namespace
+
+Driver::Driver(std::uint8_t inputs) : inputs_(inputs) {
+    parameters_[1] = 20;    // run current
+    parameters_[2] = 4;     // stop current
+    parameters_[4] = 800;   // run speed
+    parameters_[5] = 10;    // acceleration
+    parameters_[7] = 500;   // homing speed
+    parameters_[9] = 12800; // home offset
+    parameters_[6] = 2;     // resolution
+}
+
+std::int32_t Driver::parameter(std::uint8_t option) const {
+    return parameterWidth(option) ? parameters_[option] : 0;
+}
+
+Bytes Driver::handle(const CommandFrame& command, Clock::time_point now) {
+    advance(now);
+    const Bytes& f = command.bytes;
+    const std::uint8_t code = f[2];
+    const std::uint8_t option = f[3];
+    const Bytes data(f.begin() + 4, f.end() - 2);
+    Bytes answer = data; // a command outside the table is only echoed
+    if (findCommand(command.format, code, option))
+        answer = command.format == Format::Short ? shortCommand(code, option, data, now)
+                                                 : longCommand(code, option, data, now);
+    return replyFrame(command.format, code, answer);
+}
+
+Bytes Driver::shortCommand(std::uint8_t code, std::uint8_t option, const Bytes& data,
+                           Clock::time_point now) {
+    switch (code) {
+    case cmd::JogRight:
+        jog(+1, unsignedOf(data, 0, 4), now);
+        break;
+    case cmd::JogLeft:
+        jog(-1, unsignedOf(data, 0, 4), now);
+        break;
+    case cmd::Stop:
+        stop();
+        break;
+    case cmd::Move: {
+        const std::int64_t distance = signedOf(data, 0, 4);
+        const std::int64_t target =
+            option == opt::MoveIncremental ? position_ + distance : distance;
+        travelTo(target, static_cast<std::uint32_t>(parameters_[4]), now);
+        break;
+    }
+    case cmd::WriteParameter: {
+        const int width = parameterWidth(option);
+        parameters_[option] =
+            width == 4
+                ? signedOf(data, 0, 4)
+                : static_cast<std::int32_t>(unsignedOf(data, 4 - static_cast<std::size_t>(width),
+                                                       static_cast<std::size_t>(width)));
+        break;
+    }
+    case cmd::ReadParameter:
+        return bigEndian(option == opt::Position ? position(now) : parameters_[option], 4);
+    case cmd::HomeSearch:
+        homeSearch(now);
+        break;
+    case cmd::SetOutputs:
+        for (std::size_t i = 0; i < 4; ++i)
+            outputs_[i] = data[i] ? 1 : 0;
+        break;
+    case cmd::ReadInputs:
+        return {0, 0, statusA(now), inputs_};
+    case cmd::WriteBelt:
+        if (option == opt::BeltIn2Flag)
+            in2Used_ = data[2] != 0;
+        else
+            belt_[option - 1u] = static_cast<std::uint16_t>(unsignedOf(data, 2, 2));
+        break;
+    case cmd::ReadBelt:
+        return bigEndian(belt_[option - 1u], 4);
+    }
+    return data;
+}
+
+Bytes Driver::longCommand(std::uint8_t code, std::uint8_t option, const Bytes& data,
+                          Clock::time_point now) {
+    switch (code) {
+    case tableCmd::MoveToRow:
+        travelTo(signedOf(data, 4, 3), unsignedOf(data, 0, 2), now);
+        break;
+    case tableCmd::Download: {
+        TableEntry& e = table_[option - 1u];
+        e.velocity = static_cast<std::uint16_t>(unsignedOf(data, 0, 2));
+        e.acceleration = static_cast<std::uint16_t>(unsignedOf(data, 2, 2));
+        e.position = signedOf(data, 4, 3);
+        break;
+    }
+    case tableCmd::Read: {
+        const TableEntry& e = table_[option - 1u];
+        return join(
+            {bigEndian(e.velocity, 2), bigEndian(e.acceleration, 2), bigEndian(e.position, 3)});
+    }
+    }
+    return data;
+}
+
+std::int32_t Driver::position(Clock::time_point now) {
+    advance(now);
+    // The counter is 32 bits wide and wraps.
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(position_ & 0xFFFFFFFF));
+}
+
+bool Driver::running(Clock::time_point now) {
+    advance(now);
+    return motion_ != Motion::Idle;
+}
+
+bool Driver::atHome(Clock::time_point now) {
+    advance(now);
+    return position_ == homeSensorAt_;
+}
+
+std::uint8_t Driver::statusA(Clock::time_point now) {
+    return static_cast<std::uint8_t>((running(now) ? 0x01 : 0) | (atHome(now) ? 0x02 : 0));
+}
+
+void Driver::advance(Clock::time_point now) {
+    if (motion_ == Motion::Jog) {
+        const double travelled =
+            std::min(jogPulsesPerSecond_ * secondsBetween(since_, now), kLongestJog);
+        position_ = from_ + jogDirection_ * static_cast<std::int64_t>(travelled);
+        return;
+    }
+    if (motion_ != Motion::Travel)
+        return;
+    while (!legs_.empty()) {
+        const Leg& leg = legs_.front();
+        const std::int64_t distance = leg.target - from_;
+        const double needed = static_cast<double>(std::llabs(distance)) / leg.pulsesPerSecond;
+        const double elapsed = secondsBetween(since_, now);
+        if (elapsed < needed) {
+            const auto travelled = static_cast<std::int64_t>(leg.pulsesPerSecond * elapsed);
+            position_ = from_ + (distance < 0 ? -travelled : travelled);
+            return;
+        }
+        position_ = from_ = leg.target;
+        since_ +=
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(needed));
+        legs_.pop_front();
+    }
+    if (homing_) {
+        homeSensorAt_ -= position_;
+        position_ = 0;
+        homing_ = false;
+    }
+    motion_ = Motion::Idle;
+}
+
+void Driver::stop() {
+    motion_ = Motion::Idle;
+    legs_.clear();
+    homing_ = false;
+}
+
+// A speed of 0 leaves the motor standing.
+void Driver::jog(int direction, std::uint32_t speed, Clock::time_point now) {
+    stop();
+    if (speed == 0)
+        return;
+    motion_ = Motion::Jog;
+    jogDirection_ = direction;
+    jogPulsesPerSecond_ = static_cast<double>(speed) * kPulsesPerSecondPerSpeedUnit;
+    from_ = position_;
+    since_ = now;
+}
+
+void Driver::travelTo(std::int64_t target, std::uint32_t speed, Clock::time_point now) {
+    stop();
+    if (speed == 0)
+        return;
+    travel({{target, static_cast<double>(speed) * kPulsesPerSecondPerSpeedUnit}}, now);
+}
+
+void Driver::homeSearch(Clock::time_point now) {
+    stop();
+    const auto speed = static_cast<std::uint32_t>(parameters_[7]);
+    if (speed == 0)
+        return;
+    const double pulsesPerSecond = static_cast<double>(speed) * kPulsesPerSecondPerSpeedUnit;
+    travel({{homeSensorAt_, pulsesPerSecond}, {homeSensorAt_ + parameters_[9], pulsesPerSecond}},
+           now);
+    homing_ = true;
+}
+
+void Driver::travel(std::deque<Leg> legs, Clock::time_point now) {
+    legs_ = std::move(legs);
+    motion_ = Motion::Travel;
+    from_ = position_;
+    since_ = now;
+}
+
+} // namespace stepdrive::sim
