@@ -42,19 +42,10 @@ protected:
 
 } // namespace
 
-TEST_F(sim_Driver, everyReplyCarriesItsCommandCode) {
-    for (const CommandCode& c : kCommandTable) {
-        for (std::uint8_t o : c.opts) {
-            const Bytes reply = send(c.format, {c.cmd, o});
-            ASSERT_EQ(reply.size(), static_cast<std::size_t>(formatInfo(c.format).frameLength));
-            EXPECT_EQ(reply,
-                      replyFrame(c.format, c.cmd, Bytes(reply.begin() + 4, reply.end() - 2)));
-            EXPECT_EQ(reply[2], c.cmd);
-        }
-    }
-    // Unknown commands are answered as well, echoing their data.
+TEST_F(sim_Driver, commandsOutsideTheTableAreEchoed) {
     EXPECT_EQ(send(Format::Short, {0x30, 9, 1, 2, 3, 4}),
               replyFrame(Format::Short, 0x30, {1, 2, 3, 4}));
+    // Long 6 is not the short read: no parameter comes back.
     EXPECT_EQ(send(Format::Long, {cmd::ReadParameter, 1, 1, 2, 3, 4, 5, 6, 7}),
               replyFrame(Format::Long, cmd::ReadParameter, {1, 2, 3, 4, 5, 6, 7}));
 }

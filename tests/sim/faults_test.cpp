@@ -19,12 +19,6 @@ Bytes joined(const std::vector<Bytes>& pieces) {
 
 } // namespace
 
-TEST(sim_Faults, noFaultsSendTheReplyWhole) {
-    ReplyShaper shaper{FaultOptions{}};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(shaper.shape(kReply), std::vector<Bytes>{kReply});
-}
-
 TEST(sim_Faults, corruptionHitsTheChosenByteOfEveryNthReply) {
     const std::pair<Corruption, std::size_t> cases[] = {
         {Corruption::Header, 0}, {Corruption::Status, 3}, {Corruption::Trailer, 8}};

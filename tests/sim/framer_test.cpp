@@ -81,12 +81,3 @@ TEST(sim_Framer, resynchronisesOnGarbage) {
     framer.feed(kHome);
     EXPECT_EQ(drain(framer).size(), 1u);
 }
-
-TEST(sim_Framer, waitsForTheRestOfAFrame) {
-    Framer framer;
-    framer.feed(kTableRead.data(), 12);
-    EXPECT_FALSE(framer.next());
-    EXPECT_EQ(framer.pending(), 12u);
-    framer.feed(kTableRead.data() + 12, 3);
-    EXPECT_TRUE(framer.next());
-}
