@@ -1,10 +1,17 @@
 #include "app/shell.h"
 
+#include "app/start_dialog.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
 #include "link/serial_comm_control.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "ui/message_box.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QEvent>
 
 namespace stepdrive {
 
@@ -12,34 +19,178 @@ namespace {
 std::unique_ptr<CommControl> serialPort(const QString& name, PauseGate* gate) {
     return std::make_unique<SerialCommControl>(name, gate);
 }
+void quitApplication() {
+    QCoreApplication::exit(0);
+}
 } // namespace
 
-Shell::Shell() : ports_(serialPort), gate_(std::make_unique<PauseGate>()) {
+Shell::Shell()
+    : ports_(serialPort), gate_(std::make_unique<PauseGate>()), endProgram_(quitApplication) {
     ownPause_ = std::make_unique<BlockingPause>(*gate_);
     ownMessages_ = std::make_unique<MessageBoxMessenger>();
     pause_ = ownPause_.get();
     messages_ = ownMessages_.get();
 }
 
-Shell::Shell(PortFactory ports, Pause& pause, Messenger& messages)
-    : ports_(std::move(ports)), gate_(std::make_unique<PauseGate>()), pause_(&pause),
-      messages_(&messages) {}
-
-Shell::~Shell() = default;
-
-void Shell::adopt(CommControl& port) {
-    connect(&port, &CommControl::failed, this, [this](const QString& why) { messages_->show(why); });
+Shell::Shell(Messenger& messages)
+    : ports_(serialPort), gate_(std::make_unique<PauseGate>()), messages_(&messages),
+      endProgram_(quitApplication) {
+    ownPause_ = std::make_unique<BlockingPause>(*gate_);
+    pause_ = ownPause_.get();
 }
 
-void Shell::start() { main().show(); }
+Shell::Shell(PortFactory ports, Pause& pause, Messenger& messages)
+    : ports_(std::move(ports)), gate_(std::make_unique<PauseGate>()), pause_(&pause),
+      messages_(&messages), endProgram_(quitApplication) {}
+
+Shell::~Shell() {
+    // Windows go before the port objects they hold references to.
+    start_.reset();
+    belt_.reset();
+    jogPosition_.reset();
+    main_.reset();
+}
+
+void Shell::start() {
+    main().show();
+}
+
+std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
+    auto port = ports_(name, gate_.get());
+    connect(port.get(), &CommControl::failed, this,
+            [this](const QString& why) { messages_->show(why); });
+    return port;
+}
 
 MainPanel& Shell::main() {
     if (!main_) {
-        msc_ = ports_(QStringLiteral("MSC"), gate_.get());
-        adopt(*msc_);
+        msc_ = makePort(QStringLiteral("MSC"));
         main_ = std::make_unique<MainPanel>(*msc_, *pause_, *messages_);
+        wire(Win::Main, *main_);
     }
     return *main_;
+}
+
+JogPositionPanel& Shell::jogPosition() {
+    if (!jogPosition_) {
+        msc1_ = makePort(QStringLiteral("MSC1"));
+        jogPosition_ = std::make_unique<JogPositionPanel>(*msc1_, *pause_, *messages_);
+        wire(Win::JogPosition, *jogPosition_);
+    }
+    return *jogPosition_;
+}
+
+BeltPanel& Shell::belt() {
+    if (!belt_) {
+        msc2_ = makePort(QStringLiteral("MSC2"));
+        belt_ = std::make_unique<BeltPanel>(*msc2_, *pause_, *messages_);
+        wire(Win::Belt, *belt_);
+    }
+    return *belt_;
+}
+
+StartDialog& Shell::startDialog() {
+    if (!start_) {
+        start_ = std::make_unique<StartDialog>(*this);
+        wire(Win::Start, *start_);
+    }
+    return *start_;
+}
+
+CommControl& Shell::MSC() {
+    return main().MSC();
+}
+CommControl& Shell::MSC1() {
+    return jogPosition().MSC1();
+}
+CommControl& Shell::MSC2() {
+    return belt().MSC2();
+}
+
+QWidget& Shell::window(Win w) {
+    switch (w) {
+    case Win::Start:
+        return startDialog();
+    case Win::JogPosition:
+        return jogPosition();
+    case Win::Belt:
+        return belt();
+    default:
+        return main();
+    }
+}
+
+CommControl& Shell::port(Win w) {
+    switch (w) {
+    case Win::JogPosition:
+        return MSC1();
+    case Win::Belt:
+        return MSC2();
+    default:
+        return MSC();
+    }
+}
+
+void Shell::wire(Win w, QWidget& window) {
+    window.installEventFilter(this);
+    for (const Switch& s : kSwitches) {
+        if (s.from != w)
+            continue;
+        auto* button = window.findChild<QAbstractButton*>(QString::fromLatin1(s.button));
+        Q_ASSERT(button);
+        connect(button, &QAbstractButton::clicked, this, [this, &s] { runSwitch(s); });
+    }
+    if (auto* exit = window.findChild<QAbstractButton*>(QStringLiteral("CMD_EXIT")))
+        connect(exit, &QAbstractButton::clicked, this, &Shell::exitProgram);
+}
+
+void Shell::runSwitch(const Switch& s) {
+    CommControl* leaving = s.closesPortOf != Win::None ? &port(s.closesPortOf) : nullptr;
+    const bool wasOpen = leaving && leaving->PortOpen();
+    if (wasOpen)
+        leaving->setPortOpen(false);
+    // Before the first connect there is no link to hand over.
+    if (s.opensPortOf != Win::None && configured_) {
+        CommControl& entering = port(s.opensPortOf);
+        if (!entering.PortOpen() && !entering.setPortOpen(true)) {
+            // The port control has said why; keep the link where it was.
+            if (wasOpen)
+                leaving->setPortOpen(true);
+            return;
+        }
+    }
+    showOnly(window(s.target));
+}
+
+void Shell::showOnly(QWidget& target) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(start_.get()), static_cast<QWidget*>(main_.get()),
+          static_cast<QWidget*>(jogPosition_.get()), static_cast<QWidget*>(belt_.get())})
+        if (w && w != &target && w->isVisible())
+            w->hide();
+    target.show();
+}
+
+void Shell::exitProgram() {
+    for (CommControl* port : {msc2_.get(), msc1_.get(), msc_.get()})
+        if (port && port->PortOpen())
+            port->setPortOpen(false);
+    for (QWidget* w :
+         {static_cast<QWidget*>(start_.get()), static_cast<QWidget*>(main_.get()),
+          static_cast<QWidget*>(jogPosition_.get()), static_cast<QWidget*>(belt_.get())})
+        if (w)
+            w->removeEventFilter(this), w->hide();
+    endProgram_();
+}
+
+bool Shell::eventFilter(QObject* watched, QEvent* event) {
+    // Closing any window ends the whole program.
+    if (event->type() == QEvent::Close) {
+        event->ignore();
+        exitProgram();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace stepdrive

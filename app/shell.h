@@ -1,19 +1,49 @@
 #pragma once
 // The application shell: the services every window shares (pause, messages,
-// the port objects) and the windows themselves, each created on first
-// reference and from then on only hidden and shown.
+// the port objects), the windows themselves, each created on first reference
+// and from then on only hidden and shown, and the switches between them.
 
 #include <QObject>
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace stepdrive {
 
+class BeltPanel;
 class CommControl;
+class JogPositionPanel;
 class MainPanel;
 class Messenger;
 class Pause;
 class PauseGate;
+class StartDialog;
+
+enum class Win { None, Start, Main, JogPosition, Belt };
+
+// One navigation button: the port object closed (of the panel being left)
+// and opened (of the panel being entered), in this order, then the target.
+struct Switch {
+    Win from;
+    const char* button;
+    Win closesPortOf;
+    Win opensPortOf;
+    Win target;
+};
+
+inline constexpr Switch kSwitches[] = {
+    {Win::Main, "cmd_JP", Win::Main, Win::JogPosition, Win::JogPosition},
+    {Win::Main, "Command1", Win::Main, Win::Belt, Win::Belt},
+    {Win::JogPosition, "cmd_JP", Win::JogPosition, Win::Main, Win::Main},
+    {Win::JogPosition, "Command1", Win::JogPosition, Win::Belt, Win::Belt},
+    {Win::Belt, "cmd_MAIN", Win::Belt, Win::Main, Win::Main},
+    {Win::Belt, "Command1", Win::Belt, Win::JogPosition, Win::JogPosition},
+    // Back to the dialog: the link stays open from the main and table panels.
+    {Win::Main, "cmd_comm", Win::None, Win::None, Win::Start},
+    {Win::JogPosition, "cmd_comm", Win::None, Win::None, Win::Start},
+    {Win::Belt, "cmd_comm", Win::Belt, Win::None, Win::Start},
+};
 
 class Shell : public QObject {
     Q_OBJECT
@@ -24,6 +54,8 @@ public:
 
     // The shipped shell: serial ports, the blocking pause, message boxes.
     Shell();
+    // Serial ports and the blocking pause, messages to `messages` (not owned).
+    explicit Shell(Messenger& messages);
     // For tests: other ports, pause and messenger (not owned).
     Shell(PortFactory ports, Pause& pause, Messenger& messages);
     ~Shell() override;
@@ -31,10 +63,35 @@ public:
     // Shows the main panel, centred, with every port object closed.
     void start();
 
+    // Each window and port object is created on first reference.
     MainPanel& main();
+    StartDialog& startDialog();
+    JogPositionPanel& jogPosition();
+    BeltPanel& belt();
+    CommControl& MSC();
+    CommControl& MSC1();
+    CommControl& MSC2();
+
+    QWidget& window(Win w);
+    CommControl& port(Win w);
+
+    // Hides every window but `target` and shows it.
+    void showOnly(QWidget& target);
+    // Closes every open port object (MSC2, MSC1, MSC) and ends the program.
+    void exitProgram();
+    // The dialog has written the line settings into the port objects.
+    void markConfigured() { configured_ = true; }
+
+    // What ending the program does; the tests replace it.
+    void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void adopt(CommControl& port);
+    void wire(Win w, QWidget& window);
+    void runSwitch(const Switch& s);
+    std::unique_ptr<CommControl> makePort(const QString& name);
 
     PortFactory ports_;
     std::unique_ptr<PauseGate> gate_;
@@ -42,9 +99,14 @@ private:
     std::unique_ptr<Messenger> ownMessages_;
     Pause* pause_;
     Messenger* messages_;
+    std::function<void()> endProgram_;
+    bool configured_ = false;
 
-    std::unique_ptr<CommControl> msc_;
+    std::unique_ptr<CommControl> msc_, msc1_, msc2_;
     std::unique_ptr<MainPanel> main_;
+    std::unique_ptr<JogPositionPanel> jogPosition_;
+    std::unique_ptr<BeltPanel> belt_;
+    std::unique_ptr<StartDialog> start_;
 };
 
 } // namespace stepdrive

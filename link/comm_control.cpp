@@ -22,14 +22,18 @@ void CommControl::setRThreshold(int threshold) {
     scheduleReceiveCheck();
 }
 
-int CommControl::InBufferCount() const { return isDeviceOpen() ? bytesWaiting() : 0; }
+int CommControl::InBufferCount() const {
+    return isDeviceOpen() ? bytesWaiting() : 0;
+}
 
 void CommControl::setInBufferCount(int count) {
     if (count == 0 && isDeviceOpen())
         discardInput();
 }
 
-QString CommControl::devicePath() const { return portDevice(commPort_); }
+QString CommControl::devicePath() const {
+    return portDevice(commPort_);
+}
 
 QString CommControl::portLabel() const {
     const QString path = devicePath();
@@ -88,7 +92,9 @@ bool CommControl::Output(const QByteArray& block) {
     return true;
 }
 
-void CommControl::dataArrived() { scheduleReceiveCheck(); }
+void CommControl::dataArrived() {
+    scheduleReceiveCheck();
+}
 
 void CommControl::deviceLost(const QString& reason) {
     if (!isDeviceOpen())

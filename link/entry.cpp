@@ -6,8 +6,12 @@
 namespace stepdrive {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 std::optional<std::int32_t> parseEntry(std::string_view text) {

@@ -9,7 +9,9 @@ const FormatInfo kShort{kShortCommandHeader, 10, 12, 6};
 const FormatInfo kLong{kLongCommandHeader, 13, 15, 9};
 } // namespace
 
-const FormatInfo& formatInfo(Format format) { return format == Format::Short ? kShort : kLong; }
+const FormatInfo& formatInfo(Format format) {
+    return format == Format::Short ? kShort : kLong;
+}
 
 std::optional<Format> formatOfHeader(std::uint8_t header) {
     if (header == kShortCommandHeader)

@@ -26,8 +26,8 @@ enum class Format { Short, Long };
 
 struct FormatInfo {
     std::uint8_t commandHeader;
-    int frameLength;  // command and reply frames have the same length
-    int blockLength;  // what goes on the wire: the frame and two zero bytes
+    int frameLength;   // command and reply frames have the same length
+    int blockLength;   // what goes on the wire: the frame and two zero bytes
     int argumentCount; // cmd, opt1 and the data bytes
 };
 
@@ -52,7 +52,9 @@ Bytes replyFrame(Format format, std::uint8_t code, const std::vector<std::uint8_
 
 // Each byte as two upper-case hex digits followed by two blanks.
 std::string hexEcho(const std::uint8_t* bytes, std::size_t count);
-inline std::string hexEcho(const Bytes& bytes) { return hexEcho(bytes.data(), bytes.size()); }
+inline std::string hexEcho(const Bytes& bytes) {
+    return hexEcho(bytes.data(), bytes.size());
+}
 
 // The hex digits of the n-th echoed byte (1-based) in an echo text, or an
 // empty string when the text is too short to hold it.

@@ -30,7 +30,9 @@ PanelLink::PanelLink(Format format, CommControl& port, Messenger& messages, QObj
     : QObject(parent), format_(format), port_(port), messages_(messages),
       buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {}
 
-int PanelLink::threshold() const { return formatInfo(format_).frameLength; }
+int PanelLink::threshold() const {
+    return formatInfo(format_).frameLength;
+}
 
 void PanelLink::send(std::initializer_list<std::uint8_t> args) {
     const FormatInfo& f = formatInfo(format_);
@@ -39,7 +41,8 @@ void PanelLink::send(std::initializer_list<std::uint8_t> args) {
     fillCommandFrame(format_, all.data(), buffer_.data());
 
     // The two zero bytes that end the buffer go on the wire but are not echoed.
-    txEcho_ = QString::fromStdString(hexEcho(buffer_.data(), static_cast<std::size_t>(f.frameLength)));
+    txEcho_ =
+        QString::fromStdString(hexEcho(buffer_.data(), static_cast<std::size_t>(f.frameLength)));
     emit txEchoChanged(txEcho_);
     // The 10-byte panels read their reply data out of the RX echo, so it must
     // hold only the reply to this command.

@@ -10,6 +10,8 @@ namespace stepdrive {
 QString portDevice(int n);
 
 // "COM4" and the like.
-inline QString comName(int n) { return QStringLiteral("COM%1").arg(n); }
+inline QString comName(int n) {
+    return QStringLiteral("COM%1").arg(n);
+}
 
 } // namespace stepdrive

@@ -59,9 +59,13 @@ void SerialCommControl::closeDevice() {
     received_.clear();
 }
 
-bool SerialCommControl::isDeviceOpen() const { return port_.isOpen(); }
+bool SerialCommControl::isDeviceOpen() const {
+    return port_.isOpen();
+}
 
-int SerialCommControl::bytesWaiting() const { return static_cast<int>(received_.size()); }
+int SerialCommControl::bytesWaiting() const {
+    return static_cast<int>(received_.size());
+}
 
 QByteArray SerialCommControl::readBytes(int max) {
     const QByteArray taken = received_.left(max);
@@ -82,9 +86,8 @@ bool SerialCommControl::writeBytes(const QByteArray& block, QString* reason) {
     }
     while (port_.bytesToWrite() > 0) {
         if (!port_.waitForBytesWritten(kWriteTimeoutMs)) {
-            *reason = port_.error() == QSerialPort::TimeoutError
-                          ? QStringLiteral("시간 초과")
-                          : port_.errorString();
+            *reason = port_.error() == QSerialPort::TimeoutError ? QStringLiteral("시간 초과")
+                                                                 : port_.errorString();
             return false;
         }
     }

@@ -30,8 +30,12 @@ void setBackColour(QWidget* widget, const QColor& colour) {
         widget->setAutoFillBackground(true);
 }
 
-QColor backColour(const QWidget* widget) { return widget->palette().color(roleOf(widget)); }
+QColor backColour(const QWidget* widget) {
+    return widget->palette().color(roleOf(widget));
+}
 
-QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
+QColor buttonFace() {
+    return QApplication::palette().color(QPalette::Button);
+}
 
 } // namespace stepdrive

@@ -55,4 +55,15 @@ void centreOnScreen(QWidget* window) {
                  area.y() + (area.height() - size.height()) / 2);
 }
 
+void setUpWindow(QWidget* window, Border border) {
+    applyFormLook(window);
+    if (border == Border::Fixed) {
+        window->setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint |
+                               Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowCloseButtonHint);
+        window->setFixedSize(window->size());
+    }
+    centreOnScreen(window);
+}
+
 } // namespace stepdrive

@@ -2,7 +2,8 @@
 // What a .ui form can't say on its own: fractional point sizes ("fontPt",
 // 9.75), a narrower font where a caption is wider than its label in the
 // substitute font ("fontStretch", percent) and back colours ("backColour")
-// are dynamic properties in the forms, applied after setupUi. Also the Hangul font the design family maps to.
+// are dynamic properties in the forms, applied after setupUi. Also the Hangul font the design
+// family maps to.
 
 class QWidget;
 
@@ -16,5 +17,11 @@ void installHangulFont();
 
 // Centres a top-level window on its screen.
 void centreOnScreen(QWidget* window);
+
+enum class Border { Fixed, Sizable };
+
+// What every window does after setupUi: the form look, its border (a fixed
+// border has no minimise and maximise buttons) and centring on the screen.
+void setUpWindow(QWidget* window, Border border);
 
 } // namespace stepdrive

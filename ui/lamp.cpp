@@ -15,7 +15,9 @@ void Lamp::setOn(bool on) {
     update();
 }
 
-QColor Lamp::fill() const { return on_ ? colour::red : colour::white; }
+QColor Lamp::fill() const {
+    return on_ ? colour::red : colour::white;
+}
 
 void Lamp::paintEvent(QPaintEvent*) {
     QPainter p(this);

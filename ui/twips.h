@@ -8,7 +8,9 @@ namespace stepdrive {
 
 constexpr int kTwipsPerPixel = 15;
 
-constexpr int twips(int value) { return value / kTwipsPerPixel; }
+constexpr int twips(int value) {
+    return value / kTwipsPerPixel;
+}
 
 inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+class QLineEdit;
+
 namespace Ui {
 class MainPanelForm;
 }
@@ -16,6 +18,7 @@ namespace stepdrive {
 
 class CommControl;
 class Lamp;
+
 class Messenger;
 class Pause;
 
@@ -36,6 +39,22 @@ public:
 
 private:
     void Form_Load();
+
+    // Motion
+    void CMD_CUR_Click();
+    void CMD_CUR_R_Click();
+    void cmd_ROL_Click();
+    void cmd_ROR_Click();
+    void mtr_STOP_Click();
+    void cmd_orgin_Click();
+    void Cmd_RPOS_Click();
+    // Sends one motion command with the entry value of `box` (named
+    // `boxName` to the operator) in all four data bytes; false when the
+    // entry was refused and nothing was sent.
+    bool sendWithEntry(std::uint8_t cmd, std::uint8_t opt1, const QLineEdit* box,
+                       const QString& boxName);
+    void showJogging(QWidget* direction);
+
     void MSC_OnComm();
     void handleReply(const Reply& reply);
 

@@ -23,8 +23,8 @@ TEST(Entry, fractionsRoundHalfAwayFromZero) {
 }
 
 TEST(Entry, whatIsNotANumber) {
-    for (const char* text : {"", "   ", "-", "+", ".", "abc", "12a", "1e5", "0x10", "1 2",
-                             "2147483648", "-2147483649", "99999999999999999999",
-                             "\xEF\xBC\x91" /* fullwidth 1 */, "--1", "1.2.3"})
+    for (const char* text :
+         {"", "   ", "-", "+", ".", "abc", "12a", "1e5", "0x10", "1 2", "2147483648", "-2147483649",
+          "99999999999999999999", "\xEF\xBC\x91" /* fullwidth 1 */, "--1", "1.2.3"})
         EXPECT_EQ(parseEntry(text), std::nullopt) << '"' << text << '"';
 }

@@ -6,7 +6,9 @@
 using namespace stepdrive;
 
 namespace {
-std::string hex(const Bytes& b) { return hexEcho(b); }
+std::string hex(const Bytes& b) {
+    return hexEcho(b);
+}
 } // namespace
 
 TEST(Frame, shortCommandWorkedExamples) {

@@ -33,7 +33,9 @@ struct SerialOnPty : ::testing::Test {
     void TearDown() override { qunsetenv("STEPDRIVE_COM7"); }
 };
 
-QByteArray bytes(const Bytes& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size())); }
+QByteArray bytes(const Bytes& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size()));
+}
 
 } // namespace
 

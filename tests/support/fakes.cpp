@@ -9,8 +9,12 @@ void pumpEvents(int rounds) {
         QCoreApplication::processEvents();
 }
 
-QString hexOf(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString hexOf(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
-QByteArray fromHex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+QByteArray fromHex(const char* text) {
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
 
 } // namespace stepdrive::test

@@ -29,9 +29,9 @@ public:
         qint64 atMs;
     };
     std::vector<Sent> sent;
-    QStringList opens;       // the device and settings of every successful open
+    QStringList opens; // the device and settings of every successful open
     int closes = 0;
-    QString refusedPath;     // an open of this device fails
+    QString refusedPath; // an open of this device fails
     // When set, every written block is answered with what it returns.
     std::function<QByteArray(const QByteArray&)> answer;
     QElapsedTimer clock;

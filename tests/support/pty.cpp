@@ -24,7 +24,9 @@ Pty::Pty() {
     }
 }
 
-Pty::~Pty() { closeMaster(); }
+Pty::~Pty() {
+    closeMaster();
+}
 
 QByteArray Pty::read(int count, int timeoutMs) {
     QByteArray got;

@@ -1,0 +1,49 @@
+#pragma once
+// The belt panel `Belt_form`: the four speed-profile parameters and the
+// IN2-use flag of the driver's conveyor-belt mode.
+
+#include "link/panel_link.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+namespace Ui {
+class BeltPanelForm;
+}
+
+namespace stepdrive {
+
+class CommControl;
+class Messenger;
+class Pause;
+
+class BeltPanel : public QWidget {
+    Q_OBJECT
+public:
+    BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent = nullptr);
+    ~BeltPanel() override;
+
+    CommControl& MSC2() const { return msc2_; }
+    PanelLink& link() { return link_; }
+    std::uint8_t read_step() const { return read_step_; }
+
+    // Builds, echoes and writes one 10-byte command frame.
+    void protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
+                   std::uint8_t data1, std::uint8_t data0);
+
+private:
+    void Form_Load();
+    void MSC2_OnComm();
+    void handleReply(const Reply& reply);
+
+    std::unique_ptr<Ui::BeltPanelForm> ui_;
+    CommControl& msc2_;
+    Pause& pause_;
+    Messenger& messages_;
+    PanelLink link_;
+    // The belt parameter (1-4) whose read reply is awaited; 0 for none.
+    std::uint8_t read_step_ = 0;
+};
+
+} // namespace stepdrive
