@@ -179,7 +179,7 @@ void Shell::exitProgram() {
          {static_cast<QWidget*>(start_.get()), static_cast<QWidget*>(main_.get()),
           static_cast<QWidget*>(jogPosition_.get()), static_cast<QWidget*>(belt_.get())})
         if (w)
-            w->removeEventFilter(this), w->hide();
+            w->hide();
     endProgram_();
 }
 

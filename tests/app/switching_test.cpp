@@ -1,0 +1,159 @@
+#include "app/start_dialog.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
+#include "panels/main/main_panel.h"
+#include "tests/panels/panel_fixture.h"
+
+#include <QComboBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+struct Switching : PanelFixture {
+    int ended = 0;
+
+    void SetUp() override {
+        shell.setEndProgram([this] { ++ended; });
+        shell.start();
+        click(shell.main(), "cmd_comm");
+        click(shell.startDialog(), "cmd_common");
+        ASSERT_TRUE(shell.main().isVisible());
+    }
+    // The names of the open port objects and of the visible windows.
+    QString openPorts() {
+        QStringList open;
+        for (const char* name : {"MSC", "MSC1", "MSC2"})
+            if (port(QString::fromLatin1(name)).PortOpen())
+                open << QString::fromLatin1(name);
+        return open.join(' ');
+    }
+    QString visible() {
+        QStringList shown;
+        for (Win w : {Win::Start, Win::Main, Win::JogPosition, Win::Belt})
+            if (shell.window(w).isVisible())
+                shown << shell.window(w).objectName();
+        return shown.join(' ');
+    }
+};
+
+} // namespace
+
+TEST_F(Switching, theVisiblePanelHoldsTheLinkAndKeepsItsText) {
+    QLineEdit* pulse = box(shell.main(), "Text_PULSE");
+    pulse->setText("1234");
+
+    click(shell.main(), "cmd_JP");
+    EXPECT_EQ(visible(), "JP_form");
+    EXPECT_EQ(openPorts(), "MSC1");
+    box(shell.jogPosition(), "Text_pos_2")->setText("-77");
+
+    click(shell.jogPosition(), "Command1");
+    EXPECT_EQ(visible(), "Belt_form");
+    EXPECT_EQ(openPorts(), "MSC2");
+
+    click(shell.belt(), "cmd_MAIN");
+    EXPECT_EQ(visible(), "main");
+    EXPECT_EQ(openPorts(), "MSC");
+    EXPECT_EQ(pulse->text(), "1234");
+
+    click(shell.main(), "Command1");
+    EXPECT_EQ(openPorts(), "MSC2");
+    click(shell.belt(), "Command1");
+    EXPECT_EQ(visible(), "JP_form");
+    EXPECT_EQ(openPorts(), "MSC1");
+    EXPECT_EQ(box(shell.jogPosition(), "Text_pos_2")->text(), "-77");
+    click(shell.jogPosition(), "cmd_JP");
+    EXPECT_EQ(visible(), "main");
+    EXPECT_EQ(openPorts(), "MSC");
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(Switching, backToTheDialogShowsItConnectedFromEveryPanel) {
+    StartDialog& dialog = shell.startDialog();
+    click(shell.main(), "cmd_comm");
+    EXPECT_EQ(visible(), "Start");
+    EXPECT_EQ(openPorts(), "MSC");
+    EXPECT_FALSE(button(dialog, "cmd_common")->isEnabled());
+    EXPECT_TRUE(button(dialog, "cmd_commoff")->isEnabled());
+
+    // From the table panel the link stays open on its port object.
+    click(dialog, "cmd_commoff");
+    click(dialog, "cmd_common");
+    click(shell.main(), "cmd_JP");
+    click(shell.jogPosition(), "cmd_comm");
+    EXPECT_EQ(visible(), "Start");
+    EXPECT_EQ(openPorts(), "MSC1");
+    EXPECT_TRUE(button(dialog, "cmd_commoff")->isEnabled());
+
+    // From the belt panel nothing stays open, yet the dialog offers only
+    // disconnect; disconnect, then connect, shows main with MSC open.
+    click(dialog, "cmd_commoff");
+    EXPECT_EQ(openPorts(), "");
+    click(dialog, "cmd_common");
+    click(shell.main(), "Command1");
+    click(shell.belt(), "cmd_comm");
+    EXPECT_EQ(openPorts(), "");
+    EXPECT_FALSE(button(dialog, "cmd_common")->isEnabled());
+    click(dialog, "cmd_commoff");
+    click(dialog, "cmd_common");
+    EXPECT_EQ(visible(), "main");
+    EXPECT_EQ(openPorts(), "MSC");
+}
+
+TEST_F(Switching, aTargetPortThatWillNotOpenKeepsTheOperatorWhereHeWas) {
+    port("MSC1").refusedPath = port("MSC1").devicePath();
+    click(shell.main(), "cmd_JP");
+    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(visible(), "main");
+    EXPECT_EQ(openPorts(), "MSC");
+}
+
+TEST_F(Switching, exitFromEveryWindowClosesEveryPortAndEndsTheProgram) {
+    struct Case {
+        const char* via;
+        std::function<void(Shell&)> reach;
+    };
+    const Case cases[] = {
+        {"main", [](Shell&) {}},
+        {"JP_form", [](Shell& s) { click(s.main(), "cmd_JP"); }},
+        {"Belt_form", [](Shell& s) { click(s.main(), "Command1"); }},
+    };
+    for (const Case& c : cases) {
+        ended = 0;
+        click(shell.main(), "cmd_comm");
+        click(shell.startDialog(), "cmd_commoff");
+        click(shell.startDialog(), "cmd_common");
+        c.reach(shell);
+        for (Win w : {Win::Main, Win::JogPosition, Win::Belt})
+            if (shell.window(w).isVisible())
+                click(shell.window(w), "CMD_EXIT");
+        EXPECT_EQ(ended, 1) << c.via;
+        EXPECT_EQ(openPorts(), "") << c.via;
+        EXPECT_EQ(visible(), "") << c.via;
+    }
+}
+
+TEST_F(Switching, closingAnyWindowEndsTheProgramAfterClosingThePorts) {
+    click(shell.main(), "cmd_comm");
+    EXPECT_TRUE(port("MSC").PortOpen());
+    shell.startDialog().close();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(openPorts(), "");
+
+    ended = 0;
+    shell.showOnly(shell.startDialog());
+    click(shell.startDialog(), "cmd_commoff");
+    click(shell.startDialog(), "cmd_common");
+    click(shell.main(), "cmd_JP");
+    shell.jogPosition().close();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(openPorts(), "");
+
+    ended = 0;
+    click(shell.startDialog(), "CMD3");
+    EXPECT_EQ(ended, 1);
+}

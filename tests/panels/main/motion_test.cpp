@@ -1,0 +1,94 @@
+#include "panels/main/main_panel.h"
+#include "tests/panels/panel_fixture.h"
+#include "ui/colours.h"
+
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+struct Motion : PanelFixture {
+    MainPanel* main = nullptr;
+    void SetUp() override {
+        main = &shell.main();
+        shell.start();
+        port("MSC").setPortOpen(true);
+    }
+    QString pressWith(const char* boxName, const char* text, const char* buttonName) {
+        if (boxName)
+            box(*main, boxName)->setText(QString::fromUtf8(text));
+        port("MSC").sent.clear();
+        click(*main, buttonName);
+        return hexOf(port("MSC").lastSent());
+    }
+    QColor colourOf(const char* name) { return backColour(button(*main, name)); }
+};
+
+} // namespace
+
+TEST_F(Motion, movesCarryTheirPulsesInAllFourDataBytes) {
+    EXPECT_EQ(pressWith("Text_PULSE", "100000", "CMD_CUR"), "AA 00 04 00 00 01 86 A0 EE 2B 00 00");
+    EXPECT_EQ(pressWith("Text_PULSE", "-1000", "CMD_CUR_R"), "AA 00 04 01 FF FF FC 18 EE 17 00 00");
+    EXPECT_EQ(pressWith("Text_PULSE", "9999999", "CMD_CUR"), "AA 00 04 00 00 98 96 7F EE B1 00 00");
+    EXPECT_EQ(pressWith("Text_PULSE", " 12.5", "CMD_CUR"), "AA 00 04 00 00 00 00 0D EE 11 00 00");
+    EXPECT_EQ(box(*main, "txt_tx")->text(), "AA  00  04  00  00  00  00  0D  EE  11  ");
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(Motion, jogButtonsShowTheLastDirectionStarted) {
+    EXPECT_EQ(pressWith("Txt_Jog", "300", "cmd_ROL"), "AA 00 02 00 00 00 01 2C EE 2F 00 00");
+    EXPECT_EQ(colourOf("cmd_ROL"), QColor(255, 0, 0));
+    EXPECT_EQ(colourOf("cmd_ROR"), buttonFace());
+
+    EXPECT_EQ(pressWith("Txt_Jog", "300", "cmd_ROR"), "AA 00 01 00 00 00 01 2C EE 2E 00 00");
+    EXPECT_EQ(colourOf("cmd_ROR"), QColor(255, 0, 0));
+    EXPECT_EQ(colourOf("cmd_ROL"), buttonFace());
+
+    // A speed beyond the label's range goes out as it stands.
+    EXPECT_EQ(pressWith("Txt_Jog", "5000", "cmd_ROL"), "AA 00 02 00 00 00 13 88 EE 9D 00 00");
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    // A move or a home search leaves the jog colours alone; stop clears both.
+    pressWith(nullptr, nullptr, "cmd_orgin");
+    EXPECT_EQ(colourOf("cmd_ROL"), QColor(255, 0, 0));
+    EXPECT_EQ(pressWith(nullptr, nullptr, "mtr_STOP"), "AA 00 03 00 00 00 00 00 EE 03 00 00");
+    EXPECT_EQ(colourOf("cmd_ROL"), buttonFace());
+    EXPECT_EQ(colourOf("cmd_ROR"), buttonFace());
+}
+
+TEST_F(Motion, homeSearchAndPositionRequest) {
+    EXPECT_EQ(pressWith(nullptr, nullptr, "cmd_orgin"), "AA 00 07 01 00 00 00 00 EE 08 00 00");
+    EXPECT_EQ(main->read_data(), 0);
+
+    setBackColour(box(*main, "Text_RPOS"), colour::readBack);
+    EXPECT_EQ(pressWith(nullptr, nullptr, "Cmd_RPOS"), "AA 00 06 08 00 00 00 00 EE 0E 00 00");
+    EXPECT_EQ(main->read_data(), 8);
+    EXPECT_EQ(backColour(box(*main, "Text_RPOS")), QColor(255, 255, 255));
+}
+
+TEST_F(Motion, anEntryThatIsNotANumberSendsNothingAndNamesTheBox) {
+    pressWith("Txt_Jog", "300", "cmd_ROR");
+    for (const char* text : {"", "abc", "-", "1e5", "0x10"}) {
+        messages.shown.clear();
+        EXPECT_EQ(pressWith("Txt_Jog", text, "cmd_ROL"), "") << text;
+        ASSERT_EQ(messages.shown.size(), 1) << text;
+        EXPECT_TRUE(messages.shown[0].contains("JOG SPEED")) << text;
+    }
+    // Nothing started, so the jog colours still show the last real jog.
+    EXPECT_EQ(colourOf("cmd_ROR"), QColor(255, 0, 0));
+
+    messages.shown.clear();
+    EXPECT_EQ(pressWith("Text_PULSE", "1e5", "CMD_CUR_R"), "");
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].contains("이동펄스"));
+}
+
+TEST_F(Motion, sendingOnAClosedPortIsReportedNotFatal) {
+    port("MSC").setPortOpen(false);
+    click(*main, "cmd_orgin");
+    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(port("MSC").sent.empty());
+    EXPECT_EQ(box(*main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
+}
