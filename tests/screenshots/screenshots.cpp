@@ -1,6 +1,9 @@
 // Renders every window offscreen to a PNG: stepdrive_screenshots DIR.
 
 #include "app/shell.h"
+#include "app/start_dialog.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/fakes.h"
 #include "ui/form_look.h"
@@ -33,6 +36,9 @@ int main(int argc, char** argv) {
 
     const std::pair<QWidget*, const char*> windows[] = {
         {&shell.main(), "main.png"},
+        {&shell.startDialog(), "start.png"},
+        {&shell.jogPosition(), "jog_position.png"},
+        {&shell.belt(), "belt.png"},
     };
     for (const auto& [window, file] : windows) {
         window->show();
