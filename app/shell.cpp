@@ -62,31 +62,26 @@ std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
     return port;
 }
 
+// A panel and its port object come into being together, on first reference.
+template <typename Panel>
+Panel& Shell::panel(std::unique_ptr<Panel>& slot, std::unique_ptr<CommControl>& port,
+                    const char* portName, Win w) {
+    if (!slot) {
+        port = makePort(QString::fromLatin1(portName));
+        slot = std::make_unique<Panel>(*port, *pause_, *messages_);
+        wire(w, *slot);
+    }
+    return *slot;
+}
+
 MainPanel& Shell::main() {
-    if (!main_) {
-        msc_ = makePort(QStringLiteral("MSC"));
-        main_ = std::make_unique<MainPanel>(*msc_, *pause_, *messages_);
-        wire(Win::Main, *main_);
-    }
-    return *main_;
+    return panel(main_, msc_, "MSC", Win::Main);
 }
-
 JogPositionPanel& Shell::jogPosition() {
-    if (!jogPosition_) {
-        msc1_ = makePort(QStringLiteral("MSC1"));
-        jogPosition_ = std::make_unique<JogPositionPanel>(*msc1_, *pause_, *messages_);
-        wire(Win::JogPosition, *jogPosition_);
-    }
-    return *jogPosition_;
+    return panel(jogPosition_, msc1_, "MSC1", Win::JogPosition);
 }
-
 BeltPanel& Shell::belt() {
-    if (!belt_) {
-        msc2_ = makePort(QStringLiteral("MSC2"));
-        belt_ = std::make_unique<BeltPanel>(*msc2_, *pause_, *messages_);
-        wire(Win::Belt, *belt_);
-    }
-    return *belt_;
+    return panel(belt_, msc2_, "MSC2", Win::Belt);
 }
 
 StartDialog& Shell::startDialog() {

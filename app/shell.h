@@ -92,6 +92,9 @@ private:
     void wire(Win w, QWidget& window);
     void runSwitch(const Switch& s);
     std::unique_ptr<CommControl> makePort(const QString& name);
+    template <typename Panel>
+    Panel& panel(std::unique_ptr<Panel>& slot, std::unique_ptr<CommControl>& port,
+                 const char* portName, Win w);
 
     PortFactory ports_;
     std::unique_ptr<PauseGate> gate_;

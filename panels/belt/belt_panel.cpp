@@ -1,25 +1,22 @@
 #include "panels/belt/belt_panel.h"
 
 #include "link/comm_control.h"
-#include "ui/echo_boxes.h"
-#include "ui/form_look.h"
 #include "ui_belt_panel.h"
 
 namespace stepdrive {
 
 BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::BeltPanelForm>()), msc2_(msc2), pause_(pause),
-      messages_(messages), link_(Format::Short, msc2, messages) {
+    : LinkedPanel(Format::Short, msc2, pause, messages, parent),
+      ui_(std::make_unique<Ui::BeltPanelForm>()) {
     ui_->setupUi(this);
-    bindEchoBoxes(link_, ui_->txt_tx2, ui_->rx2_txt);
-    connect(&msc2_, &CommControl::OnComm, this, &BeltPanel::MSC2_OnComm);
+    connect(&port_, &CommControl::OnComm, this, &BeltPanel::MSC2_OnComm);
     Form_Load();
 }
 
 BeltPanel::~BeltPanel() = default;
 
 void BeltPanel::Form_Load() {
-    setUpWindow(this, Border::Sizable);
+    setUpPanel(ui_->txt_tx2, ui_->rx2_txt, Border::Sizable);
     ui_->img_mode2->setVisible(true);
 }
 

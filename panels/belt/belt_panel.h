@@ -2,9 +2,8 @@
 // The belt panel `Belt_form`: the four speed-profile parameters and the
 // IN2-use flag of the driver's conveyor-belt mode.
 
-#include "link/panel_link.h"
+#include "panels/linked_panel.h"
 
-#include <QWidget>
 #include <cstdint>
 #include <memory>
 
@@ -18,14 +17,13 @@ class CommControl;
 class Messenger;
 class Pause;
 
-class BeltPanel : public QWidget {
+class BeltPanel : public LinkedPanel {
     Q_OBJECT
 public:
     BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent = nullptr);
     ~BeltPanel() override;
 
-    CommControl& MSC2() const { return msc2_; }
-    PanelLink& link() { return link_; }
+    CommControl& MSC2() const { return port_; }
     std::uint8_t read_step() const { return read_step_; }
 
     // Builds, echoes and writes one 10-byte command frame.
@@ -38,10 +36,6 @@ private:
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
-    CommControl& msc2_;
-    Pause& pause_;
-    Messenger& messages_;
-    PanelLink link_;
     // The belt parameter (1-4) whose read reply is awaited; 0 for none.
     std::uint8_t read_step_ = 0;
 };

@@ -1,26 +1,23 @@
 #include "panels/jog_position/jog_position_panel.h"
 
 #include "link/comm_control.h"
-#include "ui/echo_boxes.h"
-#include "ui/form_look.h"
 #include "ui_jog_position_panel.h"
 
 namespace stepdrive {
 
 JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
                                    QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::JogPositionPanelForm>()), msc1_(msc1),
-      pause_(pause), messages_(messages), link_(Format::Long, msc1, messages) {
+    : LinkedPanel(Format::Long, msc1, pause, messages, parent),
+      ui_(std::make_unique<Ui::JogPositionPanelForm>()) {
     ui_->setupUi(this);
-    bindEchoBoxes(link_, ui_->txt_tx, ui_->rx2_txt);
-    connect(&msc1_, &CommControl::OnComm, this, &JogPositionPanel::MSC1_OnComm);
+    connect(&port_, &CommControl::OnComm, this, &JogPositionPanel::MSC1_OnComm);
     Form_Load();
 }
 
 JogPositionPanel::~JogPositionPanel() = default;
 
 void JogPositionPanel::Form_Load() {
-    setUpWindow(this, Border::Sizable);
+    setUpPanel(ui_->txt_tx, ui_->rx2_txt, Border::Sizable);
 }
 
 void JogPositionPanel::protocol2(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t vel1,

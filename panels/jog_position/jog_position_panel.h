@@ -2,9 +2,8 @@
 // The position table panel `JP_form`: seven rows of position, velocity and
 // acceleration, downloaded, read back and run over 13-byte frames.
 
-#include "link/panel_link.h"
+#include "panels/linked_panel.h"
 
-#include <QWidget>
 #include <cstdint>
 #include <memory>
 
@@ -18,15 +17,14 @@ class CommControl;
 class Messenger;
 class Pause;
 
-class JogPositionPanel : public QWidget {
+class JogPositionPanel : public LinkedPanel {
     Q_OBJECT
 public:
     JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
                      QWidget* parent = nullptr);
     ~JogPositionPanel() override;
 
-    CommControl& MSC1() const { return msc1_; }
-    PanelLink& link() { return link_; }
+    CommControl& MSC1() const { return port_; }
     std::uint8_t read_step() const { return read_step_; }
 
     // Builds, echoes and writes one 13-byte command frame.
@@ -40,10 +38,6 @@ private:
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::JogPositionPanelForm> ui_;
-    CommControl& msc1_;
-    Pause& pause_;
-    Messenger& messages_;
-    PanelLink link_;
     // The table entry (1-7) whose read reply is awaited; 0 for none.
     std::uint8_t read_step_ = 0;
 };

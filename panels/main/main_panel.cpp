@@ -3,22 +3,19 @@
 #include "link/comm_control.h"
 #include "link/commands.h"
 #include "ui/colours.h"
-#include "ui/echo_boxes.h"
 #include "ui/entry_box.h"
-#include "ui/form_look.h"
 #include "ui_main_panel.h"
 
 namespace stepdrive {
 
 MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::MainPanelForm>()), msc_(msc), pause_(pause),
-      messages_(messages), link_(Format::Short, msc, messages) {
+    : LinkedPanel(Format::Short, msc, pause, messages, parent),
+      ui_(std::make_unique<Ui::MainPanelForm>()) {
     ui_->setupUi(this);
     inputLamps_ = {ui_->led1, ui_->led2, ui_->led3, ui_->led4,
                    ui_->led5, ui_->led6, ui_->led7, ui_->led8};
 
-    bindEchoBoxes(link_, ui_->txt_tx, ui_->rx_txt);
-    connect(&msc_, &CommControl::OnComm, this, &MainPanel::MSC_OnComm);
+    connect(&port_, &CommControl::OnComm, this, &MainPanel::MSC_OnComm);
 
     connect(ui_->CMD_CUR, &QPushButton::clicked, this, &MainPanel::CMD_CUR_Click);
     connect(ui_->CMD_CUR_R, &QPushButton::clicked, this, &MainPanel::CMD_CUR_R_Click);
@@ -32,9 +29,7 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
 
 MainPanel::~MainPanel() = default;
 
-void MainPanel::Form_Load() {
-    setUpWindow(this, Border::Fixed);
-}
+void MainPanel::Form_Load() { setUpPanel(ui_->txt_tx, ui_->rx_txt, Border::Fixed); }
 
 void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {

@@ -1,9 +1,8 @@
 #pragma once
 // The main panel `main`: motor parameters, motion, inputs and outputs.
 
-#include "link/panel_link.h"
+#include "panels/linked_panel.h"
 
-#include <QWidget>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -22,14 +21,13 @@ class Lamp;
 class Messenger;
 class Pause;
 
-class MainPanel : public QWidget {
+class MainPanel : public LinkedPanel {
     Q_OBJECT
 public:
     MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent = nullptr);
     ~MainPanel() override;
 
-    CommControl& MSC() const { return msc_; }
-    PanelLink& link() { return link_; }
+    CommControl& MSC() const { return port_; }
     std::uint8_t read_data() const { return read_data_; }
     const std::array<std::uint8_t, 4>& outputs() const { return outputs_; }
 
@@ -59,10 +57,6 @@ private:
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
-    CommControl& msc_;
-    Pause& pause_;
-    Messenger& messages_;
-    PanelLink link_;
     std::array<Lamp*, 8> inputLamps_{};
 
     // Which reply the panel waits for: 0 none; a parameter's opt1 during

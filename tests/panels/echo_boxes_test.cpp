@@ -1,0 +1,35 @@
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
+#include "panels/main/main_panel.h"
+#include "tests/panels/panel_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+// Every working panel shows its own link's echoes in its own read-only boxes.
+TEST_F(PanelFixture, eachPanelEchoesItsOwnLinkInReadOnlyBoxes) {
+    struct Case {
+        LinkedPanel& panel;
+        const char* port;
+        const char* tx;
+        const char* rx;
+    };
+    const Case cases[] = {{shell.main(), "MSC", "txt_tx", "rx_txt"},
+                          {shell.jogPosition(), "MSC1", "txt_tx", "rx2_txt"},
+                          {shell.belt(), "MSC2", "txt_tx2", "rx2_txt"}};
+    for (const Case& c : cases) {
+        FakeCommControl& p = port(QString::fromLatin1(c.port));
+        p.setInputLen(1);
+        p.setPortOpen(true);
+        p.setRThreshold(c.panel.link().threshold());
+        c.panel.link().send({3});
+        p.push(QByteArray(c.panel.link().threshold(), char(0xBB)));
+        pumpEvents();
+        EXPECT_EQ(box(c.panel, c.tx)->text(), c.panel.link().txEcho()) << c.port;
+        EXPECT_FALSE(box(c.panel, c.tx)->text().isEmpty()) << c.port;
+        EXPECT_TRUE(box(c.panel, c.rx)->text().startsWith("BB  BB  ")) << c.port;
+        EXPECT_TRUE(box(c.panel, c.tx)->isReadOnly() && box(c.panel, c.rx)->isReadOnly());
+    }
+}
