@@ -1,0 +1,111 @@
+#include "tests/e2e/e2e_fixture.h"
+
+#include "app/start_dialog.h"
+#include "link/comm_control.h"
+#include "panels/main/main_panel.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTest>
+
+namespace stepdrive::test {
+
+Simulator::Simulator() {
+    process_.start(QStringLiteral(STEPDRIVE_SIM_PATH), {});
+    if (!process_.waitForStarted(kWaitMs))
+        return;
+    while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
+    }
+    path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+}
+
+Simulator::~Simulator() {
+    if (process_.state() != QProcess::NotRunning)
+        stop();
+}
+
+bool Simulator::stop() {
+    process_.terminate();
+    if (!process_.waitForFinished(kWaitMs)) {
+        process_.kill();
+        process_.waitForFinished(kWaitMs);
+        return false;
+    }
+    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+}
+
+void Simulator::kill() {
+    process_.kill();
+    process_.waitForFinished(kWaitMs);
+}
+
+void E2eFixture::SetUp() {
+    ASSERT_TRUE(useSimulator(std::make_unique<Simulator>()));
+    shell_ = std::make_unique<Shell>(messages);
+    shell_->setEndProgram([this] { ++endProgramCalls; });
+    shell_->start();
+}
+
+void E2eFixture::TearDown() {
+    // The port objects close before their device goes.
+    shell_.reset();
+    if (sim) {
+        EXPECT_TRUE(sim->stop()) << "stepdrive-sim did not end cleanly";
+    }
+    sim.reset();
+    qunsetenv("STEPDRIVE_COM4");
+}
+
+bool E2eFixture::useSimulator(std::unique_ptr<Simulator> next) {
+    sim = std::move(next);
+    if (sim->devicePath().isEmpty())
+        return false;
+    qputenv("STEPDRIVE_COM4", sim->devicePath().toLocal8Bit());
+    return true;
+}
+
+void E2eFixture::connectWithDefaults() {
+    click(shell().main(), "cmd_comm");
+    ASSERT_TRUE(shell().startDialog().isVisible());
+    click(shell().startDialog(), "cmd_common");
+    ASSERT_TRUE(shell().main().isVisible());
+    ASSERT_TRUE(shell().MSC().PortOpen());
+}
+
+void E2eFixture::homeSearchIsAnswered() {
+    MainPanel& main = shell().main();
+    click(main, "cmd_orgin");
+    EXPECT_EQ(box(main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
+    ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10));
+    EXPECT_EQ(box(main, "rx_txt")->text(), "BB  00  07  64  00  00  00  00  EE  6B  ");
+}
+
+QAbstractButton* E2eFixture::button(QWidget& window, const char* name) {
+    auto* w = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+QLineEdit* E2eFixture::box(QWidget& window, const char* name) {
+    auto* w = window.findChild<QLineEdit*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+void E2eFixture::click(QWidget& window, const char* name) {
+    if (QAbstractButton* b = button(window, name))
+        QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void E2eFixture::type(QWidget& window, const char* name, const QString& text) {
+    if (QLineEdit* b = box(window, name)) {
+        b->clear();
+        QTest::keyClicks(b, text);
+    }
+}
+
+bool E2eFixture::waitForEcho(const QLineEdit* echo, int bytes) {
+    return QTest::qWaitFor([&] { return echo->text().size() >= 4 * bytes; }, kWaitMs);
+}
+
+} // namespace stepdrive::test

@@ -1,0 +1,74 @@
+#pragma once
+// The program's own windows, serial port controls and pause against a running
+// stepdrive-sim: COM4, the dialog's default port, is pointed at the
+// simulator's pseudo-terminal. Messages are recorded, so nothing modal
+// blocks, and ending the program is only counted.
+
+#include "app/shell.h"
+#include "tests/support/fakes.h"
+
+#include <QProcess>
+#include <QString>
+#include <gtest/gtest.h>
+#include <memory>
+
+class QAbstractButton;
+class QLineEdit;
+class QWidget;
+
+namespace stepdrive::test {
+
+constexpr int kWaitMs = 3000;
+
+// One run of stepdrive-sim.
+class Simulator {
+public:
+    Simulator();  // starts it and reads the device path from its first line
+    ~Simulator(); // stops it if it still runs
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Empty when the simulator did not start.
+    const QString& devicePath() const { return path_; }
+    // SIGTERM, then reaps it; true when it ended by itself with status 0.
+    bool stop();
+    // SIGKILL, as when the driver is switched off; reaps it.
+    void kill();
+
+private:
+    QProcess process_;
+    QString path_;
+};
+
+class E2eFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Shell& shell() { return *shell_; }
+
+    // Points COM4 at `next`, which takes the place of `sim`; false when it
+    // did not start.
+    bool useSimulator(std::unique_ptr<Simulator> next);
+    // "통신설정" on the main panel, then "통신 연결" with the dialog's defaults.
+    void connectWithDefaults();
+    // "원점" on the main panel; checks the frame sent and the reply echoed.
+    void homeSearchIsAnswered();
+
+    static QAbstractButton* button(QWidget& window, const char* name);
+    static QLineEdit* box(QWidget& window, const char* name);
+    static void click(QWidget& window, const char* name);
+    // Replaces the text of an entry box as the operator would.
+    static void type(QWidget& window, const char* name, const QString& text);
+    // Waits until an echo box holds at least `bytes` bytes.
+    static bool waitForEcho(const QLineEdit* echo, int bytes);
+
+    std::unique_ptr<Simulator> sim;
+    RecordingMessenger messages;
+    int endProgramCalls = 0;
+
+private:
+    std::unique_ptr<Shell> shell_;
+};
+
+} // namespace stepdrive::test
