@@ -100,7 +100,9 @@ void CommControl::deviceLost(const QString& reason) {
     if (!isDeviceOpen())
         return; // already reported
     closeDevice();
-    report(QStringLiteral("%1 연결이 끊어졌습니다: %2").arg(portLabel(), reason));
+    report(
+        QStringLiteral("%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)")
+            .arg(portLabel(), reason));
 }
 
 void CommControl::report(const QString& reason) {

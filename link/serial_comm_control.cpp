@@ -108,7 +108,9 @@ void SerialCommControl::onError(QSerialPort::SerialPortError error) {
     // far end is gone shows as read errors that repeat for ever. Either way
     // the device is lost: close it, which also stops the repeats.
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
-        const QString why = port_.errorString();
+        // A read that ends the line leaves no useful system text behind.
+        const QString why = error == QSerialPort::ResourceError ? port_.errorString()
+                                                                : QStringLiteral("읽을 수 없음");
         port_.clearError();
         deviceLost(why);
     }
