@@ -157,10 +157,12 @@ void Shell::runSwitch(const Switch& s) {
     showOnly(window(s.target));
 }
 
+std::array<QWidget*, 4> Shell::existingWindows() const {
+    return {start_.get(), main_.get(), jogPosition_.get(), belt_.get()};
+}
+
 void Shell::showOnly(QWidget& target) {
-    for (QWidget* w :
-         {static_cast<QWidget*>(start_.get()), static_cast<QWidget*>(main_.get()),
-          static_cast<QWidget*>(jogPosition_.get()), static_cast<QWidget*>(belt_.get())})
+    for (QWidget* w : existingWindows())
         if (w && w != &target && w->isVisible())
             w->hide();
     target.show();
@@ -170,9 +172,7 @@ void Shell::exitProgram() {
     for (CommControl* port : {msc2_.get(), msc1_.get(), msc_.get()})
         if (port && port->PortOpen())
             port->setPortOpen(false);
-    for (QWidget* w :
-         {static_cast<QWidget*>(start_.get()), static_cast<QWidget*>(main_.get()),
-          static_cast<QWidget*>(jogPosition_.get()), static_cast<QWidget*>(belt_.get())})
+    for (QWidget* w : existingWindows())
         if (w)
             w->hide();
     endProgram_();

@@ -4,6 +4,7 @@
 // and from then on only hidden and shown, and the switches between them.
 
 #include <QObject>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -91,6 +92,8 @@ protected:
 private:
     void wire(Win w, QWidget& window);
     void runSwitch(const Switch& s);
+    // The windows created so far (null for the others).
+    std::array<QWidget*, 4> existingWindows() const;
     std::unique_ptr<CommControl> makePort(const QString& name);
     template <typename Panel>
     Panel& panel(std::unique_ptr<Panel>& slot, std::unique_ptr<CommControl>& port,

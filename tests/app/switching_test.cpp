@@ -157,3 +157,17 @@ TEST_F(Switching, closingAnyWindowEndsTheProgramAfterClosingThePorts) {
     click(shell.startDialog(), "CMD3");
     EXPECT_EQ(ended, 1);
 }
+
+// Before the first connect no port object has been configured, so a switch
+// has no link to hand over and opens nothing.
+TEST_F(PanelFixture, beforeTheFirstConnectASwitchOpensNoPort) {
+    shell.start();
+    click(shell.main(), "cmd_JP");
+    EXPECT_TRUE(shell.jogPosition().isVisible());
+    EXPECT_FALSE(shell.main().isVisible());
+    EXPECT_FALSE(port("MSC1").PortOpen());
+    click(shell.jogPosition(), "Command1");
+    EXPECT_TRUE(shell.belt().isVisible());
+    EXPECT_FALSE(port("MSC2").PortOpen());
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
