@@ -40,7 +40,6 @@ public:
     PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent = nullptr);
 
     Format format() const { return format_; }
-    CommControl& port() const { return port_; }
     // The receive threshold the panel waits with: the frame length.
     int threshold() const;
 

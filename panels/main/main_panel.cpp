@@ -12,9 +12,6 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     : LinkedPanel(Format::Short, msc, pause, messages, parent),
       ui_(std::make_unique<Ui::MainPanelForm>()) {
     ui_->setupUi(this);
-    inputLamps_ = {ui_->led1, ui_->led2, ui_->led3, ui_->led4,
-                   ui_->led5, ui_->led6, ui_->led7, ui_->led8};
-
     connect(&port_, &CommControl::OnComm, this, &MainPanel::MSC_OnComm);
 
     connect(ui_->CMD_CUR, &QPushButton::clicked, this, &MainPanel::CMD_CUR_Click);
@@ -29,7 +26,9 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
 
 MainPanel::~MainPanel() = default;
 
-void MainPanel::Form_Load() { setUpPanel(ui_->txt_tx, ui_->rx_txt, Border::Fixed); }
+void MainPanel::Form_Load() {
+    setUpPanel(ui_->txt_tx, ui_->rx_txt, Border::Fixed);
+}
 
 void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {

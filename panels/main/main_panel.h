@@ -16,7 +16,6 @@ class MainPanelForm;
 namespace stepdrive {
 
 class CommControl;
-class Lamp;
 
 class Messenger;
 class Pause;
@@ -57,7 +56,6 @@ private:
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
-    std::array<Lamp*, 8> inputLamps_{};
 
     // Which reply the panel waits for: 0 none; a parameter's opt1 during
     // READ ALL; 8 the position; 10 the inputs.

@@ -29,8 +29,7 @@ public:
         qint64 atMs;
     };
     std::vector<Sent> sent;
-    QStringList opens; // the device and settings of every successful open
-    int closes = 0;
+    QStringList opens;   // the device and settings of every successful open
     QString refusedPath; // an open of this device fails
     // When set, every written block is answered with what it returns.
     std::function<QByteArray(const QByteArray&)> answer;
@@ -41,7 +40,6 @@ public:
         in += bytes;
         dataArrived();
     }
-    void pull() { deviceLost(QStringLiteral("unplugged")); }
     QByteArray lastSent() const { return sent.empty() ? QByteArray() : sent.back().bytes; }
 
 protected:
@@ -56,7 +54,6 @@ protected:
     }
     void closeDevice() override {
         open = false;
-        ++closes;
         in.clear();
     }
     bool isDeviceOpen() const override { return open; }
@@ -82,12 +79,7 @@ private:
 class RecordingPause : public Pause {
 public:
     std::vector<int> durations;
-    std::function<void()> during; // runs inside every pause
-    void sleep(int ms) override {
-        durations.push_back(ms);
-        if (during)
-            during();
-    }
+    void sleep(int ms) override { durations.push_back(ms); }
 };
 
 class RecordingMessenger : public Messenger {
