@@ -2,12 +2,10 @@
 #include "ui/form_look.h"
 
 #include <QApplication>
-#include <QStyleFactory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    stepdrive::installHangulFont();
+    stepdrive::applyApplicationLook();
     stepdrive::Shell shell;
     shell.start();
     return QApplication::exec();

@@ -25,23 +25,17 @@ void quitApplication() {
 } // namespace
 
 Shell::Shell()
-    : ports_(serialPort), gate_(std::make_unique<PauseGate>()), endProgram_(quitApplication) {
-    ownPause_ = std::make_unique<BlockingPause>(*gate_);
-    ownMessages_ = std::make_unique<MessageBoxMessenger>();
-    pause_ = ownPause_.get();
-    messages_ = ownMessages_.get();
-}
+    : ports_(serialPort), ownPause_(std::make_unique<BlockingPause>()),
+      ownMessages_(std::make_unique<MessageBoxMessenger>()), pause_(ownPause_.get()),
+      messages_(ownMessages_.get()), endProgram_(quitApplication) {}
 
 Shell::Shell(Messenger& messages)
-    : ports_(serialPort), gate_(std::make_unique<PauseGate>()), messages_(&messages),
-      endProgram_(quitApplication) {
-    ownPause_ = std::make_unique<BlockingPause>(*gate_);
-    pause_ = ownPause_.get();
-}
+    : ports_(serialPort), ownPause_(std::make_unique<BlockingPause>()), pause_(ownPause_.get()),
+      messages_(&messages), endProgram_(quitApplication) {}
 
 Shell::Shell(PortFactory ports, Pause& pause, Messenger& messages)
-    : ports_(std::move(ports)), gate_(std::make_unique<PauseGate>()), pause_(&pause),
-      messages_(&messages), endProgram_(quitApplication) {}
+    : ports_(std::move(ports)), pause_(&pause), messages_(&messages),
+      endProgram_(quitApplication) {}
 
 Shell::~Shell() {
     // Windows go before the port objects they hold references to.
@@ -56,7 +50,8 @@ void Shell::start() {
 }
 
 std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
-    auto port = ports_(name, gate_.get());
+    // The port holds its receive events back while the panels' pause runs.
+    auto port = ports_(name, &pause_->gate());
     connect(port.get(), &CommControl::failed, this,
             [this](const QString& why) { messages_->show(why); });
     return port;

@@ -100,7 +100,6 @@ private:
                  const char* portName, Win w);
 
     PortFactory ports_;
-    std::unique_ptr<PauseGate> gate_;
     std::unique_ptr<Pause> ownPause_;
     std::unique_ptr<Messenger> ownMessages_;
     Pause* pause_;

@@ -13,11 +13,11 @@ void PauseGate::end() {
 }
 
 void BlockingPause::sleep(int ms) {
-    gate_.begin();
+    gate().begin();
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    gate_.end();
+    gate().end();
     // Clicks held back during the pause are replayed only once the event loop
     // is woken again.
     if (auto* dispatcher = QCoreApplication::eventDispatcher())

@@ -24,21 +24,23 @@ private:
     int depth_ = 0;
 };
 
+// Every pause owns the gate its port controls are built on, so a pause can't
+// run without holding their receive events back.
 class Pause {
 public:
     virtual ~Pause() = default;
     virtual void sleep(int ms) = 0;
+    PauseGate& gate() { return gate_; }
+
+private:
+    PauseGate gate_;
 };
 
 // The pause that ships: runs a local event loop without user input for the
 // full time, then wakes the event loop so that held clicks are replayed.
 class BlockingPause : public Pause {
 public:
-    explicit BlockingPause(PauseGate& gate) : gate_(gate) {}
     void sleep(int ms) override;
-
-private:
-    PauseGate& gate_;
 };
 
 } // namespace stepdrive

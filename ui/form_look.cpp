@@ -2,10 +2,12 @@
 
 #include "ui/colours.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QWidget>
 
 namespace stepdrive {
@@ -34,6 +36,7 @@ void applyFormLook(QWidget* root) {
         applyOne(w);
 }
 
+namespace {
 void installHangulFont() {
     const QStringList families = QFontDatabase::families();
     QStringList hangul;
@@ -43,6 +46,12 @@ void installHangulFont() {
             hangul << QString::fromUtf8(name);
     if (!hangul.isEmpty())
         QFont::insertSubstitutions(QStringLiteral("굴림"), hangul);
+}
+} // namespace
+
+void applyApplicationLook() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    installHangulFont();
 }
 
 void centreOnScreen(QWidget* window) {

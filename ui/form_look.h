@@ -12,8 +12,11 @@ namespace stepdrive {
 // Applies the dynamic properties of `root` and every widget under it.
 void applyFormLook(QWidget* root);
 
-// Maps the design font family "굴림" to an installed Hangul font.
-void installHangulFont();
+// The look of the whole application, set once after the QApplication is
+// made: Qt's "Windows" style, which paints a button's back colour exactly as
+// it stands (Fusion lightens and desaturates it), and the design font family
+// "굴림" mapped to an installed Hangul font.
+void applyApplicationLook();
 
 // Centres a top-level window on its screen.
 void centreOnScreen(QWidget* window);

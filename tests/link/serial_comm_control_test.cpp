@@ -16,8 +16,8 @@ namespace {
 
 struct SerialOnPty : ::testing::Test {
     Pty pty;
-    PauseGate gate;
-    SerialCommControl msc{QStringLiteral("MSC"), &gate};
+    BlockingPause pause;
+    SerialCommControl msc{QStringLiteral("MSC"), &pause.gate()};
     std::unique_ptr<QSignalSpy> failures;
 
     void SetUp() override {
@@ -61,7 +61,7 @@ TEST_F(SerialOnPty, blockArrivesWholeAndReplyRaisesOneEvent) {
 
 TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
     ASSERT_TRUE(msc.setPortOpen(true));
-    SerialCommControl other(QStringLiteral("MSC1"), &gate);
+    SerialCommControl other(QStringLiteral("MSC1"), &pause.gate());
     QSignalSpy otherFailures(&other, &CommControl::failed);
     other.setCommPort(7);
     other.setSettings(QStringLiteral("19200,N,8,1"));
@@ -105,7 +105,6 @@ TEST_F(SerialOnPty, noReceiveEventWhileAPauseRunsAndTheHeldOneFollows) {
     ASSERT_TRUE(msc.setPortOpen(true));
     QSignalSpy events(&msc, &CommControl::OnComm);
     QTimer::singleShot(20, [&] { pty.write(fromHex("BB 00 07 64 00 00 00 00 EE 0C")); });
-    BlockingPause pause(gate);
     pause.sleep(300);
     EXPECT_EQ(events.count(), 0);
     EXPECT_EQ(msc.InBufferCount(), 10); // the reply arrived meanwhile

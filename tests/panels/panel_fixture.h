@@ -18,7 +18,7 @@ struct PanelFixture : ::testing::Test {
     RecordingPause pause;
     RecordingMessenger messages;
     Shell shell{[this](const QString& name, PauseGate* gate) {
-                    auto port = std::make_unique<FakeCommControl>(name, gate);
+                    auto port = std::make_unique<FakeCommControl>(name, gate, &pause);
                     ports[name] = port.get();
                     return port;
                 },

@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QStyleFactory>
 #include <cstdio>
 
 using namespace stepdrive;
@@ -23,8 +22,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: stepdrive_screenshots DIR\n");
         return 2;
     }
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    installHangulFont();
+    applyApplicationLook();
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(dir.path());
 

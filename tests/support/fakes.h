@@ -9,31 +9,43 @@
 #include "link/pause.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
 namespace stepdrive::test {
 
+// Returns at once and records each pause; its logical clock (the sum of the
+// pauses so far) is the time the fake port stamps on what it sends.
+class RecordingPause : public Pause {
+public:
+    std::vector<int> durations;
+    qint64 nowMs = 0;
+    void sleep(int ms) override {
+        gate().begin();
+        durations.push_back(ms);
+        nowMs += ms;
+        gate().end();
+    }
+};
+
 class FakeCommControl : public CommControl {
     Q_OBJECT
 public:
-    explicit FakeCommControl(QString name = QStringLiteral("MSC"), PauseGate* gate = nullptr)
-        : CommControl(std::move(name), gate) {
-        clock.start();
-    }
+    explicit FakeCommControl(QString name = QStringLiteral("MSC"), PauseGate* gate = nullptr,
+                             const RecordingPause* clock = nullptr)
+        : CommControl(std::move(name), gate), clock(clock) {}
 
     struct Sent {
         QByteArray bytes;
-        qint64 atMs;
+        qint64 atMs; // the pause clock's time, 0 without one
     };
     std::vector<Sent> sent;
     QStringList opens;   // the device and settings of every successful open
     QString refusedPath; // an open of this device fails
     // When set, every written block is answered with what it returns.
     std::function<QByteArray(const QByteArray&)> answer;
-    QElapsedTimer clock;
+    const RecordingPause* clock;
 
     // Bytes from the driver arrive.
     void push(const QByteArray& bytes) {
@@ -65,7 +77,7 @@ protected:
     }
     void discardInput() override { in.clear(); }
     bool writeBytes(const QByteArray& block, QString*) override {
-        sent.push_back({block, clock.elapsed()});
+        sent.push_back({block, clock ? clock->nowMs : 0});
         if (answer)
             push(answer(block));
         return true;
@@ -74,12 +86,6 @@ protected:
 private:
     bool open = false;
     QByteArray in;
-};
-
-class RecordingPause : public Pause {
-public:
-    std::vector<int> durations;
-    void sleep(int ms) override { durations.push_back(ms); }
 };
 
 class RecordingMessenger : public Messenger {

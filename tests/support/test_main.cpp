@@ -1,3 +1,5 @@
+#include "ui/form_look.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -5,6 +7,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The windows are tested as the program shows them.
+    stepdrive::applyApplicationLook();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
