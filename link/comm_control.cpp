@@ -86,7 +86,10 @@ bool CommControl::Output(const QByteArray& block) {
     qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "out" << block.toHex(' ').toUpper();
     QString why;
     if (!writeBytes(block, &why)) {
-        report(QStringLiteral("%1: 보내지 못했습니다: %2").arg(portLabel(), why));
+        // A device lost during the write has closed the port and reported
+        // the loss already: one loss, one message.
+        if (isDeviceOpen())
+            report(QStringLiteral("%1: 보내지 못했습니다: %2").arg(portLabel(), why));
         return false;
     }
     return true;
@@ -100,9 +103,13 @@ void CommControl::deviceLost(const QString& reason) {
     if (!isDeviceOpen())
         return; // already reported
     closeDevice();
-    report(
+    // This runs inside the device's own notification: a modal message box
+    // must not run there, so the loss is reported from the event loop.
+    const QString message =
         QStringLiteral("%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)")
-            .arg(portLabel(), reason));
+            .arg(portLabel(), reason);
+    QMetaObject::invokeMethod(
+        this, [this, message] { report(message); }, Qt::QueuedConnection);
 }
 
 void CommControl::report(const QString& reason) {
@@ -128,8 +135,14 @@ void CommControl::receiveCheck() {
         return; // looked at again when the pause ends
     if (threshold_ <= 0 || !isDeviceOpen() || bytesWaiting() < threshold_)
         return;
-    commEvent_ = comEvReceive;
+    raise(comEvReceive);
+}
+
+void CommControl::raise(int event) {
+    // CommEvent names the event only while its handlers run.
+    commEvent_ = event;
     emit OnComm();
+    commEvent_ = 0;
 }
 
 } // namespace stepdrive

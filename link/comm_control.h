@@ -57,6 +57,7 @@ public:
     // Puts the whole block on the wire before it returns.
     bool Output(const QByteArray& block);
 
+    // The kind of the event being signalled (comEvReceive), 0 outside OnComm.
     int CommEvent() const { return commEvent_; }
 
     // The device the current CommPort maps to.
@@ -79,6 +80,8 @@ protected:
     void dataArrived();
     void deviceLost(const QString& reason);
     void report(const QString& reason);
+    // Raises OnComm with `event` as CommEvent.
+    void raise(int event);
     // "COM4 (/dev/ttyS3)", for messages.
     QString portLabel() const;
 

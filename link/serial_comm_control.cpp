@@ -105,15 +105,17 @@ void SerialCommControl::readIncoming() {
 
 void SerialCommControl::onError(QSerialPort::SerialPortError error) {
     // An unplugged adapter shows as a resource error; a pseudo-terminal whose
-    // far end is gone shows as read errors that repeat for ever. Either way
-    // the device is lost: close it, which also stops the repeats.
-    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
-        // A read that ends the line leaves no useful system text behind.
-        const QString why = error == QSerialPort::ResourceError ? port_.errorString()
-                                                                : QStringLiteral("읽을 수 없음");
-        port_.clearError();
-        deviceLost(why);
-    }
+    // far end is gone shows as read errors that repeat for ever, or as a
+    // write error when a frame goes out first. Either way the device is
+    // lost: close it, which also stops the repeats.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError)
+        return;
+    // A read that ends the line leaves no useful system text behind.
+    const QString why =
+        error == QSerialPort::ReadError ? QStringLiteral("읽을 수 없음") : port_.errorString();
+    port_.clearError();
+    deviceLost(why);
 }
 
 } // namespace stepdrive

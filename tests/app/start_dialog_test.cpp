@@ -128,10 +128,11 @@ TEST_F(StartDialogTest, disconnectKeepsTheDialogAndReenablesTheSelections) {
 // and COM10; every other COM number points nowhere.
 TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
     Pty com2, com10;
+    std::vector<std::unique_ptr<ComMapping>> mappings;
     for (int n = 1; n <= 10; ++n)
-        qputenv(QByteArray("STEPDRIVE_COM") + QByteArray::number(n), "/dev/stepdrive-none");
-    qputenv("STEPDRIVE_COM2", com2.slavePath().toLocal8Bit());
-    qputenv("STEPDRIVE_COM10", com10.slavePath().toLocal8Bit());
+        mappings.push_back(std::make_unique<ComMapping>(n, "/dev/stepdrive-none"));
+    mappings[1]->pointAt(com2.slavePath());
+    mappings[9]->pointAt(com10.slavePath());
 
     RecordingPause pause;
     RecordingMessenger messages;
@@ -151,15 +152,13 @@ TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
     EXPECT_EQ(list->item(1)->toolTip(), com10.slavePath());
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_FALSE(shell.MSC().PortOpen());
-    for (int n = 1; n <= 10; ++n)
-        qunsetenv(QByteArray("STEPDRIVE_COM" + QByteArray::number(n)).constData());
 }
 
 // The shipped port objects and pause: connect opens the pseudo-terminal mapped
 // to COM4 and the home-search frame arrives on the far side whole.
 TEST(StartDialogOnALine, connectThenHomeSearchPutsTwelveBytesOnTheLine) {
     Pty line;
-    qputenv("STEPDRIVE_COM4", line.slavePath().toLocal8Bit());
+    const ComMapping com4(4, line.slavePath());
     RecordingMessenger messages;
     Shell shell(messages);
     shell.setEndProgram([] {});
@@ -172,5 +171,4 @@ TEST(StartDialogOnALine, connectThenHomeSearchPutsTwelveBytesOnTheLine) {
     EXPECT_TRUE(messages.shown.isEmpty());
     shell.exitProgram();
     EXPECT_FALSE(shell.MSC().PortOpen());
-    qunsetenv("STEPDRIVE_COM4");
 }

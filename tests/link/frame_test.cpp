@@ -77,11 +77,3 @@ TEST(Frame, bigEndianPacking) {
     EXPECT_EQ(bigEndian(8388608, 3), (std::vector<std::uint8_t>{0x80, 0, 0}));
     EXPECT_EQ(bigEndian(2047, 2), (std::vector<std::uint8_t>{0x07, 0xFF}));
 }
-
-TEST(Frame, commandTableKnowsEverySentPair) {
-    EXPECT_NE(findCommand(Format::Short, cmd::ReadParameter, opt::Position), nullptr);
-    EXPECT_NE(findCommand(Format::Long, tableCmd::MoveToRow, 6), nullptr);
-    EXPECT_EQ(findCommand(Format::Long, tableCmd::Download, 0), nullptr);
-    EXPECT_EQ(findCommand(Format::Short, 8, 0), nullptr);
-    EXPECT_EQ(findCommand(Format::Short, cmd::WriteBelt, 5), nullptr);
-}

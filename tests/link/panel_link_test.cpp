@@ -40,6 +40,8 @@ struct LongLink : LinkCase {
 
 TEST_F(ShortLink, sendWritesTheWholeBufferAndEchoesTheFrame) {
     port.push(fromHex("BB 00 03 64 00 00 00 00 EE 0C"));
+    pumpEvents();
+    ASSERT_FALSE(link.rxEcho().isEmpty());
     link.send({7, 1, 0, 0, 0, 0});
     EXPECT_EQ(hexOf(port.lastSent()), "AA 00 07 01 00 00 00 00 EE 08 00 00");
     EXPECT_EQ(link.txEcho(), "AA  00  07  01  00  00  00  00  EE  08  ");
@@ -132,8 +134,12 @@ TEST_F(ShortLink, receiveEventsWaitForThePauseToEnd) {
     gated.setRThreshold(10);
     int count = 0;
     QObject::connect(&gated, &CommControl::OnComm, [&] { ++count; });
+    // A pause inside a pause: events wait for the outer one to end.
+    gate.begin();
     gate.begin();
     gated.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    pumpEvents();
+    gate.end();
     pumpEvents();
     EXPECT_EQ(count, 0);
     gate.end();
@@ -142,10 +148,67 @@ TEST_F(ShortLink, receiveEventsWaitForThePauseToEnd) {
 }
 
 TEST_F(ShortLink, otherEventKindsChangeNothing) {
-    // No receive event yet: CommEvent is not "data received".
-    link.receive([this](const Reply& r) { replies.push_back(r); });
+    // A whole reply waits, but the event is not "data received".
+    port.setRThreshold(0);
+    port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    port.setRThreshold(10);
+    port.raiseOther(1);
+    EXPECT_EQ(events, 1);
     EXPECT_TRUE(replies.empty());
     EXPECT_EQ(port.RThreshold(), 10);
+    EXPECT_EQ(port.InBufferCount(), 10);
+    EXPECT_TRUE(link.rxEcho().isEmpty());
+
+    // Outside any event the procedure does nothing either.
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 1u);
+    port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    link.receive([this](const Reply& r) { replies.push_back(r); });
+    EXPECT_EQ(replies.size(), 1u);
+    EXPECT_EQ(port.InBufferCount(), 10);
+}
+
+TEST_F(ShortLink, dataComesFromTheEchoSinceTheLastSendNotFromTheEvent) {
+    port.push(fromHex("BB 00 06 64 00 00 03 20 EE 00"));
+    pumpEvents();
+    // A second reply without a send in between: its data is still read at
+    // the 5th to 8th bytes echoed since the last send.
+    port.push(fromHex("BB 00 06 64 00 00 00 04 EE 00"));
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[1].value(), 800);
+    EXPECT_EQ(link.rxEcho().size(), 80);
+}
+
+TEST_F(ShortLink, pendingEventsRunBeforeTheThresholdIsRestored) {
+    QObject::disconnect(&port, &CommControl::OnComm, nullptr, nullptr);
+    int thresholdSeen = -1;
+    QObject::connect(&port, &CommControl::OnComm, [&] {
+        link.receive([&](const Reply&) {
+            QMetaObject::invokeMethod(
+                &port, [&] { thresholdSeen = port.RThreshold(); }, Qt::QueuedConnection);
+        });
+        EXPECT_NE(thresholdSeen, -1) << "the queued call waited for the handler to return";
+    });
+    port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    pumpEvents();
+    EXPECT_EQ(thresholdSeen, 0);
+    EXPECT_EQ(port.RThreshold(), 10);
+}
+
+TEST_F(ShortLink, aLostDeviceIsReportedOnceFromTheEventLoop) {
+    int failures = 0;
+    QObject::connect(&port, &CommControl::failed, [&] {
+        ++failures;
+        EXPECT_FALSE(port.PortOpen());
+    });
+    port.lose();
+    // Not from inside the device's notification, where a modal box must not run.
+    EXPECT_EQ(failures, 0);
+    EXPECT_FALSE(port.PortOpen());
+    port.lose();
+    pumpEvents();
+    EXPECT_EQ(failures, 1);
 }
 
 TEST_F(LongLink, longFramesKeepTheRxEchoAndCheckTheTrailerOnlyWhenAsked) {

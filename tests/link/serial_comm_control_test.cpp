@@ -4,6 +4,8 @@
 #include "tests/support/fakes.h"
 #include "tests/support/pty.h"
 
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -19,10 +21,10 @@ struct SerialOnPty : ::testing::Test {
     BlockingPause pause;
     SerialCommControl msc{QStringLiteral("MSC"), &pause.gate()};
     std::unique_ptr<QSignalSpy> failures;
+    ComMapping com7{7, pty.slavePath()};
 
     void SetUp() override {
         ASSERT_TRUE(pty.ok());
-        qputenv("STEPDRIVE_COM7", pty.slavePath().toLocal8Bit());
         failures = std::make_unique<QSignalSpy>(&msc, &CommControl::failed);
         msc.setCommPort(7);
         msc.setSettings(QStringLiteral("19200,N,8,1"));
@@ -30,7 +32,6 @@ struct SerialOnPty : ::testing::Test {
         msc.setInputLen(1);
         msc.setRThreshold(10);
     }
-    void TearDown() override { qunsetenv("STEPDRIVE_COM7"); }
 };
 
 QByteArray bytes(const Bytes& b) {
@@ -43,7 +44,9 @@ TEST_F(SerialOnPty, blockArrivesWholeAndReplyRaisesOneEvent) {
     ASSERT_TRUE(msc.setPortOpen(true));
     QSignalSpy events(&msc, &CommControl::OnComm);
     ASSERT_TRUE(msc.Output(bytes(commandBlock(Format::Short, {7, 1}))));
-    EXPECT_EQ(hexOf(pty.read(12)), "AA 00 07 01 00 00 00 00 EE 08 00 00");
+    // On the line before Output returns: the pauses between frames are
+    // pauses on the wire.
+    EXPECT_EQ(hexOf(pty.readNow()), "AA 00 07 01 00 00 00 00 EE 08 00 00");
 
     pty.write(fromHex("BB 00 07 64 00 00"));
     QTest::qWait(50);
@@ -82,6 +85,41 @@ TEST_F(SerialOnPty, pulledCableIsReportedOnceAndThePortReadsClosed) {
     EXPECT_EQ(failures->count(), 2);
 }
 
+TEST_F(SerialOnPty, aCablePulledJustBeforeASendIsReportedOnce) {
+    ASSERT_TRUE(msc.setPortOpen(true));
+    pty.closeMaster();
+    EXPECT_FALSE(msc.Output(bytes(commandBlock(Format::Short, {7, 1}))));
+    QTest::qWait(200);
+    ASSERT_EQ(failures->count(), 1);
+    EXPECT_TRUE(failures->at(0)[0].toString().contains("연결이 끊어졌습니다"));
+    EXPECT_FALSE(msc.PortOpen());
+}
+
+TEST_F(SerialOnPty, theWireLogShowsFramesOutAndBytesIn) {
+    static QStringList logged;
+    logged.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
+    const auto previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (QByteArray(context.category) == "stepdrive.link")
+                logged << text;
+        });
+    ASSERT_TRUE(msc.setPortOpen(true));
+    msc.Output(bytes(commandBlock(Format::Short, {7, 1})));
+    pty.write(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return msc.InBufferCount() == 10; }, 2000));
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    const QString all = logged.join('\n');
+    EXPECT_TRUE(all.contains("MSC out AA 00 07 01 00 00 00 00 EE 08 00 00")) << all.toStdString();
+    EXPECT_TRUE(all.contains("MSC in BB 00 07 64 00 00 00 00 EE 0C")) << all.toStdString();
+    // Each line starts with its time.
+    EXPECT_TRUE(
+        QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} MSC").match(logged.value(0)).hasMatch())
+        << all.toStdString();
+}
+
 TEST_F(SerialOnPty, unusablePortNumberOrSettingsFailWithAReason) {
     msc.setCommPort(0);
     EXPECT_FALSE(msc.setPortOpen(true));
@@ -95,7 +133,7 @@ TEST_F(SerialOnPty, unusablePortNumberOrSettingsFailWithAReason) {
     EXPECT_TRUE(failures->at(1)[0].toString().contains("low_speed6000"));
     EXPECT_FALSE(msc.PortOpen());
 
-    qputenv("STEPDRIVE_COM7", "/dev/does-not-exist");
+    com7.pointAt("/dev/does-not-exist");
     msc.setSettings(QStringLiteral("19200,N,8,1"));
     EXPECT_FALSE(msc.setPortOpen(true));
     EXPECT_TRUE(failures->at(3)[0].toString().contains("/dev/does-not-exist"));

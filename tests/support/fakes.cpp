@@ -1,8 +1,28 @@
 #include "tests/support/fakes.h"
 
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 
 namespace stepdrive::test {
+
+ComMapping::ComMapping(int n, const QString& path)
+    : name_(QByteArray("STEPDRIVE_COM") + QByteArray::number(n)) {
+    pointAt(path);
+}
+
+ComMapping::~ComMapping() {
+    qunsetenv(name_.constData());
+}
+
+void ComMapping::pointAt(const QString& path) {
+    qputenv(name_.constData(), path.toLocal8Bit());
+}
+
+void clearComMappings() {
+    for (const QString& name : QProcessEnvironment::systemEnvironment().keys())
+        if (name.startsWith(QLatin1String("STEPDRIVE_COM")))
+            qunsetenv(name.toLocal8Bit().constData());
+}
 
 void pumpEvents(int rounds) {
     for (int i = 0; i < rounds; ++i)

@@ -52,6 +52,10 @@ public:
         in += bytes;
         dataArrived();
     }
+    // The device goes away, as when its cable is pulled.
+    void lose() { deviceLost(QStringLiteral("gone")); }
+    // Raises a receive event of another kind than "data received".
+    void raiseOther(int event) { raise(event); }
     QByteArray lastSent() const { return sent.empty() ? QByteArray() : sent.back().bytes; }
 
 protected:
@@ -93,6 +97,23 @@ public:
     QStringList shown;
     void show(const QString& text) override { shown << text; }
 };
+
+// Points COM n at a device (STEPDRIVE_COM<n>) for as long as it lives.
+class ComMapping {
+public:
+    ComMapping(int n, const QString& path);
+    ~ComMapping();
+    ComMapping(const ComMapping&) = delete;
+    ComMapping& operator=(const ComMapping&) = delete;
+    void pointAt(const QString& path);
+
+private:
+    QByteArray name_;
+};
+
+// Forgets every COM mapping the environment brought along, so that the
+// tests see only their own.
+void clearComMappings();
 
 // Lets queued events (receive checks, repaints) run.
 void pumpEvents(int rounds = 5);

@@ -45,6 +45,19 @@ QByteArray Pty::read(int count, int timeoutMs) {
     return got;
 }
 
+QByteArray Pty::readNow() {
+    QByteArray got;
+    char buf[256];
+    pollfd p{master_, POLLIN, 0};
+    while (master_ >= 0 && poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+        const ssize_t n = ::read(master_, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        got.append(buf, static_cast<int>(n));
+    }
+    return got;
+}
+
 void Pty::write(const QByteArray& bytes) {
     if (master_ >= 0 && ::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
         closeMaster();

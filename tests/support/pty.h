@@ -18,6 +18,8 @@ public:
     const QString& slavePath() const { return slave_; }
     // Reads what arrived on the master, waiting up to timeoutMs for `count` bytes.
     QByteArray read(int count, int timeoutMs = 2000);
+    // What has already arrived on the master, without running the event loop.
+    QByteArray readNow();
     void write(const QByteArray& bytes);
     // The far end goes away, as when the cable is pulled.
     void closeMaster();
