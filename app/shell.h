@@ -80,7 +80,7 @@ public:
     void showOnly(QWidget& target);
     // Closes every open port object (MSC2, MSC1, MSC) and ends the program.
     void exitProgram();
-    // The dialog has written the line settings into the port objects.
+    // The dialog has configured the port objects and opened the link.
     void markConfigured() { configured_ = true; }
 
     // What ending the program does; the tests replace it.

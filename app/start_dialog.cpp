@@ -7,6 +7,7 @@
 #include "ui/form_look.h"
 #include "ui_start_dialog.h"
 
+#include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QSignalBlocker>
 
@@ -44,6 +45,10 @@ StartDialog::~StartDialog() = default;
 
 void StartDialog::Form_Load() {
     setUpWindow(this, Border::Fixed);
+    // The caption's runs of blanks break it into its three lines in the design
+    // font; the Hangul font's blanks are narrower, so break there explicitly.
+    ui_->Label3->setText(ui_->Label3->text().replace(QRegularExpression(QStringLiteral(" {2,}")),
+                                                     QStringLiteral("\n")));
     CommControl& msc = shell_.MSC();
     for (int n = 1; n <= 10; ++n) {
         if (Rs232_Probe(msc, n)) {
@@ -87,7 +92,6 @@ void StartDialog::cmd_common_Click() {
         int threshold;
     };
     const Config configs[] = {{shell_.MSC(), 10}, {shell_.MSC1(), 13}, {shell_.MSC2(), 10}};
-    shell_.markConfigured();
     for (const Config& c : configs) {
         c.port.setCommPort(selectedPosition(Combo_[0]) + 1);
         c.port.setSettings(settings);
@@ -105,6 +109,7 @@ void StartDialog::cmd_common_Click() {
         setConnected(false);
         return;
     }
+    shell_.markConfigured();
     setConnected(true);
     shell_.showOnly(shell_.main());
 }

@@ -6,14 +6,26 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QTimer>
 #include <QWidget>
 
 namespace stepdrive {
 
 namespace {
 void applyOne(QWidget* w) {
+    if (w->property("windowFont").toBool()) {
+        // Every attribute set explicitly, so nothing is taken from the container.
+        QFont f = QApplication::font(w->window());
+        f.setFamily(f.family());
+        f.setPointSizeF(f.pointSizeF());
+        f.setWeight(f.weight());
+        f.setItalic(f.italic());
+        w->setFont(f);
+    }
     const QVariant pt = w->property("fontPt");
     const QVariant stretch = w->property("fontStretch");
     if (pt.isValid() || stretch.isValid()) {
@@ -27,16 +39,55 @@ void applyOne(QWidget* w) {
     const QVariant colour = w->property("backColour");
     if (colour.isValid())
         setBackColour(w, colour.value<QColor>());
-}
-} // namespace
-
-void applyFormLook(QWidget* root) {
-    applyOne(root);
-    for (QWidget* w : root->findChildren<QWidget*>())
-        applyOne(w);
+    if (w->property("firstFocus").toBool())
+        w->setFocus();
 }
 
-namespace {
+// Qt's "Windows" style, with captions too wide for their button wrapped onto
+// more lines, as the forms' buttons were designed to show them.
+class FormStyle : public QProxyStyle {
+public:
+    FormStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Windows"))) {}
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_PushButtonLabel) {
+            const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+            const int room = option->rect.width() - 2 * kCaptionMargin;
+            if (button && button->icon.isNull() &&
+                button->fontMetrics.horizontalAdvance(button->text) > room) {
+                proxy()->drawItemText(
+                    painter, option->rect.adjusted(kCaptionMargin, 0, -kCaptionMargin, 0),
+                    Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button->palette,
+                    button->state & State_Enabled, button->text, QPalette::ButtonText);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+private:
+    static constexpr int kCaptionMargin = 2;
+};
+
+// Centres the window again when it is first shown: only then does it have
+// the frame it is centred with.
+class CentreWhenShown : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            auto* window = static_cast<QWidget*>(watched);
+            QTimer::singleShot(0, window, [window] { centreOnScreen(window); });
+            window->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
 void installHangulFont() {
     const QStringList families = QFontDatabase::families();
     QStringList hangul;
@@ -49,8 +100,14 @@ void installHangulFont() {
 }
 } // namespace
 
+void applyFormLook(QWidget* root) {
+    applyOne(root);
+    for (QWidget* w : root->findChildren<QWidget*>())
+        applyOne(w);
+}
+
 void applyApplicationLook() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    QApplication::setStyle(new FormStyle);
     installHangulFont();
 }
 
@@ -73,6 +130,7 @@ void setUpWindow(QWidget* window, Border border) {
         window->setFixedSize(window->size());
     }
     centreOnScreen(window);
+    window->installEventFilter(new CentreWhenShown(window));
 }
 
 } // namespace stepdrive

@@ -1,8 +1,13 @@
 #pragma once
-// What a .ui form can't say on its own: fractional point sizes ("fontPt",
-// 9.75), a narrower font where a caption is wider than its label in the
-// substitute font ("fontStretch", percent) and back colours ("backColour")
-// are dynamic properties in the forms, applied after setupUi. Also the Hangul font the design
+// What a .ui form can't say on its own is said by dynamic properties in the
+// forms, applied after setupUi:
+//   fontPt       a fractional point size (9.75);
+//   fontStretch  a narrower font where a caption is wider than its label in
+//                the substitute font (percent);
+//   backColour   the back colour;
+//   windowFont   the window's default font rather than its container's;
+//   firstFocus   the control that has the keyboard focus when the window opens.
+// Also the application's look: its style and the Hangul font the design
 // family maps to.
 
 class QWidget;
@@ -18,13 +23,14 @@ void applyFormLook(QWidget* root);
 // "굴림" mapped to an installed Hangul font.
 void applyApplicationLook();
 
-// Centres a top-level window on its screen.
+// Centres a top-level window, frame included, on its screen.
 void centreOnScreen(QWidget* window);
 
 enum class Border { Fixed, Sizable };
 
 // What every window does after setupUi: the form look, its border (a fixed
-// border has no minimise and maximise buttons) and centring on the screen.
+// border has no minimise and maximise buttons) and centring on the screen,
+// once more when it is first shown and its frame is known.
 void setUpWindow(QWidget* window, Border border);
 
 } // namespace stepdrive

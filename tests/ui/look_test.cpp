@@ -9,10 +9,13 @@
 #include "ui/colours.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyleOptionComboBox>
 #include <map>
 
 using namespace stepdrive;
@@ -86,4 +89,73 @@ TEST_F(Look, jogButtonsShowRedForTheLastDirectionStarted) {
     EXPECT_EQ(describe(shownColour(button(main, "cmd_ROL"))), describe(buttonFace()));
     click(main, "mtr_STOP");
     EXPECT_EQ(describe(shownColour(button(main, "cmd_ROR"))), describe(buttonFace()));
+}
+
+TEST_F(Look, windowsReadRight) {
+    MainPanel& main = shell.main();
+    shell.start();
+    pumpEvents();
+    // A Space at launch presses a motion button, not a navigation one.
+    EXPECT_EQ(main.focusWidget(), button(main, "cmd_ROR"));
+
+    // The dialog's lists use the window's own font, so "COM4" shows whole.
+    StartDialog& start = shell.startDialog();
+    auto* ports = start.findChild<QComboBox*>(QStringLiteral("Combo_0"));
+    ASSERT_NE(ports, nullptr);
+    EXPECT_FALSE(ports->font().bold());
+    QStyleOptionComboBox option;
+    option.initFrom(ports);
+    option.editable = true;
+    const QRect field = ports->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxEditField, ports);
+    EXPECT_LE(ports->fontMetrics().horizontalAdvance(QStringLiteral("COM4")), field.width() - 4);
+    // The line settings stand on three lines, all inside the label.
+    auto* settings = start.findChild<QLabel*>(QStringLiteral("Label3"));
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->text().split('\n').size(), 3);
+    EXPECT_LE(settings->fontMetrics().lineSpacing() * 3, settings->height() + 2);
+
+    // The belt panel's buttons use the panel's Hangul font.
+    BeltPanel& belt = shell.belt();
+    auto* label = belt.findChild<QLabel*>(QStringLiteral("Label16"));
+    ASSERT_NE(label, nullptr);
+    for (const char* name : {"cmd_Data", "cmd_RData"})
+        EXPECT_EQ(QFontInfo(button(belt, name)->font()).family(), QFontInfo(label->font()).family())
+            << name;
+
+    // The table's echo boxes show a whole 13-byte frame.
+    JogPositionPanel& table = shell.jogPosition();
+    const QString frame = QStringLiteral("CC  00  0E  01  03  20  00  0A  00  00  00  EE  3C  ");
+    for (const char* name : {"txt_tx", "rx2_txt"}) {
+        QLineEdit* echo = box(table, name);
+        EXPECT_LE(echo->fontMetrics().horizontalAdvance(frame.trimmed()), echo->width() - 8)
+            << name;
+    }
+}
+
+// "출력1 OFF" is wider than its 57-pixel button: it wraps onto two lines,
+// none of it cut off at the sides.
+TEST_F(Look, wideCaptionsWrapInsideTheirButton) {
+    MainPanel& main = shell.main();
+    QAbstractButton* out1 = button(main, "CMD_OUT1");
+    out1->setText(QStringLiteral("출력1 OFF"));
+    const QImage image = out1->grab().toImage();
+    auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 96; };
+    std::vector<bool> rows(image.height(), false);
+    int left = image.width(), right = -1;
+    // Inside the bevel only.
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            if (dark(x, y)) {
+                rows[y] = true;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    int bands = 0;
+    for (int y = 1; y < image.height(); ++y)
+        if (rows[y] && !rows[y - 1])
+            ++bands;
+    EXPECT_EQ(bands, 2);
+    EXPECT_GT(left, 3);
+    EXPECT_LT(right, image.width() - 4);
 }
