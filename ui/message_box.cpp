@@ -3,27 +3,38 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <map>
 
 namespace stepdrive {
 
 namespace {
-// A key that is held down when a box appears reaches it as auto-repeated
-// presses, and Return or Escape would close the box within one repeat,
-// before the operator has seen it. While a box is open (it is modal, so it
-// is the only window taking keys) auto-repeated keys are dropped: only a
-// fresh press answers it.
+// A key that is held down when a box appears keeps repeating into it, and
+// Return or Escape would close the box within one repeat, before the
+// operator has seen it. While a box is open (it is modal, so it is the only
+// window taking keys) repeats are dropped: only a fresh press answers it.
+// A repeat is flagged as one, or comes as a release and a press of the same
+// key at the same moment, which is how X11 sends it when the release went to
+// another window.
 class FreshKeysOnly : public QObject {
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-            return static_cast<QKeyEvent*>(event)->isAutoRepeat();
-        default:
+        const auto type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+            type != QEvent::ShortcutOverride)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->isAutoRepeat())
+            return true;
+        if (type == QEvent::KeyRelease) {
+            lastRelease_[key->key()] = key->timestamp();
             return false;
         }
+        const auto released = lastRelease_.find(key->key());
+        return released != lastRelease_.end() && released->second == key->timestamp();
     }
+
+private:
+    std::map<int, quint64> lastRelease_;
 };
 } // namespace
 

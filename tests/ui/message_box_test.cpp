@@ -18,10 +18,17 @@ TEST(MessageBox, onlyAFreshKeyPressAnswersIt) {
         if (!box)
             return;
         QWidget* target = box->focusWidget() ? box->focusWidget() : box;
-        for (int i = 0; i < 5; ++i) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
-                            true);
-            QApplication::sendEvent(target, &press);
+        auto send = [&](QEvent::Type type, quint64 at, bool repeat) {
+            QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+            key.setTimestamp(at);
+            QApplication::sendEvent(target, &key);
+        };
+        // Repeats flagged as such, and release-press pairs of one moment.
+        for (int i = 0; i < 3; ++i)
+            send(QEvent::KeyPress, 100 + i, true);
+        for (quint64 at : {200, 240, 280}) {
+            send(QEvent::KeyRelease, at, false);
+            send(QEvent::KeyPress, at, false);
         }
         openAfterRepeats = box->isVisible();
         QTest::keyClick(box, Qt::Key_Return);

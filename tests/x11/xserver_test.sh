@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The shipped stepdrive on a real X server (Xvfb, no window manager) against
+# stepdrive-sim, driven by real input events (xdotool, through XTest) at the
+# forms' places, and checked on the screen's pixels and windows.
+#
+#   xserver_test.sh STEPDRIVE STEPDRIVE-SIM
+#
+# Exits 77 (skipped) only when no X server can be started here.
+set -uo pipefail
+app=$1
+sim=$2
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+for tool in Xvfb xdotool xwininfo import; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    xdotool keyup Return 2>/dev/null
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own.
+for n in $(seq 90 130); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+    xwininfo -root >/dev/null 2>&1 && break
+    unset DISPLAY
+done
+[ -n "${DISPLAY:-}" ] || skip "Xvfb did not start: $(cat "$work/xvfb.log" 2>/dev/null | tail -1)"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# The windows of the program, visible, by exact name.
+windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+waitFor() { # waitFor SECONDS COMMAND...: until the command succeeds
+    local until=$((SECONDS + $1)); shift
+    until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.1; done
+}
+shown() { [ -n "$(windows "$1")" ]; }
+gone() { [ -z "$(windows "$1")" ]; }
+count() { windows "$1" | wc -l; }
+
+# Clicks at a place of a form given in twips (the forms' unit, 15 a pixel).
+click() { # click WINDOW-NAME LEFT TOP WIDTH HEIGHT
+    local w; w=$(windows "$1" | head -1)
+    [ -n "$w" ] || { fail "no window $1 to click in"; return 1; }
+    xdotool mousemove --window "$w" $((($2 + $4 / 2) / 15)) $((($3 + $5 / 2) / 15)) click 1
+}
+# The colour shown at a place of a form (twips from the window's corner), as RRGGBB.
+colourAt() { # colourAt WINDOW-NAME LEFT TOP
+    local w X Y; w=$(windows "$1" | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    import -window root -crop "1x1+$((X + $2 / 15))+$((Y + $3 / 15))" -depth 8 txt:- |
+        tail -1 | grep -o '#[0-9A-F]\{6\}' | tr -d '#'
+}
+expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
+    local got; got=$(colourAt "$3" "$4" "$5")
+    [ "$got" = "$2" ] && pass "$1 shows $2" || fail "$1 shows ${got:-nothing}, not $2"
+}
+simSaw() { grep -q "^<- $1" "$work/sim.log"; }
+
+# The driver, and COM4 pointed at it.
+"$sim" --verbose >"$work/sim.out" 2>"$work/sim.log" &
+sim_pid=$!
+pids+=($sim_pid)
+waitFor 5 test -s "$work/sim.out" || { fail "stepdrive-sim did not start"; exit 1; }
+for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
+export STEPDRIVE_COM4=$(head -1 "$work/sim.out")
+QT_QPA_PLATFORM=xcb "$app" >"$work/app.log" 2>&1 &
+pids+=($!)
+
+waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app.log"; exit 1; }
+pass "the main panel opened"
+
+# Connect through the dialog with its defaults: "통신설정", then "통신 연결".
+click MAIN 360 120 1455 855
+waitFor 5 shown START && pass "the dialog opened" || fail "the dialog did not open"
+expectColour "통신 연결" 8080FF START 5070 660
+click START 4920 240 2055 855
+waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected" || fail "connect did not return to the main panel"
+
+# "원점" reaches the driver.
+click MAIN 7680 3360 855 1335
+waitFor 3 simSaw "AA  00  07  01" && pass "the home search reached the driver" ||
+    fail "the home search did not reach the driver"
+
+# "ROL" turns its button red, "ROR" stays the button face.
+click MAIN 5160 3360 975 735
+waitFor 3 simSaw "AA  00  02  00" || fail "the jog did not reach the driver"
+expectColour "ROL after a jog left" FF0000 MAIN 5250 3420
+expectColour "WRITE ALL" FFFF00 MAIN 1530 1500
+expectColour "READ ALL" 8080FF MAIN 3330 1500
+click MAIN 5160 4200 2175 615 # stop
+
+# A refused entry: one message box, closed by a fresh Return.
+xdotool mousemove --window "$(windows MAIN)" $((6600 / 15 + 40)) $((5040 / 15 + 16)) click 1 \
+    key ctrl+a type "abc"
+click MAIN 5160 3360 975 735
+waitFor 3 shown stepdrive && pass "a refused entry shows a message box" ||
+    fail "a refused entry showed no message box"
+xdotool key Return
+waitFor 3 gone stepdrive && pass "the message box closed" || fail "the message box did not close"
+
+# The driver goes away while Return is held down: exactly one message box,
+# and it stays until a fresh key press answers it.
+xdotool keydown Return
+kill -KILL "$sim_pid"
+waitFor 5 shown stepdrive && pass "the lost driver shows a message box" ||
+    fail "the lost driver showed no message box"
+sleep 1.5
+[ "$(count stepdrive)" = 1 ] && pass "one message box, still open with Return held" ||
+    fail "$(count stepdrive) message boxes open with Return held, not 1"
+xdotool keyup Return
+xdotool key Return
+waitFor 3 gone stepdrive && pass "the message box closed" || fail "the message box did not close"
+sleep 0.5
+[ "$(count stepdrive)" = 0 ] && pass "no second message for one loss" ||
+    fail "another message box appeared after the loss was reported"
+
+echo "$failures failed"
+[ $failures -eq 0 ]
