@@ -1,16 +1,52 @@
 #include "panels/jog_position/jog_position_panel.h"
 
 #include "link/comm_control.h"
+#include "link/commands.h"
+#include "link/pause.h"
+#include "ui/colours.h"
+#include "ui/entry_box.h"
 #include "ui_jog_position_panel.h"
 
+#include <algorithm>
+
 namespace stepdrive {
+
+namespace {
+// A row's boxes once the table went out: light cyan.
+const QColor kDownloaded{128, 255, 255};
+constexpr int kPauseAfterDownloadMs = 150;
+constexpr int kPauseAfterReadMs = 100;
+} // namespace
 
 JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
                                    QWidget* parent)
     : LinkedPanel(Format::Long, msc1, pause, messages, parent),
       ui_(std::make_unique<Ui::JogPositionPanelForm>()) {
     ui_->setupUi(this);
+    Text_pos_ = {ui_->Text_pos_0, ui_->Text_pos_1, ui_->Text_pos_2, ui_->Text_pos_3,
+                 ui_->Text_pos_4, ui_->Text_pos_5, ui_->Text_pos_6};
+    text_vel_ = {ui_->text_vel_0, ui_->text_vel_1, ui_->text_vel_2, ui_->text_vel_3,
+                 ui_->text_vel_4, ui_->text_vel_5, ui_->text_vel_6};
+    text_acc_ = {ui_->text_acc_0, ui_->text_acc_1, ui_->text_acc_2, ui_->text_acc_3,
+                 ui_->text_acc_4, ui_->text_acc_5, ui_->text_acc_6};
+    cmd_move1_ = {ui_->cmd_move1_0, ui_->cmd_move1_1, ui_->cmd_move1_2, ui_->cmd_move1_3,
+                  ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
+
+    // A box holding a read-back value longer than the limit takes typing up
+    // to that length, and gets its limit back once edits bring it within.
+    typingLimit_ = text_vel_[0]->maxLength();
+    for (int i = 0; i < kRows; ++i)
+        for (QLineEdit* box : {text_vel_[i], text_acc_[i]})
+            connect(box, &QLineEdit::textEdited, this, [this, box] {
+                if (box->text().size() <= typingLimit_)
+                    box->setMaxLength(typingLimit_);
+            });
+
     connect(&port_, &CommControl::OnComm, this, &JogPositionPanel::MSC1_OnComm);
+    connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
+    connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);
+    for (int i = 0; i < kRows; ++i)
+        connect(cmd_move1_[i], &QPushButton::clicked, this, [this, i] { cmd_move1_Click(i); });
     Form_Load();
 }
 
@@ -26,11 +62,101 @@ void JogPositionPanel::protocol2(std::uint8_t cmd, std::uint8_t opt1, std::uint8
     link_.send({cmd, opt1, vel1, vel0, acc1, acc0, pos2, pos1, pos0});
 }
 
+std::optional<JogPositionPanel::RowValues> JogPositionPanel::readRow(int row) {
+    const auto named = [row](const QLabel* heading) {
+        return QStringLiteral("%1행 %2").arg(row + 1).arg(heading->text());
+    };
+    const auto pos = readEntry(Text_pos_[row], named(ui_->Label2_0), messages_);
+    if (!pos)
+        return std::nullopt;
+    const auto acc = readEntry(text_acc_[row], named(ui_->Label1_0), messages_);
+    if (!acc)
+        return std::nullopt;
+    const auto vel = readEntry(text_vel_[row], named(ui_->Label2_1), messages_);
+    if (!vel)
+        return std::nullopt;
+    return RowValues{*pos, *acc, *vel};
+}
+
+void JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values) {
+    // Upper bits are dropped: the driver gets the low 16 or 24 bits.
+    const auto vel = bigEndian(values.vel, 2);
+    const auto acc = bigEndian(values.acc, 2);
+    const auto pos = bigEndian(values.pos, 3);
+    protocol2(cmd, opt1, vel[0], vel[1], acc[0], acc[1], pos[0], pos[1], pos[2]);
+}
+
+void JogPositionPanel::CMD_DOWN_Click() {
+    // Every box is read before anything goes out: one bad box sends nothing.
+    std::array<RowValues, kRows> table{};
+    for (int i = 0; i < kRows; ++i) {
+        const auto values = readRow(i);
+        if (!values)
+            return;
+        table[i] = *values;
+    }
+    for (int i = 0; i < kRows; ++i) {
+        for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
+            setBackColour(box, kDownloaded);
+        sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), table[i]);
+        pause_.sleep(kPauseAfterDownloadMs);
+    }
+}
+
+void JogPositionPanel::CMD_READ_Click() {
+    // The reply fields are read out of the RX echo, so it must start empty.
+    link_.clearRx();
+    read_step_ = 1;
+    requestEntry();
+}
+
+void JogPositionPanel::requestEntry() {
+    protocol2(tableCmd::Read, read_step_, 0, 0, 0, 0, 0, 0, 0);
+}
+
+void JogPositionPanel::cmd_move1_Click(int Index) {
+    const auto values = readRow(Index);
+    if (values)
+        sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values);
+}
+
 void JogPositionPanel::MSC1_OnComm() {
     // The trailer is checked only while a table read-back is in progress.
     link_.receive([this](const Reply& reply) { handleReply(reply); }, read_step_ != 0);
 }
 
-void JogPositionPanel::handleReply(const Reply&) {}
+void JogPositionPanel::showValue(QLineEdit* box, int typingLimit, std::int32_t value) {
+    const QString text = QString::number(value);
+    box->setMaxLength(std::max(typingLimit, static_cast<int>(text.size())));
+    box->setText(text);
+}
+
+// Only a table entry's reply during a read-back changes the window: it fills
+// the row of the entry asked for and asks for the next one.
+void JogPositionPanel::handleReply(const Reply& reply) {
+    if (reply.code != tableCmd::Read || read_step_ == 0 || read_step_ > kRows)
+        return;
+    const auto vel = reply.value(0);
+    const auto acc = reply.value(1);
+    const auto pos = reply.value(2);
+    if (!vel || !acc || !pos)
+        return; // not all of the entry echoed: the row stays, the chain waits
+
+    const int r = read_step_ - 1;
+    showValue(text_vel_[r], typingLimit_, *vel);
+    showValue(text_acc_[r], typingLimit_, *acc);
+    showValue(Text_pos_[r], Text_pos_[r]->maxLength(), *pos);
+    for (QLineEdit* box : {text_vel_[r], text_acc_[r], Text_pos_[r]})
+        setBackColour(box, colour::readBack);
+    pause_.sleep(kPauseAfterReadMs);
+
+    if (read_step_ < kRows) {
+        link_.clearRx();
+        ++read_step_;
+        requestEntry();
+    } else {
+        read_step_ = 0;
+    }
+}
 
 } // namespace stepdrive
