@@ -13,6 +13,11 @@
 
 namespace stepdrive::test {
 
+// The progress marks, as the operator knows them.
+inline const QColor kWhite(255, 255, 255);
+inline const QColor kSent(255, 255, 128);     // light yellow: a value went out
+inline const QColor kReadBack(192, 192, 255); // light blue: a value came back
+
 template <typename Panel> struct LinkedPanelFixture : PanelFixture {
     Panel* panel = nullptr;
     FakeCommControl* msc = nullptr;
@@ -46,6 +51,7 @@ template <typename Panel> struct LinkedPanelFixture : PanelFixture {
         return all;
     }
     QLineEdit* boxOf(const char* name) { return box(*panel, name); }
+    void type(const char* name, const char* text) { boxOf(name)->setText(QString::fromUtf8(text)); }
     QString textOf(const char* name) { return boxOf(name)->text(); }
     // The back colour on screen: a pixel inside the box's frame, clear of its
     // centred text.

@@ -12,10 +12,6 @@ using namespace stepdrive::test;
 
 namespace {
 
-const QColor kWhite(255, 255, 255);
-const QColor kSent(255, 255, 128);
-const QColor kReadBack(192, 192, 255);
-
 const char* const kEntries[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
 const char* const kReadBacks[] = {"Text_racc1", "Text_rvmax2", "Text_racc3", "Text_rvmax4"};
 
@@ -24,7 +20,6 @@ struct Belt : LinkedPanelFixture<BeltPanel> {
         shell.start();
         open(shell.belt(), "MSC2");
     }
-    void type(const char* name, const char* text) { boxOf(name)->setText(QString::fromUtf8(text)); }
     // The frame WRITE ALL sends for the first parameter with `text` in its box.
     QString firstFrameWith(const char* text) {
         type("Text_wacc1", text);

@@ -12,10 +12,6 @@ using namespace stepdrive::test;
 
 namespace {
 
-const QColor kWhite(255, 255, 255);
-const QColor kSent(255, 255, 128);
-const QColor kReadBack(192, 192, 255);
-
 // In the order WRITE ALL sends them.
 const char* const kEntries[] = {"Text_WDATA2", "Text_WDATA3", "Text_VMAX", "Text_ACCEL",
                                 "Text_HSPD",   "Text_HOFF",   "Text_REL"};
@@ -29,7 +25,6 @@ struct MainParameters : LinkedPanelFixture<MainPanel> {
         shell.start();
         open(shell.main(), "MSC");
     }
-    void type(const char* name, const char* text) { boxOf(name)->setText(QString::fromUtf8(text)); }
     // The driver answers every read request with the value given for its opt1.
     void answerReads(const std::map<std::uint8_t, std::int32_t>& values) {
         msc->answer = [values](const QByteArray& block) {
