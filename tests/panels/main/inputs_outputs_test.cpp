@@ -72,12 +72,14 @@ TEST_F(MainInputsOutputs, theInputReplyPaintsTheTenLampsFromTheTwoStatusBytes) {
     EXPECT_EQ(panel->read_data(), 0);
     EXPECT_TRUE(msc->sent.size() == 1 && pause.durations.empty());
 
-    // Bits 2 to 7 of A are not shown; a clear bit turns its lamp white again.
+    // The home sensor without the run flag; bits 2 to 7 of A are not shown;
+    // a clear bit turns its lamp white again.
     press("CMD_IN");
-    reply("BB 00 0C 64 00 00 FC 5A EE 00");
-    EXPECT_EQ(lit(), QStringList({"led2", "led4", "led5", "led7"}));
+    reply("BB 00 0C 64 00 00 FE 35 EE 00");
+    const QStringList shown{"led1", "led3", "led5", "led6", "led_hsen"};
+    EXPECT_EQ(lit(), shown);
 
     // Not asked for: nothing changes.
     reply("BB 00 0C 64 00 00 03 FF EE 00");
-    EXPECT_EQ(lit(), QStringList({"led2", "led4", "led5", "led7"}));
+    EXPECT_EQ(lit(), shown);
 }
