@@ -32,7 +32,7 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
          QStringLiteral("에러 가감속 값은 2047보다 작아야 한다.")},
         {u.Text_HSPD, u.Label17, 7, 2, 2047,
          QStringLiteral("에러 홈 이동 속도 값은 2047보다 작아야 한다.")},
-        {u.Text_HOFF, u.Label20, 9, 4, 0, QString()},
+        {u.Text_HOFF, u.Label20, 9, 4, 0, QString()}, // any whole number goes
         {u.Text_REL, u.Label18, 6, 1, 8, QStringLiteral("에러 분해능 값은 8보다 작아야 한다.")},
     };
     readBacks_ = {
