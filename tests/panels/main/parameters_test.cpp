@@ -104,14 +104,8 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsThemAs
          "에러 동작전류 값은 32보다 작아야 한다."},
         {"Text_WDATA2", "-5", 0, "AA 00 05 01 00 00 00 00 EE 06 00 00",
          "에러 동작전류 값은 32보다 작아야 한다."},
-        {"Text_WDATA3", "99", 1, "AA 00 05 02 00 00 00 00 EE 07 00 00",
-         "에러 정지전류 값은 32보다 작아야 한다."},
         {"Text_VMAX", "2048", 2, "AA 00 05 04 00 00 00 00 EE 09 00 00",
          "에러 구동속도 값은 2047보다 작아야 한다."},
-        {"Text_ACCEL", "-1", 3, "AA 00 05 05 00 00 00 00 EE 0A 00 00",
-         "에러 가감속 값은 2047보다 작아야 한다."},
-        {"Text_HSPD", "9999", 4, "AA 00 05 07 00 00 00 00 EE 0C 00 00",
-         "에러 홈 이동 속도 값은 2047보다 작아야 한다."},
         {"Text_REL", "9", 6, "AA 00 05 06 00 00 00 00 EE 0B 00 00",
          "에러 분해능 값은 8보다 작아야 한다."},
     };
@@ -188,23 +182,6 @@ TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
     EXPECT_EQ(panel->read_data(), 0);
     EXPECT_EQ(textOf("Text_RPOS"), "0");
     EXPECT_TRUE(messages.shown.isEmpty());
-}
-
-TEST_F(MainParameters, aReplyFillsTheAwaitedBoxAndAsksForTheNextAfterAPause) {
-    press("cmd_RData");
-    reply("BB 00 06 64 00 00 00 14 EE 00");
-    reply("BB 00 06 64 00 00 00 04 EE 00");
-    ASSERT_EQ(panel->read_data(), 4);
-    EXPECT_EQ(textOf("Text_RDATA3"), "4");
-
-    msc->sent.clear();
-    reply("BB 00 06 64 00 00 03 20 EE 77");
-    EXPECT_EQ(textOf("Text_RVMAX"), "800");
-    EXPECT_EQ(shown("Text_RVMAX"), kReadBack);
-    EXPECT_EQ(sentHex(), QStringList("AA 00 06 05 00 00 00 00 EE 0B 00 00"));
-    EXPECT_EQ(msc->sent[0].atMs - pause.nowMs, 0); // after the 100 ms pause
-    EXPECT_EQ(pause.durations.back(), 100);
-    EXPECT_EQ(panel->read_data(), 5);
 }
 
 // The inputs, a write's echo, a move's echo while READ ALL waits at step 1.
