@@ -1,6 +1,15 @@
 #include "panels/linked_panel.h"
 
+#include "link/messenger.h"
+#include "link/pause.h"
+#include "ui/colours.h"
 #include "ui/echo_boxes.h"
+#include "ui/entry_box.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+#include <array>
 
 namespace stepdrive {
 
@@ -12,6 +21,72 @@ LinkedPanel::LinkedPanel(Format format, CommControl& port, Pause& pause, Messeng
 void LinkedPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
     bindEchoBoxes(link_, tx, rx);
     setUpWindow(this, border);
+}
+
+bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
+                           const std::vector<WriteRow>& rows) {
+    std::vector<std::int32_t> values;
+    for (const WriteRow& row : rows) {
+        const auto value = readEntry(row.entry, row.label->text(), messages_);
+        if (!value)
+            return false;
+        values.push_back(*value);
+    }
+
+    for (QLineEdit* box : whiteOrder)
+        setBackColour(box, colour::white);
+    pause_.sleep(kBeforeFirstWriteMs);
+
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const WriteRow& row = rows[i];
+        const std::int32_t value = values[i];
+        std::array<std::uint8_t, 4> data{};
+        if (!row.refusal.isEmpty() && (value < 0 || value > row.max)) {
+            // The driver still gets the frame, with zero in it.
+            messages_.show(row.refusal);
+        } else {
+            const auto bytes = bigEndian(value, row.width);
+            std::copy(bytes.begin(), bytes.end(), data.end() - row.width);
+        }
+        link_.send({cmd, row.opt1, data[0], data[1], data[2], data[3]});
+        setBackColour(row.entry, colour::sent);
+        pause_.sleep(kAfterWriteMs);
+    }
+    return true;
+}
+
+void LinkedPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {
+    for (const ReadBackRow& row : rows) {
+        row.box->setReadOnly(true);
+        row.box->setMaxLength(32767); // Qt's default: no limit worth the name
+    }
+}
+
+void LinkedPanel::startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd,
+                                std::uint8_t first, std::uint8_t& state) {
+    for (QLineEdit* box : boxes)
+        setBackColour(box, colour::white);
+    state = first;
+    link_.send({cmd, first, 0, 0, 0, 0});
+}
+
+bool LinkedPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& rows,
+                           std::uint8_t& state) {
+    for (const ReadBackRow& row : rows) {
+        if (row.code != reply.code || row.step != state)
+            continue;
+        const auto value = reply.value();
+        if (!value)
+            return true; // not all of it came: the chain waits on
+        row.box->setText(QString::number(*value));
+        setBackColour(row.box, colour::readBack);
+        pause_.sleep(kAfterReadBackMs);
+        state = row.next;
+        if (state != 0)
+            link_.send({row.code, state, 0, 0, 0, 0});
+        return true;
+    }
+    return false;
 }
 
 } // namespace stepdrive

@@ -1,13 +1,18 @@
 #pragma once
 // What the three working panels have in common: a port object, the pause,
 // the messenger and the link machinery over that port, with the echo boxes
-// bound to it.
+// bound to it. Also the parameter write and read-back sequences of the main
+// and belt panels, which differ only in their tables.
 
 #include "link/panel_link.h"
 #include "ui/form_look.h"
 
+#include <QString>
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
+class QLabel;
 class QLineEdit;
 
 namespace stepdrive {
@@ -16,17 +21,66 @@ class CommControl;
 class Messenger;
 class Pause;
 
+// One parameter of a WRITE ALL: its entry box, the label that names it to
+// the operator, the option it is written with, and how its value is packed.
+struct WriteRow {
+    QLineEdit* entry;
+    const QLabel* label;
+    std::uint8_t opt1;
+    int width;        // data bytes the value takes, the low ones
+    std::int32_t max; // the largest value accepted; below 0 is refused too
+    QString refusal;  // shown for a refused value; empty: nothing is refused
+};
+
+// One step of a read-back chain: a reply with `code` while the panel waits
+// at `step` fills `box`. The panel then waits at `next` and, unless it is 0,
+// asks for it with the same command (a reply carries the code it answers).
+struct ReadBackRow {
+    std::uint8_t code;
+    std::uint8_t step;
+    QLineEdit* box;
+    std::uint8_t next;
+};
+
 class LinkedPanel : public QWidget {
     Q_OBJECT
 public:
     PanelLink& link() { return link_; }
 
 protected:
+    // Pauses of the parameter sequences, in milliseconds.
+    static constexpr int kBeforeFirstWriteMs = 100;
+    static constexpr int kAfterWriteMs = 150;
+    static constexpr int kAfterReadBackMs = 100;
+
     LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);
 
     // After setupUi: the echo boxes, the form look, the border and centring.
     void setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border);
+
+    // WRITE ALL: every entry is read first, and one that is not a number is
+    // named in a message and nothing is sent. Otherwise the boxes of
+    // `whiteOrder` turn white, and after a pause each row goes out with
+    // `cmd` in turn: a refused value is reported and sent as zero, the box
+    // turns light yellow, and a pause follows. False when nothing was sent.
+    bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
+                  const std::vector<WriteRow>& rows);
+
+    // The read-back boxes show what the driver answered: only the program
+    // writes them, and a value shows whole whatever its length.
+    static void makeReadBackBoxes(const std::vector<ReadBackRow>& rows);
+
+    // READ ALL: the boxes turn white (their texts stay), the panel waits at
+    // `first` and asks for it.
+    void startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd, std::uint8_t first,
+                       std::uint8_t& state);
+
+    // A reply that answers the step `state` waits at fills its box in
+    // decimal, paints it light blue, pauses and moves the chain on. A reply
+    // whose value is incomplete leaves the chain waiting. True when the
+    // reply was a step of the table.
+    bool readBack(const Reply& reply, const std::vector<ReadBackRow>& rows, std::uint8_t& state);
 
     CommControl& port_;
     Pause& pause_;

@@ -72,7 +72,9 @@ Options (values in decimal or as 0x hexadecimal; --name=value works too):
   --noise N       send N random bytes before each reply (0-1000); they never
                   include BB, so the reply header stays the first BB
   --seed N        seed of the noise (default 1)
-  -v, --verbose   log every frame in and out on standard error
+  -v, --verbose   log every frame in and out on standard error, each line
+                  starting with the time of the steady clock (CLOCK_MONOTONIC)
+                  in milliseconds, so that pacing on the line can be measured
   -h, --help      show this text and exit
 )";
 
@@ -188,7 +190,9 @@ Options parseOptions(int argc, char** argv) {
 void logFrame(const char* direction, const Bytes& bytes, const char* note) {
     std::string hex = hexEcho(bytes);
     hex.resize(hex.size() - 2); // the blanks after the last byte
-    std::fprintf(stderr, "%s %s%s\n", direction, hex.c_str(), note);
+    const double ms =
+        std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+    std::fprintf(stderr, "%.3f %s %s%s\n", ms, direction, hex.c_str(), note);
 }
 
 // A piece of a reply and when it is due on the line.

@@ -1,15 +1,41 @@
 #include "panels/belt/belt_panel.h"
 
 #include "link/comm_control.h"
+#include "link/commands.h"
+#include "link/pause.h"
 #include "ui_belt_panel.h"
 
 namespace stepdrive {
+
+namespace {
+// A belt parameter travels in two data bytes: at most four hexadecimal digits.
+constexpr std::int32_t kLargestBeltValue = 0xFFFF;
+} // namespace
 
 BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent)
     : LinkedPanel(Format::Short, msc2, pause, messages, parent),
       ui_(std::make_unique<Ui::BeltPanelForm>()) {
     ui_->setupUi(this);
+    const Ui::BeltPanelForm& u = *ui_;
+    const QString accelerationTooLarge = QStringLiteral("에러 가감속 값은 2047보다 작아야 한다.");
+    const QString speedTooLarge = QStringLiteral("에러 구동속도 값은 2047보다 작아야 한다.");
+    parameters_ = {
+        {u.Text_wacc1, u.Label16, 1, 2, kLargestBeltValue, accelerationTooLarge},
+        {u.Text_wvmax2, u.Label15, 2, 2, kLargestBeltValue, speedTooLarge},
+        {u.Text_wacc3, u.Label1, 3, 2, kLargestBeltValue, accelerationTooLarge},
+        {u.Text_wvmax4, u.Label2, 4, 2, kLargestBeltValue, speedTooLarge},
+    };
+    readBacks_ = {
+        {cmd::ReadBelt, 1, u.Text_racc1, 2},
+        {cmd::ReadBelt, 2, u.Text_rvmax2, 3},
+        {cmd::ReadBelt, 3, u.Text_racc3, 4},
+        {cmd::ReadBelt, 4, u.Text_rvmax4, 0},
+    };
+    makeReadBackBoxes(readBacks_);
+
     connect(&port_, &CommControl::OnComm, this, &BeltPanel::MSC2_OnComm);
+    connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);
+    connect(ui_->cmd_RData, &QPushButton::clicked, this, &BeltPanel::cmd_RData_Click);
     Form_Load();
 }
 
@@ -25,10 +51,28 @@ void BeltPanel::protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data
     link_.send({cmd, opt1, data3, data2, data1, data0});
 }
 
+// The four parameters, then the IN2-use flag.
+void BeltPanel::cmd_Data_Click() {
+    const Ui::BeltPanelForm& u = *ui_;
+    if (!writeAll(cmd::WriteBelt, {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
+                  parameters_))
+        return;
+    protocol3(cmd::WriteBelt, opt::BeltIn2Flag, 0, 0, u.Check_in2use->isChecked() ? 1 : 0, 0);
+    pause_.sleep(kAfterWriteMs);
+}
+
+void BeltPanel::cmd_RData_Click() {
+    const Ui::BeltPanelForm& u = *ui_;
+    startReadBack({u.Text_racc1, u.Text_rvmax2, u.Text_racc3, u.Text_rvmax4}, cmd::ReadBelt, 1,
+                  read_step_);
+}
+
 void BeltPanel::MSC2_OnComm() {
     link_.receive([this](const Reply& reply) { handleReply(reply); });
 }
 
-void BeltPanel::handleReply(const Reply&) {}
+void BeltPanel::handleReply(const Reply& reply) {
+    readBack(reply, readBacks_, read_step_);
+}
 
 } // namespace stepdrive

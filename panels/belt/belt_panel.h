@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class BeltPanelForm;
@@ -32,10 +33,15 @@ public:
 
 private:
     void Form_Load();
+    void cmd_Data_Click();
+    void cmd_RData_Click();
     void MSC2_OnComm();
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
+    // The four belt parameters in the order WRITE ALL sends them.
+    std::vector<WriteRow> parameters_;
+    std::vector<ReadBackRow> readBacks_;
     // The belt parameter (1-4) whose read reply is awaited; 0 for none.
     std::uint8_t read_step_ = 0;
 };

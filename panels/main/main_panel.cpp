@@ -4,15 +4,52 @@
 #include "link/commands.h"
 #include "ui/colours.h"
 #include "ui/entry_box.h"
+#include "ui/lamp.h"
 #include "ui_main_panel.h"
 
 namespace stepdrive {
+
+namespace {
+// `read_data` while the input states are awaited.
+constexpr std::uint8_t kReadingInputs = 10;
+// The captions of the output buttons by output and state: what a press does.
+const char* const kOutputCaptions[2][2] = {{"출력1 ON", "출력1 OFF"}, {"출력2 ON", "출력2 OFF"}};
+} // namespace
 
 MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent)
     : LinkedPanel(Format::Short, msc, pause, messages, parent),
       ui_(std::make_unique<Ui::MainPanelForm>()) {
     ui_->setupUi(this);
+    const Ui::MainPanelForm& u = *ui_;
+    parameters_ = {
+        {u.Text_WDATA2, u.Label12, 1, 1, 31,
+         QStringLiteral("에러 동작전류 값은 32보다 작아야 한다.")},
+        {u.Text_WDATA3, u.Label13, 2, 1, 31,
+         QStringLiteral("에러 정지전류 값은 32보다 작아야 한다.")},
+        {u.Text_VMAX, u.Label16, 4, 2, 2047,
+         QStringLiteral("에러 구동속도 값은 2047보다 작아야 한다.")},
+        {u.Text_ACCEL, u.Label15, 5, 2, 2047,
+         QStringLiteral("에러 가감속 값은 2047보다 작아야 한다.")},
+        {u.Text_HSPD, u.Label17, 7, 2, 2047,
+         QStringLiteral("에러 홈 이동 속도 값은 2047보다 작아야 한다.")},
+        {u.Text_HOFF, u.Label20, 9, 4, 0, QString()}, // any whole number goes
+        {u.Text_REL, u.Label18, 6, 1, 8, QStringLiteral("에러 분해능 값은 8보다 작아야 한다.")},
+    };
+    readBacks_ = {
+        {cmd::ReadParameter, 1, u.Text_RDATA2, 2},
+        {cmd::ReadParameter, 2, u.Text_RDATA3, 4},
+        {cmd::ReadParameter, 4, u.Text_RVMAX, 5},
+        {cmd::ReadParameter, 5, u.Text_RACCEL, 7},
+        {cmd::ReadParameter, 7, u.Text_RHSPD, 9},
+        {cmd::ReadParameter, 9, u.Text_RHOFF, 6},
+        {cmd::ReadParameter, 6, u.Text_REPOS, 0},
+        {cmd::ReadParameter, opt::Position, u.Text_RPOS, 0},
+    };
+    makeReadBackBoxes(readBacks_);
+
     connect(&port_, &CommControl::OnComm, this, &MainPanel::MSC_OnComm);
+    connect(ui_->cmd_Data, &QPushButton::clicked, this, &MainPanel::cmd_Data_Click);
+    connect(ui_->cmd_RData, &QPushButton::clicked, this, &MainPanel::cmd_RData_Click);
 
     connect(ui_->CMD_CUR, &QPushButton::clicked, this, &MainPanel::CMD_CUR_Click);
     connect(ui_->CMD_CUR_R, &QPushButton::clicked, this, &MainPanel::CMD_CUR_R_Click);
@@ -21,6 +58,9 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     connect(ui_->mtr_STOP, &QPushButton::clicked, this, &MainPanel::mtr_STOP_Click);
     connect(ui_->cmd_orgin, &QPushButton::clicked, this, &MainPanel::cmd_orgin_Click);
     connect(ui_->Cmd_RPOS, &QPushButton::clicked, this, &MainPanel::Cmd_RPOS_Click);
+    connect(ui_->CMD_IN, &QPushButton::clicked, this, &MainPanel::CMD_IN_Click);
+    connect(ui_->CMD_OUT1, &QPushButton::clicked, this, &MainPanel::CMD_OUT1_Click);
+    connect(ui_->CMD_OUT2, &QPushButton::clicked, this, &MainPanel::CMD_OUT2_Click);
     Form_Load();
 }
 
@@ -33,6 +73,22 @@ void MainPanel::Form_Load() {
 void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {
     link_.send({cmd, opt1, data3, data2, data1, data0});
+}
+
+void MainPanel::cmd_Data_Click() {
+    const Ui::MainPanelForm& u = *ui_;
+    writeAll(cmd::WriteParameter,
+             {u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD, u.Text_HOFF,
+              u.Text_REL},
+             parameters_);
+}
+
+// The position box is not part of READ ALL.
+void MainPanel::cmd_RData_Click() {
+    const Ui::MainPanelForm& u = *ui_;
+    startReadBack({u.Text_RDATA2, u.Text_RDATA3, u.Text_RACCEL, u.Text_RVMAX, u.Text_RHSPD,
+                   u.Text_REPOS, u.Text_RHOFF},
+                  cmd::ReadParameter, 1, read_data_);
 }
 
 bool MainPanel::sendWithEntry(std::uint8_t cmd, std::uint8_t opt1, const QLineEdit* box,
@@ -87,10 +143,48 @@ void MainPanel::Cmd_RPOS_Click() {
     protocol(cmd::ReadParameter, opt::Position, 0, 0, 0, 0);
 }
 
+void MainPanel::CMD_IN_Click() {
+    read_data_ = kReadingInputs;
+    protocol(cmd::ReadInputs, opt::Inputs, 0, 0, 0, 0);
+}
+
+void MainPanel::CMD_OUT1_Click() {
+    toggleOutput(0, ui_->CMD_OUT1);
+}
+
+void MainPanel::CMD_OUT2_Click() {
+    toggleOutput(1, ui_->CMD_OUT2);
+}
+
+// Every output frame carries all four states as the panel remembers them.
+void MainPanel::toggleOutput(std::size_t output, QAbstractButton* button) {
+    outputs_[output] = outputs_[output] ? 0 : 1;
+    button->setText(QString::fromUtf8(kOutputCaptions[output][outputs_[output]]));
+    protocol(cmd::SetOutputs, opt::Outputs, outputs_[0], outputs_[1], outputs_[2], outputs_[3]);
+}
+
+// Inputs 1 to 8 are the bits of status byte B; bits 0 and 1 of A are the run
+// flag and the home sensor.
+void MainPanel::showInputs(std::uint8_t statusA, std::uint8_t statusB) {
+    const Ui::MainPanelForm& u = *ui_;
+    Lamp* const inputs[] = {u.led1, u.led2, u.led3, u.led4, u.led5, u.led6, u.led7, u.led8};
+    for (int bit = 0; bit < 8; ++bit)
+        inputs[bit]->setOn(statusB & (1u << bit));
+    u.led_run->setOn(statusA & 0x01);
+    u.led_hsen->setOn(statusA & 0x02);
+}
+
 void MainPanel::MSC_OnComm() {
     link_.receive([this](const Reply& reply) { handleReply(reply); });
 }
 
-void MainPanel::handleReply(const Reply&) {}
+void MainPanel::handleReply(const Reply& reply) {
+    if (reply.code == cmd::ReadInputs && read_data_ == kReadingInputs) {
+        showInputs(reply.statusA, reply.statusB);
+        read_data_ = 0;
+        return;
+    }
+    readBack(reply, readBacks_, read_data_);
+}
 
 } // namespace stepdrive

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+class QAbstractButton;
 class QLineEdit;
 
 namespace Ui {
@@ -37,6 +39,10 @@ public:
 private:
     void Form_Load();
 
+    // Motor parameters
+    void cmd_Data_Click();
+    void cmd_RData_Click();
+
     // Motion
     void CMD_CUR_Click();
     void CMD_CUR_R_Click();
@@ -52,10 +58,21 @@ private:
                        const QString& boxName);
     void showJogging(QWidget* direction);
 
+    // Inputs and outputs
+    void CMD_IN_Click();
+    void CMD_OUT1_Click();
+    void CMD_OUT2_Click();
+    void toggleOutput(std::size_t output, QAbstractButton* button);
+    void showInputs(std::uint8_t statusA, std::uint8_t statusB);
+
     void MSC_OnComm();
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
+    // The seven motor parameters in the order WRITE ALL sends them.
+    std::vector<WriteRow> parameters_;
+    // Replies with code 6: the READ ALL chain and the position read.
+    std::vector<ReadBackRow> readBacks_;
 
     // Which reply the panel waits for: 0 none; a parameter's opt1 during
     // READ ALL; 8 the position; 10 the inputs.

@@ -10,8 +10,8 @@
 
 namespace stepdrive::test {
 
-Simulator::Simulator() {
-    process_.start(QStringLiteral(STEPDRIVE_SIM_PATH), {});
+Simulator::Simulator(const QStringList& arguments) {
+    process_.start(QStringLiteral(STEPDRIVE_SIM_PATH), arguments);
     if (!process_.waitForStarted(kWaitMs))
         return;
     while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
@@ -32,6 +32,19 @@ bool Simulator::stop() {
         return false;
     }
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+}
+
+std::vector<double> Simulator::receivedAt(const QString& prefix) {
+    log_ += process_.readAllStandardError();
+    std::vector<double> times;
+    for (const QByteArray& line : log_.split('\n')) {
+        // "<stamp> <- AA  00  05 ..."
+        const QStringList words = QString::fromLatin1(line).simplified().split(QLatin1Char(' '));
+        if (words.size() > 2 && words[1] == QLatin1String("<-") &&
+            words.mid(2).join(QLatin1Char(' ')).startsWith(prefix))
+            times.push_back(words[0].toDouble());
+    }
+    return times;
 }
 
 void Simulator::kill() {

@@ -9,8 +9,10 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 class QAbstractButton;
 class QLineEdit;
@@ -23,7 +25,8 @@ constexpr int kWaitMs = 3000;
 // One run of stepdrive-sim.
 class Simulator {
 public:
-    Simulator();  // starts it and reads the device path from its first line
+    // Starts it with `arguments` and reads the device path from its first line.
+    explicit Simulator(const QStringList& arguments = {});
     ~Simulator(); // stops it if it still runs
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
@@ -34,10 +37,14 @@ public:
     bool stop();
     // SIGKILL, as when the driver is switched off; reaps it.
     void kill();
+    // From its --verbose log: when it read each command frame whose hex
+    // starts with `prefix` ("AA 00 05"), by the steady clock in milliseconds.
+    std::vector<double> receivedAt(const QString& prefix);
 
 private:
     QProcess process_;
     QString path_;
+    QByteArray log_;
 };
 
 class E2eFixture : public ::testing::Test {

@@ -259,6 +259,36 @@ TEST(sim_Program, faultOptionsShapeTheReplies) {
     }
 }
 
+// The verbose log is stamped with the steady clock, which the tests share
+// with the simulator: pacing on the line can be measured from it.
+TEST(sim_Program, verboseLogStampsEachFrameWithTheSteadyClock) {
+    SimProcess sim({"--verbose"});
+    Port port(sim.path());
+    ASSERT_TRUE(port.isOpen());
+    const auto msNow = [] {
+        return std::chrono::duration<double, std::milli>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    const double before = msNow();
+    port.ask(cmd::HomeSearch, opt::HomeSearch);
+    const double after = msNow();
+
+    QProcess& p = sim.process();
+    p.setReadChannel(QProcess::StandardError);
+    while (!p.canReadLine() && p.waitForReadyRead(kWaitMs)) {
+    }
+    const QList<QByteArray> line = p.readLine().trimmed().split(' ');
+    ASSERT_GE(line.size(), 3);
+    bool isNumber = false;
+    const double stamp = line[0].toDouble(&isNumber);
+    EXPECT_TRUE(isNumber) << line[0].toStdString();
+    EXPECT_GE(stamp, before);
+    EXPECT_LE(stamp, after);
+    EXPECT_EQ(line[1], "<-");
+    EXPECT_EQ(line[2], "AA");
+}
+
 TEST(sim_Program, helpBadOptionsAndSignals) {
     const Finished help = runToEnd({"--help"});
     EXPECT_EQ(help.exitCode, 0);

@@ -1,0 +1,194 @@
+// The belt panel: WRITE ALL with the IN2-use flag, READ ALL and its replies.
+
+#include "panels/belt/belt_panel.h"
+#include "tests/panels/linked_panel_fixture.h"
+#include "ui/colours.h"
+
+#include <QCheckBox>
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+const char* const kEntries[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
+const char* const kReadBacks[] = {"Text_racc1", "Text_rvmax2", "Text_racc3", "Text_rvmax4"};
+
+struct Belt : LinkedPanelFixture<BeltPanel> {
+    void SetUp() override {
+        shell.start();
+        open(shell.belt(), "MSC2");
+    }
+    // The frame WRITE ALL sends for the first parameter with `text` in its box.
+    QString firstFrameWith(const char* text) {
+        type("Text_wacc1", text);
+        press("cmd_Data");
+        return sentHex().value(0);
+    }
+    // READ ALL, answered up to step `step`.
+    void readUpTo(int step) {
+        press("cmd_RData");
+        for (int s = 1; s < step; ++s)
+            reply("BB 00 0E 64 00 00 00 01 EE 00");
+        ASSERT_EQ(panel->read_step(), step);
+    }
+};
+
+} // namespace
+
+TEST_F(Belt, writeAllOnAnUntouchedPanelSendsFiveFramesPaced) {
+    for (const char* name : kEntries)
+        setBackColour(boxOf(name), colour::readBack);
+    std::vector<QColor> firstAtSend;
+    msc->answer = [&](const QByteArray&) {
+        firstAtSend.push_back(shown("Text_wacc1"));
+        return QByteArray();
+    };
+    click(*panel, "cmd_Data");
+    EXPECT_EQ(
+        sentHex(),
+        QStringList({"AA 00 0D 01 00 00 00 0A EE 18 00 00", "AA 00 0D 02 00 00 03 20 EE 32 00 00",
+                     "AA 00 0D 03 00 00 00 0A EE 1A 00 00", "AA 00 0D 04 00 00 01 90 EE A2 00 00",
+                     "AA 00 0D 07 00 00 00 00 EE 14 00 00"}));
+    EXPECT_EQ(pause.durations, std::vector<int>({100, 150, 150, 150, 150, 150}));
+    for (std::size_t i = 0; i < msc->sent.size(); ++i)
+        EXPECT_EQ(msc->sent[i].atMs, 100 + 150 * static_cast<qint64>(i)) << i;
+    EXPECT_EQ(firstAtSend, std::vector<QColor>({kWhite, kSent, kSent, kSent, kSent}));
+    for (const char* name : kEntries)
+        EXPECT_EQ(shown(name), kSent) << name;
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    panel->findChild<QCheckBox*>("Check_in2use")->setChecked(true);
+    press("cmd_Data");
+    EXPECT_EQ(sentHex().value(4), "AA 00 0D 07 00 00 01 00 EE 15 00 00");
+}
+
+TEST_F(Belt, aParameterTravelsInTwoBytesWhateverTheLabelsRange) {
+    EXPECT_EQ(firstFrameWith("0"), "AA 00 0D 01 00 00 00 00 EE 0E 00 00");
+    EXPECT_EQ(firstFrameWith("255"), "AA 00 0D 01 00 00 00 FF EE 0D 00 00");
+    EXPECT_EQ(firstFrameWith("256"), "AA 00 0D 01 00 00 01 00 EE 0F 00 00");
+    EXPECT_EQ(firstFrameWith("2047"), "AA 00 0D 01 00 00 07 FF EE 14 00 00");
+    EXPECT_EQ(firstFrameWith("9999"), "AA 00 0D 01 00 00 27 0F EE 44 00 00");
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(Belt, aNegativeValueIsReportedAndSentAsZeroAndTheRestFollow) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Text_wacc1", "에러 가감속 값은 2047보다 작아야 한다."},
+        {"Text_wvmax2", "에러 구동속도 값은 2047보다 작아야 한다."},
+        {"Text_wacc3", "에러 가감속 값은 2047보다 작아야 한다."},
+        {"Text_wvmax4", "에러 구동속도 값은 2047보다 작아야 한다."}};
+    int k = 0;
+    for (const auto& [name, message] : cases) {
+        const QString before = textOf(name);
+        type(name, "-1");
+        messages.shown.clear();
+        press("cmd_Data");
+        EXPECT_EQ(messages.shown, QStringList(QString::fromUtf8(message))) << name;
+        ASSERT_EQ(msc->sent.size(), 5u) << name;
+        const int opt1 = k + 1;
+        EXPECT_EQ(sentHex().value(k),
+                  QString::asprintf("AA 00 0D %02X 00 00 00 00 EE %02X 00 00", opt1, 0x0D + opt1))
+            << name;
+        EXPECT_EQ(shown(name), kSent) << name;
+        boxOf(name)->setText(before);
+        ++k;
+    }
+}
+
+TEST_F(Belt, anEntryThatIsNotANumberSendsNothing) {
+    type("Text_wacc3", "abc");
+    EXPECT_EQ(press("cmd_Data"), "");
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].contains("3.감속(0~2047)"));
+    EXPECT_TRUE(pause.durations.empty());
+}
+
+TEST_F(Belt, readAllSendsOneRequestAndWhitensTheReadBackBoxes) {
+    for (const char* name : kReadBacks)
+        setBackColour(boxOf(name), colour::readBack);
+    EXPECT_EQ(press("cmd_RData"), "AA 00 0E 01 00 00 00 00 EE 0F 00 00");
+    EXPECT_EQ(msc->sent.size(), 1u);
+    EXPECT_EQ(panel->read_step(), 1);
+    for (const char* name : kReadBacks) {
+        EXPECT_EQ(shown(name), kWhite) << name;
+        EXPECT_EQ(textOf(name), "0") << name;
+        EXPECT_TRUE(boxOf(name)->isReadOnly()) << name;
+    }
+    EXPECT_TRUE(pause.durations.empty());
+}
+
+TEST_F(Belt, aCompleteReadBackSendsExactlyFourRequests) {
+    msc->answer = [](const QByteArray& block) {
+        const auto opt1 = static_cast<std::uint8_t>(block[3]);
+        return shortReply(14, 100 * opt1);
+    };
+    press("cmd_RData");
+    pumpEvents(20);
+    EXPECT_EQ(sentHex(),
+              QStringList(
+                  {"AA 00 0E 01 00 00 00 00 EE 0F 00 00", "AA 00 0E 02 00 00 00 00 EE 10 00 00",
+                   "AA 00 0E 03 00 00 00 00 EE 11 00 00", "AA 00 0E 04 00 00 00 00 EE 12 00 00"}));
+    EXPECT_EQ(pause.durations, std::vector<int>(4, 100));
+    for (std::size_t i = 1; i < msc->sent.size(); ++i)
+        EXPECT_EQ(msc->sent[i].atMs, 100 * static_cast<qint64>(i)) << i;
+    const char* const values[] = {"100", "200", "300", "400"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(textOf(kReadBacks[i]), values[i]) << kReadBacks[i];
+        EXPECT_EQ(shown(kReadBacks[i]), kReadBack) << kReadBacks[i];
+    }
+    EXPECT_EQ(panel->read_step(), 0);
+}
+
+TEST_F(Belt, readRepliesFillTheAwaitedBoxWhole) {
+    // The worked example.
+    readUpTo(2);
+    msc->sent.clear();
+    reply("BB 00 0E 64 00 00 03 20 EE 7A");
+    EXPECT_EQ(textOf("Text_rvmax2"), "800");
+    EXPECT_EQ(shown("Text_rvmax2"), kReadBack);
+    EXPECT_EQ(sentHex(), QStringList("AA 00 0E 03 00 00 00 00 EE 11 00 00"));
+    EXPECT_EQ(panel->read_step(), 3);
+    EXPECT_EQ(box(*panel, "rx2_txt")->text(), "");
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    reply("BB 00 0E 64 FF FF FF FF EE 00");
+    EXPECT_EQ(textOf("Text_racc3"), "-1");
+
+    // A wrong status byte is reported, and the value still shown; a value
+    // longer than the box's four typed characters shows whole.
+    msc->sent.clear();
+    reply("BB 00 0E 65 00 01 86 A0 EE 00");
+    EXPECT_EQ(messages.shown, QStringList("통신에러"));
+    EXPECT_EQ(textOf("Text_rvmax4"), "100000");
+    EXPECT_TRUE(msc->sent.empty());
+    EXPECT_EQ(panel->read_step(), 0);
+}
+
+TEST_F(Belt, repliesThatAnswerNoAwaitedReadChangeNoBox) {
+    // The replies to WRITE ALL come in together after it.
+    msc->answer = [](const QByteArray& block) {
+        return shortReply(static_cast<std::uint8_t>(block[2]), 7);
+    };
+    press("cmd_Data");
+    pumpEvents(10);
+    msc->answer = nullptr;
+    EXPECT_EQ(box(*panel, "rx2_txt")->text().size(), 4 * 50);
+    // Code 14 with nothing awaited.
+    reply("BB 00 0E 64 00 00 00 07 EE 00");
+    for (const char* name : kReadBacks)
+        EXPECT_EQ(textOf(name), "0") << name;
+    EXPECT_EQ(panel->read_step(), 0);
+    EXPECT_EQ(msc->sent.size(), 5u);
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    // A read reply cut short leaves its box alone and the chain waiting.
+    readUpTo(1);
+    msc->sent.clear();
+    msc->setRThreshold(6);
+    reply("BB 00 0E 64 00 00");
+    EXPECT_EQ(textOf("Text_racc1"), "0");
+    EXPECT_EQ(panel->read_step(), 1);
+    EXPECT_TRUE(msc->sent.empty());
+}

@@ -1,0 +1,260 @@
+// WRITE ALL, READ ALL and the replies of the main panel.
+
+#include "panels/main/main_panel.h"
+#include "tests/panels/linked_panel_fixture.h"
+#include "ui/colours.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+// In the order WRITE ALL sends them.
+const char* const kEntries[] = {"Text_WDATA2", "Text_WDATA3", "Text_VMAX", "Text_ACCEL",
+                                "Text_HSPD",   "Text_HOFF",   "Text_REL"};
+// In the order READ ALL fills them, and the opt1 each is read with.
+const std::pair<const char*, std::uint8_t> kReadBacks[] = {
+    {"Text_RDATA2", 1}, {"Text_RDATA3", 2}, {"Text_RVMAX", 4}, {"Text_RACCEL", 5},
+    {"Text_RHSPD", 7},  {"Text_RHOFF", 9},  {"Text_REPOS", 6}};
+
+struct MainParameters : LinkedPanelFixture<MainPanel> {
+    void SetUp() override {
+        shell.start();
+        open(shell.main(), "MSC");
+    }
+    // The driver answers every read request with the value given for its opt1.
+    void answerReads(const std::map<std::uint8_t, std::int32_t>& values) {
+        msc->answer = [values](const QByteArray& block) {
+            const auto opt1 = static_cast<std::uint8_t>(block[3]);
+            return shortReply(static_cast<std::uint8_t>(block[2]),
+                              values.count(opt1) ? values.at(opt1) : 0);
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(MainParameters, writeAllSendsTheSevenParametersPacedAndMarksEachBoxOnceSent) {
+    for (const char* name : kEntries)
+        setBackColour(boxOf(name), colour::readBack);
+    // What each box shows as its frame goes out.
+    std::vector<std::vector<QColor>> coloursAtSend;
+    msc->answer = [&](const QByteArray&) {
+        std::vector<QColor> now;
+        for (const char* name : kEntries)
+            now.push_back(shown(name));
+        coloursAtSend.push_back(now);
+        return QByteArray();
+    };
+
+    click(*panel, "cmd_Data");
+    EXPECT_EQ(
+        sentHex(),
+        QStringList({"AA 00 05 01 00 00 00 14 EE 1A 00 00", "AA 00 05 02 00 00 00 04 EE 0B 00 00",
+                     "AA 00 05 04 00 00 03 20 EE 2C 00 00", "AA 00 05 05 00 00 00 0A EE 14 00 00",
+                     "AA 00 05 07 00 00 01 F4 EE 01 00 00", "AA 00 05 09 00 00 32 00 EE 40 00 00",
+                     "AA 00 05 06 00 00 00 02 EE 0D 00 00"}));
+    EXPECT_EQ(pause.durations, std::vector<int>({100, 150, 150, 150, 150, 150, 150, 150}));
+    for (std::size_t i = 0; i < msc->sent.size(); ++i)
+        EXPECT_EQ(msc->sent[i].atMs, 100 + 150 * static_cast<qint64>(i)) << i;
+    // All white before the first frame; each box light yellow once its own went out.
+    ASSERT_EQ(coloursAtSend.size(), 7u);
+    for (std::size_t frame = 0; frame < 7; ++frame)
+        for (std::size_t b = 0; b < 7; ++b)
+            EXPECT_EQ(coloursAtSend[frame][b], b < frame ? kSent : kWhite) << frame << " " << b;
+    for (const char* name : kEntries)
+        EXPECT_EQ(shown(name), kSent) << name;
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(panel->read_data(), 0);
+}
+
+TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsThemAsZero) {
+    type("Text_VMAX", "2000");
+    type("Text_HOFF", "-999999");
+    click(*panel, "cmd_Data");
+    EXPECT_EQ(sentHex()[2], "AA 00 05 04 00 00 07 D0 EE E0 00 00");
+    EXPECT_EQ(sentHex()[5], "AA 00 05 09 FF F0 BD C1 EE 7B 00 00"); // never refused
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    // Both ends of every range are accepted.
+    const std::pair<const char*, const char*> edges[] = {
+        {"Text_WDATA2", "31"}, {"Text_WDATA3", "0"},  {"Text_VMAX", "2047"},
+        {"Text_ACCEL", "0"},   {"Text_HSPD", "2047"}, {"Text_REL", "8"}};
+    for (const auto& [name, text] : edges)
+        type(name, text);
+    msc->sent.clear();
+    click(*panel, "cmd_Data");
+    EXPECT_EQ(sentHex()[0], "AA 00 05 01 00 00 00 1F EE 25 00 00");
+    EXPECT_EQ(sentHex()[4], "AA 00 05 07 00 00 07 FF EE 12 00 00");
+    EXPECT_EQ(sentHex()[6], "AA 00 05 06 00 00 00 08 EE 13 00 00");
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    struct Case {
+        const char* box;
+        const char* text;
+        std::size_t frame;
+        const char* zeroFrame;
+        const char* message;
+    };
+    const Case refused[] = {
+        {"Text_WDATA2", "32", 0, "AA 00 05 01 00 00 00 00 EE 06 00 00",
+         "에러 동작전류 값은 32보다 작아야 한다."},
+        {"Text_WDATA2", "-5", 0, "AA 00 05 01 00 00 00 00 EE 06 00 00",
+         "에러 동작전류 값은 32보다 작아야 한다."},
+        {"Text_VMAX", "2048", 2, "AA 00 05 04 00 00 00 00 EE 09 00 00",
+         "에러 구동속도 값은 2047보다 작아야 한다."},
+        {"Text_REL", "9", 6, "AA 00 05 06 00 00 00 00 EE 0B 00 00",
+         "에러 분해능 값은 8보다 작아야 한다."},
+    };
+    for (const Case& c : refused) {
+        const QString before = textOf(c.box);
+        type(c.box, c.text);
+        msc->sent.clear();
+        messages.shown.clear();
+        click(*panel, "cmd_Data");
+        EXPECT_EQ(messages.shown, QStringList(QString::fromUtf8(c.message))) << c.text;
+        // The sequence goes on: all seven frames, the refused one with zero data.
+        ASSERT_EQ(msc->sent.size(), 7u) << c.text;
+        EXPECT_EQ(sentHex()[static_cast<int>(c.frame)], c.zeroFrame) << c.text;
+        EXPECT_EQ(shown(c.box), kSent) << c.text;
+        boxOf(c.box)->setText(before);
+    }
+}
+
+TEST_F(MainParameters, writeAllWithAnEntryThatIsNotANumberSendsNothingAtAll) {
+    for (const char* text : {"", "abc", "-", "1e5"}) {
+        setBackColour(boxOf("Text_WDATA2"), colour::readBack);
+        type("Text_HSPD", text);
+        messages.shown.clear();
+        pause.durations.clear();
+        EXPECT_EQ(press("cmd_Data"), "") << text;
+        ASSERT_EQ(messages.shown.size(), 1) << text;
+        EXPECT_TRUE(messages.shown[0].contains("홈이동속도(0~2047)")) << text;
+        EXPECT_TRUE(pause.durations.empty()) << text;
+        EXPECT_EQ(shown("Text_WDATA2"), kReadBack) << text;
+    }
+}
+
+TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
+    setBackColour(boxOf("Text_RPOS"), colour::readBack);
+    setBackColour(boxOf("Text_RHOFF"), colour::readBack);
+    EXPECT_EQ(press("cmd_RData"), "AA 00 06 01 00 00 00 00 EE 07 00 00");
+    EXPECT_EQ(panel->read_data(), 1);
+    for (const auto& [name, opt1] : kReadBacks)
+        EXPECT_EQ(shown(name), kWhite) << name;
+    EXPECT_EQ(shown("Text_RPOS"), kReadBack);
+    EXPECT_TRUE(pause.durations.empty());
+
+    // A driver that answers every request: one request per reply, in chain
+    // order, each after a 100 ms pause, then nothing more.
+    answerReads({{1, 20}, {2, 4}, {4, 800}, {5, 10}, {7, 500}, {9, -12800}, {6, 2}});
+    std::vector<QString> filled;
+    for (const auto& [name, opt1] : kReadBacks)
+        QObject::connect(boxOf(name), &QLineEdit::textChanged, [&filled, n = name](const QString&) {
+            filled.push_back(QString::fromLatin1(n));
+        });
+    msc->push(shortReply(6, 20));
+    pumpEvents(20);
+    EXPECT_EQ(
+        sentHex(),
+        QStringList({"AA 00 06 01 00 00 00 00 EE 07 00 00", "AA 00 06 02 00 00 00 00 EE 08 00 00",
+                     "AA 00 06 04 00 00 00 00 EE 0A 00 00", "AA 00 06 05 00 00 00 00 EE 0B 00 00",
+                     "AA 00 06 07 00 00 00 00 EE 0D 00 00", "AA 00 06 09 00 00 00 00 EE 0F 00 00",
+                     "AA 00 06 06 00 00 00 00 EE 0C 00 00"}));
+    for (std::size_t i = 1; i < msc->sent.size(); ++i)
+        EXPECT_EQ(msc->sent[i].atMs, 100 * static_cast<qint64>(i)) << i;
+    EXPECT_EQ(pause.durations, std::vector<int>(7, 100));
+    std::vector<QString> order;
+    for (const auto& [name, opt1] : kReadBacks)
+        order.push_back(QString::fromLatin1(name));
+    EXPECT_EQ(filled, order);
+    const std::pair<const char*, const char*> values[] = {
+        {"Text_RDATA2", "20"}, {"Text_RDATA3", "4"},  {"Text_RVMAX", "800"},
+        {"Text_RACCEL", "10"}, {"Text_RHSPD", "500"}, {"Text_RHOFF", "-12800"},
+        {"Text_REPOS", "2"}};
+    for (const auto& [name, text] : values) {
+        EXPECT_EQ(textOf(name), text) << name;
+        EXPECT_EQ(shown(name), kReadBack) << name;
+    }
+    EXPECT_EQ(panel->read_data(), 0);
+    EXPECT_EQ(textOf("Text_RPOS"), "0");
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+// The inputs, a write's echo, a move's echo while READ ALL waits at step 1.
+TEST_F(MainParameters, aReplyWithAnotherCodeLeavesTheChainWaiting) {
+    for (const char* other : {"BB 00 0C 64 00 00 03 81 EE 00", "BB 00 05 64 00 00 00 07 EE 00",
+                              "BB 00 04 64 00 00 00 07 EE 00"}) {
+        press("cmd_RData");
+        msc->sent.clear();
+        pause.durations.clear();
+        reply(other);
+        EXPECT_TRUE(msc->sent.empty()) << other;
+        EXPECT_TRUE(pause.durations.empty()) << other;
+        EXPECT_EQ(panel->read_data(), 1) << other;
+        EXPECT_EQ(textOf("Text_RDATA2"), "") << other;
+        EXPECT_EQ(shown("Text_RDATA2"), kWhite) << other;
+    }
+}
+
+TEST_F(MainParameters, aReplyWithNothingAwaitedChangesNothing) {
+    msc->sent.clear();
+    reply("BB 00 06 64 00 00 03 20 EE 77");
+    reply("BB 00 0C 64 00 00 03 81 EE 00");
+    EXPECT_TRUE(msc->sent.empty());
+    EXPECT_EQ(panel->read_data(), 0);
+    for (const auto& [name, opt1] : kReadBacks)
+        EXPECT_EQ(textOf(name), "") << name;
+    EXPECT_EQ(textOf("Text_RPOS"), "0");
+    EXPECT_TRUE(pause.durations.empty());
+}
+
+TEST_F(MainParameters, aSecondReadAllRestartsAndAPositionReadEndsTheChain) {
+    press("cmd_RData");
+    reply("BB 00 06 64 00 00 00 14 EE 00");
+    ASSERT_EQ(panel->read_data(), 2);
+    EXPECT_EQ(press("cmd_RData"), "AA 00 06 01 00 00 00 00 EE 07 00 00");
+    EXPECT_EQ(panel->read_data(), 1);
+    EXPECT_EQ(shown("Text_RDATA2"), kWhite);
+    EXPECT_EQ(textOf("Text_RDATA2"), "20"); // kept until the new value comes
+    reply("BB 00 06 64 00 00 00 15 EE 00");
+    EXPECT_EQ(textOf("Text_RDATA2"), "21");
+    EXPECT_EQ(panel->read_data(), 2);
+
+    // "위치값 확인" takes the next code-6 reply as the position: a value of
+    // 80000000 hexadecimal and above is negative.
+    EXPECT_EQ(press("Cmd_RPOS"), "AA 00 06 08 00 00 00 00 EE 0E 00 00");
+    msc->sent.clear();
+    reply("BB 00 06 64 FF FF FC 18 EE 00");
+    EXPECT_EQ(textOf("Text_RPOS"), "-1000");
+    EXPECT_EQ(shown("Text_RPOS"), kReadBack);
+    EXPECT_EQ(textOf("Text_RDATA3"), "");
+    EXPECT_TRUE(msc->sent.empty());
+    EXPECT_EQ(panel->read_data(), 0);
+}
+
+TEST_F(MainParameters, aBadHeaderIsReportedOnceAndTheReplyStillApplied) {
+    press("cmd_RData");
+    msc->sent.clear();
+    reply("BA 00 06 64 00 00 00 14 EE 00");
+    EXPECT_EQ(messages.shown, QStringList("통신에러"));
+    EXPECT_EQ(textOf("Text_RDATA2"), "20");
+    EXPECT_EQ(sentHex(), QStringList("AA 00 06 02 00 00 00 00 EE 08 00 00"));
+}
+
+// Only the program writes them, and a long value shows whole.
+TEST_F(MainParameters, readBackBoxesAreReadOnlyAndShowEveryDigit) {
+    for (const auto& [name, opt1] : kReadBacks)
+        EXPECT_TRUE(boxOf(name)->isReadOnly()) << name;
+    EXPECT_TRUE(boxOf("Text_RPOS")->isReadOnly());
+    EXPECT_FALSE(boxOf("Text_HOFF")->isReadOnly());
+
+    answerReads({{9, -2147483647 - 1}});
+    press("cmd_RData");
+    msc->push(shortReply(6, 1));
+    pumpEvents(20);
+    EXPECT_EQ(textOf("Text_RHOFF"), "-2147483648");
+}
