@@ -68,7 +68,9 @@ expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
     local got; got=$(colourAt "$3" "$4" "$5")
     [ "$got" = "$2" ] && pass "$1 shows $2" || fail "$1 shows ${got:-nothing}, not $2"
 }
-simSaw() { grep -q "^<- $1" "$work/sim.log"; }
+simSaw() { grep -q "<- $1" "$work/sim.log"; }
+# The line of the simulator's log where it last received a frame.
+lastLine() { grep -n "<- $1" "$work/sim.log" | tail -1 | cut -d: -f1; }
 
 # The driver, and COM4 pointed at it.
 "$sim" --verbose >"$work/sim.out" 2>"$work/sim.log" &
@@ -102,6 +104,33 @@ expectColour "ROL after a jog left" FF0000 MAIN 5250 3420
 expectColour "WRITE ALL" FFFF00 MAIN 1530 1500
 expectColour "READ ALL" 8080FF MAIN 3330 1500
 click MAIN 5160 4200 2175 615 # stop
+
+# WRITE ALL: a click on "원점" during its pauses waits, and is handled right
+# after the last frame, without any further input.
+homes() { grep -c "<- AA  00  07  01" "$work/sim.log"; }
+moreHomesThan() { [ "$(homes)" -gt "$1" ]; }
+before=$(homes)
+click MAIN 1440 1440 1455 855
+sleep 0.3
+click MAIN 7680 3360 855 1335
+waitFor 5 simSaw "AA  00  05  06" && pass "WRITE ALL reached the driver" || fail "WRITE ALL did not end"
+if waitFor 2 moreHomesThan "$before"; then
+    [ "$(lastLine "AA  00  07  01")" -gt "$(lastLine "AA  00  05  06")" ] &&
+        pass "a click during WRITE ALL was handled after it" ||
+        fail "a click during WRITE ALL was handled before the sequence ended"
+else
+    fail "a click during WRITE ALL was never handled"
+fi
+sleep 0.3
+for row in 2400 3000 3600 4200 4800 5400 6120; do
+    expectColour "the entry box at $row after WRITE ALL" FFFF80 MAIN 1590 $((row + 247))
+done
+# READ ALL fills the read-back boxes light blue, resolution last.
+click MAIN 3240 1440 1455 855
+waitFor 5 simSaw "AA  00  06  06" && sleep 0.5 || fail "READ ALL did not reach its last request"
+for row in 2400 3000 3600 4200 4800 5400 6120; do
+    expectColour "the read-back box at $row after READ ALL" C0C0FF MAIN 3390 $((row + 247))
+done
 
 # A refused entry: one message box, closed by a fresh Return.
 xdotool mousemove --window "$(windows MAIN)" $((6600 / 15 + 40)) $((5040 / 15 + 16)) click 1 \
