@@ -10,48 +10,6 @@
 
 namespace stepdrive::test {
 
-Simulator::Simulator(const QStringList& arguments) {
-    process_.start(QStringLiteral(STEPDRIVE_SIM_PATH), arguments);
-    if (!process_.waitForStarted(kWaitMs))
-        return;
-    while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
-    }
-    path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-}
-
-Simulator::~Simulator() {
-    if (process_.state() != QProcess::NotRunning)
-        stop();
-}
-
-bool Simulator::stop() {
-    process_.terminate();
-    if (!process_.waitForFinished(kWaitMs)) {
-        process_.kill();
-        process_.waitForFinished(kWaitMs);
-        return false;
-    }
-    return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
-}
-
-std::vector<double> Simulator::receivedAt(const QString& prefix) {
-    log_ += process_.readAllStandardError();
-    std::vector<double> times;
-    for (const QByteArray& line : log_.split('\n')) {
-        // "<stamp> <- AA  00  05 ..."
-        const QStringList words = QString::fromLatin1(line).simplified().split(QLatin1Char(' '));
-        if (words.size() > 2 && words[1] == QLatin1String("<-") &&
-            words.mid(2).join(QLatin1Char(' ')).startsWith(prefix))
-            times.push_back(words[0].toDouble());
-    }
-    return times;
-}
-
-void Simulator::kill() {
-    process_.kill();
-    process_.waitForFinished(kWaitMs);
-}
-
 void E2eFixture::SetUp() {
     ASSERT_TRUE(useSimulator(std::make_unique<Simulator>()));
     shell_ = std::make_unique<Shell>(messages);

@@ -6,6 +6,7 @@
 
 #include "app/shell.h"
 #include "tests/support/fakes.h"
+#include "tests/support/simulator.h"
 
 #include <QProcess>
 #include <QString>
@@ -19,33 +20,6 @@ class QLineEdit;
 class QWidget;
 
 namespace stepdrive::test {
-
-constexpr int kWaitMs = 3000;
-
-// One run of stepdrive-sim.
-class Simulator {
-public:
-    // Starts it with `arguments` and reads the device path from its first line.
-    explicit Simulator(const QStringList& arguments = {});
-    ~Simulator(); // stops it if it still runs
-    Simulator(const Simulator&) = delete;
-    Simulator& operator=(const Simulator&) = delete;
-
-    // Empty when the simulator did not start.
-    const QString& devicePath() const { return path_; }
-    // SIGTERM, then reaps it; true when it ended by itself with status 0.
-    bool stop();
-    // SIGKILL, as when the driver is switched off; reaps it.
-    void kill();
-    // From its --verbose log: when it read each command frame whose hex
-    // starts with `prefix` ("AA 00 05"), by the steady clock in milliseconds.
-    std::vector<double> receivedAt(const QString& prefix);
-
-private:
-    QProcess process_;
-    QString path_;
-    QByteArray log_;
-};
 
 class E2eFixture : public ::testing::Test {
 protected:

@@ -1,6 +1,8 @@
 // Runs the real stepdrive-sim and talks to it over its pseudo-terminal.
 
 #include "link/commands.h"
+#include "tests/support/fakes.h"
+#include "tests/support/simulator.h"
 
 #include <QProcess>
 #include <QSerialPort>
@@ -15,37 +17,10 @@
 #include <unistd.h>
 
 using namespace stepdrive;
+using namespace stepdrive::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int kWaitMs = 3000;
-
-class SimProcess {
-public:
-    explicit SimProcess(const QStringList& arguments = {}) {
-        process_.start(STEPDRIVE_SIM_PATH, arguments);
-        if (!process_.waitForStarted(kWaitMs))
-            return;
-        while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
-        }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed().toStdString();
-    }
-    ~SimProcess() {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(kWaitMs))
-            process_.kill();
-        process_.waitForFinished(kWaitMs);
-    }
-    const std::string& path() const { return path_; }
-    QProcess& process() { return process_; }
-
-private:
-    QProcess process_;
-    std::string path_;
-};
 
 // The host's end of the line: the slave side, raw, as a serial port.
 class Port {
@@ -123,13 +98,6 @@ void expectWellFormed(const Bytes& reply, Format format, std::uint8_t code) {
     EXPECT_EQ(reply[length - 1], checksum(reply.data(), 1, length - 3));
 }
 
-std::string hexOf(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()))
-        .toHex()
-        .toStdString();
-}
-
 struct Finished {
     int exitCode;
     QByteArray out, err;
@@ -137,7 +105,7 @@ struct Finished {
 
 Finished runToEnd(const QStringList& arguments) {
     QProcess p;
-    p.start(STEPDRIVE_SIM_PATH, arguments);
+    p.start(simulatorProgram(), arguments);
     if (!p.waitForFinished(kWaitMs)) {
         p.kill();
         p.waitForFinished(kWaitMs);
@@ -150,9 +118,9 @@ Finished runToEnd(const QStringList& arguments) {
 } // namespace
 
 TEST(sim_Program, answersEveryCommandOfTheTable) {
-    SimProcess sim;
-    ASSERT_FALSE(sim.path().empty());
-    Port port(sim.path());
+    Simulator sim;
+    ASSERT_FALSE(sim.devicePath().toStdString().empty());
+    Port port(sim.devicePath().toStdString());
     ASSERT_TRUE(port.isOpen());
     for (const CommandCode& c : kCommandTable)
         for (std::uint8_t o : c.opts)
@@ -165,8 +133,8 @@ TEST(sim_Program, answersEveryCommandOfTheTable) {
 }
 
 TEST(sim_Program, keepsStateAndMovesTheMotor) {
-    SimProcess sim({"--inputs", "0x5A"});
-    Port port(sim.path());
+    Simulator sim({"--inputs", "0x5A"});
+    Port port(sim.devicePath().toStdString());
     ASSERT_TRUE(port.isOpen());
 
     EXPECT_EQ(port.value(cmd::ReadParameter, 4), 800);
@@ -206,12 +174,12 @@ TEST(sim_Program, keepsStateAndMovesTheMotor) {
 // The host closes and reopens the port on every panel switch. The program's
 // own port class takes the line exclusively and sets its own mode.
 TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
-    SimProcess sim;
+    Simulator sim;
     {
-        Port port(sim.path());
+        Port port(sim.devicePath().toStdString());
         port.ask(cmd::WriteParameter, 1, 17);
     }
-    QSerialPort port(QString::fromStdString(sim.path()));
+    QSerialPort port(QString::fromStdString(sim.devicePath().toStdString()));
     port.setBaudRate(19200);
     for (int round = 0; round < 3; ++round) {
         std::this_thread::sleep_for(50ms);
@@ -223,7 +191,7 @@ TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
         }
         const QByteArray reply = port.readAll();
         ASSERT_EQ(reply.size(), 10) << round;
-        EXPECT_EQ(reply.toHex().toStdString(), hexOf(replyFrame(Format::Short, 6, {0, 0, 0, 17})));
+        EXPECT_EQ(hexOf(reply), hexOf(replyFrame(Format::Short, 6, {0, 0, 0, 17})));
         port.close();
     }
     EXPECT_EQ(sim.process().state(), QProcess::Running);
@@ -231,8 +199,8 @@ TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
 
 TEST(sim_Program, faultOptionsShapeTheReplies) {
     {
-        SimProcess sim({"--fault", "status", "--every", "2"});
-        Port port(sim.path());
+        Simulator sim({"--fault", "status", "--every", "2"});
+        Port port(sim.devicePath().toStdString());
         for (int n = 1; n <= 4; ++n) {
             const Bytes reply = port.ask(cmd::Stop, 0);
             ASSERT_EQ(reply.size(), 10u);
@@ -240,8 +208,8 @@ TEST(sim_Program, faultOptionsShapeTheReplies) {
         }
     }
     {
-        SimProcess sim({"--drop=2", "--split", "3", "--delay-ms", "20", "--noise", "4"});
-        Port port(sim.path());
+        Simulator sim({"--drop=2", "--split", "3", "--delay-ms", "20", "--noise", "4"});
+        Port port(sim.devicePath().toStdString());
         port.write(commandBlock(Format::Short, {cmd::HomeSearch, opt::HomeSearch}));
         Bytes reply = port.read(14);
         ASSERT_EQ(reply.size(), 14u);
@@ -262,8 +230,8 @@ TEST(sim_Program, faultOptionsShapeTheReplies) {
 // The verbose log is stamped with the steady clock, which the tests share
 // with the simulator: pacing on the line can be measured from it.
 TEST(sim_Program, verboseLogStampsEachFrameWithTheSteadyClock) {
-    SimProcess sim({"--verbose"});
-    Port port(sim.path());
+    Simulator sim({"--verbose"});
+    Port port(sim.devicePath().toStdString());
     ASSERT_TRUE(port.isOpen());
     const auto msNow = [] {
         return std::chrono::duration<double, std::milli>(
@@ -306,8 +274,8 @@ TEST(sim_Program, helpBadOptionsAndSignals) {
     }
 
     for (int signal : {SIGINT, SIGTERM}) {
-        SimProcess sim;
-        ASSERT_FALSE(sim.path().empty());
+        Simulator sim;
+        ASSERT_FALSE(sim.devicePath().toStdString().empty());
         ::kill(static_cast<pid_t>(sim.process().processId()), signal);
         ASSERT_TRUE(sim.process().waitForFinished(kWaitMs)) << signal;
         EXPECT_EQ(sim.process().exitStatus(), QProcess::NormalExit) << signal;

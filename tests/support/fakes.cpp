@@ -33,6 +33,11 @@ QString hexOf(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
+QString hexOf(const Bytes& bytes) {
+    return hexOf(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                            static_cast<qsizetype>(bytes.size())));
+}
+
 QByteArray fromHex(const char* text) {
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
 }

@@ -4,6 +4,7 @@
 // messenger that records.
 
 #include "link/comm_control.h"
+#include "link/frame.h"
 #include "link/line_settings.h"
 #include "link/messenger.h"
 #include "link/pause.h"
@@ -120,6 +121,7 @@ void pumpEvents(int rounds = 5);
 
 // "AA 00 07 ..." style hex of a byte block, for readable assertions.
 QString hexOf(const QByteArray& bytes);
+QString hexOf(const Bytes& bytes);
 QByteArray fromHex(const char* text);
 
 } // namespace stepdrive::test
