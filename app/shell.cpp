@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QSignalBlocker>
 
 namespace stepdrive {
 
@@ -34,8 +35,8 @@ Shell::Shell(Messenger& messages)
       messages_(&messages), endProgram_(quitApplication) {}
 
 Shell::Shell(PortFactory ports, Pause& pause, Messenger& messages)
-    : ports_(std::move(ports)), pause_(&pause), messages_(&messages),
-      endProgram_(quitApplication) {}
+    : ports_(std::move(ports)), pause_(&pause), messages_(&messages), endProgram_(quitApplication) {
+}
 
 Shell::~Shell() {
     // Windows go before the port objects they hold references to.
@@ -143,9 +144,12 @@ void Shell::runSwitch(const Switch& s) {
     if (s.opensPortOf != Win::None && configured_) {
         CommControl& entering = port(s.opensPortOf);
         if (!entering.PortOpen() && !entering.setPortOpen(true)) {
-            // The port control has said why; keep the link where it was.
-            if (wasOpen)
+            // The port control has said why; keep the link where it was. The
+            // way back fails for the same reason, if it does: one message.
+            if (wasOpen) {
+                const QSignalBlocker quiet(leaving);
                 leaving->setPortOpen(true);
+            }
             return;
         }
     }

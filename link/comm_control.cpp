@@ -80,6 +80,8 @@ QByteArray CommControl::Input() {
 
 bool CommControl::Output(const QByteArray& block) {
     if (!isDeviceOpen()) {
+        if (lossPending_)
+            return false; // the loss of the device is being reported
         report(QStringLiteral("%1: 포트가 열려 있지 않아 보내지 못했습니다.").arg(portLabel()));
         return false;
     }
@@ -108,8 +110,14 @@ void CommControl::deviceLost(const QString& reason) {
     const QString message =
         QStringLiteral("%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)")
             .arg(portLabel(), reason);
+    lossPending_ = true;
     QMetaObject::invokeMethod(
-        this, [this, message] { report(message); }, Qt::QueuedConnection);
+        this,
+        [this, message] {
+            lossPending_ = false;
+            report(message);
+        },
+        Qt::QueuedConnection);
 }
 
 void CommControl::report(const QString& reason) {

@@ -98,6 +98,7 @@ private:
     int threshold_ = 0;
     int commEvent_ = 0;
     bool checkPending_ = false;
+    bool lossPending_ = false; // a lost device, not reported yet
 };
 
 } // namespace stepdrive

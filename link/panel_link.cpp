@@ -4,6 +4,7 @@
 #include "link/messenger.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace stepdrive {
 
@@ -34,7 +35,7 @@ int PanelLink::threshold() const {
     return formatInfo(format_).frameLength;
 }
 
-void PanelLink::send(std::initializer_list<std::uint8_t> args) {
+bool PanelLink::send(std::initializer_list<std::uint8_t> args) {
     const FormatInfo& f = formatInfo(format_);
     std::vector<std::uint8_t> all(args);
     all.resize(static_cast<std::size_t>(f.argumentCount), 0);
@@ -49,12 +50,34 @@ void PanelLink::send(std::initializer_list<std::uint8_t> args) {
     if (format_ == Format::Short)
         clearRx();
 
-    port_.Output(QByteArray(reinterpret_cast<const char*>(buffer_.data()),
-                            static_cast<int>(buffer_.size())));
+    return port_.Output(QByteArray(reinterpret_cast<const char*>(buffer_.data()),
+                                   static_cast<int>(buffer_.size())));
+}
+
+bool PanelLink::sendFollowing(std::initializer_list<std::uint8_t> args) {
+    return port_.PortOpen() && send(args);
 }
 
 void PanelLink::clearRx() {
     rxEcho_.clear();
+    rxHead_.clear();
+    emit rxEchoChanged(rxEcho_);
+}
+
+void PanelLink::echoReceived(const QByteArray& bytes) {
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const auto count = static_cast<std::size_t>(bytes.size());
+    const auto frameLength = static_cast<std::size_t>(formatInfo(format_).frameLength);
+    if (rxHead_.size() < frameLength)
+        rxHead_.insert(rxHead_.end(), raw, raw + std::min(count, frameLength - rxHead_.size()));
+
+    // Only what the box shows is kept and converted, so an event costs the
+    // same after a million bytes as after ten.
+    constexpr int kShownChars = 4 * kRxEchoShownBytes;
+    const std::size_t shown = std::min<std::size_t>(count, kRxEchoShownBytes);
+    rxEcho_ += QString::fromStdString(hexEcho(raw + count - shown, shown));
+    if (rxEcho_.size() > kShownChars)
+        rxEcho_.remove(0, rxEcho_.size() - kShownChars);
     emit rxEchoChanged(rxEcho_);
 }
 
@@ -72,9 +95,8 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
                 break;
             bytes += one;
         }
+        echoReceived(bytes);
         const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-        rxEcho_ += QString::fromStdString(hexEcho(raw, static_cast<std::size_t>(bytes.size())));
-        emit rxEchoChanged(rxEcho_);
 
         const int trailerPos = formatInfo(format_).frameLength - 1;
         Reply reply;
@@ -99,9 +121,9 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
 }
 
 Reply PanelLink::takeFields(Reply reply) const {
-    // The data is read from the echo text, which holds every byte received
-    // since the last send: the reply to that send comes first.
-    const std::string echo = rxEcho_.toStdString();
+    // The data is read at fixed places of the echo of every byte received
+    // since the last clear: the reply to the last send comes first.
+    const std::string echo = hexEcho(rxHead_);
     for (const FieldRange& r : format_ == Format::Short ? kShortFields : kLongFields)
         reply.fields.push_back(echoDigits(echo, r.first, r.last));
     return reply;

@@ -45,8 +45,14 @@ public:
 
     // Builds, echoes and writes one command frame: cmd, opt1 and the data
     // bytes (4 on the 10-byte panels; vel1 vel0 acc1 acc0 pos2 pos1 pos0 on
-    // the 13-byte panel). The 10-byte panels also clear the RX echo.
-    void send(std::initializer_list<std::uint8_t> args);
+    // the 13-byte panel). The 10-byte panels also clear the RX echo. False
+    // when the port control could not write it (it has said why).
+    bool send(std::initializer_list<std::uint8_t> args);
+    // The same for a frame that follows another of one button press: the
+    // next frame of a write sequence, the next request of a read-back chain.
+    // Once the port has gone, nothing more is sent and nothing is reported
+    // again: the operator hears of the lost line once.
+    bool sendFollowing(std::initializer_list<std::uint8_t> args);
 
     // The receive procedure: on a data-received event, switches the
     // threshold off, reads and echoes every waiting byte, checks header,
@@ -57,7 +63,10 @@ public:
     void clearRx();
 
     const QString& txEcho() const { return txEcho_; }
+    // The RX echo as the RX box shows it: every byte received since the last
+    // clear, or, past kRxEchoShownBytes of them, the newest that many.
     const QString& rxEcho() const { return rxEcho_; }
+    static constexpr int kRxEchoShownBytes = 1024;
     const Bytes& txBuffer() const { return buffer_; }
 
 signals:
@@ -66,6 +75,7 @@ signals:
 
 private:
     Reply takeFields(Reply reply) const;
+    void echoReceived(const QByteArray& bytes);
 
     Format format_;
     CommControl& port_;
@@ -73,6 +83,9 @@ private:
     Bytes buffer_;
     QString txEcho_;
     QString rxEcho_;
+    // The first bytes received since the last clear, as many as a frame has:
+    // the reply data is read from here, however long the echo grows.
+    Bytes rxHead_;
 };
 
 } // namespace stepdrive

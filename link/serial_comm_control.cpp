@@ -33,6 +33,7 @@ SerialCommControl::SerialCommControl(QString name, PauseGate* gate, QObject* par
 bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, QString* reason) {
     port_.setPortName(path);
     received_.clear();
+    taken_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
         *reason = port_.errorString();
         port_.clearError();
@@ -57,6 +58,7 @@ bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, Q
 void SerialCommControl::closeDevice() {
     port_.close();
     received_.clear();
+    taken_ = 0;
 }
 
 bool SerialCommControl::isDeviceOpen() const {
@@ -64,18 +66,26 @@ bool SerialCommControl::isDeviceOpen() const {
 }
 
 int SerialCommControl::bytesWaiting() const {
-    return static_cast<int>(received_.size());
+    return static_cast<int>(received_.size() - taken_);
 }
 
 QByteArray SerialCommControl::readBytes(int max) {
-    const QByteArray taken = received_.left(max);
-    received_.remove(0, taken.size());
+    const QByteArray taken = received_.mid(taken_, max);
+    taken_ += taken.size();
+    if (taken_ == received_.size()) {
+        received_.clear();
+        taken_ = 0;
+    } else if (taken_ > 4096 && taken_ > received_.size() / 2) {
+        received_.remove(0, taken_);
+        taken_ = 0;
+    }
     return taken;
 }
 
 void SerialCommControl::discardInput() {
     readIncoming();
     received_.clear();
+    taken_ = 0;
     port_.clear(QSerialPort::Input);
 }
 

@@ -27,7 +27,11 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
-    QByteArray received_; // bytes read off the device, not yet taken by Input
+    // Bytes read off the device; those from taken_ on are not yet taken by
+    // Input. One byte at a time is taken, so the front is dropped only now
+    // and then, not on every read.
+    QByteArray received_;
+    qsizetype taken_ = 0;
 };
 
 } // namespace stepdrive

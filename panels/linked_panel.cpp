@@ -48,7 +48,12 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
             const auto bytes = bigEndian(value, row.width);
             std::copy(bytes.begin(), bytes.end(), data.end() - row.width);
         }
-        link_.send({cmd, row.opt1, data[0], data[1], data[2], data[3]});
+        // Once the line is gone the sequence stops: one message per press.
+        const bool sent =
+            i == 0 ? link_.send({cmd, row.opt1, data[0], data[1], data[2], data[3]})
+                   : link_.sendFollowing({cmd, row.opt1, data[0], data[1], data[2], data[3]});
+        if (!sent)
+            return false;
         setBackColour(row.entry, colour::sent);
         pause_.sleep(kAfterWriteMs);
     }
@@ -83,7 +88,7 @@ bool LinkedPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& r
         pause_.sleep(kAfterReadBackMs);
         state = row.next;
         if (state != 0)
-            link_.send({row.code, state, 0, 0, 0, 0});
+            link_.sendFollowing({row.code, state, 0, 0, 0, 0});
         return true;
     }
     return false;

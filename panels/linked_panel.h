@@ -63,7 +63,8 @@ protected:
     // named in a message and nothing is sent. Otherwise the boxes of
     // `whiteOrder` turn white, and after a pause each row goes out with
     // `cmd` in turn: a refused value is reported and sent as zero, the box
-    // turns light yellow, and a pause follows. False when nothing was sent.
+    // turns light yellow, and a pause follows. Once the port is gone nothing
+    // more is sent. True when every row went out.
     bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
                   const std::vector<WriteRow>& rows);
 

@@ -57,8 +57,9 @@ void BeltPanel::cmd_Data_Click() {
     if (!writeAll(cmd::WriteBelt, {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
                   parameters_))
         return;
-    protocol3(cmd::WriteBelt, opt::BeltIn2Flag, 0, 0, u.Check_in2use->isChecked() ? 1 : 0, 0);
-    pause_.sleep(kAfterWriteMs);
+    const std::uint8_t in2Used = u.Check_in2use->isChecked() ? 1 : 0;
+    if (link_.sendFollowing({cmd::WriteBelt, opt::BeltIn2Flag, 0, 0, in2Used, 0}))
+        pause_.sleep(kAfterWriteMs);
 }
 
 void BeltPanel::cmd_RData_Click() {

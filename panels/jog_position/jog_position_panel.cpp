@@ -78,12 +78,15 @@ std::optional<JogPositionPanel::RowValues> JogPositionPanel::readRow(int row) {
     return RowValues{*pos, *acc, *vel};
 }
 
-void JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values) {
+bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values,
+                               bool following) {
     // Upper bits are dropped: the driver gets the low 16 or 24 bits.
     const auto vel = bigEndian(values.vel, 2);
     const auto acc = bigEndian(values.acc, 2);
     const auto pos = bigEndian(values.pos, 3);
-    protocol2(cmd, opt1, vel[0], vel[1], acc[0], acc[1], pos[0], pos[1], pos[2]);
+    const std::initializer_list<std::uint8_t> args{cmd,    opt1,   vel[0], vel[1], acc[0],
+                                                   acc[1], pos[0], pos[1], pos[2]};
+    return following ? link_.sendFollowing(args) : link_.send(args);
 }
 
 void JogPositionPanel::CMD_DOWN_Click() {
@@ -98,7 +101,9 @@ void JogPositionPanel::CMD_DOWN_Click() {
     for (int i = 0; i < kRows; ++i) {
         for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
             setBackColour(box, kDownloaded);
-        sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), table[i]);
+        // Once the line is gone the download stops: one message per press.
+        if (!sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), table[i], i > 0))
+            return;
         pause_.sleep(kPauseAfterDownloadMs);
     }
 }
@@ -111,13 +116,18 @@ void JogPositionPanel::CMD_READ_Click() {
 }
 
 void JogPositionPanel::requestEntry() {
-    protocol2(tableCmd::Read, read_step_, 0, 0, 0, 0, 0, 0, 0);
+    const std::initializer_list<std::uint8_t> args{tableCmd::Read, read_step_, 0, 0, 0, 0, 0, 0, 0};
+    // The first request is the press's own; the others follow replies.
+    if (read_step_ == 1)
+        link_.send(args);
+    else
+        link_.sendFollowing(args);
 }
 
 void JogPositionPanel::cmd_move1_Click(int Index) {
     const auto values = readRow(Index);
     if (values)
-        sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values);
+        sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values, false);
 }
 
 void JogPositionPanel::MSC1_OnComm() {
