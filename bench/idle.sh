@@ -47,6 +47,7 @@ click() { # click WINDOW LEFT TOP WIDTH HEIGHT
 lineOpen() { ls -l "/proc/$app_pid/fd" 2>/dev/null | grep -q -- "-> $device\$"; }
 
 waitShown MAIN || give_up "the main panel did not open"
+sleep 0.5 # centred once it is shown
 click MAIN 360 120 1455 855 # "통신설정"
 waitShown START || give_up "the connection dialog did not open"
 click START 4920 240 2055 855 # "통신 연결" with the dialog's defaults: COM4
