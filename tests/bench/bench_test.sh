@@ -26,7 +26,7 @@ expectRows() {
     if [ "$rows" = "$2" ] && [ -z "$unmeasured" ]; then
         echo "ok: $1"
     else
-        echo "FAIL: $1: $rows rows, not $2${unmeasured:+; unmeasured: $unmeasured}"
+        echo "FAIL: $1: $rows rows of $2${unmeasured:+; not measured: $unmeasured}"
         cat "$3"
         failures=$((failures + 1))
     fi
