@@ -41,11 +41,18 @@ private:
     std::function<void()> then_;
 };
 
-// "shown <ms>": the steady clock (CLOCK_MONOTONIC) in milliseconds, on
-// standard output, for the benchmark that started the process.
+// The steady clock (CLOCK_MONOTONIC) in milliseconds: the same in every
+// process, and the clock stepdrive-sim stamps its log with.
+inline double steadyClockMs() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// "shown <ms>" by the steady clock, on standard output, for the benchmark
+// that started the process.
 inline void printShownTime() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    std::printf("shown %.3f\n", std::chrono::duration<double, std::milli>(now).count());
+    std::printf("shown %.3f\n", steadyClockMs());
     std::fflush(stdout);
 }
 

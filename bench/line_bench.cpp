@@ -4,6 +4,7 @@
 // sequences as the driver sees them. Prints the line rows of the scripts/bench
 // table.
 
+#include "app/first_shown.h"
 #include "app/shell.h"
 #include "bench/table.h"
 #include "link/pause.h"
@@ -19,7 +20,6 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -29,12 +29,6 @@ using namespace stepdrive::test;
 
 namespace {
 
-double steadyMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // The shipped pause, noting when each one ends.
 class TimedPause : public BlockingPause {
 public:
@@ -42,7 +36,7 @@ public:
     std::function<void()> ended;
     void sleep(int ms) override {
         BlockingPause::sleep(ms);
-        ends.push_back(steadyMs());
+        ends.push_back(steadyClockMs());
         if (ended)
             ended();
     }
@@ -62,7 +56,7 @@ public:
 
 protected:
     bool writeBytes(const QByteArray& block, QString* reason) override {
-        log_.push_back({steadyMs(), block});
+        log_.push_back({steadyClockMs(), block});
         return SerialCommControl::writeBytes(block, reason);
     }
 
@@ -118,7 +112,7 @@ public:
             if (pause_.ends.size() == steps)
                 loop.quit();
         };
-        const double start = steadyMs();
+        const double start = steadyClockMs();
         click(shell_.window(panel), button);
         if (pause_.ends.size() < steps)
             loop.exec();

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,12 +37,6 @@ struct Start {
     double shownMs; // from just before the start to the window shown
     double peakMiB; // peak resident memory of the whole run
 };
-
-double steadyMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // Reads the child's standard output until its "shown" line or its end.
 std::optional<double> readShown(int fd) {
@@ -74,7 +67,7 @@ std::optional<Start> run(const char* program) {
     posix_spawn_file_actions_addclose(&actions, out[1]);
     char* argv[] = {const_cast<char*>(program), nullptr};
     pid_t pid = 0;
-    const double started = steadyMs();
+    const double started = steadyClockMs();
     const int failed = posix_spawn(&pid, program, &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);

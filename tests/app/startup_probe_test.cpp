@@ -9,7 +9,6 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTest>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -40,12 +39,6 @@ void startProgram(QProcess& app, bool probe) {
     app.start(QStringLiteral(STEPDRIVE_APP_PATH), {});
 }
 
-double steadyMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 TEST(FirstShown, reportsTheWatchedWindowOnceAfterItWasPainted) {
@@ -70,7 +63,7 @@ TEST(FirstShown, reportsTheWatchedWindowOnceAfterItWasPainted) {
 
 TEST(StartupProbe, theProgramReportsItsMainPanelShownAndEndsOnlyWhenAsked) {
     QProcess probed;
-    const double before = steadyMs();
+    const double before = steadyClockMs();
     startProgram(probed, true);
     ASSERT_TRUE(probed.waitForFinished(30000));
     EXPECT_EQ(probed.exitStatus(), QProcess::NormalExit);
