@@ -238,6 +238,10 @@ int main(int argc, char** argv) {
 
     for (const QString& message : bench.messages())
         std::fprintf(stderr, "line bench: message: %s\n", qPrintable(message));
+    if (sim.process().state() == QProcess::NotRunning)
+        std::fprintf(stderr, "line bench: stepdrive-sim ended on its way (%s, status %d)\n",
+                     sim.process().exitStatus() == QProcess::CrashExit ? "killed" : "exited",
+                     sim.process().exitCode());
     bench.shell().exitProgram();
     return bench.messages().isEmpty() ? 0 : 1;
 }
