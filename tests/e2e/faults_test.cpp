@@ -44,13 +44,17 @@ protected:
         return QTest::qWaitFor([&] { return backColour(box) == colour::readBack; }, kWaitMs);
     }
     // Back to the dialog from `window`, disconnect, and connect to a new
-    // driver: the main panel's home search is answered again.
-    void reconnectFrom(QWidget& window) {
-        ASSERT_TRUE(useSimulator(std::make_unique<Simulator>()));
+    // driver started with `arguments`.
+    void switchDriver(QWidget& window, const QStringList& arguments = {}) {
+        ASSERT_TRUE(useSimulator(std::make_unique<Simulator>(arguments)));
         click(window, "cmd_comm");
         click(shell().startDialog(), "cmd_commoff");
         click(shell().startDialog(), "cmd_common");
         ASSERT_TRUE(shell().MSC().PortOpen());
+    }
+    // The same with a sound driver: the home search is answered again.
+    void reconnectFrom(QWidget& window) {
+        ASSERT_NO_FATAL_FAILURE(switchDriver(window));
         homeSearchIsAnswered();
     }
 };
@@ -76,12 +80,7 @@ TEST_F(E2eFaults, garbledRepliesAreReportedAndStillUsedInEveryPanel) {
 
     // Table: a wrong trailer counts only while a read-back runs.
     messages.shown.clear();
-    ASSERT_NO_FATAL_FAILURE(reconnectFrom(main));
-    ASSERT_TRUE(useSimulator(std::make_unique<Simulator>(QStringList{"--fault", "trailer"})));
-    click(main, "cmd_comm");
-    click(shell().startDialog(), "cmd_commoff");
-    click(shell().startDialog(), "cmd_common");
-    messages.shown.clear();
+    ASSERT_NO_FATAL_FAILURE(switchDriver(main, {"--fault", "trailer"}));
     JogPositionPanel& table = shell().jogPosition();
     click(main, "cmd_JP");
     ASSERT_TRUE(table.isVisible());
@@ -95,10 +94,7 @@ TEST_F(E2eFaults, garbledRepliesAreReportedAndStillUsedInEveryPanel) {
     EXPECT_EQ(commErrors(), 7);
 
     // Belt: a wrong status byte in every reply.
-    ASSERT_TRUE(useSimulator(std::make_unique<Simulator>(QStringList{"--fault", "status"})));
-    click(table, "cmd_comm");
-    click(shell().startDialog(), "cmd_commoff");
-    click(shell().startDialog(), "cmd_common");
+    ASSERT_NO_FATAL_FAILURE(switchDriver(table, {"--fault", "status"}));
     messages.shown.clear();
     BeltPanel& belt = shell().belt();
     click(main, "Command1");
@@ -120,11 +116,7 @@ TEST_F(E2eFaults, splitAndDroppedRepliesNeitherCrashNorHang) {
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 
     // Every third command goes unanswered.
-    ASSERT_NO_FATAL_FAILURE(reconnectFrom(main)); // command 1: the home search
-    ASSERT_TRUE(useSimulator(std::make_unique<Simulator>(QStringList{"--drop", "3"})));
-    click(main, "cmd_comm");
-    click(shell().startDialog(), "cmd_commoff");
-    click(shell().startDialog(), "cmd_common");
+    ASSERT_NO_FATAL_FAILURE(switchDriver(main, {"--drop", "3"}));
     for (const char* name : kMainReadBacks)
         setBackColour(box(main, name), colour::white);
     click(main, "cmd_RData");
