@@ -5,6 +5,7 @@
 
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
+#include "link/serial_comm_control.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
@@ -247,4 +248,29 @@ TEST(E2eNoise, aFloodOfNoiseLeavesThePanelWorking) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return readRun->text() == "31"; }, kWaitMs));
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.mid(0, 3).join('\n').toStdString();
     shell.exitProgram();
+}
+
+// Another program holds the driver's line: connect says so once and the
+// operator stays on the dialog, ready to try again.
+TEST_F(E2eFaults, aBusyDeviceOnConnectIsOneMessageAndTheDialogStays) {
+    SerialCommControl other(QStringLiteral("other"), nullptr);
+    other.setCommPort(4);
+    other.setSettings(QStringLiteral("19200,N,8,1"));
+    ASSERT_TRUE(other.setPortOpen(true));
+
+    click(shell().main(), "cmd_comm");
+    StartDialog& start = shell().startDialog();
+    click(start, "cmd_common");
+    EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+    EXPECT_TRUE(messages.shown.value(0).contains("COM4"));
+    EXPECT_TRUE(start.isVisible());
+    EXPECT_FALSE(shell().main().isVisible());
+    EXPECT_FALSE(shell().MSC().PortOpen());
+    EXPECT_TRUE(button(start, "cmd_common")->isEnabled());
+
+    other.setPortOpen(false);
+    click(start, "cmd_common");
+    EXPECT_TRUE(shell().MSC().PortOpen());
+    homeSearchIsAnswered();
+    EXPECT_EQ(messages.shown.size(), 1);
 }
