@@ -14,8 +14,6 @@ namespace stepdrive {
 namespace {
 // A row's boxes once the table went out: light cyan.
 const QColor kDownloaded{128, 255, 255};
-constexpr int kPauseAfterDownloadMs = 150;
-constexpr int kPauseAfterReadMs = 100;
 } // namespace
 
 JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
@@ -80,10 +78,8 @@ std::optional<JogPositionPanel::RowValues> JogPositionPanel::readRow(int row) {
 
 void JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values) {
     // Upper bits are dropped: the driver gets the low 16 or 24 bits.
-    const auto vel = bigEndian(values.vel, 2);
-    const auto acc = bigEndian(values.acc, 2);
-    const auto pos = bigEndian(values.pos, 3);
-    protocol2(cmd, opt1, vel[0], vel[1], acc[0], acc[1], pos[0], pos[1], pos[2]);
+    const auto d = tableData({values.pos, values.vel, values.acc});
+    protocol2(cmd, opt1, d[0], d[1], d[2], d[3], d[4], d[5], d[6]);
 }
 
 void JogPositionPanel::CMD_DOWN_Click() {
@@ -99,7 +95,7 @@ void JogPositionPanel::CMD_DOWN_Click() {
         for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
             setBackColour(box, kDownloaded);
         sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), table[i]);
-        pause_.sleep(kPauseAfterDownloadMs);
+        pause_.sleep(pacing::kAfterWriteMs);
     }
 }
 
@@ -148,7 +144,7 @@ void JogPositionPanel::handleReply(const Reply& reply) {
     showValue(Text_pos_[r], Text_pos_[r]->maxLength(), *pos);
     for (QLineEdit* box : {text_vel_[r], text_acc_[r], Text_pos_[r]})
         setBackColour(box, colour::readBack);
-    pause_.sleep(kPauseAfterReadMs);
+    pause_.sleep(pacing::kAfterReadBackMs);
 
     if (read_step_ < kRows) {
         link_.clearRx();
