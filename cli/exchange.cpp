@@ -40,6 +40,7 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
     QString lost;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer); // a coarse timer may end the wait 5% early
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &CommControl::OnComm, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &CommControl::failed, &loop, [&](const QString& reason) {
