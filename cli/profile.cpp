@@ -77,9 +77,11 @@ public:
         const QJsonObject o = top[name].toObject();
         if (!keysOf(o, name + '.', keys, extra))
             return false;
-        for (std::size_t i = 0; i < N; ++i)
-            if (!number(o[keys[int(i)]], rangeOf(rules[i]), name + '.' + keys[int(i)], &out[i]))
+        for (std::size_t i = 0; i < N; ++i) {
+            const QString& key = keys[static_cast<qsizetype>(i)];
+            if (!number(o[key], rangeOf(rules[i]), name + '.' + key, &out[i]))
                 return false;
+        }
         return true;
     }
 

@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "link/commands.h"
 #include "tests/cli/driver_model.h"
+#include "tests/cli/sample_profile.h"
 #include "tests/support/fakes.h"
 
 #include <QJsonArray>
@@ -18,21 +19,6 @@ using namespace stepdrive;
 using namespace stepdrive::test;
 
 namespace {
-
-// A profile of non-default values in every section, the IN2-use flag with it.
-const char kFullProfile[] = R"({
-  "motor": {"run_current": 25, "stop_current": 6, "run_speed": 1200, "acceleration": 40,
-            "homing_speed": 700, "home_offset": -5000, "resolution": 4},
-  "table": [{"position": -50000, "velocity": 1500, "acceleration": 20},
-            {"position": 123456, "velocity": 2000, "acceleration": 5},
-            {"position": -1, "velocity": 1, "acceleration": 0},
-            {"position": 8388607, "velocity": 32767, "acceleration": 2047},
-            {"position": -8388608, "velocity": -1, "acceleration": 1},
-            {"position": 0, "velocity": 800, "acceleration": 10},
-            {"position": 7777, "velocity": 300, "acceleration": 3}],
-  "belt": {"acceleration": 11, "speed": 900, "deceleration": 12, "final_speed": 65535,
-           "in2_used": true}
-})";
 
 struct Cli : ::testing::Test {
     RecordingPause pause;
@@ -90,7 +76,7 @@ constexpr std::size_t kDataAt = 4;
 } // namespace
 
 TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
-    ASSERT_EQ(apply(kFullProfile), 0) << err.toStdString();
+    ASSERT_EQ(apply(kNonDefaultProfile), 0) << err.toStdString();
 
     // 7 motor parameters, 7 table entries, 4 belt parameters and the flag,
     // 150 ms after each; then 7 + 7 + 4 read requests, 100 ms after each reply.

@@ -1,6 +1,7 @@
 // The stepdrive-cli program against stepdrive-sim on a pseudo-terminal:
 // round trips, what goes on the line, failures and their exit statuses.
 
+#include "tests/cli/sample_profile.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simulator.h"
 
@@ -19,20 +20,6 @@ using namespace stepdrive::test;
 namespace {
 
 constexpr int kRunMs = 30000;
-
-const char kProfile[] = R"({
-  "motor": {"run_current": 25, "stop_current": 6, "run_speed": 1200, "acceleration": 40,
-            "homing_speed": 700, "home_offset": -5000, "resolution": 4},
-  "table": [{"position": -50000, "velocity": 1500, "acceleration": 20},
-            {"position": 123456, "velocity": 2000, "acceleration": 5},
-            {"position": -1, "velocity": 1, "acceleration": 0},
-            {"position": 8388607, "velocity": 2047, "acceleration": 2047},
-            {"position": -8388608, "velocity": 100, "acceleration": 1},
-            {"position": 0, "velocity": 800, "acceleration": 10},
-            {"position": 7777, "velocity": 300, "acceleration": 3}],
-  "belt": {"acceleration": 11, "speed": 900, "deceleration": 12, "final_speed": 400,
-           "in2_used": true}
-})";
 
 class Program : public ::testing::Test {
 protected:
@@ -98,12 +85,12 @@ void expectApart(const std::vector<double>& times, double ms, const char* what) 
 
 TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ASSERT_EQ(cli({"apply", file(kProfile)}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"apply", file(kNonDefaultProfile)}), 0) << err.toStdString();
     EXPECT_TRUE(out.contains("table.5.position=-8388608\n")) << out.toStdString();
     EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
 
     ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
-    QJsonObject expected = QJsonDocument::fromJson(kProfile).object();
+    QJsonObject expected = QJsonDocument::fromJson(kNonDefaultProfile).object();
     QJsonObject belt = expected["belt"].toObject();
     belt.remove("in2_used"); // the driver can't report it
     expected["belt"] = belt;
@@ -157,9 +144,9 @@ TEST_F(Program, aBadStatusExitsFiveAndADroppedReplyExitsFourAfterTheTimeout) {
 TEST_F(Program, aRefusedProfileExitsOneAndPutsNothingOnTheLine) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
     const QByteArray runCurrent40 =
-        QByteArray(kProfile).replace("\"run_current\": 25", "\"run_current\": 40");
-    const QByteArray unknownKey = QByteArray(kProfile).replace("\"speed\"", "\"sped\"");
-    const QByteArray broken = QByteArray(kProfile).replace("\"table\": [", "\"table\": ");
+        QByteArray(kNonDefaultProfile).replace("\"run_current\": 25", "\"run_current\": 40");
+    const QByteArray unknownKey = QByteArray(kNonDefaultProfile).replace("\"speed\"", "\"sped\"");
+    const QByteArray broken = QByteArray(kNonDefaultProfile).replace("\"table\": [", "\"table\": ");
     EXPECT_EQ(cli({"apply", file(runCurrent40)}), 1);
     EXPECT_TRUE(err.contains("motor.run_current: 40 is out of range (0 to 31)"))
         << err.toStdString();
