@@ -5,7 +5,7 @@
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/entry.h"
-#include "link/log.h"
+#include "link/version.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -36,6 +36,7 @@ struct Options {
     bool json = false;
     bool trace = false;
     bool help = false;
+    bool version = false;
     QStringList words; // the command and its arguments
 };
 
@@ -63,6 +64,8 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
         };
         if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
             o.help = true;
+        } else if (name == QLatin1String("--version")) {
+            o.version = true;
         } else if (name == QLatin1String("--json")) {
             o.json = true;
         } else if (name == QLatin1String("--trace")) {
@@ -427,6 +430,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, Pause& pause,
         out << helpText();
         return kDone;
     }
+    if (options->version) {
+        out << kProgram << ' ' << programVersion() << '\n';
+        return kDone;
+    }
     const auto command = prepare(options->words, &error);
     if (!command)
         return usage(error);
@@ -479,6 +486,7 @@ Options:
   --trace          write every frame out and in, with a timestamp, to
                    standard error (the stepdrive.link wire log)
   -h, --help       show this text
+  --version        print the version
 
 Commands:
   params read                the seven motor parameters
