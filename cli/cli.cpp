@@ -544,10 +544,11 @@ belt.speed=800, position=1200, in1=0); --json prints one JSON object.
 Exit status:
   0  done
   1  usage or file error (nothing sent)
-  2  the port can't be opened
+  2  the port can't be opened (or was lost)
   3  the read-back differs from what was written (the differences printed)
   4  no reply in time
-  5  a reply failed the header, status or trailer check
+  5  a reply failed the header, status or trailer check (or answered another
+     command)
 )")
         .arg(kDefaultBaud)
         .arg(keys.join(QStringLiteral(",\n                             ")))
