@@ -9,9 +9,11 @@
 #include "tests/fuzz/fuzz_check.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 using stepdrive::parseEntry;
@@ -32,6 +34,25 @@ bool mayBeInANumber(char c) {
            c == '\n';
 }
 
+// A plain whole number ("123", "-0042"): taken exactly when it fits in 32
+// bits, and read digit for digit.
+void checkWholeNumber(const std::string& text, std::optional<std::int32_t> value) {
+    std::string digits = text;
+    const bool minus = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+'))
+        digits.erase(0, 1);
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit))
+        return;
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+    const std::string limit = minus ? "2147483648" : "2147483647";
+    const bool fits =
+        digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
+    require(value.has_value() == fits, "a whole number is taken exactly when it fits");
+    if (fits)
+        require(std::to_string(*value) == (minus && digits != "0" ? "-" : "") + digits,
+                "a whole number reads digit for digit");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -42,7 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parseEntry(boxText.toStdString()) == value, "a box's text reads as its bytes do");
     require(parseEntry(" \t" + text + " \r\n") == value, "blanks around change nothing");
 
+    checkWholeNumber(text, value);
     if (value) {
+        if (text[0] == '-')
+            require(*value <= 0, "a number after a minus sign is not positive");
+        if (isDigit(text[0]) || text[0] == '+' || text[0] == '.')
+            require(*value >= 0, "a number without a minus sign is not negative");
         for (char c : text)
             require(mayBeInANumber(c), "only digits, signs, a point and blanks make a number");
         const std::int64_t v = *value;
