@@ -130,6 +130,7 @@ public:
             pause.gate().begin();
             const int before = events_;
             push(in.bytes(in.byte() % 32));
+            settle();
             require(events_ == before, "no receive event during a pause");
             pause.gate().end();
             break;
