@@ -122,8 +122,7 @@ public:
             send(in.args());
             break;
         case 5:
-            link.clearRx();
-            sinceClear_.clear();
+            clear();
             break;
         case 6: {
             // Bytes that arrive during a pause wait for its end.
@@ -136,6 +135,7 @@ public:
             break;
         }
         case 7:
+            chainHow_ = in.byte();
             chainArgs_ = in.args();
             chainArmed_ = true;
             break;
@@ -145,8 +145,7 @@ public:
             break;
         case 9:
             if (port.PortOpen()) {
-                port.lose();
-                waiting_.clear();
+                lose();
             } else {
                 port.setPortOpen(true);
             }
@@ -182,14 +181,31 @@ private:
                              static_cast<qsizetype>(bytes.size())));
     }
 
-    void send(const std::array<std::uint8_t, 9>& a) {
+    void lose() {
+        port.lose();
+        waiting_.clear();
+    }
+
+    void clear() {
+        link.clearRx();
+        sinceClear_.clear();
+    }
+
+    // A frame of its own, or one that follows another of the same press: the
+    // latter is not even built once the port has gone.
+    void send(const std::array<std::uint8_t, 9>& a, bool following = false) {
         const std::size_t sentBefore = port.sent.size();
         const bool open = port.PortOpen();
-        link.send({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]});
-        if (link.format() == Format::Short)
-            sinceClear_.clear();
+        const bool sent =
+            following ? link.sendFollowing({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]})
+                      : link.send({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]});
+        require(sent == open, "a send succeeds exactly when the port is open");
         require(port.sent.size() == sentBefore + (open ? 1 : 0),
                 "a send writes one block on an open port, none on a closed one");
+        if (following && !open)
+            return;
+        if (link.format() == Format::Short)
+            sinceClear_.clear();
         checkFrame(a);
     }
 
@@ -255,13 +271,19 @@ private:
             require(messages.shown[i] == kCommError, "the message is the communication error");
     }
 
-    // What a read-back chain does from its reply handling: pause, send the
-    // next request; the reply to it may come in before the handler returns.
+    // What a read-back chain does from its reply handling: pause (the cable
+    // may be pulled meanwhile), clear the RX echo (the table panel does),
+    // send the next request; the reply to it may come in before the handler
+    // returns.
     void actAsAChain() {
         if (chainArmed_) {
             chainArmed_ = false;
             pause.sleep(100);
-            send(chainArgs_);
+            if (chainHow_ & 4)
+                lose();
+            if (chainHow_ & 1)
+                clear();
+            send(chainArgs_, chainHow_ & 2);
         }
         if (lateArmed_) {
             lateArmed_ = false;
@@ -315,6 +337,9 @@ private:
     Bytes sinceClear_; // read since the RX echo was last cleared
     int events_ = 0;
     bool chainArmed_ = false;
+    // Bit 0: clear first; bit 1: as a following frame; bit 2: the device is
+    // lost during the pause.
+    std::uint8_t chainHow_ = 0;
     std::array<std::uint8_t, 9> chainArgs_{};
     bool lateArmed_ = false;
     Bytes lateChunk_;
