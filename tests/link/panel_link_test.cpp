@@ -206,6 +206,8 @@ TEST_F(ShortLink, aLostDeviceIsReportedOnceFromTheEventLoop) {
     // Not from inside the device's notification, where a modal box must not run.
     EXPECT_EQ(failures, 0);
     EXPECT_FALSE(port.PortOpen());
+    // A frame meanwhile is not sent, and not reported on its own.
+    EXPECT_FALSE(port.Output(fromHex("AA 00 07 01 00 00 00 00 EE 08 00 00")));
     port.lose();
     pumpEvents();
     EXPECT_EQ(failures, 1);
@@ -232,4 +234,27 @@ TEST_F(LongLink, longFramesKeepTheRxEchoAndCheckTheTrailerOnlyWhenAsked) {
     // Sending on the 13-byte panel leaves the RX echo alone.
     link.send({15, 2, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(link.rxEcho().size(), 52);
+}
+
+TEST_F(LongLink, aLongBurstKeepsItsEchoBoundedAndTheReplyDataInPlace) {
+    link.clearRx();
+    port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C EE 00"));
+    pumpEvents();
+    // Noise in many events: the table panel's echo is never cleared by a send.
+    QByteArray noise(4096, '\0');
+    for (int chunk = 0; chunk < 64; ++chunk) {
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((chunk * 131 + i * 7) & 0x7F);
+        port.push(noise);
+        pumpEvents();
+    }
+    ASSERT_EQ(replies.size(), 65u);
+    // The data still comes from the 5th to 11th bytes since the last clear.
+    EXPECT_EQ(replies.back().value(0), 800);
+    EXPECT_EQ(replies.back().value(1), 10);
+    EXPECT_EQ(replies.back().value(2), -100);
+    // The box shows the newest bytes, as many as it keeps.
+    EXPECT_EQ(link.rxEcho().size(), 4 * PanelLink::kRxEchoShownBytes);
+    EXPECT_TRUE(link.rxEcho().endsWith(QString::fromStdString(
+        hexEcho(reinterpret_cast<const std::uint8_t*>(noise.constData()) + noise.size() - 3, 3))));
 }

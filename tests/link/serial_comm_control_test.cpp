@@ -62,6 +62,27 @@ TEST_F(SerialOnPty, blockArrivesWholeAndReplyRaisesOneEvent) {
     EXPECT_EQ(failures->count(), 0);
 }
 
+TEST_F(SerialOnPty, aLongBurstIsTakenByteByByteInOrder) {
+    ASSERT_TRUE(msc.setPortOpen(true));
+    msc.setRThreshold(0);
+    QByteArray burst(20000, '\0');
+    for (int i = 0; i < burst.size(); ++i)
+        burst[i] = static_cast<char>(i * 13 + i / 256);
+    // In pieces the line's buffer holds, each read off before the next.
+    for (int at = 0; at < burst.size(); at += 1000) {
+        pty.write(burst.mid(at, 1000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return msc.InBufferCount() == at + 1000; }, 3000));
+    }
+    QByteArray taken;
+    for (int i = 0; i < 12000; ++i)
+        taken += msc.Input();
+    pty.write(fromHex("BB EE"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return msc.InBufferCount() == 8002; }, 3000));
+    while (msc.InBufferCount() > 0)
+        taken += msc.Input();
+    EXPECT_EQ(taken, burst + fromHex("BB EE"));
+}
+
 TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
     ASSERT_TRUE(msc.setPortOpen(true));
     SerialCommControl other(QStringLiteral("MSC1"), &pause.gate());

@@ -22,10 +22,14 @@ class RecordingPause : public Pause {
 public:
     std::vector<int> durations;
     qint64 nowMs = 0;
+    // Runs inside each pause, as the events a real pause lets through would.
+    std::function<void()> meanwhile;
     void sleep(int ms) override {
         gate().begin();
         durations.push_back(ms);
         nowMs += ms;
+        if (meanwhile)
+            meanwhile();
         gate().end();
     }
 };

@@ -1,0 +1,212 @@
+// What the panels do when the line fails them or the operator types something
+// that is not a number.
+
+#include "app/start_dialog.h"
+#include "link/entry.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
+#include "panels/main/main_panel.h"
+#include "tests/panels/linked_panel_fixture.h"
+
+#include <QLabel>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+// A button that sends frames, on the window it sits on with its port object.
+struct Press {
+    const char* what;
+    std::function<QWidget&(Shell&)> window;
+    const char* portName;
+    const char* button;
+};
+
+const Press kSequences[] = {
+    {"main WRITE ALL", [](Shell& s) -> QWidget& { return s.main(); }, "MSC", "cmd_Data"},
+    {"table download", [](Shell& s) -> QWidget& { return s.jogPosition(); }, "MSC1", "CMD_DOWN"},
+    {"belt WRITE ALL", [](Shell& s) -> QWidget& { return s.belt(); }, "MSC2", "cmd_Data"},
+};
+
+struct Failures : PanelFixture {
+    FakeCommControl& openPortOf(const Press& p) {
+        QWidget& w = p.window(shell);
+        w.show();
+        FakeCommControl& msc = port(QString::fromLatin1(p.portName));
+        msc.setInputLen(1);
+        msc.setPortOpen(true);
+        return msc;
+    }
+};
+
+} // namespace
+
+TEST_F(Failures, aSequenceOnAClosedOrVanishingLineReportsOncePerPress) {
+    for (const Press& p : kSequences) {
+        SCOPED_TRACE(p.what);
+        FakeCommControl& msc = openPortOf(p);
+
+        // Closed: the first frame is refused with one message, the rest not tried.
+        msc.setPortOpen(false);
+        messages.shown.clear();
+        click(p.window(shell), p.button);
+        pumpEvents();
+        EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+        EXPECT_TRUE(msc.sent.empty());
+
+        // The device goes away in the third pause: the frames before it went
+        // out, none after, and the loss is the one message.
+        msc.setPortOpen(true);
+        messages.shown.clear();
+        int pauses = 0;
+        pause.meanwhile = [&] {
+            if (++pauses == 3) {
+                msc.lose();
+                pumpEvents(); // the loss is reported while the pause runs
+            }
+        };
+        click(p.window(shell), p.button);
+        pause.meanwhile = nullptr;
+        pumpEvents();
+        EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+        EXPECT_LE(msc.sent.size(), 3u);
+        EXPECT_FALSE(msc.PortOpen());
+        msc.sent.clear();
+    }
+}
+
+TEST_F(Failures, aReadBackChainStopsQuietlyWhenTheLineGoes) {
+    shell.start();
+    FakeCommControl& msc = port("MSC");
+    msc.setInputLen(1);
+    msc.setPortOpen(true);
+    msc.setRThreshold(10);
+    msc.answer = [](const QByteArray& block) {
+        return shortReply(static_cast<std::uint8_t>(block[2]), 7);
+    };
+    pause.meanwhile = [&] {
+        msc.lose();
+        pumpEvents();
+    };
+    click(shell.main(), "cmd_RData");
+    pumpEvents();
+    // The first reply was shown, then the line went in its pause: no further
+    // request, and one message, for the loss.
+    EXPECT_EQ(msc.sent.size(), 1u);
+    EXPECT_EQ(box(shell.main(), "Text_RDATA2")->text(), "7");
+    EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+}
+
+TEST_F(Failures, aSwitchWhoseTargetAndWayBackFailShowsOneMessage) {
+    shell.start();
+    click(shell.main(), "cmd_comm");
+    click(shell.startDialog(), "cmd_common");
+    ASSERT_TRUE(port("MSC").PortOpen());
+    // Another program takes the device as the operator switches.
+    for (const char* name : {"MSC", "MSC1"})
+        port(name).refusedPath = port("MSC").devicePath();
+    click(shell.main(), "cmd_JP");
+    EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+    EXPECT_TRUE(messages.shown.value(0).contains("COM4"));
+    EXPECT_TRUE(shell.main().isVisible());
+    EXPECT_FALSE(shell.jogPosition().isVisible());
+}
+
+namespace {
+
+// Every entry box, the button that sends it and how its message names it.
+struct Entry {
+    std::function<QWidget&(Shell&)> window;
+    const char* portName;
+    const char* box;
+    const char* button;
+    const char* named;
+};
+
+std::vector<Entry> everyEntryBox() {
+    const auto main = [](Shell& s) -> QWidget& { return s.main(); };
+    const auto table = [](Shell& s) -> QWidget& { return s.jogPosition(); };
+    const auto belt = [](Shell& s) -> QWidget& { return s.belt(); };
+    std::vector<Entry> all = {
+        {main, "MSC", "Text_PULSE", "CMD_CUR", "이동펄스"},
+        {main, "MSC", "Text_PULSE", "CMD_CUR_R", "이동펄스"},
+        {main, "MSC", "Txt_Jog", "cmd_ROL", "JOG SPEED"},
+        {main, "MSC", "Txt_Jog", "cmd_ROR", "JOG SPEED"},
+        {main, "MSC", "Text_WDATA2", "cmd_Data", "동작전류"},
+        {main, "MSC", "Text_WDATA3", "cmd_Data", "정지전류"},
+        {main, "MSC", "Text_VMAX", "cmd_Data", "동작속도"},
+        {main, "MSC", "Text_ACCEL", "cmd_Data", "가감속"},
+        {main, "MSC", "Text_HSPD", "cmd_Data", "홈이동속도"},
+        {main, "MSC", "Text_HOFF", "cmd_Data", "홈 OFFSET"},
+        {main, "MSC", "Text_REL", "cmd_Data", "분해능"},
+        {belt, "MSC2", "Text_wacc1", "cmd_Data", "1.가속"},
+        {belt, "MSC2", "Text_wvmax2", "cmd_Data", "2.속도"},
+        {belt, "MSC2", "Text_wacc3", "cmd_Data", "3.감속"},
+        {belt, "MSC2", "Text_wvmax4", "cmd_Data", "4.속도"},
+    };
+    static const std::vector<std::string> tableNames = [] {
+        std::vector<std::string> names;
+        for (int i = 0; i < 7; ++i)
+            for (const char* column : {"Text_pos_", "text_vel_", "text_acc_"})
+                names.push_back(column + std::to_string(i));
+        return names;
+    }();
+    static const std::vector<std::string> moves = {"cmd_move1_0", "cmd_move1_1", "cmd_move1_2",
+                                                   "cmd_move1_3", "cmd_move1_4", "cmd_move1_5",
+                                                   "cmd_move1_6"};
+    static const std::vector<std::string> rows = {"1행", "2행", "3행", "4행", "5행", "6행", "7행"};
+    for (std::size_t i = 0; i < tableNames.size(); ++i) {
+        all.push_back({table, "MSC1", tableNames[i].c_str(), "CMD_DOWN", rows[i / 3].c_str()});
+        all.push_back(
+            {table, "MSC1", tableNames[i].c_str(), moves[i / 3].c_str(), rows[i / 3].c_str()});
+    }
+    return all;
+}
+
+} // namespace
+
+TEST_F(Failures, everyEntryBoxRefusesWhatIsNotANumberBeforeAnythingIsSent) {
+    const char* const notNumbers[] = {"",     "abc",  "-",           "+",          "1e5",
+                                      "0x10", "１２", "99999999999", "-2147483649"};
+    int refused = 0;
+    for (const Entry& e : everyEntryBox()) {
+        QWidget& window = e.window(shell);
+        window.show();
+        FakeCommControl& msc = port(QString::fromLatin1(e.portName));
+        msc.setPortOpen(true);
+        QLineEdit* entry = box(window, e.box);
+        const QString kept = entry->text();
+        for (const char* text : notNumbers) {
+            entry->setText(QString::fromUtf8(text)); // as much of it as the box takes
+            if (parseEntry(entry->text().toStdString()))
+                continue;
+            msc.sent.clear();
+            messages.shown.clear();
+            click(window, e.button);
+            EXPECT_TRUE(msc.sent.empty()) << e.box << " " << e.button << " \"" << text << "\"";
+            ASSERT_EQ(messages.shown.size(), 1)
+                << e.box << " " << e.button << " \"" << text << "\"";
+            EXPECT_TRUE(messages.shown[0].contains(QString::fromUtf8(e.named)))
+                << e.box << ": " << messages.shown[0].toStdString();
+            ++refused;
+        }
+        entry->setText(kept);
+    }
+    // Every box met most of them, whatever its length.
+    EXPECT_GT(refused, 57 * 4);
+}
+
+TEST_F(Failures, blanksAroundAndAPlusSignAreStillTheNumber) {
+    shell.start();
+    FakeCommControl& msc = port("MSC");
+    msc.setPortOpen(true);
+    for (const char* text : {" 12 ", "+12"}) {
+        box(shell.main(), "Txt_Jog")->setText(QString::fromUtf8(text));
+        click(shell.main(), "cmd_ROL");
+        EXPECT_EQ(hexOf(msc.lastSent()), "AA 00 02 00 00 00 00 0C EE 0E 00 00") << text;
+    }
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
