@@ -1,11 +1,36 @@
 #include "app/first_shown.h"
 #include "app/shell.h"
+#include "link/version.h"
 #include "ui/form_look.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
+namespace {
+const char kHelp[] = R"(Usage: stepdrive [--help] [--version] [Qt options]
+
+Sets up and tests a stepping-motor driver on an RS-232 line: its motor
+parameters, motion, inputs and outputs, position table and belt mode, in
+windows. COM n is the device in the environment variable STEPDRIVE_COM<n>
+when it is set, else /dev/ttyS<n-1>. stepdrive-cli does the same from a
+shell; stepdrive-sim plays the driver on a pseudo-terminal.
+)";
+} // namespace
+
 int main(int argc, char** argv) {
+    // Answered before the window system is touched: they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("stepdrive %s\n", stepdrive::programVersion());
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     stepdrive::applyApplicationLook();
     stepdrive::Shell shell;

@@ -32,10 +32,12 @@ void CommControl::setInBufferCount(int count) {
 }
 
 QString CommControl::devicePath() const {
-    return portDevice(commPort_);
+    return device_.isEmpty() ? portDevice(commPort_) : device_;
 }
 
 QString CommControl::portLabel() const {
+    if (!device_.isEmpty())
+        return device_;
     const QString path = devicePath();
     return path.isEmpty() || path == comName(commPort_)
                ? comName(commPort_)
@@ -52,7 +54,7 @@ bool CommControl::setPortOpen(bool open) {
     }
     if (isDeviceOpen())
         return true;
-    if (commPort_ < 1) {
+    if (device_.isEmpty() && commPort_ < 1) {
         report(QStringLiteral("%1: 포트 번호가 없습니다. 포트를 목록에서 고르십시오.")
                    .arg(comName(commPort_)));
         return false;

@@ -60,8 +60,11 @@ public:
     // The kind of the event being signalled (comEvReceive), 0 outside OnComm.
     int CommEvent() const { return commEvent_; }
 
-    // The device the current CommPort maps to.
+    // The device the current CommPort maps to, or the one named directly.
     QString devicePath() const;
+    // Names the device directly instead of through CommPort (a path given on
+    // a command line); empty goes back to CommPort.
+    void setDevice(const QString& path) { device_ = path; }
 
 signals:
     void OnComm();
@@ -92,6 +95,7 @@ private:
     QString name_;
     PauseGate* gate_;
     int commPort_ = 1;
+    QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");
     int inputMode_ = 0;
     int inputLen_ = 0;

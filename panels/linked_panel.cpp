@@ -8,8 +8,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
-#include <array>
 
 namespace stepdrive {
 
@@ -40,19 +38,15 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const WriteRow& row = rows[i];
         const std::int32_t value = values[i];
-        std::array<std::uint8_t, 4> data{};
-        if (!row.refusal.isEmpty() && (value < 0 || value > row.max)) {
-            // The driver still gets the frame, with zero in it.
-            messages_.show(row.refusal);
-        } else {
-            const auto bytes = bigEndian(value, row.width);
-            std::copy(bytes.begin(), bytes.end(), data.end() - row.width);
-        }
+        // A refused value is reported, and the driver still gets the frame,
+        // with zero in it.
+        if (!accepts(row.rule, value))
+            messages_.show(QString::fromUtf8(row.rule.refusal));
+        const auto data = dataBytes(row.rule, value);
         // Once the line is gone the sequence stops: one message per press.
-        const bool sent =
-            i == 0 ? link_.send({cmd, row.opt1, data[0], data[1], data[2], data[3]})
-                   : link_.sendFollowing({cmd, row.opt1, data[0], data[1], data[2], data[3]});
-        if (!sent)
+        const std::initializer_list<std::uint8_t> args{cmd,     row.rule.opt1, data[0],
+                                                       data[1], data[2],       data[3]};
+        if (!(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
             return false;
         setBackColour(row.entry, colour::sent);
         pause_.sleep(kAfterWriteMs);

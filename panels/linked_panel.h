@@ -4,6 +4,7 @@
 // bound to it. Also the parameter write and read-back sequences of the main
 // and belt panels, which differ only in their tables.
 
+#include "link/driver_values.h"
 #include "link/panel_link.h"
 #include "ui/form_look.h"
 
@@ -22,14 +23,11 @@ class Messenger;
 class Pause;
 
 // One parameter of a WRITE ALL: its entry box, the label that names it to
-// the operator, the option it is written with, and how its value is packed.
+// the operator, and how its value is written and refused.
 struct WriteRow {
     QLineEdit* entry;
     const QLabel* label;
-    std::uint8_t opt1;
-    int width;        // data bytes the value takes, the low ones
-    std::int32_t max; // the largest value accepted; below 0 is refused too
-    QString refusal;  // shown for a refused value; empty: nothing is refused
+    ValueRule rule;
 };
 
 // One step of a read-back chain: a reply with `code` while the panel waits
@@ -49,9 +47,9 @@ public:
 
 protected:
     // Pauses of the parameter sequences, in milliseconds.
-    static constexpr int kBeforeFirstWriteMs = 100;
-    static constexpr int kAfterWriteMs = 150;
-    static constexpr int kAfterReadBackMs = 100;
+    static constexpr int kBeforeFirstWriteMs = pacing::kBeforeFirstWriteMs;
+    static constexpr int kAfterWriteMs = pacing::kAfterWriteMs;
+    static constexpr int kAfterReadBackMs = pacing::kAfterReadBackMs;
 
     LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);

@@ -1,6 +1,7 @@
 // stepdrive-sim: a stepping-motor driver on a pseudo-terminal.
 
 #include "link/commands.h"
+#include "link/version.h"
 #include "sim/driver.h"
 #include "sim/faults.h"
 #include "sim/framer.h"
@@ -76,6 +77,7 @@ Options (values in decimal or as 0x hexadecimal; --name=value works too):
                   starting with the time of the steady clock (CLOCK_MONOTONIC)
                   in milliseconds, so that pacing on the line can be measured
   -h, --help      show this text and exit
+  --version       print the version and exit
 )";
 
 struct Options {
@@ -129,6 +131,10 @@ Options parseOptions(int argc, char** argv) {
         }
         if (name == "-h" || name == "--help") {
             std::fputs(kHelp, stdout);
+            std::exit(0);
+        }
+        if (name == "--version") {
+            std::printf("stepdrive-sim %s\n", programVersion());
             std::exit(0);
         }
         if (name == "-v" || name == "--verbose") {

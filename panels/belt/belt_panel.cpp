@@ -7,24 +7,15 @@
 
 namespace stepdrive {
 
-namespace {
-// A belt parameter travels in two data bytes: at most four hexadecimal digits.
-constexpr std::int32_t kLargestBeltValue = 0xFFFF;
-} // namespace
-
 BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent)
     : LinkedPanel(Format::Short, msc2, pause, messages, parent),
       ui_(std::make_unique<Ui::BeltPanelForm>()) {
     ui_->setupUi(this);
     const Ui::BeltPanelForm& u = *ui_;
-    const QString accelerationTooLarge = QStringLiteral("에러 가감속 값은 2047보다 작아야 한다.");
-    const QString speedTooLarge = QStringLiteral("에러 구동속도 값은 2047보다 작아야 한다.");
-    parameters_ = {
-        {u.Text_wacc1, u.Label16, 1, 2, kLargestBeltValue, accelerationTooLarge},
-        {u.Text_wvmax2, u.Label15, 2, 2, kLargestBeltValue, speedTooLarge},
-        {u.Text_wacc3, u.Label1, 3, 2, kLargestBeltValue, accelerationTooLarge},
-        {u.Text_wvmax4, u.Label2, 4, 2, kLargestBeltValue, speedTooLarge},
-    };
+    QLineEdit* const entries[] = {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4};
+    const QLabel* const labels[] = {u.Label16, u.Label15, u.Label1, u.Label2};
+    for (int i = 0; i < kBeltParameterCount; ++i)
+        parameters_.push_back({entries[i], labels[i], kBeltParameters[i]});
     readBacks_ = {
         {cmd::ReadBelt, 1, u.Text_racc1, 2},
         {cmd::ReadBelt, 2, u.Text_rvmax2, 3},
@@ -57,8 +48,8 @@ void BeltPanel::cmd_Data_Click() {
     if (!writeAll(cmd::WriteBelt, {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
                   parameters_))
         return;
-    const std::uint8_t in2Used = u.Check_in2use->isChecked() ? 1 : 0;
-    if (link_.sendFollowing({cmd::WriteBelt, opt::BeltIn2Flag, 0, 0, in2Used, 0}))
+    const auto flag = in2FlagBytes(u.Check_in2use->isChecked());
+    if (link_.sendFollowing({cmd::WriteBelt, opt::BeltIn2Flag, flag[0], flag[1], flag[2], flag[3]}))
         pause_.sleep(kAfterWriteMs);
 }
 

@@ -14,8 +14,6 @@ namespace stepdrive {
 namespace {
 // A row's boxes once the table went out: light cyan.
 const QColor kDownloaded{128, 255, 255};
-constexpr int kPauseAfterDownloadMs = 150;
-constexpr int kPauseAfterReadMs = 100;
 } // namespace
 
 JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
@@ -81,11 +79,9 @@ std::optional<JogPositionPanel::RowValues> JogPositionPanel::readRow(int row) {
 bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values,
                                bool following) {
     // Upper bits are dropped: the driver gets the low 16 or 24 bits.
-    const auto vel = bigEndian(values.vel, 2);
-    const auto acc = bigEndian(values.acc, 2);
-    const auto pos = bigEndian(values.pos, 3);
-    const std::initializer_list<std::uint8_t> args{cmd,    opt1,   vel[0], vel[1], acc[0],
-                                                   acc[1], pos[0], pos[1], pos[2]};
+    const auto d = tableData({values.pos, values.vel, values.acc});
+    const std::initializer_list<std::uint8_t> args{cmd,  opt1, d[0], d[1], d[2],
+                                                   d[3], d[4], d[5], d[6]};
     return following ? link_.sendFollowing(args) : link_.send(args);
 }
 
@@ -104,7 +100,7 @@ void JogPositionPanel::CMD_DOWN_Click() {
         // Once the line is gone the download stops: one message per press.
         if (!sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), table[i], i > 0))
             return;
-        pause_.sleep(kPauseAfterDownloadMs);
+        pause_.sleep(pacing::kAfterWriteMs);
     }
 }
 
@@ -158,7 +154,7 @@ void JogPositionPanel::handleReply(const Reply& reply) {
     showValue(Text_pos_[r], Text_pos_[r]->maxLength(), *pos);
     for (QLineEdit* box : {text_vel_[r], text_acc_[r], Text_pos_[r]})
         setBackColour(box, colour::readBack);
-    pause_.sleep(kPauseAfterReadMs);
+    pause_.sleep(pacing::kAfterReadBackMs);
 
     if (read_step_ < kRows) {
         link_.clearRx();

@@ -25,7 +25,7 @@ class Pause;
 class JogPositionPanel : public LinkedPanel {
     Q_OBJECT
 public:
-    static constexpr int kRows = 7;
+    static constexpr int kRows = kTableEntries;
 
     JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
                      QWidget* parent = nullptr);

@@ -21,20 +21,13 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
       ui_(std::make_unique<Ui::MainPanelForm>()) {
     ui_->setupUi(this);
     const Ui::MainPanelForm& u = *ui_;
-    parameters_ = {
-        {u.Text_WDATA2, u.Label12, 1, 1, 31,
-         QStringLiteral("에러 동작전류 값은 32보다 작아야 한다.")},
-        {u.Text_WDATA3, u.Label13, 2, 1, 31,
-         QStringLiteral("에러 정지전류 값은 32보다 작아야 한다.")},
-        {u.Text_VMAX, u.Label16, 4, 2, 2047,
-         QStringLiteral("에러 구동속도 값은 2047보다 작아야 한다.")},
-        {u.Text_ACCEL, u.Label15, 5, 2, 2047,
-         QStringLiteral("에러 가감속 값은 2047보다 작아야 한다.")},
-        {u.Text_HSPD, u.Label17, 7, 2, 2047,
-         QStringLiteral("에러 홈 이동 속도 값은 2047보다 작아야 한다.")},
-        {u.Text_HOFF, u.Label20, 9, 4, 0, QString()}, // any whole number goes
-        {u.Text_REL, u.Label18, 6, 1, 8, QStringLiteral("에러 분해능 값은 8보다 작아야 한다.")},
-    };
+    // The entry boxes and their labels, in the order of the parameter table.
+    QLineEdit* const entries[] = {u.Text_WDATA2, u.Text_WDATA3, u.Text_VMAX, u.Text_ACCEL,
+                                  u.Text_HSPD,   u.Text_HOFF,   u.Text_REL};
+    const QLabel* const labels[] = {u.Label12, u.Label13, u.Label16, u.Label15,
+                                    u.Label17, u.Label20, u.Label18};
+    for (int i = 0; i < kMotorParameterCount; ++i)
+        parameters_.push_back({entries[i], labels[i], kMotorParameters[i]});
     readBacks_ = {
         {cmd::ReadParameter, 1, u.Text_RDATA2, 2},
         {cmd::ReadParameter, 2, u.Text_RDATA3, 4},

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -17,6 +19,7 @@ Pty::Pty() {
         return;
     }
     slave_ = QString::fromLocal8Bit(ptsname(master_));
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     termios t{};
     if (tcgetattr(master_, &t) == 0) {
         cfmakeraw(&t);
@@ -59,8 +62,23 @@ QByteArray Pty::readNow() {
 }
 
 void Pty::write(const QByteArray& bytes) {
-    if (master_ >= 0 && ::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
-        closeMaster();
+    // The line holds only so much: the program reads it off meanwhile.
+    qsizetype at = 0;
+    while (master_ >= 0 && at < bytes.size()) {
+        pollfd p{master_, POLLOUT, 0};
+        if (poll(&p, 1, 10) > 0 && (p.revents & POLLOUT)) {
+            const ssize_t n =
+                ::write(master_, bytes.constData() + at,
+                        static_cast<size_t>(std::min<qsizetype>(bytes.size() - at, 4096)));
+            if (n < 0 && errno != EAGAIN) {
+                closeMaster();
+                return;
+            }
+            at += std::max<ssize_t>(n, 0);
+        }
+        if (at < bytes.size())
+            QCoreApplication::processEvents();
+    }
 }
 
 void Pty::closeMaster() {

@@ -1,0 +1,561 @@
+#include "cli/cli.h"
+
+#include "cli/exchange.h"
+#include "cli/profile.h"
+#include "cli/session.h"
+#include "link/comm_control.h"
+#include "link/entry.h"
+#include "link/version.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace stepdrive::cli {
+
+namespace {
+
+const QString kProgram = QStringLiteral("stepdrive-cli");
+constexpr int kDefaultBaud = 19200;
+constexpr double kDefaultTimeoutS = 1.0;
+constexpr double kLongestTimeoutS = 3600.0;
+// The jog speed's range, as the main panel labels it.
+constexpr Range kJogSpeed{0, 2047};
+
+struct Options {
+    QString port;
+    int baud = kDefaultBaud;
+    int timeoutMs = static_cast<int>(kDefaultTimeoutS * 1000);
+    bool json = false;
+    bool trace = false;
+    bool help = false;
+    bool version = false;
+    QStringList words; // the command and its arguments
+};
+
+// The options and the command's words, or nullopt with *error.
+std::optional<Options> parseOptions(const QStringList& arguments, QString* error) {
+    Options o;
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString name = arguments[i];
+        if (!name.startsWith(QLatin1String("--")) && name != QLatin1String("-h")) {
+            o.words << name;
+            continue;
+        }
+        std::optional<QString> value;
+        if (const int eq = name.indexOf(QLatin1Char('=')); eq > 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+        }
+        const auto take = [&]() -> std::optional<QString> {
+            if (value)
+                return value;
+            if (i + 1 < arguments.size())
+                return arguments[++i];
+            *error = QStringLiteral("%1 needs a value").arg(name);
+            return std::nullopt;
+        };
+        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+            o.help = true;
+        } else if (name == QLatin1String("--version")) {
+            o.version = true;
+        } else if (name == QLatin1String("--json")) {
+            o.json = true;
+        } else if (name == QLatin1String("--trace")) {
+            o.trace = true;
+        } else if (name == QLatin1String("--port")) {
+            const auto v = take();
+            if (!v)
+                return std::nullopt;
+            o.port = *v;
+        } else if (name == QLatin1String("--baud")) {
+            const auto v = take();
+            if (!v)
+                return std::nullopt;
+            bool ok = false;
+            o.baud = v->toInt(&ok);
+            if (!ok || o.baud <= 0) {
+                *error = QStringLiteral("--baud: \"%1\" is not a line speed").arg(*v);
+                return std::nullopt;
+            }
+        } else if (name == QLatin1String("--timeout")) {
+            const auto v = take();
+            if (!v)
+                return std::nullopt;
+            bool ok = false;
+            const double seconds = v->toDouble(&ok);
+            if (!ok || !(seconds > 0) || seconds > kLongestTimeoutS) {
+                *error = QStringLiteral("--timeout: \"%1\" is not a number of seconds above 0 "
+                                        "and up to %2")
+                             .arg(*v)
+                             .arg(kLongestTimeoutS);
+                return std::nullopt;
+            }
+            o.timeoutMs = std::max(1, static_cast<int>(std::lround(seconds * 1000)));
+        } else {
+            *error = QStringLiteral("unknown option %1").arg(arguments[i]);
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+using Values = std::vector<std::pair<QString, QJsonValue>>;
+
+// What a command prints on standard output: key=value lines, or JSON.
+class Printer {
+public:
+    Printer(QTextStream& out, bool json) : out_(out), json_(json) {}
+
+    void values(const Values& values) {
+        if (json_) {
+            QJsonObject o;
+            for (const auto& [key, value] : values)
+                o[key] = value;
+            document(o);
+            return;
+        }
+        for (const auto& [key, value] : values)
+            out_ << key << '=' << plain(value) << '\n';
+    }
+    void profile(const Profile& p) {
+        if (json_) {
+            document(toJson(p));
+            return;
+        }
+        Values all;
+        for (const Item& item : items(p))
+            all.emplace_back(item.key, item.value);
+        values(all);
+    }
+    // Always JSON, whatever --json says.
+    void document(const QJsonObject& o) {
+        out_ << QJsonDocument(o).toJson(json_ ? QJsonDocument::Compact : QJsonDocument::Indented);
+        if (json_)
+            out_ << '\n';
+    }
+    bool json() const { return json_; }
+
+private:
+    static QString plain(const QJsonValue& v) {
+        if (v.isBool())
+            return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        if (v.isDouble())
+            return QString::number(v.toInteger());
+        return v.toString();
+    }
+
+    QTextStream& out_;
+    bool json_;
+};
+
+// A command checked in full, ready to run over a session.
+using Command = std::function<int(Session&, Printer&, QTextStream& err)>;
+
+std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what, Range range,
+                                        QString* error) {
+    const auto value = parseEntry(text.toStdString());
+    if (!value) {
+        *error = QStringLiteral("%1: \"%2\" is not a number").arg(what, text);
+        return std::nullopt;
+    }
+    const QString wrong = outOfRange(*value, range);
+    if (!wrong.isEmpty()) {
+        *error = what + QStringLiteral(": ") + wrong;
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Writes, reads back and compares; prints what the driver now holds, or
+// the differences.
+int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Profile& wanted) {
+    session.write(wanted);
+    const Profile held = session.read(wanted);
+    const std::vector<Difference> found = differences(wanted, held);
+    QJsonArray unverified;
+    if (wanted.in2Used) {
+        unverified.append(QStringLiteral("belt.in2_used"));
+        err << kProgram
+            << QStringLiteral(": belt.in2_used=%1 was sent but not verified: the driver can't "
+                              "report it\n")
+                   .arg(*wanted.in2Used ? QStringLiteral("true") : QStringLiteral("false"));
+    }
+    if (found.empty()) {
+        if (print.json())
+            print.document({{QStringLiteral("verified"), toJson(held)},
+                            {QStringLiteral("not_verified"), unverified}});
+        else
+            print.profile(held);
+        return kDone;
+    }
+
+    QJsonArray listed;
+    Values lines;
+    for (const Difference& d : found) {
+        const QJsonValue read = d.read ? QJsonValue(*d.read) : QJsonValue();
+        listed.append(QJsonObject{{QStringLiteral("key"), d.key},
+                                  {QStringLiteral("wrote"), d.wrote},
+                                  {QStringLiteral("read"), read}});
+        lines.emplace_back(d.key, QStringLiteral("%1 (wrote %2)")
+                                      .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"))
+                                      .arg(d.wrote));
+    }
+    if (print.json())
+        print.document({{QStringLiteral("differences"), listed},
+                        {QStringLiteral("not_verified"), unverified}});
+    else
+        print.values(lines);
+    err << kProgram
+        << QStringLiteral(": %1 value(s) read back differ from what was written\n")
+               .arg(found.size());
+    return kReadBackDiffers;
+}
+
+std::optional<Command> paramsWrite(const QStringList& settings, QString* error) {
+    if (settings.isEmpty()) {
+        *error = QStringLiteral("params write needs KEY=VALUE");
+        return std::nullopt;
+    }
+    Profile wanted;
+    for (const QString& setting : settings) {
+        const QString key = setting.section(QLatin1Char('='), 0, 0);
+        const QString text = setting.section(QLatin1Char('='), 1);
+        int index = -1;
+        for (int i = 0; i < kMotorParameterCount; ++i)
+            if (key == QLatin1String(kMotorParameters[i].key))
+                index = i;
+        if (index < 0 || !setting.contains(QLatin1Char('='))) {
+            *error =
+                QStringLiteral("\"%1\" is not KEY=VALUE with a motor parameter's key").arg(setting);
+            return std::nullopt;
+        }
+        auto& slot = wanted.motor[static_cast<std::size_t>(index)];
+        if (slot) {
+            *error = QStringLiteral("%1 is given twice").arg(key);
+            return std::nullopt;
+        }
+        slot = wholeNumber(text, key, rangeOf(kMotorParameters[index]), error);
+        if (!slot)
+            return std::nullopt;
+    }
+    return [wanted](Session& s, Printer& p, QTextStream& err) {
+        return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+std::optional<Command> apply(const QString& path, QString* error) {
+    QFile file(path);
+    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                   : file.open(QIODevice::ReadOnly);
+    if (!opened) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QString why;
+    const auto profile = parseProfile(file.readAll(), &why);
+    if (!profile) {
+        *error = QStringLiteral("%1: %2").arg(path, why);
+        return std::nullopt;
+    }
+    return [wanted = *profile](Session& s, Printer& p, QTextStream& err) {
+        return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+// One section of everything readable.
+Profile section(const QString& name) {
+    const Profile all = everythingReadable();
+    Profile p;
+    if (name == QLatin1String("motor"))
+        p.motor = all.motor;
+    else if (name == QLatin1String("table"))
+        p.table = all.table;
+    else
+        p.belt = all.belt;
+    return p;
+}
+
+Command reading(const Profile& which) {
+    return [which](Session& s, Printer& p, QTextStream&) {
+        p.profile(s.read(which));
+        return static_cast<int>(kDone);
+    };
+}
+
+// A command that only acts: its reply is checked, and nothing is printed
+// but an empty object for --json.
+Command acting(std::function<void(Session&)> act) {
+    return [act = std::move(act)](Session& s, Printer& p, QTextStream&) {
+        act(s);
+        if (p.json())
+            p.values({});
+        return static_cast<int>(kDone);
+    };
+}
+
+// The command of `words`, checked in full, or nullopt with *error.
+std::optional<Command> prepare(const QStringList& words, QString* error) {
+    const auto is = [&](std::initializer_list<const char*> pattern, int extra = 0) {
+        if (words.size() != static_cast<int>(pattern.size()) + extra)
+            return false;
+        int i = 0;
+        for (const char* w : pattern)
+            if (words[i++] != QLatin1String(w))
+                return false;
+        return true;
+    };
+    const auto number = [&](int at, const QString& what, Range range) {
+        return wholeNumber(words[at], what, range, error);
+    };
+    const Range anyValue{std::numeric_limits<std::int32_t>::min(),
+                         std::numeric_limits<std::int32_t>::max()};
+
+    if (is({"params", "read"}))
+        return reading(section(QStringLiteral("motor")));
+    if (words.size() >= 2 && words[0] == QLatin1String("params") &&
+        words[1] == QLatin1String("write"))
+        return paramsWrite(words.mid(2), error);
+    if (is({"table", "read"}))
+        return reading(section(QStringLiteral("table")));
+    if (is({"belt", "read"}))
+        return reading(section(QStringLiteral("belt")));
+    if (is({"dump"}))
+        return Command([](Session& s, Printer& p, QTextStream&) {
+            p.document(toJson(s.read(everythingReadable())));
+            return static_cast<int>(kDone);
+        });
+    if (is({"apply"}, 1))
+        return apply(words[1], error);
+    if (is({"table", "run"}, 1)) {
+        const auto row = number(2, QStringLiteral("ROW"), {1, kTableEntries});
+        if (!row)
+            return std::nullopt;
+        return Command([n = *row](Session& s, Printer& p, QTextStream&) {
+            const TableEntry e = s.readTableEntry(n);
+            s.moveToRow(n, e);
+            const QString key = QStringLiteral("table.%1.").arg(n);
+            p.values({{key + QLatin1String("position"), e.position},
+                      {key + QLatin1String("velocity"), e.velocity},
+                      {key + QLatin1String("acceleration"), e.acceleration}});
+            return static_cast<int>(kDone);
+        });
+    }
+    if (is({"move"}, 2) && (words[1] == QLatin1String("abs") || words[1] == QLatin1String("rel"))) {
+        const auto pulses = number(2, QStringLiteral("PULSES"), anyValue);
+        if (!pulses)
+            return std::nullopt;
+        const bool relative = words[1] == QLatin1String("rel");
+        return acting([relative, v = *pulses](Session& s) { s.move(relative, v); });
+    }
+    if (is({"jog"}, 2) &&
+        (words[1] == QLatin1String("left") || words[1] == QLatin1String("right"))) {
+        const auto speed = number(2, QStringLiteral("SPEED"), kJogSpeed);
+        if (!speed)
+            return std::nullopt;
+        const bool right = words[1] == QLatin1String("right");
+        return acting([right, v = *speed](Session& s) { s.jog(right, v); });
+    }
+    if (is({"stop"}))
+        return acting([](Session& s) { s.stop(); });
+    if (is({"home"}))
+        return acting([](Session& s) { s.homeSearch(); });
+    if (is({"outputs"}, 2)) {
+        const auto first = number(1, QStringLiteral("S1"), {0, 1});
+        const auto second = first ? number(2, QStringLiteral("S2"), {0, 1}) : std::nullopt;
+        if (!second)
+            return std::nullopt;
+        return acting([a = *first, b = *second](Session& s) { s.setOutputs(a, b); });
+    }
+    if (is({"position"}))
+        return Command([](Session& s, Printer& p, QTextStream&) {
+            p.values({{QStringLiteral("position"), s.position()}});
+            return static_cast<int>(kDone);
+        });
+    if (is({"inputs"}))
+        return Command([](Session& s, Printer& p, QTextStream&) {
+            const Inputs in = s.inputs();
+            Values v;
+            for (std::size_t i = 0; i < in.in.size(); ++i)
+                v.emplace_back(QStringLiteral("in%1").arg(i + 1), in.in[i]);
+            v.emplace_back(QStringLiteral("running"), in.running);
+            v.emplace_back(QStringLiteral("home_sensor"), in.homeSensor);
+            p.values(v);
+            return static_cast<int>(kDone);
+        });
+
+    *error = words.isEmpty() ? QStringLiteral("no command given")
+                             : QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
+    return std::nullopt;
+}
+
+// Opens `port` as --port names it: COM n, or a device path.
+bool openPort(CommControl& port, const Options& o, QString* error) {
+    static const QRegularExpression com(QStringLiteral("^COM([0-9]+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = com.match(o.port);
+    if (m.hasMatch())
+        port.setCommPort(m.captured(1).toInt());
+    else
+        port.setDevice(o.port);
+    port.setSettings(QStringLiteral("%1,N,8,1").arg(o.baud));
+    port.setInputMode(CommControl::comInputModeBinary);
+    const auto reported =
+        QObject::connect(&port, &CommControl::failed, [error](const QString& r) { *error = r; });
+    const bool opened = port.setPortOpen(true);
+    QObject::disconnect(reported);
+    return opened;
+}
+
+} // namespace
+
+int run(const QStringList& arguments, const PortFactory& makePort, Pause& pause, QTextStream& out,
+        QTextStream& err) {
+    const auto usage = [&](const QString& what) {
+        err << kProgram << ": " << what << "\nTry '" << kProgram << " --help'.\n";
+        return static_cast<int>(kUsageError);
+    };
+    QString error;
+    const auto options = parseOptions(arguments, &error);
+    if (!options)
+        return usage(error);
+    if (options->help) {
+        out << helpText();
+        return kDone;
+    }
+    if (options->version) {
+        out << kProgram << ' ' << programVersion() << '\n';
+        return kDone;
+    }
+    const auto command = prepare(options->words, &error);
+    if (!command)
+        return usage(error);
+    if (options->port.isEmpty())
+        return usage(QStringLiteral("--port is required"));
+    if (options->trace)
+        QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
+
+    const std::unique_ptr<CommControl> port = makePort();
+    if (!openPort(*port, *options, &error)) {
+        err << kProgram << ": the port can't be opened: " << error << '\n';
+        return kPortError;
+    }
+    Exchange exchange(*port, options->timeoutMs);
+    Session session(exchange, pause);
+    Printer print(out, options->json);
+    int status = kDone;
+    try {
+        status = (*command)(session, print, err);
+    } catch (const Failure& failure) {
+        err << kProgram << ": " << failure.message << '\n';
+        status = failure.status;
+    }
+    port->setPortOpen(false);
+    return status;
+}
+
+QString helpText() {
+    QStringList keys;
+    for (const ValueRule& rule : kMotorParameters)
+        keys << (rule.min == std::numeric_limits<std::int32_t>::min()
+                     ? QStringLiteral("%1 (any whole number)").arg(QLatin1String(rule.key))
+                     : QStringLiteral("%1 (%2-%3)")
+                           .arg(QLatin1String(rule.key))
+                           .arg(rule.min)
+                           .arg(rule.max));
+    return QStringLiteral(R"(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
+
+Sets up and checks the stepping-motor driver on a serial line, from a shell
+or a script. It speaks the frames the stepdrive windows speak, waits for each
+reply at most --timeout, and every command that writes reads back what it
+wrote and fails when the driver holds something else.
+
+Options:
+  --port PORT      COM<n> or a device path (/dev/ttyUSB0); COM n is the device
+                   in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>
+  --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
+  --timeout S      seconds to wait for each reply (default 1; fractions work)
+  --json           print results as JSON
+  --trace          write every frame out and in, with a timestamp, to
+                   standard error (the stepdrive.link wire log)
+  -h, --help       show this text
+  --version        print the version
+
+Commands:
+  params read                the seven motor parameters
+  params write KEY=VALUE...  write motor parameters and read them back; keys:
+                             %2
+  move abs PULSES            move to a position
+  move rel PULSES            move by a signed distance
+  jog left|right SPEED       jog until stopped (speed 0-2047)
+  stop                       stop the motor
+  home                       run a home search
+  position                   the current position
+  inputs                     inputs 1-8, the run flag and the home sensor
+  outputs S1 S2              set outputs 1 and 2 (0 or 1); 3 and 4 are sent off
+  table read                 the seven position-table entries
+  table run ROW              move with table entry ROW (1-7) as the driver
+                             holds it
+  belt read                  the four belt parameters
+  dump                       everything readable, as a profile (always JSON)
+  apply FILE                 write every section of a profile, read it back
+                             and compare (FILE "-" is standard input)
+
+Moves, jogs, stop, home search and outputs can't be read back: their reply is
+checked, nothing more. The belt's IN2-use flag is written but can't be read
+back; stepdrive-cli says so rather than claim it verified.
+
+Profile: a JSON object with any of the sections "motor", "table" and "belt";
+a section given is complete. dump writes what apply reads, for example:
+
+  {
+    "motor": {"run_current": 20, "stop_current": 4, "run_speed": 800,
+              "acceleration": 10, "homing_speed": 500, "home_offset": 12800,
+              "resolution": 2},
+    "table": [{"position": 0, "velocity": 800, "acceleration": 10},
+              {"position": 5000, "velocity": 1200, "acceleration": 20},
+              {"position": -5000, "velocity": 1200, "acceleration": 20},
+              {"position": 0, "velocity": 800, "acceleration": 10},
+              {"position": 0, "velocity": 800, "acceleration": 10},
+              {"position": 0, "velocity": 800, "acceleration": 10},
+              {"position": 0, "velocity": 800, "acceleration": 10}],
+    "belt": {"acceleration": 10, "speed": 800, "deceleration": 10,
+             "final_speed": 400, "in2_used": false}
+  }
+
+  motor  the keys above, in their ranges
+  table  seven entries, entry 1 first: position %3 to %4, velocity and
+         acceleration %5 to %6
+  belt   acceleration, speed, deceleration, final_speed: 0 to 65535 each;
+         in2_used (true or false) is optional and is written only when given
+A file with an unknown key, a missing field, a value out of range or that is
+not a whole number, or malformed JSON is refused before anything is sent.
+
+Output: key=value lines (motor.run_current=20, table.1.position=0,
+belt.speed=800, position=1200, in1=0); --json prints one JSON object.
+
+Exit status:
+  0  done
+  1  usage or file error (nothing sent)
+  2  the port can't be opened (or was lost)
+  3  the read-back differs from what was written (the differences printed)
+  4  no reply in time
+  5  a reply failed the header, status or trailer check (or answered another
+     command)
+)")
+        .arg(kDefaultBaud)
+        .arg(keys.join(QStringLiteral(",\n                             ")))
+        .arg(tablePositionRange().min)
+        .arg(tablePositionRange().max)
+        .arg(tableSpeedRange().min)
+        .arg(tableSpeedRange().max);
+}
+
+} // namespace stepdrive::cli

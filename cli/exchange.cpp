@@ -1,0 +1,89 @@
+#include "cli/exchange.h"
+
+#include "link/comm_control.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace stepdrive::cli {
+
+namespace {
+
+// "AA 00 06 01 ...": the first `count` bytes.
+QString hexOf(const Bytes& bytes, std::size_t count) {
+    return QString::fromStdString(hexEcho(bytes.data(), count)).simplified();
+}
+
+QString hexByte(std::uint8_t b) {
+    return QString::fromStdString(hexEcho(&b, 1)).trimmed();
+}
+
+QString seconds(int ms) {
+    return QString::number(ms / 1000.0, 'g', 6) + QStringLiteral(" s");
+}
+
+} // namespace
+
+Exchange::Exchange(CommControl& port, int timeoutMs) : port_(port), timeoutMs_(timeoutMs) {}
+
+Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
+    const int length = formatInfo(format).frameLength;
+    const Bytes block = commandBlock(format, args);
+    const QString sent = hexOf(block, static_cast<std::size_t>(length));
+
+    // Whatever came in unasked is no reply to this command.
+    port_.setInBufferCount(0);
+    port_.setInputLen(length);
+    port_.setRThreshold(length);
+
+    QEventLoop loop;
+    QString lost;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer); // a coarse timer may end the wait 5% early
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &CommControl::OnComm, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &CommControl::failed, &loop, [&](const QString& reason) {
+        lost = reason;
+        loop.quit();
+    });
+
+    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(block.data()),
+                                 static_cast<qsizetype>(block.size()))) &&
+        lost.isEmpty())
+        lost = QStringLiteral("the command %1 could not be sent").arg(sent);
+    timer.start(timeoutMs_);
+    while (lost.isEmpty() && timer.isActive() && port_.InBufferCount() < length)
+        loop.exec();
+    port_.setRThreshold(0);
+    if (!lost.isEmpty())
+        throw Failure{kPortError, lost};
+
+    const QByteArray in = port_.Input();
+    const Bytes reply(in.begin(), in.end());
+    if (static_cast<int>(reply.size()) < length)
+        throw Failure{kNoReply, QStringLiteral("no reply to %1 within %2 (%3 of %4 bytes came)")
+                                    .arg(sent, seconds(timeoutMs_))
+                                    .arg(reply.size())
+                                    .arg(length)};
+
+    const struct {
+        int at;
+        std::uint8_t expected;
+        const char* what;
+    } checks[] = {{0, kReplyHeader, "header"},
+                  {2, args.at(0), "command code"},
+                  {3, kReplyStatus, "status"},
+                  {length - 2, kTrailer, "trailer"}};
+    for (const auto& c : checks) {
+        const std::uint8_t got = reply[static_cast<std::size_t>(c.at)];
+        if (got != c.expected)
+            throw Failure{kBadReply,
+                          QStringLiteral("the reply %1 to %2 has a wrong %3 (%4, expected %5)")
+                              .arg(hexOf(reply, reply.size()), sent, QLatin1String(c.what),
+                                   hexByte(got), hexByte(c.expected))};
+    }
+    return reply;
+}
+
+} // namespace stepdrive::cli

@@ -1,0 +1,49 @@
+#pragma once
+// One command and its reply, the way a script needs it: the command block
+// goes out, and the whole reply frame is awaited for a bounded time and
+// checked. Nothing here pauses between commands; the session does.
+
+#include "link/frame.h"
+
+#include <QString>
+#include <vector>
+
+namespace stepdrive {
+class CommControl;
+}
+
+namespace stepdrive::cli {
+
+// How stepdrive-cli ends.
+enum ExitStatus : int {
+    kDone = 0,
+    kUsageError = 1,      // a bad command line or profile; nothing was sent
+    kPortError = 2,       // the port can't be opened (or is lost)
+    kReadBackDiffers = 3, // the driver holds other values than were written
+    kNoReply = 4,         // no whole reply in time
+    kBadReply = 5,        // a reply with a wrong header, code, status or trailer
+};
+
+// What ends a run early: its exit status and what to tell the user.
+struct Failure {
+    ExitStatus status;
+    QString message;
+};
+
+class Exchange {
+public:
+    // `port` is open; `timeoutMs` bounds the wait for each reply.
+    Exchange(CommControl& port, int timeoutMs);
+
+    // Sends cmd, opt1 and the data bytes as one command block and returns
+    // the reply frame. Throws Failure when the reply does not come whole in
+    // time, or comes with a wrong header, status or trailer, or answers
+    // another command; the reply's checksum is not checked.
+    Bytes ask(Format format, const std::vector<std::uint8_t>& args);
+
+private:
+    CommControl& port_;
+    int timeoutMs_;
+};
+
+} // namespace stepdrive::cli

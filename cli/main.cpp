@@ -1,0 +1,22 @@
+// stepdrive-cli: set up and verify the driver from a shell.
+
+#include "cli/cli.h"
+#include "link/pause.h"
+#include "link/serial_comm_control.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    stepdrive::BlockingPause pause;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return stepdrive::cli::run(
+        QCoreApplication::arguments().mid(1),
+        [] {
+            return std::make_unique<stepdrive::SerialCommControl>(QStringLiteral("cli"), nullptr);
+        },
+        pause, out, err);
+}

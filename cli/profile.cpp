@@ -1,0 +1,262 @@
+#include "cli/profile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace stepdrive::cli {
+
+namespace {
+
+const QString kMotor = QStringLiteral("motor");
+const QString kTable = QStringLiteral("table");
+const QString kBelt = QStringLiteral("belt");
+const QString kIn2Used = QStringLiteral("in2_used");
+const char* const kTableFields[] = {"position", "velocity", "acceleration"};
+
+// A JSON value as the file writes it: 40, "20", true, [1].
+QString jsonText(const QJsonValue& value) {
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.mid(1, text.size() - 2));
+}
+
+QString tableKey(int entry, const char* field) {
+    return QStringLiteral("table.%1.%2").arg(entry).arg(QLatin1String(field));
+}
+
+// Reads a profile, stopping at the first thing wrong.
+class Reader {
+public:
+    explicit Reader(QString* error) : error_(error) {}
+
+    bool fail(const QString& key, const QString& what) {
+        if (error_)
+            *error_ = key.isEmpty() ? what : key + QStringLiteral(": ") + what;
+        return false;
+    }
+
+    // `object` has each of `required` and nothing but those and `optional`.
+    bool keysOf(const QJsonObject& object, const QString& path, const QStringList& required,
+                const QStringList& optional = {}) {
+        for (const QString& key : object.keys())
+            if (!required.contains(key) && !optional.contains(key))
+                return fail(path + key, QStringLiteral("unknown key (expected %1)")
+                                            .arg((required + optional).join(QStringLiteral(", "))));
+        for (const QString& key : required)
+            if (!object.contains(key))
+                return fail(path + key, QStringLiteral("missing"));
+        return true;
+    }
+
+    bool number(const QJsonValue& value, Range range, const QString& key, std::int32_t* out) {
+        if (!value.isDouble())
+            return fail(key, jsonText(value) + QStringLiteral(" is not a number"));
+        const double d = value.toDouble();
+        if (d != std::floor(d))
+            return fail(key, jsonText(value) + QStringLiteral(" is not a whole number"));
+        const QString wrong = outOfRange(d, range);
+        if (!wrong.isEmpty())
+            return fail(key, wrong);
+        *out = static_cast<std::int32_t>(d);
+        return true;
+    }
+
+    // An object of the parameters of `rules`, and of `extra` keys if given.
+    template <std::size_t N>
+    bool parameters(const QJsonObject& top, const QString& name, const ValueRule (&rules)[N],
+                    std::array<std::int32_t, N>& out, const QStringList& extra = {}) {
+        if (!top[name].isObject())
+            return fail(name, QStringLiteral("must be an object of the %1 parameters").arg(name));
+        QStringList keys;
+        for (const ValueRule& rule : rules)
+            keys << QLatin1String(rule.key);
+        const QJsonObject o = top[name].toObject();
+        if (!keysOf(o, name + '.', keys, extra))
+            return false;
+        for (std::size_t i = 0; i < N; ++i) {
+            const QString& key = keys[static_cast<qsizetype>(i)];
+            if (!number(o[key], rangeOf(rules[i]), name + '.' + key, &out[i]))
+                return false;
+        }
+        return true;
+    }
+
+    bool motor(const QJsonObject& top, Profile& p) {
+        std::array<std::int32_t, kMotorParameterCount> motor{};
+        if (!parameters(top, kMotor, kMotorParameters, motor))
+            return false;
+        std::copy(motor.begin(), motor.end(), p.motor.begin());
+        return true;
+    }
+
+    bool table(const QJsonValue& section, Profile& p) {
+        const QJsonArray entries = section.toArray();
+        if (!section.isArray() || entries.size() != kTableEntries)
+            return fail(kTable, QStringLiteral("must be a list of %1 entries").arg(kTableEntries));
+        const QStringList fields{kTableFields[0], kTableFields[1], kTableFields[2]};
+        std::array<TableEntry, kTableEntries> table{};
+        for (int n = 1; n <= kTableEntries; ++n) {
+            const QString path = QStringLiteral("table.%1").arg(n);
+            if (!entries[n - 1].isObject())
+                return fail(path, QStringLiteral("must be an object of %1")
+                                      .arg(fields.join(QStringLiteral(", "))));
+            const QJsonObject o = entries[n - 1].toObject();
+            TableEntry& e = table[static_cast<std::size_t>(n - 1)];
+            if (!keysOf(o, path + '.', fields) ||
+                !number(o[fields[0]], tablePositionRange(), path + ".position", &e.position) ||
+                !number(o[fields[1]], tableSpeedRange(), path + ".velocity", &e.velocity) ||
+                !number(o[fields[2]], tableSpeedRange(), path + ".acceleration", &e.acceleration))
+                return false;
+        }
+        p.table = table;
+        return true;
+    }
+
+    bool belt(const QJsonObject& top, Profile& p) {
+        std::array<std::int32_t, kBeltParameterCount> belt{};
+        if (!parameters(top, kBelt, kBeltParameters, belt, {kIn2Used}))
+            return false;
+        const QJsonValue flag = top[kBelt].toObject()[kIn2Used];
+        if (!flag.isUndefined()) {
+            if (!flag.isBool())
+                return fail(kBelt + '.' + kIn2Used,
+                            jsonText(flag) + QStringLiteral(" is not true or false"));
+            p.in2Used = flag.toBool();
+        }
+        p.belt = belt;
+        return true;
+    }
+
+private:
+    QString* error_;
+};
+
+} // namespace
+
+Range rangeOf(const ValueRule& rule) {
+    return {rule.min, rule.max};
+}
+
+Range tablePositionRange() {
+    return {signedMin(kTablePositionBytes), signedMax(kTablePositionBytes)};
+}
+
+Range tableSpeedRange() {
+    return {signedMin(kTableSpeedBytes), signedMax(kTableSpeedBytes)};
+}
+
+QString outOfRange(double value, Range range) {
+    if (value >= range.min && value <= range.max)
+        return {};
+    return QStringLiteral("%1 is out of range (%2 to %3)")
+        .arg(QString::number(value, 'g', 17))
+        .arg(range.min)
+        .arg(range.max);
+}
+
+Profile everythingReadable() {
+    Profile p;
+    p.motor.fill(0);
+    p.table = std::array<TableEntry, kTableEntries>{};
+    p.belt = std::array<std::int32_t, kBeltParameterCount>{};
+    return p;
+}
+
+std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
+    Reader reader(error);
+    QJsonParseError parsed{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
+    if (parsed.error != QJsonParseError::NoError) {
+        const QByteArray before = json.left(parsed.offset);
+        const int line = static_cast<int>(before.count('\n')) + 1;
+        const int column = static_cast<int>(before.size() - before.lastIndexOf('\n'));
+        reader.fail({}, QStringLiteral("malformed JSON at line %1, column %2: %3")
+                            .arg(line)
+                            .arg(column)
+                            .arg(parsed.errorString()));
+        return std::nullopt;
+    }
+    if (!document.isObject()) {
+        reader.fail({}, QStringLiteral("a profile is a JSON object"));
+        return std::nullopt;
+    }
+    const QJsonObject top = document.object();
+    if (top.isEmpty()) {
+        reader.fail({}, QStringLiteral("the profile has none of the sections motor, table, belt"));
+        return std::nullopt;
+    }
+    Profile p;
+    if (!reader.keysOf(top, {}, {}, {kMotor, kTable, kBelt}) ||
+        (top.contains(kMotor) && !reader.motor(top, p)) ||
+        (top.contains(kTable) && !reader.table(top[kTable], p)) ||
+        (top.contains(kBelt) && !reader.belt(top, p)))
+        return std::nullopt;
+    return p;
+}
+
+QJsonObject toJson(const Profile& p) {
+    QJsonObject top;
+    QJsonObject motor;
+    for (int i = 0; i < kMotorParameterCount; ++i)
+        if (const auto& v = p.motor[static_cast<std::size_t>(i)])
+            motor[QLatin1String(kMotorParameters[i].key)] = *v;
+    if (!motor.isEmpty())
+        top[kMotor] = motor;
+    if (p.table) {
+        QJsonArray entries;
+        for (const TableEntry& e : *p.table)
+            entries.append(QJsonObject{{QLatin1String(kTableFields[0]), e.position},
+                                       {QLatin1String(kTableFields[1]), e.velocity},
+                                       {QLatin1String(kTableFields[2]), e.acceleration}});
+        top[kTable] = entries;
+    }
+    if (p.belt) {
+        QJsonObject belt;
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            belt[QLatin1String(kBeltParameters[i].key)] = (*p.belt)[static_cast<std::size_t>(i)];
+        if (p.in2Used)
+            belt[kIn2Used] = *p.in2Used;
+        top[kBelt] = belt;
+    }
+    return top;
+}
+
+std::vector<Item> items(const Profile& p) {
+    std::vector<Item> all;
+    for (int i = 0; i < kMotorParameterCount; ++i)
+        if (const auto& v = p.motor[static_cast<std::size_t>(i)])
+            all.push_back({kMotor + '.' + QLatin1String(kMotorParameters[i].key), *v});
+    if (p.table)
+        for (int n = 1; n <= kTableEntries; ++n) {
+            const TableEntry& e = (*p.table)[static_cast<std::size_t>(n - 1)];
+            all.push_back({tableKey(n, kTableFields[0]), e.position});
+            all.push_back({tableKey(n, kTableFields[1]), e.velocity});
+            all.push_back({tableKey(n, kTableFields[2]), e.acceleration});
+        }
+    if (p.belt)
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            all.push_back({kBelt + '.' + QLatin1String(kBeltParameters[i].key),
+                           (*p.belt)[static_cast<std::size_t>(i)]});
+    return all;
+}
+
+std::vector<Difference> differences(const Profile& written, const Profile& readBack) {
+    std::map<QString, std::int32_t> read;
+    for (const Item& item : items(readBack))
+        read[item.key] = item.value;
+    std::vector<Difference> found;
+    for (const Item& item : items(written)) {
+        const auto it = read.find(item.key);
+        if (it == read.end())
+            found.push_back({item.key, item.value, std::nullopt});
+        else if (it->second != item.value)
+            found.push_back({item.key, item.value, it->second});
+    }
+    return found;
+}
+
+} // namespace stepdrive::cli

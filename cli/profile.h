@@ -1,0 +1,65 @@
+#pragma once
+// A driver's set-up as a file: JSON with the sections "motor", "table" and
+// "belt", any of them. A section present is complete: the seven motor
+// parameters; seven table entries of position, velocity and acceleration;
+// the four belt parameters, with the IN2-use flag optional.
+
+#include "link/driver_values.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace stepdrive::cli {
+
+// Values in the order of their tables (kMotorParameters, entries 1-7,
+// kBeltParameters); what is empty is not part of the profile. The motor
+// parameters may be set one by one (a write from the command line).
+struct Profile {
+    std::array<std::optional<std::int32_t>, kMotorParameterCount> motor;
+    std::optional<std::array<TableEntry, kTableEntries>> table;
+    std::optional<std::array<std::int32_t, kBeltParameterCount>> belt;
+    std::optional<bool> in2Used; // written only: the driver can't report it
+};
+
+// Every value the driver can report (all zero): what a dump reads.
+Profile everythingReadable();
+
+// The profile in `json`, or nullopt with what is wrong in *error, naming
+// the key ("motor.run_current: 40 is out of range (0 to 31)").
+std::optional<Profile> parseProfile(const QByteArray& json, QString* error);
+
+// The sections of `profile` as a file holds them.
+QJsonObject toJson(const Profile& profile);
+
+// One value of a profile by its key: "motor.run_current", "table.3.position",
+// "belt.speed". The IN2-use flag is not among them.
+struct Item {
+    QString key;
+    std::int32_t value;
+};
+std::vector<Item> items(const Profile& profile);
+
+// The keys the profile sets and `readBack` shows otherwise.
+struct Difference {
+    QString key;
+    std::int32_t wrote;
+    std::optional<std::int32_t> read;
+};
+std::vector<Difference> differences(const Profile& written, const Profile& readBack);
+
+// The range a value of each kind must lie in.
+struct Range {
+    std::int32_t min;
+    std::int32_t max;
+};
+Range rangeOf(const ValueRule& rule);
+Range tablePositionRange();
+Range tableSpeedRange();
+// "40 is out of range (0 to 31)", or empty when `value` lies in `range`.
+QString outOfRange(double value, Range range);
+
+} // namespace stepdrive::cli

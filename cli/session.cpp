@@ -1,0 +1,136 @@
+#include "cli/session.h"
+
+#include "cli/exchange.h"
+#include "link/commands.h"
+#include "link/pause.h"
+
+namespace stepdrive::cli {
+
+namespace {
+// The 32-bit value of a 10-byte reply, data bytes 5 to 8.
+std::int32_t valueOf(const Bytes& reply) {
+    std::uint32_t raw = 0;
+    for (std::size_t i = 4; i < 8; ++i)
+        raw = (raw << 8) | reply[i];
+    return static_cast<std::int32_t>(raw);
+}
+} // namespace
+
+Session::Session(Exchange& exchange, Pause& pause) : exchange_(exchange), pause_(pause) {}
+
+Bytes Session::command(std::uint8_t cmd, std::uint8_t opt1,
+                       const std::array<std::uint8_t, 4>& data) {
+    return exchange_.ask(Format::Short, {cmd, opt1, data[0], data[1], data[2], data[3]});
+}
+
+void Session::written() {
+    pause_.sleep(pacing::kAfterWriteMs);
+}
+
+std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
+    const std::int32_t value = valueOf(command(cmd, opt1, {}));
+    pause_.sleep(pacing::kAfterReadBackMs);
+    return value;
+}
+
+void Session::write(const Profile& p) {
+    for (int i = 0; i < kMotorParameterCount; ++i)
+        if (const auto& v = p.motor[static_cast<std::size_t>(i)]) {
+            command(cmd::WriteParameter, kMotorParameters[i].opt1,
+                    dataBytes(kMotorParameters[i], *v));
+            written();
+        }
+    if (p.table)
+        for (int n = 1; n <= kTableEntries; ++n) {
+            const auto d = tableData((*p.table)[static_cast<std::size_t>(n - 1)]);
+            exchange_.ask(Format::Long, {tableCmd::Download, static_cast<std::uint8_t>(n), d[0],
+                                         d[1], d[2], d[3], d[4], d[5], d[6]});
+            written();
+        }
+    if (p.belt)
+        for (int i = 0; i < kBeltParameterCount; ++i) {
+            command(cmd::WriteBelt, kBeltParameters[i].opt1,
+                    dataBytes(kBeltParameters[i], (*p.belt)[static_cast<std::size_t>(i)]));
+            written();
+        }
+    if (p.in2Used) {
+        command(cmd::WriteBelt, opt::BeltIn2Flag, in2FlagBytes(*p.in2Used));
+        written();
+    }
+}
+
+Profile Session::read(const Profile& which) {
+    Profile p;
+    for (int i = 0; i < kMotorParameterCount; ++i)
+        if (which.motor[static_cast<std::size_t>(i)])
+            p.motor[static_cast<std::size_t>(i)] =
+                readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+    if (which.table) {
+        p.table.emplace();
+        for (int n = 1; n <= kTableEntries; ++n)
+            (*p.table)[static_cast<std::size_t>(n - 1)] = readTableEntry(n);
+    }
+    if (which.belt) {
+        p.belt.emplace();
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            (*p.belt)[static_cast<std::size_t>(i)] =
+                readBack(cmd::ReadBelt, kBeltParameters[i].opt1);
+    }
+    return p;
+}
+
+TableEntry Session::readTableEntry(int number) {
+    const Bytes reply =
+        exchange_.ask(Format::Long, {tableCmd::Read, static_cast<std::uint8_t>(number)});
+    pause_.sleep(pacing::kAfterReadBackMs);
+    return tableEntryOf(reply.data() + 4);
+}
+
+// The row index, 0-6, goes out as the option, not the entry number.
+void Session::moveToRow(int number, const TableEntry& entry) {
+    const auto d = tableData(entry);
+    exchange_.ask(Format::Long, {tableCmd::MoveToRow, static_cast<std::uint8_t>(number - 1), d[0],
+                                 d[1], d[2], d[3], d[4], d[5], d[6]});
+}
+
+void Session::move(bool relative, std::int32_t pulses) {
+    const auto d = bigEndian(pulses, 4);
+    command(cmd::Move, relative ? opt::MoveIncremental : opt::MoveAbsolute,
+            {d[0], d[1], d[2], d[3]});
+}
+
+void Session::jog(bool right, std::int32_t speed) {
+    const auto d = bigEndian(speed, 4);
+    command(right ? cmd::JogRight : cmd::JogLeft, 0, {d[0], d[1], d[2], d[3]});
+}
+
+void Session::stop() {
+    command(cmd::Stop, 0, {});
+}
+
+void Session::homeSearch() {
+    command(cmd::HomeSearch, opt::HomeSearch, {});
+}
+
+std::int32_t Session::position() {
+    return valueOf(command(cmd::ReadParameter, opt::Position, {}));
+}
+
+// Inputs 1 to 8 are the bits of reply byte 8; bits 0 and 1 of byte 7 are
+// the run flag and the home sensor.
+Inputs Session::inputs() {
+    const Bytes reply = command(cmd::ReadInputs, opt::Inputs, {});
+    Inputs result;
+    for (std::size_t bit = 0; bit < 8; ++bit)
+        result.in[bit] = reply[7] & (1u << bit);
+    result.running = reply[6] & 0x01;
+    result.homeSensor = reply[6] & 0x02;
+    return result;
+}
+
+void Session::setOutputs(bool first, bool second) {
+    command(cmd::SetOutputs, opt::Outputs,
+            {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second), 0, 0});
+}
+
+} // namespace stepdrive::cli

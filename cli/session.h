@@ -1,0 +1,60 @@
+#pragma once
+// The driver's commands as stepdrive-cli uses them, one exchange each,
+// paced as the windows pace them: 150 ms after each frame of a write,
+// 100 ms after each reply of a read-back.
+
+#include "cli/profile.h"
+#include "link/frame.h"
+
+#include <array>
+#include <cstdint>
+
+namespace stepdrive {
+class Pause;
+}
+
+namespace stepdrive::cli {
+
+class Exchange;
+
+// What the input request reports.
+struct Inputs {
+    std::array<bool, 8> in{}; // inputs 1 to 8
+    bool running = false;
+    bool homeSensor = false;
+};
+
+class Session {
+public:
+    Session(Exchange& exchange, Pause& pause);
+
+    // Writes what the profile holds: the motor parameters, the table entries,
+    // the belt parameters and the IN2-use flag, in this order.
+    void write(const Profile& profile);
+    // Reads back each value `which` holds (whatever its value), in the same
+    // order. The IN2-use flag can't be read.
+    Profile read(const Profile& which);
+
+    TableEntry readTableEntry(int number);
+    // Moves with the values of table entry `number` (1-7).
+    void moveToRow(int number, const TableEntry& entry);
+    void move(bool relative, std::int32_t pulses);
+    void jog(bool right, std::int32_t speed);
+    void stop();
+    void homeSearch();
+    std::int32_t position();
+    Inputs inputs();
+    // Outputs 3 and 4 are always sent off.
+    void setOutputs(bool first, bool second);
+
+private:
+    Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);
+    // A request of a read-back and its 32-bit value.
+    std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);
+    void written();
+
+    Exchange& exchange_;
+    Pause& pause_;
+};
+
+} // namespace stepdrive::cli

@@ -1,0 +1,98 @@
+#pragma once
+// The values the driver keeps and how each travels: the motor and belt
+// parameters (option code, data bytes, accepted range, the message for a
+// refused value), the fields of a table entry, and the pauses of the write
+// and read-back sequences. The windows and stepdrive-cli both work from here.
+
+#include <array>
+#include <cstdint>
+#include <limits>
+
+namespace stepdrive {
+
+// Pauses of the parameter and table sequences, in milliseconds.
+namespace pacing {
+constexpr int kBeforeFirstWriteMs = 100; // after the boxes turn white
+constexpr int kAfterWriteMs = 150;       // after each frame of a write
+constexpr int kAfterReadBackMs = 100;    // after each reply of a read-back
+} // namespace pacing
+
+// One parameter that one command writes and (but for the IN2-use flag) one
+// command reads back with the same option code.
+struct ValueRule {
+    const char* key;   // its name in a profile and on the command line
+    std::uint8_t opt1; // the option code, for writing and reading alike
+    int width;         // data bytes the value takes, the low ones of four
+    std::int32_t min;  // the range accepted
+    std::int32_t max;
+    const char* refusal; // UTF-8; the windows' message for a value out of range
+};
+
+constexpr bool accepts(const ValueRule& rule, std::int32_t value) {
+    return value >= rule.min && value <= rule.max;
+}
+
+// The four data bytes of a write, high byte first: an accepted value in the
+// low `width` bytes, a refused one as zeros (the windows still send it so).
+std::array<std::uint8_t, 4> dataBytes(const ValueRule& rule, std::int32_t value);
+
+constexpr int kMotorParameterCount = 7;
+constexpr int kBeltParameterCount = 4;
+
+// The seven motor parameters, in the order they are written and read back.
+// The home offset takes any whole number.
+inline constexpr ValueRule kMotorParameters[kMotorParameterCount] = {
+    {"run_current", 1, 1, 0, 31, "에러 동작전류 값은 32보다 작아야 한다."},
+    {"stop_current", 2, 1, 0, 31, "에러 정지전류 값은 32보다 작아야 한다."},
+    {"run_speed", 4, 2, 0, 2047, "에러 구동속도 값은 2047보다 작아야 한다."},
+    {"acceleration", 5, 2, 0, 2047, "에러 가감속 값은 2047보다 작아야 한다."},
+    {"homing_speed", 7, 2, 0, 2047, "에러 홈 이동 속도 값은 2047보다 작아야 한다."},
+    {"home_offset", 9, 4, std::numeric_limits<std::int32_t>::min(),
+     std::numeric_limits<std::int32_t>::max(), ""},
+    {"resolution", 6, 1, 0, 8, "에러 분해능 값은 8보다 작아야 한다."},
+};
+
+// The four belt parameters: each travels in two data bytes, so anything that
+// fits in 16 bits goes.
+inline constexpr ValueRule kBeltParameters[kBeltParameterCount] = {
+    {"acceleration", 1, 2, 0, 0xFFFF, "에러 가감속 값은 2047보다 작아야 한다."},
+    {"speed", 2, 2, 0, 0xFFFF, "에러 구동속도 값은 2047보다 작아야 한다."},
+    {"deceleration", 3, 2, 0, 0xFFFF, "에러 가감속 값은 2047보다 작아야 한다."},
+    {"final_speed", 4, 2, 0, 0xFFFF, "에러 구동속도 값은 2047보다 작아야 한다."},
+};
+
+// The IN2-use flag travels in data1 of its own write; it is never read back.
+std::array<std::uint8_t, 4> in2FlagBytes(bool used);
+
+// The position table: seven entries, each a position, a velocity and an
+// acceleration in one 13-byte frame.
+constexpr int kTableEntries = 7;
+constexpr int kTablePositionBytes = 3;
+constexpr int kTableSpeedBytes = 2; // velocity and acceleration alike
+
+struct TableEntry {
+    std::int32_t position = 0;
+    std::int32_t velocity = 0;
+    std::int32_t acceleration = 0;
+    bool operator==(const TableEntry& o) const {
+        return position == o.position && velocity == o.velocity && acceleration == o.acceleration;
+    }
+};
+
+// vel1 vel0 acc1 acc0 pos2 pos1 pos0: the low 16 and 24 bits of the values,
+// high byte first; higher bits are dropped.
+std::array<std::uint8_t, 7> tableData(const TableEntry& entry);
+// The entry the seven data bytes of a read reply carry, each field signed.
+TableEntry tableEntryOf(const std::uint8_t* data);
+
+// The values a signed field of `bytes` bytes carries unchanged.
+constexpr std::int32_t signedMin(int bytes) {
+    return bytes >= 4 ? std::numeric_limits<std::int32_t>::min()
+                      : -(std::int32_t{1} << (8 * bytes - 1));
+}
+constexpr std::int32_t signedMax(int bytes) {
+    return bytes >= 4 ? std::numeric_limits<std::int32_t>::max()
+                      : (std::int32_t{1} << (8 * bytes - 1)) - 1;
+}
+
+} // namespace stepdrive

@@ -1,0 +1,7 @@
+#include "link/version.h"
+
+namespace stepdrive {
+const char* programVersion() {
+    return STEPDRIVE_VERSION;
+}
+} // namespace stepdrive

@@ -1,0 +1,291 @@
+// stepdrive-cli's commands over a fake port that the driver model answers:
+// pacing, read-back and its differences, refused profiles and command lines,
+// failed replies and what is printed.
+
+#include "cli/cli.h"
+#include "link/commands.h"
+#include "tests/cli/driver_model.h"
+#include "tests/cli/sample_profile.h"
+#include "tests/support/fakes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryFile>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+struct Cli : ::testing::Test {
+    RecordingPause pause;
+    DriverModel model;
+    std::vector<FakeCommControl::Sent> sent;
+    int portsMade = 0;
+    QString out;
+    QString err;
+
+    int run(QStringList arguments) {
+        out.clear();
+        err.clear();
+        sent.clear();
+        QTextStream o(&out);
+        QTextStream e(&err);
+        const int status = cli::run(
+            QStringList{"--port", "/dev/fake", "--timeout", "0.05"} + arguments,
+            [this] {
+                ++portsMade;
+                auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
+                port->answer = [this, p = port.get()](const QByteArray& block) {
+                    sent.push_back(p->sent.back());
+                    return model.answer(block);
+                };
+                return port;
+            },
+            pause, o, e);
+        o.flush();
+        e.flush();
+        return status;
+    }
+    int apply(const QByteArray& profile, QStringList options = {}) {
+        QTemporaryFile file;
+        EXPECT_TRUE(file.open());
+        file.write(profile);
+        file.flush();
+        return run(options << "apply" << file.fileName());
+    }
+    // The blocks sent, as hex, those starting with `prefix` only.
+    QStringList sentHex(const QString& prefix = {}) const {
+        QStringList all;
+        for (const auto& s : sent)
+            if (hexOf(s.bytes).startsWith(prefix))
+                all << hexOf(s.bytes);
+        return all;
+    }
+};
+
+// A reply's position of the code (2) and of the first data byte (4).
+constexpr std::size_t kCodeAt = 2;
+constexpr std::size_t kDataAt = 4;
+
+} // namespace
+
+TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
+    ASSERT_EQ(apply(kNonDefaultProfile), 0) << err.toStdString();
+
+    // 7 motor parameters, 7 table entries, 4 belt parameters and the flag,
+    // 150 ms after each; then 7 + 7 + 4 read requests, 100 ms after each reply.
+    const QStringList prefixes{"AA 00 05", "CC 00 0E", "AA 00 0D",
+                               "AA 00 06", "CC 00 0F", "AA 00 0E"};
+    const int counts[] = {7, 7, 5, 7, 7, 4};
+    QStringList expected;
+    for (int i = 0; i < prefixes.size(); ++i)
+        for (int n = 0; n < counts[i]; ++n)
+            expected << prefixes[i];
+    QStringList got;
+    for (const QString& hex : sentHex())
+        got << hex.left(8);
+    EXPECT_EQ(got, expected);
+    ASSERT_EQ(sent.size(), 37u);
+    for (std::size_t i = 1; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i].atMs - sent[i - 1].atMs, i <= 19 ? 150 : 100) << i;
+    EXPECT_EQ(pause.durations.size(), 37u);
+
+    // The driver holds the profile; the IN2-use flag went out but is not
+    // claimed verified.
+    EXPECT_EQ(model.driver.parameter(9), -5000);
+    EXPECT_EQ(model.driver.tableEntry(5).position, -8388608);
+    EXPECT_EQ(model.driver.belt(4), 65535);
+    EXPECT_TRUE(model.driver.in2Used());
+    EXPECT_TRUE(out.contains("motor.home_offset=-5000\n"));
+    EXPECT_TRUE(out.contains("table.5.velocity=-1\n"));
+    EXPECT_FALSE(out.contains("in2"));
+    EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
+}
+
+TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
+    // The driver keeps 24 for a run current and 4 for a resolution.
+    model.tamper = [](const Bytes& command, Bytes& reply) {
+        if (command[2] == cmd::ReadParameter && command[3] == 1)
+            reply[kDataAt + 3] = 24;
+        if (command[2] == cmd::ReadParameter && command[3] == 6)
+            reply[kDataAt + 3] = 4;
+    };
+    EXPECT_EQ(run({"params", "write", "run_current=25", "stop_current=6", "resolution=3"}), 3);
+    EXPECT_EQ(out, "motor.run_current=24 (wrote 25)\nmotor.resolution=4 (wrote 3)\n");
+    EXPECT_TRUE(err.contains("2 value(s) read back differ")) << err.toStdString();
+
+    EXPECT_EQ(run({"--json", "params", "write", "run_current=25"}), 3);
+    EXPECT_EQ(out, "{\"differences\":[{\"key\":\"motor.run_current\",\"read\":24,\"wrote\":25}],"
+                   "\"not_verified\":[]}\n");
+}
+
+TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
+    const struct {
+        const char* profile;
+        const char* error;
+    } cases[] = {
+        {R"({"motor": {"run_current": 40, "stop_current": 4, "run_speed": 800,
+             "acceleration": 10, "homing_speed": 500, "home_offset": 0, "resolution": 2}})",
+         "motor.run_current: 40 is out of range (0 to 31)"},
+        {R"({"motor": {"run_current": 2.5, "stop_current": 4, "run_speed": 800,
+             "acceleration": 10, "homing_speed": 500, "home_offset": 0, "resolution": 2}})",
+         "motor.run_current: 2.5 is not a whole number"},
+        {R"({"motor": {"run_current": "20", "stop_current": 4, "run_speed": 800,
+             "acceleration": 10, "homing_speed": 500, "home_offset": 0, "resolution": 2}})",
+         "motor.run_current: \"20\" is not a number"},
+        {R"({"motor": {"run_current": 20, "stop_current": 4, "run_speed": 800,
+             "acceleration": 10, "homing_speed": 500, "home_offset": 0}})",
+         "motor.resolution: missing"},
+        {R"({"motor": {"run_current": 20, "stop_current": 4, "run_speed": 800, "torque": 1,
+             "acceleration": 10, "homing_speed": 500, "home_offset": 0, "resolution": 2}})",
+         "motor.torque: unknown key"},
+        {R"({"table": [{"position": 0, "velocity": 1, "acceleration": 1}]})",
+         "table: must be a list of 7 entries"},
+        {R"({"belt": {"acceleration": 1, "speed": 65536, "deceleration": 1, "final_speed": 1}})",
+         "belt.speed: 65536 is out of range (0 to 65535)"},
+        {R"({"belt": {"acceleration": 1, "speed": 1, "deceleration": 1, "final_speed": 1,
+             "in2_used": 1}})",
+         "belt.in2_used: 1 is not true or false"},
+        {"{\"motor\": {\n  \"run_current\" 20}}", "malformed JSON at line 2, column"},
+        {"[1]", "a profile is a JSON object"},
+        {"{}", "none of the sections"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(apply(c.profile), 1) << c.profile;
+        EXPECT_TRUE(err.contains(c.error)) << err.toStdString();
+    }
+
+    // The table's fields: 24-bit positions, 16-bit velocities and
+    // accelerations; an entry missing a field.
+    const struct {
+        int entry;
+        const char* field;
+        QJsonValue value; // undefined: the field is left out
+        const char* error;
+    } fields[] = {{3, "position", 8388608, "table.3.position: 8388608 is out of range"},
+                  {1, "velocity", 32768, "table.1.velocity: 32768 is out of range"},
+                  {2, "acceleration", -32769, "table.2.acceleration: -32769 is out of range"},
+                  {4, "velocity", QJsonValue(), "table.4.velocity: null is not a number"},
+                  {5, "velocity", QJsonValue::Undefined, "table.5.velocity: missing"}};
+    for (const auto& f : fields) {
+        QJsonArray entries;
+        for (int n = 1; n <= 7; ++n) {
+            QJsonObject entry{{"position", 0}, {"velocity", 800}, {"acceleration", 10}};
+            if (n == f.entry && f.value.isUndefined())
+                entry.remove(f.field);
+            else if (n == f.entry)
+                entry[f.field] = f.value;
+            entries.append(entry);
+        }
+        EXPECT_EQ(apply(QJsonDocument(QJsonObject{{"table", entries}}).toJson()), 1) << f.error;
+        EXPECT_TRUE(err.contains(f.error)) << err.toStdString();
+    }
+    EXPECT_EQ(portsMade, 0);
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
+    const struct {
+        QStringList arguments;
+        const char* error;
+    } cases[] = {
+        {{"params", "write", "run_current=32"}, "run_current: 32 is out of range (0 to 31)"},
+        {{"params", "write", "speed=5"}, "\"speed=5\" is not KEY=VALUE"},
+        {{"params", "write", "run_current=1", "run_current=2"}, "run_current is given twice"},
+        {{"params", "write"}, "params write needs KEY=VALUE"},
+        {{"params", "write", "run_speed=fast"}, "run_speed: \"fast\" is not a number"},
+        {{"move", "abs", "1e5"}, "PULSES: \"1e5\" is not a number"},
+        {{"move", "up", "5"}, "unknown command \"move up 5\""},
+        {{"jog", "left", "2048"}, "SPEED: 2048 is out of range (0 to 2047)"},
+        {{"outputs", "2", "0"}, "S1: 2 is out of range (0 to 1)"},
+        {{"table", "run", "8"}, "ROW: 8 is out of range (1 to 7)"},
+        {{"apply", "/nonexistent/drive.json"}, "/nonexistent/drive.json:"},
+        {{}, "no command given"},
+        {{"--timeout", "0", "stop"}, "--timeout: \"0\" is not a number of seconds"},
+        {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
+        {{"--colour", "stop"}, "unknown option --colour"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.arguments), 1) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(c.error)) << err.toStdString();
+        EXPECT_TRUE(err.contains("Try 'stepdrive-cli --help'"));
+    }
+    QString noPort;
+    QTextStream e(&noPort);
+    QTextStream o(&out);
+    EXPECT_EQ(cli::run(
+                  {"stop"}, [] { return std::unique_ptr<CommControl>(); }, pause, o, e),
+              1);
+    e.flush();
+    EXPECT_TRUE(noPort.contains("--port is required"));
+    EXPECT_EQ(portsMade, 0);
+}
+
+TEST_F(Cli, aReplyThatFailsItsChecksOrNeverComesEndsTheRun) {
+    const struct {
+        std::size_t at;
+        std::uint8_t value;
+        int status;
+        const char* error;
+    } cases[] = {
+        {0, 0xBA, 5, "the reply BB"},
+        {3, 0x65, 5, "has a wrong status (65, expected 64)"},
+        {8, 0xEF, 5, "has a wrong trailer (EF, expected EE)"},
+        {kCodeAt, 0x07, 5, "has a wrong command code (07, expected 06)"},
+        {0, 0, 4, "no reply to AA 00 06 01 00 00 00 00 EE 07 within 0.05 s (9 of 10 bytes came)"},
+    };
+    for (const auto& c : cases) {
+        model.tamper = [&c](const Bytes&, Bytes& reply) {
+            if (c.status == 4)
+                reply.pop_back();
+            else
+                reply[c.at] = c.value;
+        };
+        EXPECT_EQ(run({"params", "read"}), c.status) << c.error;
+        EXPECT_TRUE(err.contains(c.error) || (c.at == 0 && err.contains("wrong header (BA")))
+            << err.toStdString();
+        EXPECT_EQ(sent.size(), 1u) << "the run ends at the first failed reply";
+        EXPECT_TRUE(out.isEmpty());
+    }
+}
+
+TEST_F(Cli, readsPrintKeyValueLinesOrJson) {
+    model.driver = sim::Driver(0x81);
+    ASSERT_EQ(run({"inputs"}), 0);
+    EXPECT_EQ(out, "in1=1\nin2=0\nin3=0\nin4=0\nin5=0\nin6=0\nin7=0\nin8=1\nrunning=0\n"
+                   "home_sensor=1\n");
+    ASSERT_EQ(run({"--json", "inputs"}), 0);
+    EXPECT_EQ(out, "{\"home_sensor\":true,\"in1\":true,\"in2\":false,\"in3\":false,"
+                   "\"in4\":false,\"in5\":false,\"in6\":false,\"in7\":false,\"in8\":true,"
+                   "\"running\":false}\n");
+
+    ASSERT_EQ(run({"belt", "read"}), 0);
+    EXPECT_EQ(out, "belt.acceleration=0\nbelt.speed=0\nbelt.deceleration=0\nbelt.final_speed=0\n");
+    ASSERT_EQ(run({"--json", "params", "read"}), 0);
+    EXPECT_EQ(out, "{\"motor\":{\"acceleration\":10,\"home_offset\":12800,\"homing_speed\":500,"
+                   "\"resolution\":2,\"run_current\":20,\"run_speed\":800,\"stop_current\":4}}\n");
+
+    ASSERT_EQ(run({"move", "rel", "-1000"}), 0);
+    EXPECT_TRUE(out.isEmpty());
+    ASSERT_EQ(run({"--json", "stop"}), 0);
+    EXPECT_EQ(out, "{}\n");
+}
+
+TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
+    ASSERT_EQ(run({"--help"}), 0);
+    for (const char* text :
+         {"params read", "params write KEY=VALUE", "move abs PULSES", "jog left|right SPEED",
+          "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE", "run_current (0-31)",
+          "home_offset (any whole number)", "\"in2_used\": false", "3  the read-back differs",
+          "5  a reply failed the header, status or trailer check"})
+        EXPECT_TRUE(out.contains(text)) << text;
+    EXPECT_TRUE(sent.empty());
+
+    // The example in the help is a profile apply takes.
+    const QString example = out.section("for example:\n", 1).section("\n\n", 0, 0);
+    EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
+}

@@ -1,0 +1,180 @@
+// The stepdrive-cli program against stepdrive-sim on a pseudo-terminal:
+// round trips, what goes on the line, failures and their exit statuses.
+
+#include "tests/cli/sample_profile.h"
+#include "tests/support/fakes.h"
+#include "tests/support/simulator.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace stepdrive::test;
+
+namespace {
+
+constexpr int kRunMs = 30000;
+
+class Program : public ::testing::Test {
+protected:
+    void startSimulator(const QStringList& arguments = {}) {
+        sim = std::make_unique<Simulator>(QStringList{"--verbose"} + arguments);
+        ASSERT_FALSE(sim->devicePath().isEmpty());
+    }
+    void TearDown() override {
+        if (sim) {
+            EXPECT_TRUE(sim->stop());
+        }
+    }
+
+    // Runs stepdrive-cli on the simulator's line (unless `arguments` name a
+    // port) and returns its exit status.
+    int cli(QStringList arguments) {
+        if (!arguments.contains("--port"))
+            arguments = QStringList{"--port", sim->devicePath()} + arguments;
+        QProcess process;
+        QElapsedTimer clock;
+        clock.start();
+        process.start(QStringLiteral(STEPDRIVE_CLI_PATH), arguments);
+        EXPECT_TRUE(process.waitForFinished(kRunMs)) << arguments.join(' ').toStdString();
+        elapsedMs = clock.elapsed();
+        out = QString::fromUtf8(process.readAllStandardOutput());
+        err = QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    QString file(const QByteArray& contents) {
+        files.push_back(std::make_unique<QTemporaryFile>());
+        EXPECT_TRUE(files.back()->open());
+        files.back()->write(contents);
+        files.back()->flush();
+        return files.back()->fileName();
+    }
+    // The simulator's stamps of the frames it got that start with `prefix`,
+    // once there are `count` of them.
+    std::vector<double> received(const QString& prefix, std::size_t count) {
+        std::vector<double> times;
+        const bool arrived = QTest::qWaitFor(
+            [&] {
+                times = sim->receivedAt(prefix);
+                return times.size() >= count;
+            },
+            kWaitMs);
+        EXPECT_TRUE(arrived) << prefix.toStdString();
+        return times;
+    }
+
+    std::unique_ptr<Simulator> sim;
+    std::vector<std::unique_ptr<QTemporaryFile>> files;
+    QString out;
+    QString err;
+    qint64 elapsedMs = 0;
+};
+
+void expectApart(const std::vector<double>& times, double ms, const char* what) {
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 1], ms) << what << " " << i;
+}
+
+} // namespace
+
+TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"apply", file(kNonDefaultProfile)}), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("table.5.position=-8388608\n")) << out.toStdString();
+    EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
+
+    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
+    QJsonObject expected = QJsonDocument::fromJson(kNonDefaultProfile).object();
+    QJsonObject belt = expected["belt"].toObject();
+    belt.remove("in2_used"); // the driver can't report it
+    expected["belt"] = belt;
+    EXPECT_EQ(QJsonDocument::fromJson(out.toUtf8()).object(), expected) << out.toStdString();
+
+    // On the line: the 19 frames of the write at least 150 ms apart, then
+    // the 18 read requests at least 100 ms after the reply before.
+    ASSERT_EQ(received("AA 00 0E", 8).size(), 8u); // the last requests, of apply and dump
+    std::vector<double> writes;
+    for (const char* prefix : {"AA 00 05", "CC 00 0E", "AA 00 0D"}) {
+        const auto times = sim->receivedAt(prefix);
+        writes.insert(writes.end(), times.begin(), times.end());
+    }
+    ASSERT_EQ(writes.size(), 19u);
+    expectApart(writes, 150.0, "write");
+    const auto motorReads = received("AA 00 06", 14);
+    const auto tableReads = received("CC 00 0F", 14);
+    ASSERT_EQ(motorReads.size(), 14u); // apply, then dump
+    ASSERT_EQ(tableReads.size(), 14u);
+    EXPECT_GE(motorReads[0] - writes.back(), 150.0);
+    expectApart({motorReads.begin(), motorReads.begin() + 7}, 100.0, "motor read");
+    expectApart(tableReads, 100.0, "table read");
+}
+
+TEST_F(Program, aParameterWriteOfOneKeySendsOneFrameAndVerifiesIt) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ComMapping com4(4, sim->devicePath());
+    ASSERT_EQ(cli({"--port", "COM4", "params", "write", "run_speed=1500"}), 0) << err.toStdString();
+    EXPECT_EQ(out, "motor.run_speed=1500\n");
+    const auto frames = received("", 2);
+    EXPECT_EQ(frames.size(), 2u);
+    EXPECT_EQ(sim->receivedAt("AA 00 05 04 00 00 05 DC EE EA").size(), 1u);
+    EXPECT_EQ(sim->receivedAt("AA 00 06 04").size(), 1u);
+}
+
+TEST_F(Program, aBadStatusExitsFiveAndADroppedReplyExitsFourAfterTheTimeout) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator({"--fault", "status"}));
+    EXPECT_EQ(cli({"position"}), 5);
+    EXPECT_TRUE(err.contains("wrong status (65, expected 64)")) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    ASSERT_TRUE(sim->stop());
+
+    ASSERT_NO_FATAL_FAILURE(startSimulator({"--drop", "1"}));
+    EXPECT_EQ(cli({"--timeout", "0.3", "params", "read"}), 4);
+    EXPECT_GE(elapsedMs, 300);
+    EXPECT_TRUE(err.contains("no reply to AA 00 06 01 00 00 00 00 EE 07 within 0.3 s"))
+        << err.toStdString();
+    EXPECT_EQ(received("", 1).size(), 1u) << "nothing after the unanswered request";
+}
+
+TEST_F(Program, aRefusedProfileExitsOneAndPutsNothingOnTheLine) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    const QByteArray runCurrent40 =
+        QByteArray(kNonDefaultProfile).replace("\"run_current\": 25", "\"run_current\": 40");
+    const QByteArray unknownKey = QByteArray(kNonDefaultProfile).replace("\"speed\"", "\"sped\"");
+    const QByteArray broken = QByteArray(kNonDefaultProfile).replace("\"table\": [", "\"table\": ");
+    EXPECT_EQ(cli({"apply", file(runCurrent40)}), 1);
+    EXPECT_TRUE(err.contains("motor.run_current: 40 is out of range (0 to 31)"))
+        << err.toStdString();
+    EXPECT_EQ(cli({"apply", file(unknownKey)}), 1);
+    EXPECT_TRUE(err.contains("belt.sped: unknown key")) << err.toStdString();
+    EXPECT_EQ(cli({"apply", file(broken)}), 1);
+    EXPECT_TRUE(err.contains("malformed JSON at line")) << err.toStdString();
+
+    QTest::qWait(200);
+    EXPECT_TRUE(sim->receivedAt("").empty());
+}
+
+TEST_F(Program, aMissingDeviceExitsTwo) {
+    EXPECT_EQ(cli({"--port", "/dev/stepdrive-nothing-here", "position"}), 2);
+    EXPECT_TRUE(err.contains("the port can't be opened: /dev/stepdrive-nothing-here"))
+        << err.toStdString();
+    ComMapping com9(9, "/dev/stepdrive-nothing-here");
+    EXPECT_EQ(cli({"--port", "COM9", "position"}), 2);
+}
+
+TEST_F(Program, traceWritesEveryFrameOutAndInToStandardError) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"--trace", "position"}), 0) << err.toStdString();
+    EXPECT_EQ(out, "position=0\n");
+    const QRegularExpression frameOut(
+        R"(stepdrive.link: \d\d:\d\d:\d\d\.\d\d\d cli out AA 00 06 08 00 00 00 00 EE 0E 00 00)");
+    const QRegularExpression frameIn(
+        R"(stepdrive.link: \d\d:\d\d:\d\d\.\d\d\d cli in BB 00 06 64 00 00 00 00 EE)");
+    EXPECT_TRUE(err.contains(frameOut)) << err.toStdString();
+    EXPECT_TRUE(err.contains(frameIn)) << err.toStdString();
+}

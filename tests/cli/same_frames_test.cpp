@@ -1,0 +1,189 @@
+// stepdrive-cli sends byte for byte the frames the windows send for the same
+// values, command by command. Both sides talk to the driver model over fake
+// ports; the windows are clicked as the operator would.
+
+#include "app/shell.h"
+#include "cli/cli.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
+#include "panels/main/main_panel.h"
+#include "tests/cli/driver_model.h"
+#include "tests/panels/panel_fixture.h"
+
+#include <QCheckBox>
+#include <QTemporaryFile>
+#include <QTextStream>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+// Position, velocity and acceleration of the seven table rows.
+const int kTable[7][3] = {{-50000, 1500, 20},    {123456, 2000, 5}, {-1, 1, 0},
+                          {8388607, 2047, 2047}, {-8388608, -1, 1}, {0, 800, 10},
+                          {7777, 300, 3}};
+
+struct SameFrames : PanelFixture {
+    DriverModel windowsDriver;
+    DriverModel cliDriver;
+    RecordingPause cliPause;
+    std::vector<QTemporaryFile*> files;
+
+    void SetUp() override {
+        shell.start();
+        openPort(shell.main(), "MSC");
+        openPort(shell.jogPosition(), "MSC1");
+        openPort(shell.belt(), "MSC2");
+    }
+    void TearDown() override { qDeleteAll(files); }
+
+    void openPort(LinkedPanel& panel, const char* name) {
+        FakeCommControl& p = port(name);
+        p.setInputMode(CommControl::comInputModeBinary);
+        p.setInputLen(1);
+        p.setPortOpen(true);
+        p.setRThreshold(panel.link().threshold());
+        p.answer = [this](const QByteArray& block) { return windowsDriver.answer(block); };
+    }
+
+    static QStringList startingWith(const QStringList& blocks, const QString& prefix) {
+        QStringList kept;
+        for (const QString& b : blocks)
+            if (b.startsWith(prefix))
+                kept << b;
+        return kept;
+    }
+
+    // The blocks the windows send, read-back chains run to their end.
+    QStringList windows(QWidget& window, const std::function<void()>& act, const QString& prefix) {
+        for (auto& [name, p] : ports)
+            p->sent.clear();
+        window.show();
+        act();
+        pumpEvents(100);
+        QStringList blocks;
+        for (const QString& b : sentAnywhere())
+            blocks << b.section(':', 1);
+        return startingWith(blocks, prefix);
+    }
+
+    // The blocks stepdrive-cli sends for `arguments`; it must succeed.
+    QStringList cli(const QStringList& arguments, const QString& prefix) {
+        QStringList blocks;
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const int status = cli::run(
+            QStringList{"--port", "COM4"} + arguments,
+            [&] {
+                auto p = std::make_unique<FakeCommControl>("cli");
+                p->answer = [&](const QByteArray& block) {
+                    blocks << hexOf(block);
+                    return cliDriver.answer(block);
+                };
+                return p;
+            },
+            cliPause, o, e);
+        e.flush();
+        EXPECT_EQ(status, 0) << arguments.join(' ').toStdString() << ": " << err.toStdString();
+        return startingWith(blocks, prefix);
+    }
+
+    QString profileFile(const QByteArray& json) {
+        auto* file = new QTemporaryFile;
+        files.push_back(file);
+        EXPECT_TRUE(file->open());
+        file->write(json);
+        file->flush();
+        return file->fileName();
+    }
+
+    void type(QWidget& window, const QString& name, int value) {
+        box(window, name.toLatin1().constData())->setText(QString::number(value));
+    }
+};
+
+} // namespace
+
+TEST_F(SameFrames, everyCommandSendsTheWindowsFramesForTheSameValues) {
+    MainPanel& main = shell.main();
+    JogPositionPanel& table = shell.jogPosition();
+    BeltPanel& belt = shell.belt();
+
+    const char* const motorBoxes[] = {"Text_WDATA2", "Text_WDATA3", "Text_VMAX", "Text_ACCEL",
+                                      "Text_HSPD",   "Text_HOFF",   "Text_REL"};
+    const int motor[] = {25, 6, 1200, 40, 700, -5000, 4};
+    QStringList motorSettings;
+    for (int i = 0; i < 7; ++i) {
+        type(main, motorBoxes[i], motor[i]);
+        motorSettings << QString("%1=%2").arg(kMotorParameters[i].key).arg(motor[i]);
+    }
+    type(main, "Text_PULSE", -1000);
+    type(main, "Txt_Jog", 300);
+
+    QString tableJson;
+    for (int row = 0; row < 7; ++row) {
+        type(table, QString("Text_pos_%1").arg(row), kTable[row][0]);
+        type(table, QString("text_vel_%1").arg(row), kTable[row][1]);
+        type(table, QString("text_acc_%1").arg(row), kTable[row][2]);
+        tableJson += QString("%1{\"position\": %2, \"velocity\": %3, \"acceleration\": %4}")
+                         .arg(row ? "," : "")
+                         .arg(kTable[row][0])
+                         .arg(kTable[row][1])
+                         .arg(kTable[row][2]);
+    }
+    const QString tableProfile = profileFile(("{\"table\": [" + tableJson + "]}").toUtf8());
+
+    const char* const beltBoxes[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
+    const int beltValues[] = {11, 900, 12, 9999};
+    for (int i = 0; i < 4; ++i)
+        type(belt, beltBoxes[i], beltValues[i]);
+    belt.findChild<QCheckBox*>("Check_in2use")->setChecked(true);
+    const QString beltProfile = profileFile(R"({"belt": {"acceleration": 11, "speed": 900,
+        "deceleration": 12, "final_speed": 9999, "in2_used": true}})");
+
+    const auto press = [](QWidget& window, const char* name) {
+        return [&window, name] { click(window, name); };
+    };
+    const struct {
+        QWidget& window;
+        std::function<void()> act;
+        QStringList arguments;
+        const char* prefix; // what the command writes, without its read-back
+        int frames;
+    } cases[] = {
+        {main, press(main, "cmd_Data"), QStringList{"params", "write"} + motorSettings, "AA 00 05",
+         7},
+        {main, press(main, "cmd_RData"), {"params", "read"}, "AA 00 06", 7},
+        {main, press(main, "CMD_CUR"), {"move", "abs", "-1000"}, "AA", 1},
+        {main, press(main, "CMD_CUR_R"), {"move", "rel", "-1000"}, "AA", 1},
+        {main, press(main, "cmd_ROL"), {"jog", "left", "300"}, "AA", 1},
+        {main, press(main, "cmd_ROR"), {"jog", "right", "300"}, "AA", 1},
+        {main, press(main, "mtr_STOP"), {"stop"}, "AA", 1},
+        {main, press(main, "cmd_orgin"), {"home"}, "AA", 1},
+        {main, press(main, "Cmd_RPOS"), {"position"}, "AA", 1},
+        {main, press(main, "CMD_IN"), {"inputs"}, "AA", 1},
+        {main, press(main, "CMD_OUT1"), {"outputs", "1", "0"}, "AA", 1},
+        {main, press(main, "CMD_OUT2"), {"outputs", "1", "1"}, "AA", 1},
+        {main, press(main, "CMD_OUT1"), {"outputs", "0", "1"}, "AA", 1},
+        {table, press(table, "CMD_DOWN"), {"apply", tableProfile}, "CC 00 0E", 7},
+        {table, press(table, "CMD_READ"), {"table", "read"}, "CC 00 0F", 7},
+        // The row holds what the driver gave back; the CLI reads the entry first.
+        {table, press(table, "cmd_move1_2"), {"table", "run", "3"}, "CC 00 04", 1},
+        {belt, press(belt, "cmd_Data"), {"apply", beltProfile}, "AA 00 0D", 5},
+        {belt, press(belt, "cmd_RData"), {"belt", "read"}, "AA 00 0E", 4},
+    };
+    QStringList everyRead;
+    for (const auto& c : cases) {
+        const QStringList fromWindows = windows(c.window, c.act, c.prefix);
+        EXPECT_EQ(fromWindows.size(), c.frames) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(cli(c.arguments, c.prefix).join('\n').toStdString(),
+                  fromWindows.join('\n').toStdString());
+        if (c.arguments.contains("read"))
+            everyRead += fromWindows;
+    }
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+
+    // A dump reads what the three READ ALLs read, in their order.
+    EXPECT_EQ(cli({"dump"}, {}).join('\n').toStdString(), everyRead.join('\n').toStdString());
+}

@@ -1,0 +1,363 @@
+// Fuzz target: one panel link's receive procedure, driven through the fake
+// port control. The input chooses the frame format, the trailer check, the
+// read size, and a list of steps: chunks of bytes from the driver (also
+// floods, and chunks that arrive during a pause or while a reply is being
+// handled), receive thresholds (0, 10, 13 and others), sends, clears, a lost
+// and reopened device, events of another kind. The bytes every step puts on
+// the line are recorded here, and after every event the reply handling's
+// input and the RX echo are checked against that record.
+//
+// Input layout: byte 0 is the set-up (bit 0: 13-byte frames; bit 1: no
+// trailer check; bit 2: InputLen 0, all waiting bytes in one read); then
+// steps, each a step byte (its value modulo 11 picks the step) followed by
+// the step's operands. Reads past the end give 0.
+
+#include "link/frame.h"
+#include "link/panel_link.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/support/fakes.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+using namespace stepdrive;
+using stepdrive::fuzz::require;
+
+namespace {
+
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : p_(data), end_(data + size) {}
+    bool done() const { return p_ == end_; }
+    std::uint8_t byte() { return p_ == end_ ? 0 : *p_++; }
+    Bytes bytes(std::size_t count) {
+        count = std::min(count, static_cast<std::size_t>(end_ - p_));
+        Bytes taken(p_, p_ + count);
+        p_ += count;
+        return taken;
+    }
+    std::array<std::uint8_t, 9> args() {
+        std::array<std::uint8_t, 9> a{};
+        for (auto& b : a)
+            b = byte();
+        return a;
+    }
+
+private:
+    const std::uint8_t* p_;
+    const std::uint8_t* end_;
+};
+
+const char kDigits[] = "0123456789ABCDEF";
+
+std::string hex(const Bytes& bytes, std::size_t first, std::size_t count) {
+    std::string text;
+    for (std::size_t i = first; i < first + count; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+// The echo text of bytes [first, first + count): "XX  " per byte.
+QString echoOf(const Bytes& bytes, std::size_t first, std::size_t count) {
+    std::string text(count * 4, ' ');
+    for (std::size_t i = 0; i < count; ++i) {
+        text[4 * i] = kDigits[bytes[first + i] >> 4];
+        text[4 * i + 1] = kDigits[bytes[first + i] & 0x0F];
+    }
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct Field {
+    std::size_t first; // 1-based, as the bytes are counted since the last clear
+    std::size_t last;
+};
+const std::vector<Field> kShortFields{{5, 8}};
+const std::vector<Field> kLongFields{{5, 6}, {7, 8}, {9, 11}};
+
+class Run {
+public:
+    Run(Format format, bool checkTrailer, int inputLen)
+        : port(QStringLiteral("MSC"), &pause.gate()), link(format, port, messages),
+          checkTrailer_(checkTrailer), frameLength_(formatInfo(format).frameLength) {
+        port.setInputMode(CommControl::comInputModeBinary);
+        port.setInputLen(inputLen);
+        port.setPortOpen(true);
+        port.setRThreshold(link.threshold());
+        QObject::connect(&port, &CommControl::OnComm, [this] { onComm(); });
+    }
+
+    void step(Input& in) {
+        switch (in.byte() % 11) {
+        case 0:
+            push(in.bytes(in.byte() % 16));
+            break;
+        case 1:
+            push(in.bytes(in.byte()));
+            break;
+        case 2: {
+            // Noise: many bytes from a few.
+            Bytes noise(std::size_t{in.byte()} * 16);
+            std::uint32_t x = 0x9E3779B9u ^ in.byte();
+            for (auto& b : noise) {
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                b = static_cast<std::uint8_t>(x);
+            }
+            push(noise);
+            break;
+        }
+        case 3: {
+            const std::uint8_t b = in.byte();
+            const int thresholds[] = {0, 10, 13, (b >> 2) - 8};
+            port.setRThreshold(thresholds[b % 4]);
+            break;
+        }
+        case 4:
+            send(in.args());
+            break;
+        case 5:
+            clear();
+            break;
+        case 6: {
+            // Bytes that arrive during a pause wait for its end.
+            pause.gate().begin();
+            const int before = events_;
+            push(in.bytes(in.byte() % 32));
+            settle();
+            require(events_ == before, "no receive event during a pause");
+            pause.gate().end();
+            break;
+        }
+        case 7:
+            chainHow_ = in.byte();
+            chainArgs_ = in.args();
+            chainArmed_ = true;
+            break;
+        case 8:
+            lateChunk_ = in.bytes(in.byte() % 32);
+            lateArmed_ = true;
+            break;
+        case 9:
+            if (port.PortOpen()) {
+                lose();
+            } else {
+                port.setPortOpen(true);
+            }
+            break;
+        case 10:
+            port.raiseOther(1);
+            break;
+        }
+        settle();
+    }
+
+    // Lets every queued receive check run, and the events they raise.
+    void settle() {
+        int before;
+        do {
+            before = events_;
+            QCoreApplication::sendPostedEvents();
+        } while (events_ != before);
+        require(port.InBufferCount() == static_cast<int>(port.PortOpen() ? waiting_.size() : 0),
+                "the port holds what was pushed and not read");
+        if (port.PortOpen() && !pause.gate().pausing() && port.RThreshold() > 0)
+            require(port.InBufferCount() < port.RThreshold(),
+                    "waiting bytes that reach the threshold raise an event");
+        checkEcho();
+    }
+
+private:
+    void push(const Bytes& bytes) {
+        if (!port.PortOpen() || bytes.empty())
+            return; // nothing arrives on a closed line
+        waiting_.insert(waiting_.end(), bytes.begin(), bytes.end());
+        port.push(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size())));
+    }
+
+    void lose() {
+        port.lose();
+        waiting_.clear();
+    }
+
+    void clear() {
+        link.clearRx();
+        sinceClear_.clear();
+    }
+
+    // A frame of its own, or one that follows another of the same press: the
+    // latter is not even built once the port has gone.
+    void send(const std::array<std::uint8_t, 9>& a, bool following = false) {
+        const std::size_t sentBefore = port.sent.size();
+        const bool open = port.PortOpen();
+        const bool sent =
+            following ? link.sendFollowing({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]})
+                      : link.send({a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]});
+        require(sent == open, "a send succeeds exactly when the port is open");
+        require(port.sent.size() == sentBefore + (open ? 1 : 0),
+                "a send writes one block on an open port, none on a closed one");
+        if (following && !open)
+            return;
+        if (link.format() == Format::Short)
+            sinceClear_.clear();
+        checkFrame(a);
+    }
+
+    void checkFrame(const std::array<std::uint8_t, 9>& a) const {
+        const FormatInfo& f = formatInfo(link.format());
+        const auto n = static_cast<std::size_t>(f.frameLength);
+        const Bytes block(link.txBuffer().begin(), link.txBuffer().end());
+        require(block.size() == n + 2, "the block is the frame and two bytes");
+        require(block[0] == f.commandHeader && block[1] == 0, "frame header");
+        unsigned sum = 0;
+        for (std::size_t i = 1; i + 2 < n; ++i) {
+            if (i >= 2)
+                require(block[i] == a[i - 2], "arguments in order");
+            sum += block[i];
+        }
+        require(block[n - 2] == kTrailer && block[n - 1] == (sum & 0xFF), "trailer and checksum");
+        require(block[n] == 0 && block[n + 1] == 0, "the block ends in two zero bytes");
+        require(link.txEcho() == echoOf(block, 0, n), "the TX echo is the frame");
+        if (!port.sent.empty() && port.PortOpen())
+            require(port.lastSent() == QByteArray(reinterpret_cast<const char*>(block.data()),
+                                                  static_cast<qsizetype>(block.size())),
+                    "the whole block goes on the line");
+    }
+
+    void checkEcho() const {
+        const std::size_t shown =
+            std::min(sinceClear_.size(), static_cast<std::size_t>(PanelLink::kRxEchoShownBytes));
+        require(link.rxEcho() == echoOf(sinceClear_, sinceClear_.size() - shown, shown),
+                "the RX echo shows the newest bytes since the last clear");
+    }
+
+    void onComm() {
+        ++events_;
+        const bool receiving = port.CommEvent() == CommControl::comEvReceive;
+        const int thresholdBefore = port.RThreshold();
+        const qsizetype messagesBefore = messages.shown.size();
+        const Bytes got = receiving ? waiting_ : Bytes{};
+        bool handled = false;
+
+        link.receive(
+            [&](const Reply& reply) {
+                require(!handled, "one reply handling per event");
+                handled = true;
+                require(port.RThreshold() == 0, "no receive event while a reply is handled");
+                waiting_.clear();
+                sinceClear_.insert(sinceClear_.end(), got.begin(), got.end());
+                checkEcho();
+                checkReply(reply, got);
+                actAsAChain();
+            },
+            checkTrailer_);
+
+        require(handled == (receiving && !got.empty()), "a receive event with bytes is handled");
+        if (!receiving) {
+            require(port.RThreshold() == thresholdBefore, "other events change nothing");
+            require(messages.shown.size() == messagesBefore, "other events show nothing");
+            return;
+        }
+        require(port.RThreshold() == link.threshold(), "the threshold is restored");
+        require(messages.shown.size() - messagesBefore == wrongBytes(got),
+                "one message per wrong header, status or trailer byte");
+        for (qsizetype i = messagesBefore; i < messages.shown.size(); ++i)
+            require(messages.shown[i] == kCommError, "the message is the communication error");
+    }
+
+    // What a read-back chain does from its reply handling: pause (the cable
+    // may be pulled meanwhile), clear the RX echo (the table panel does),
+    // send the next request; the reply to it may come in before the handler
+    // returns.
+    void actAsAChain() {
+        if (chainArmed_) {
+            chainArmed_ = false;
+            pause.sleep(100);
+            if (chainHow_ & 4)
+                lose();
+            if (chainHow_ & 1)
+                clear();
+            send(chainArgs_, chainHow_ & 2);
+        }
+        if (lateArmed_) {
+            lateArmed_ = false;
+            push(lateChunk_);
+        }
+    }
+
+    qsizetype wrongBytes(const Bytes& got) const {
+        const auto at = [&](std::size_t pos, std::uint8_t expected) {
+            return got.size() >= pos && got[pos - 1] != expected ? 1 : 0;
+        };
+        return at(1, kReplyHeader) + at(4, kReplyStatus) +
+               (checkTrailer_ ? at(static_cast<std::size_t>(frameLength_ - 1), kTrailer) : 0);
+    }
+
+    void checkReply(const Reply& reply, const Bytes& got) const {
+        const auto at = [&](std::size_t pos) { return got.size() >= pos ? got[pos - 1] : 0; };
+        require(reply.code == at(3), "the code is the 3rd byte read");
+        require(reply.statusA == at(7) && reply.statusB == at(8),
+                "the status bytes are the 7th and 8th read");
+
+        const auto& fields = link.format() == Format::Short ? kShortFields : kLongFields;
+        require(reply.fields.size() == fields.size(), "one data field per value");
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const Field& f = fields[i];
+            const std::size_t count = f.last - f.first + 1;
+            if (sinceClear_.size() < f.last) {
+                require(!reply.fields[i] && !reply.value(i), "a field past the bytes is missing");
+                continue;
+            }
+            require(reply.fields[i] == hex(sinceClear_, f.first - 1, count),
+                    "a field holds its bytes since the last clear");
+            std::uint32_t value = 0;
+            for (std::size_t k = f.first - 1; k < f.last; ++k)
+                value = value << 8 | sinceClear_[k];
+            const unsigned bits = static_cast<unsigned>(count * 8);
+            const std::uint32_t sign = std::uint32_t{1} << (bits - 1);
+            const std::int64_t expected =
+                (value & sign) ? std::int64_t{value} - (std::int64_t{1} << bits) : value;
+            require(reply.value(i) == expected, "a field's value is its bytes, signed");
+        }
+    }
+
+    test::RecordingPause pause;
+    test::FakeCommControl port;
+    test::RecordingMessenger messages;
+    PanelLink link;
+    const bool checkTrailer_;
+    const int frameLength_;
+    Bytes waiting_;    // pushed and not read yet
+    Bytes sinceClear_; // read since the RX echo was last cleared
+    int events_ = 0;
+    bool chainArmed_ = false;
+    // Bit 0: clear first; bit 1: as a following frame; bit 2: the device is
+    // lost during the pause.
+    std::uint8_t chainHow_ = 0;
+    std::array<std::uint8_t, 9> chainArgs_{};
+    bool lateArmed_ = false;
+    Bytes lateChunk_;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input in(data, size);
+    const std::uint8_t setup = in.byte();
+    Run run((setup & 1) ? Format::Long : Format::Short, !(setup & 2), (setup & 4) ? 0 : 1);
+    run.settle();
+    while (!in.done())
+        run.step(in);
+    return 0;
+}
