@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QSignalBlocker>
+#include <optional>
 
 namespace stepdrive {
 
@@ -21,8 +22,8 @@ int selectedPosition(const QComboBox* combo) {
 }
 
 // "/dev/ttyUSB0 — FT232R USB UART", for the tooltip of a found port.
-QString describeDevice(const QString& path) {
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+QString describeDevice(const QString& path, const QList<QSerialPortInfo>& system) {
+    for (const QSerialPortInfo& info : system)
         if (info.systemLocation() == path && !info.description().isEmpty())
             return QStringLiteral("%1 — %2").arg(path, info.description());
     return path;
@@ -50,10 +51,14 @@ void StartDialog::Form_Load() {
     ui_->Label3->setText(ui_->Label3->text().replace(QRegularExpression(QStringLiteral(" {2,}")),
                                                      QStringLiteral("\n")));
     CommControl& msc = shell_.MSC();
+    std::optional<QList<QSerialPortInfo>> system;
     for (int n = 1; n <= 10; ++n) {
         if (Rs232_Probe(msc, n)) {
+            // The system's list of ports is asked for once, and only if needed.
+            if (!system)
+                system = QSerialPortInfo::availablePorts();
             auto* item = new QListWidgetItem(comName(n), ui_->PORT);
-            item->setToolTip(describeDevice(portDevice(n)));
+            item->setToolTip(describeDevice(portDevice(n), *system));
         }
     }
     ui_->cmd_commoff->setEnabled(false);
