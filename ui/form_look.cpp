@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QProxyStyle>
 #include <QScreen>
@@ -89,14 +88,13 @@ protected:
 };
 
 void installHangulFont() {
-    const QStringList families = QFontDatabase::families();
-    QStringList hangul;
-    for (const char* name : {"NanumGothic", "Noto Sans CJK KR", "Noto Sans KR", "UnDotum",
-                             "Baekmuk Gulim", "NanumBarunGothic"})
-        if (families.contains(QString::fromUtf8(name)))
-            hangul << QString::fromUtf8(name);
-    if (!hangul.isEmpty())
-        QFont::insertSubstitutions(QStringLiteral("굴림"), hangul);
+    // Tried in this order; one that is not installed is passed over when a
+    // font is matched, so the font list need not be read at start-up.
+    QFont::insertSubstitutions(QStringLiteral("굴림"),
+                               {QStringLiteral("NanumGothic"), QStringLiteral("Noto Sans CJK KR"),
+                                QStringLiteral("Noto Sans KR"), QStringLiteral("UnDotum"),
+                                QStringLiteral("Baekmuk Gulim"),
+                                QStringLiteral("NanumBarunGothic")});
 }
 } // namespace
 
