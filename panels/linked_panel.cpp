@@ -33,7 +33,7 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
 
     for (QLineEdit* box : whiteOrder)
         setBackColour(box, colour::white);
-    pause_.sleep(kBeforeFirstWriteMs);
+    pause_.sleep(pacing::kBeforeFirstWriteMs);
 
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const WriteRow& row = rows[i];
@@ -49,7 +49,7 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
         if (!(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
             return false;
         setBackColour(row.entry, colour::sent);
-        pause_.sleep(kAfterWriteMs);
+        pause_.sleep(pacing::kAfterWriteMs);
     }
     return true;
 }
@@ -79,7 +79,7 @@ bool LinkedPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& r
             return true; // not all of it came: the chain waits on
         row.box->setText(QString::number(*value));
         setBackColour(row.box, colour::readBack);
-        pause_.sleep(kAfterReadBackMs);
+        pause_.sleep(pacing::kAfterReadBackMs);
         state = row.next;
         if (state != 0)
             link_.sendFollowing({row.code, state, 0, 0, 0, 0});

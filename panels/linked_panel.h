@@ -46,11 +46,6 @@ public:
     PanelLink& link() { return link_; }
 
 protected:
-    // Pauses of the parameter sequences, in milliseconds.
-    static constexpr int kBeforeFirstWriteMs = pacing::kBeforeFirstWriteMs;
-    static constexpr int kAfterWriteMs = pacing::kAfterWriteMs;
-    static constexpr int kAfterReadBackMs = pacing::kAfterReadBackMs;
-
     LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);
 

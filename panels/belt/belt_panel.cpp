@@ -50,7 +50,7 @@ void BeltPanel::cmd_Data_Click() {
         return;
     const auto flag = in2FlagBytes(u.Check_in2use->isChecked());
     if (link_.sendFollowing({cmd::WriteBelt, opt::BeltIn2Flag, flag[0], flag[1], flag[2], flag[3]}))
-        pause_.sleep(kAfterWriteMs);
+        pause_.sleep(pacing::kAfterWriteMs);
 }
 
 void BeltPanel::cmd_RData_Click() {
