@@ -69,6 +69,7 @@ bool CommControl::setPortOpen(bool open) {
         report(QStringLiteral("%1을(를) 열 수 없습니다: %2").arg(portLabel(), why));
         return false;
     }
+    ++openings_;
     qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "opened" << portLabel() << settings_;
     scheduleReceiveCheck();
     return true;
@@ -140,8 +141,12 @@ void CommControl::scheduleReceiveCheck() {
         Qt::QueuedConnection);
 }
 
+bool CommControl::eventsHeldBack() const {
+    return gate_ && gate_->pausing();
+}
+
 void CommControl::receiveCheck() {
-    if (gate_ && gate_->pausing())
+    if (eventsHeldBack())
         return; // looked at again when the pause ends
     if (threshold_ <= 0 || !isDeviceOpen() || bytesWaiting() < threshold_)
         return;

@@ -62,6 +62,13 @@ public:
 
     // The device the current CommPort maps to, or the one named directly.
     QString devicePath() const;
+    // "COM4 (/dev/ttyS3)", for messages.
+    QString portLabel() const;
+    // How many times the port was opened: a reply awaited on an earlier
+    // opening will never come.
+    int openings() const { return openings_; }
+    // True while a pause holds the receive events back.
+    bool eventsHeldBack() const;
     // Names the device directly instead of through CommPort (a path given on
     // a command line); empty goes back to CommPort.
     void setDevice(const QString& path) { device_ = path; }
@@ -85,8 +92,6 @@ protected:
     void report(const QString& reason);
     // Raises OnComm with `event` as CommEvent.
     void raise(int event);
-    // "COM4 (/dev/ttyS3)", for messages.
-    QString portLabel() const;
 
 private:
     void scheduleReceiveCheck();
@@ -101,6 +106,7 @@ private:
     int inputLen_ = 0;
     int threshold_ = 0;
     int commEvent_ = 0;
+    int openings_ = 0;
     bool checkPending_ = false;
     bool lossPending_ = false; // a lost device, not reported yet
 };

@@ -33,7 +33,7 @@ constexpr bool accepts(const ValueRule& rule, std::int32_t value) {
 }
 
 // The four data bytes of a write, high byte first: an accepted value in the
-// low `width` bytes, a refused one as zeros (the windows still send it so).
+// low `width` bytes, a refused one as zeros (never sent: it is refused first).
 std::array<std::uint8_t, 4> dataBytes(const ValueRule& rule, std::int32_t value);
 
 constexpr int kMotorParameterCount = 7;

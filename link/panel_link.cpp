@@ -29,7 +29,10 @@ std::optional<std::int32_t> Reply::value(std::size_t field) const {
 
 PanelLink::PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent)
     : QObject(parent), format_(format), port_(port), messages_(messages),
-      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {}
+      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {
+    replyTimer_.setSingleShot(true);
+    connect(&replyTimer_, &QTimer::timeout, this, &PanelLink::replyOverdue);
+}
 
 int PanelLink::threshold() const {
     return formatInfo(format_).frameLength;
@@ -50,8 +53,40 @@ bool PanelLink::send(std::initializer_list<std::uint8_t> args) {
     if (format_ == Format::Short)
         clearRx();
 
-    return port_.Output(QByteArray(reinterpret_cast<const char*>(buffer_.data()),
-                                   static_cast<int>(buffer_.size())));
+    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(buffer_.data()),
+                                 static_cast<int>(buffer_.size()))))
+        return false;
+    // Replies awaited on an earlier opening of the port will never come.
+    if (awaitingOpening_ != port_.openings())
+        awaiting_ = 0;
+    awaitingOpening_ = port_.openings();
+    if (awaiting_++ == 0)
+        replyTimer_.start(replyTimeoutMs_);
+    return true;
+}
+
+void PanelLink::replyCame() {
+    if (awaiting_ > 0)
+        --awaiting_;
+    if (awaiting_ > 0)
+        replyTimer_.start(replyTimeoutMs_);
+    else
+        replyTimer_.stop();
+}
+
+void PanelLink::replyOverdue() {
+    if (!port_.PortOpen() || port_.openings() != awaitingOpening_) {
+        awaiting_ = 0; // the line went away: that was said when it did
+        return;
+    }
+    // A reply that came in while a pause or a handler held it back is not
+    // late; nor is a message box run inside a pause.
+    if (port_.eventsHeldBack() || port_.InBufferCount() >= threshold()) {
+        replyTimer_.start(replyTimeoutMs_ / 10);
+        return;
+    }
+    awaiting_ = 0;
+    emit silent();
 }
 
 bool PanelLink::sendFollowing(std::initializer_list<std::uint8_t> args) {
@@ -60,16 +95,12 @@ bool PanelLink::sendFollowing(std::initializer_list<std::uint8_t> args) {
 
 void PanelLink::clearRx() {
     rxEcho_.clear();
-    rxHead_.clear();
     emit rxEchoChanged(rxEcho_);
 }
 
 void PanelLink::echoReceived(const QByteArray& bytes) {
     const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const auto count = static_cast<std::size_t>(bytes.size());
-    const auto frameLength = static_cast<std::size_t>(formatInfo(format_).frameLength);
-    if (rxHead_.size() < frameLength)
-        rxHead_.insert(rxHead_.end(), raw, raw + std::min(count, frameLength - rxHead_.size()));
 
     // Only what the box shows is kept and converted, so an event costs the
     // same after a million bytes as after ten.
@@ -97,33 +128,38 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
         }
         echoReceived(bytes);
         const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-
-        const int trailerPos = formatInfo(format_).frameLength - 1;
-        Reply reply;
-        for (int pos = 1; pos <= bytes.size(); ++pos) {
-            const std::uint8_t b = raw[pos - 1];
-            const bool wrong = (pos == 1 && b != kReplyHeader) || (pos == 4 && b != kReplyStatus) ||
-                               (pos == trailerPos && checkTrailer && b != kTrailer);
-            if (wrong)
-                messages_.show(kCommError);
-            if (pos == 3)
-                reply.code = b;
-            else if (pos == 7)
-                reply.statusA = b;
-            else if (pos == 8)
-                reply.statusB = b;
+        const int size = static_cast<int>(bytes.size());
+        const int length = formatInfo(format_).frameLength;
+        for (int at = 0; at == 0 || (at + length <= size && raw[at] == kReplyHeader);
+             at += length) {
+            const int count = std::min(length, size - at);
+            if (count == length)
+                replyCame();
+            handle(readReply(raw + at, count, checkTrailer));
         }
-        handle(takeFields(reply));
     }
 
     QCoreApplication::processEvents();
     port_.setRThreshold(threshold());
 }
 
-Reply PanelLink::takeFields(Reply reply) const {
-    // The data is read at fixed places of the echo of every byte received
-    // since the last clear: the reply to the last send comes first.
-    const std::string echo = hexEcho(rxHead_);
+Reply PanelLink::readReply(const std::uint8_t* bytes, int count, bool checkTrailer) const {
+    const int trailerPos = formatInfo(format_).frameLength - 1;
+    Reply reply;
+    for (int pos = 1; pos <= count; ++pos) {
+        const std::uint8_t b = bytes[pos - 1];
+        const bool wrong = (pos == 1 && b != kReplyHeader) || (pos == 4 && b != kReplyStatus) ||
+                           (pos == trailerPos && checkTrailer && b != kTrailer);
+        if (wrong)
+            messages_.show(kCommError);
+        if (pos == 3)
+            reply.code = b;
+        else if (pos == 7)
+            reply.statusA = b;
+        else if (pos == 8)
+            reply.statusB = b;
+    }
+    const std::string echo = hexEcho(bytes, static_cast<std::size_t>(count));
     for (const FieldRange& r : format_ == Format::Short ? kShortFields : kLongFields)
         reply.fields.push_back(echoDigits(echo, r.first, r.last));
     return reply;

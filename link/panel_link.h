@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -23,9 +24,9 @@ struct Reply {
     std::uint8_t code = 0;    // position 3; 0 when fewer than three bytes were read
     std::uint8_t statusA = 0; // position 7
     std::uint8_t statusB = 0; // position 8
-    // The data digits, taken from the RX echo text: one 32-bit field on the
+    // The data digits of this reply's own bytes: one 32-bit field on the
     // 10-byte panels; 16-, 16- and 24-bit fields on the 13-byte panel. A
-    // field is missing when the echo is too short to hold it.
+    // field is missing when fewer bytes came than it needs.
     std::vector<std::optional<std::string>> fields;
 
     // The field as a signed number of its width.
@@ -57,8 +58,16 @@ public:
     // The receive procedure: on a data-received event, switches the
     // threshold off, reads and echoes every waiting byte, checks header,
     // status and (when `checkTrailer`) trailer, hands the reply to `handle`,
-    // lets pending events run and restores the threshold.
+    // lets pending events run and restores the threshold. The bytes are
+    // taken a frame at a time: the first frame's worth whatever it holds,
+    // then each further whole frame that starts with a reply header, so two
+    // replies read at once are two replies.
     void receive(const std::function<void(const Reply&)>& handle, bool checkTrailer = true);
+
+    // How long a frame sent waits for its reply before the driver counts as
+    // silent.
+    static constexpr int kReplyTimeoutMs = 1000;
+    void setReplyTimeout(int ms) { replyTimeoutMs_ = ms; }
 
     void clearRx();
 
@@ -72,10 +81,15 @@ public:
 signals:
     void txEchoChanged(const QString& text);
     void rxEchoChanged(const QString& text);
+    // Frames went out and no whole reply came back within the reply timeout
+    // while the port stayed open: raised once, then nothing is awaited.
+    void silent();
 
 private:
-    Reply takeFields(Reply reply) const;
+    Reply readReply(const std::uint8_t* bytes, int count, bool checkTrailer) const;
     void echoReceived(const QByteArray& bytes);
+    void replyCame();
+    void replyOverdue();
 
     Format format_;
     CommControl& port_;
@@ -83,9 +97,11 @@ private:
     Bytes buffer_;
     QString txEcho_;
     QString rxEcho_;
-    // The first bytes received since the last clear, as many as a frame has:
-    // the reply data is read from here, however long the echo grows.
-    Bytes rxHead_;
+    // Frames sent and not answered yet, on the port's current opening.
+    int awaiting_ = 0;
+    int awaitingOpening_ = 0;
+    int replyTimeoutMs_ = kReplyTimeoutMs;
+    QTimer replyTimer_;
 };
 
 } // namespace stepdrive

@@ -1,5 +1,6 @@
 #include "panels/linked_panel.h"
 
+#include "link/comm_control.h"
 #include "link/messenger.h"
 #include "link/pause.h"
 #include "ui/colours.h"
@@ -14,7 +15,18 @@ namespace stepdrive {
 LinkedPanel::LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                          QWidget* parent)
     : QWidget(parent), port_(port), pause_(pause), messages_(messages),
-      link_(format, port, messages) {}
+      link_(format, port, messages) {
+    connect(&link_, &PanelLink::silent, this, [this] { messages_.show(silenceMessage()); });
+}
+
+// The port, the speed and what usually keeps a driver from answering.
+QString LinkedPanel::silenceMessage() const {
+    const QString speed = port_.Settings().section(QLatin1Char(','), 0, 0);
+    return QStringLiteral("%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 "
+                          "드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 "
+                          "켜져 있는지 확인하십시오.")
+        .arg(port_.portLabel(), speed);
+}
 
 void LinkedPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
     bindEchoBoxes(link_, tx, rx);
@@ -28,6 +40,10 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
         const auto value = readEntry(row.entry, row.label->text(), messages_);
         if (!value)
             return false;
+        if (!accepts(row.rule, *value)) {
+            messages_.show(QString::fromUtf8(row.rule.refusal));
+            return false;
+        }
         values.push_back(*value);
     }
 
@@ -37,12 +53,7 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
 
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const WriteRow& row = rows[i];
-        const std::int32_t value = values[i];
-        // A refused value is reported, and the driver still gets the frame,
-        // with zero in it.
-        if (!accepts(row.rule, value))
-            messages_.show(QString::fromUtf8(row.rule.refusal));
-        const auto data = dataBytes(row.rule, value);
+        const auto data = dataBytes(row.rule, values[i]);
         // Once the line is gone the sequence stops: one message per press.
         const std::initializer_list<std::uint8_t> args{cmd,     row.rule.opt1, data[0],
                                                        data[1], data[2],       data[3]};

@@ -52,12 +52,12 @@ protected:
     // After setupUi: the echo boxes, the form look, the border and centring.
     void setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border);
 
-    // WRITE ALL: every entry is read first, and one that is not a number is
-    // named in a message and nothing is sent. Otherwise the boxes of
-    // `whiteOrder` turn white, and after a pause each row goes out with
-    // `cmd` in turn: a refused value is reported and sent as zero, the box
-    // turns light yellow, and a pause follows. Once the port is gone nothing
-    // more is sent. True when every row went out.
+    // WRITE ALL: every entry is read first, and the first one that is not a
+    // number, or that its row refuses, gets its message and nothing is sent.
+    // Otherwise the boxes of `whiteOrder` turn white, and after a pause each
+    // row goes out with `cmd` in turn, its box turns light yellow, and a
+    // pause follows. Once the port is gone nothing more is sent. True when
+    // every row went out.
     bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
                   const std::vector<WriteRow>& rows);
 
@@ -75,6 +75,9 @@ protected:
     // whose value is incomplete leaves the chain waiting. True when the
     // reply was a step of the table.
     bool readBack(const Reply& reply, const std::vector<ReadBackRow>& rows, std::uint8_t& state);
+
+    // Said when the driver left a frame unanswered.
+    QString silenceMessage() const;
 
     CommControl& port_;
     Pause& pause_;

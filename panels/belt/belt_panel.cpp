@@ -25,6 +25,8 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
     makeReadBackBoxes(readBacks_);
 
     connect(&port_, &CommControl::OnComm, this, &BeltPanel::MSC2_OnComm);
+    // A silent driver ends the wait: the next read starts afresh.
+    connect(&link_, &PanelLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &BeltPanel::cmd_RData_Click);
     Form_Load();

@@ -41,6 +41,8 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
             });
 
     connect(&port_, &CommControl::OnComm, this, &JogPositionPanel::MSC1_OnComm);
+    // A silent driver ends the wait: the next read starts afresh.
+    connect(&link_, &PanelLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
     connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);
     for (int i = 0; i < kRows; ++i)

@@ -41,6 +41,8 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     makeReadBackBoxes(readBacks_);
 
     connect(&port_, &CommControl::OnComm, this, &MainPanel::MSC_OnComm);
+    // A silent driver ends the wait: the next read starts afresh.
+    connect(&link_, &PanelLink::silent, this, [this] { read_data_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &MainPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &MainPanel::cmd_RData_Click);
 

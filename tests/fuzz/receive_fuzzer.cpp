@@ -4,7 +4,7 @@
 // floods, and chunks that arrive during a pause or while a reply is being
 // handled), receive thresholds (0, 10, 13 and others), sends, clears, a lost
 // and reopened device, events of another kind. The bytes every step puts on
-// the line are recorded here, and after every event the reply handling's
+// the line are recorded here, and after every event each reply handling's
 // input and the RX echo are checked against that record.
 //
 // Input layout: byte 0 is the set-up (bit 0: 13-byte frames; bit 1: no
@@ -22,6 +22,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 using namespace stepdrive;
 using stepdrive::fuzz::require;
@@ -73,7 +74,7 @@ QString echoOf(const Bytes& bytes, std::size_t first, std::size_t count) {
 }
 
 struct Field {
-    std::size_t first; // 1-based, as the bytes are counted since the last clear
+    std::size_t first; // 1-based, as the bytes of the reply are counted
     std::size_t last;
 };
 const std::vector<Field> kShortFields{{5, 8}};
@@ -243,29 +244,34 @@ private:
         const int thresholdBefore = port.RThreshold();
         const qsizetype messagesBefore = messages.shown.size();
         const Bytes got = receiving ? waiting_ : Bytes{};
-        bool handled = false;
+        const std::vector<Bytes> replies = repliesIn(got);
+        std::size_t handled = 0;
 
         link.receive(
             [&](const Reply& reply) {
-                require(!handled, "one reply handling per event");
-                handled = true;
+                require(handled < replies.size(), "one reply handling per reply read");
                 require(port.RThreshold() == 0, "no receive event while a reply is handled");
-                waiting_.clear();
-                sinceClear_.insert(sinceClear_.end(), got.begin(), got.end());
-                checkEcho();
-                checkReply(reply, got);
+                if (handled == 0) {
+                    waiting_.clear();
+                    sinceClear_.insert(sinceClear_.end(), got.begin(), got.end());
+                    checkEcho();
+                }
+                checkReply(reply, replies[handled++]);
                 actAsAChain();
             },
             checkTrailer_);
 
-        require(handled == (receiving && !got.empty()), "a receive event with bytes is handled");
+        require(handled == replies.size(), "every reply read is handled");
         if (!receiving) {
             require(port.RThreshold() == thresholdBefore, "other events change nothing");
             require(messages.shown.size() == messagesBefore, "other events show nothing");
             return;
         }
         require(port.RThreshold() == link.threshold(), "the threshold is restored");
-        require(messages.shown.size() - messagesBefore == wrongBytes(got),
+        qsizetype wrong = 0;
+        for (const Bytes& r : replies)
+            wrong += wrongBytes(r);
+        require(messages.shown.size() - messagesBefore == wrong,
                 "one message per wrong header, status or trailer byte");
         for (qsizetype i = messagesBefore; i < messages.shown.size(); ++i)
             require(messages.shown[i] == kCommError, "the message is the communication error");
@@ -291,6 +297,20 @@ private:
         }
     }
 
+    // The replies in the bytes of one event: the first frame's worth, then
+    // each further whole frame that starts with a reply header.
+    std::vector<Bytes> repliesIn(const Bytes& got) const {
+        std::vector<Bytes> replies;
+        const auto length = static_cast<std::size_t>(frameLength_);
+        for (std::size_t at = 0;
+             got.size() > at && (at == 0 || (at + length <= got.size() && got[at] == kReplyHeader));
+             at += length)
+            replies.emplace_back(
+                got.begin() + static_cast<std::ptrdiff_t>(at),
+                got.begin() + static_cast<std::ptrdiff_t>(std::min(at + length, got.size())));
+        return replies;
+    }
+
     qsizetype wrongBytes(const Bytes& got) const {
         const auto at = [&](std::size_t pos, std::uint8_t expected) {
             return got.size() >= pos && got[pos - 1] != expected ? 1 : 0;
@@ -310,15 +330,15 @@ private:
         for (std::size_t i = 0; i < fields.size(); ++i) {
             const Field& f = fields[i];
             const std::size_t count = f.last - f.first + 1;
-            if (sinceClear_.size() < f.last) {
+            if (got.size() < f.last) {
                 require(!reply.fields[i] && !reply.value(i), "a field past the bytes is missing");
                 continue;
             }
-            require(reply.fields[i] == hex(sinceClear_, f.first - 1, count),
-                    "a field holds its bytes since the last clear");
+            require(reply.fields[i] == hex(got, f.first - 1, count),
+                    "a field holds its reply's own bytes");
             std::uint32_t value = 0;
             for (std::size_t k = f.first - 1; k < f.last; ++k)
-                value = value << 8 | sinceClear_[k];
+                value = value << 8 | got[k];
             const unsigned bits = static_cast<unsigned>(count * 8);
             const std::uint32_t sign = std::uint32_t{1} << (bits - 1);
             const std::int64_t expected =

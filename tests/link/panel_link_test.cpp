@@ -168,16 +168,26 @@ TEST_F(ShortLink, otherEventKindsChangeNothing) {
     EXPECT_EQ(port.InBufferCount(), 10);
 }
 
-TEST_F(ShortLink, dataComesFromTheEchoSinceTheLastSendNotFromTheEvent) {
-    port.push(fromHex("BB 00 06 64 00 00 03 20 EE 00"));
+TEST_F(ShortLink, eachReplyIsReadFromItsOwnBytes) {
+    // Two events with no send between: the second reply's data is its own.
+    port.push(fromHex("BB 00 03 64 00 00 00 00 EE 03"));
     pumpEvents();
-    // A second reply without a send in between: its data is still read at
-    // the 5th to 8th bytes echoed since the last send.
-    port.push(fromHex("BB 00 06 64 00 00 00 04 EE 00"));
+    port.push(fromHex("BB 00 06 64 00 00 32 00 EE 3C"));
     pumpEvents();
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[1].value(), 800);
-    EXPECT_EQ(link.rxEcho().size(), 80);
+    // Two replies read in one event are two replies.
+    port.setRThreshold(0);
+    port.push(fromHex("BB 00 06 64 00 00 00 04 EE 0E BB 00 03 64 00 00 00 00 EE 03"));
+    port.setRThreshold(10);
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 4u);
+    const std::pair<int, int> codeAndValue[] = {{3, 0}, {6, 12800}, {6, 4}, {3, 0}};
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        EXPECT_EQ(replies[i].code, codeAndValue[i].first) << i;
+        EXPECT_EQ(replies[i].value(), codeAndValue[i].second) << i;
+    }
+    EXPECT_EQ(events, 3);
+    EXPECT_EQ(link.rxEcho().size(), 160);
+    EXPECT_TRUE(messages.shown.isEmpty());
 }
 
 TEST_F(ShortLink, pendingEventsRunBeforeTheThresholdIsRestored) {
@@ -236,7 +246,7 @@ TEST_F(LongLink, longFramesKeepTheRxEchoAndCheckTheTrailerOnlyWhenAsked) {
     EXPECT_EQ(link.rxEcho().size(), 52);
 }
 
-TEST_F(LongLink, aLongBurstKeepsItsEchoBoundedAndTheReplyDataInPlace) {
+TEST_F(LongLink, aLongBurstKeepsItsEchoBounded) {
     link.clearRx();
     port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C EE 00"));
     pumpEvents();
@@ -248,11 +258,11 @@ TEST_F(LongLink, aLongBurstKeepsItsEchoBoundedAndTheReplyDataInPlace) {
         port.push(noise);
         pumpEvents();
     }
+    // One reply per event: noise holds no reply header past its first frame.
     ASSERT_EQ(replies.size(), 65u);
-    // The data still comes from the 5th to 11th bytes since the last clear.
-    EXPECT_EQ(replies.back().value(0), 800);
-    EXPECT_EQ(replies.back().value(1), 10);
-    EXPECT_EQ(replies.back().value(2), -100);
+    EXPECT_EQ(replies.front().value(0), 800);
+    EXPECT_EQ(replies.front().value(1), 10);
+    EXPECT_EQ(replies.front().value(2), -100);
     // The box shows the newest bytes, as many as it keeps.
     EXPECT_EQ(link.rxEcho().size(), 4 * PanelLink::kRxEchoShownBytes);
     EXPECT_TRUE(link.rxEcho().endsWith(QString::fromStdString(

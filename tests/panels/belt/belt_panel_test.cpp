@@ -73,27 +73,20 @@ TEST_F(Belt, aParameterTravelsInTwoBytesWhateverTheLabelsRange) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(Belt, aNegativeValueIsReportedAndSentAsZeroAndTheRestFollow) {
+TEST_F(Belt, aNegativeValueIsReportedAndNothingIsSent) {
     const std::pair<const char*, const char*> cases[] = {
         {"Text_wacc1", "에러 가감속 값은 2047보다 작아야 한다."},
         {"Text_wvmax2", "에러 구동속도 값은 2047보다 작아야 한다."},
         {"Text_wacc3", "에러 가감속 값은 2047보다 작아야 한다."},
         {"Text_wvmax4", "에러 구동속도 값은 2047보다 작아야 한다."}};
-    int k = 0;
     for (const auto& [name, message] : cases) {
         const QString before = textOf(name);
         type(name, "-1");
         messages.shown.clear();
-        press("cmd_Data");
+        EXPECT_EQ(press("cmd_Data"), "") << name;
         EXPECT_EQ(messages.shown, QStringList(QString::fromUtf8(message))) << name;
-        ASSERT_EQ(msc->sent.size(), 5u) << name;
-        const int opt1 = k + 1;
-        EXPECT_EQ(sentHex().value(k),
-                  QString::asprintf("AA 00 0D %02X 00 00 00 00 EE %02X 00 00", opt1, 0x0D + opt1))
-            << name;
-        EXPECT_EQ(shown(name), kSent) << name;
+        EXPECT_NE(shown(name), kSent) << name;
         boxOf(name)->setText(before);
-        ++k;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "panels/main/main_panel.h"
 #include "tests/panels/linked_panel_fixture.h"
+#include "tests/support/simulator.h"
 #include "ui/colours.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST_F(MainParameters, writeAllSendsTheSevenParametersPacedAndMarksEachBoxOnceSe
     EXPECT_EQ(panel->read_data(), 0);
 }
 
-TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsThemAsZero) {
+TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsNothing) {
     type("Text_VMAX", "2000");
     type("Text_HOFF", "-999999");
     click(*panel, "cmd_Data");
@@ -95,31 +96,30 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsThemAs
     struct Case {
         const char* box;
         const char* text;
-        std::size_t frame;
-        const char* zeroFrame;
         const char* message;
     };
     const Case refused[] = {
-        {"Text_WDATA2", "32", 0, "AA 00 05 01 00 00 00 00 EE 06 00 00",
-         "에러 동작전류 값은 32보다 작아야 한다."},
-        {"Text_WDATA2", "-5", 0, "AA 00 05 01 00 00 00 00 EE 06 00 00",
-         "에러 동작전류 값은 32보다 작아야 한다."},
-        {"Text_VMAX", "2048", 2, "AA 00 05 04 00 00 00 00 EE 09 00 00",
-         "에러 구동속도 값은 2047보다 작아야 한다."},
-        {"Text_REL", "9", 6, "AA 00 05 06 00 00 00 00 EE 0B 00 00",
-         "에러 분해능 값은 8보다 작아야 한다."},
+        {"Text_WDATA2", "32", "에러 동작전류 값은 32보다 작아야 한다."},
+        {"Text_WDATA2", "40", "에러 동작전류 값은 32보다 작아야 한다."},
+        {"Text_WDATA3", "-5", "에러 정지전류 값은 32보다 작아야 한다."},
+        {"Text_VMAX", "2048", "에러 구동속도 값은 2047보다 작아야 한다."},
+        {"Text_REL", "9", "에러 분해능 값은 8보다 작아야 한다."},
     };
     for (const Case& c : refused) {
         const QString before = textOf(c.box);
         type(c.box, c.text);
+        for (const char* name : kEntries)
+            setBackColour(boxOf(name), colour::readBack);
         msc->sent.clear();
         messages.shown.clear();
+        pause.durations.clear();
         click(*panel, "cmd_Data");
+        // One message, and nothing of the sequence: no frame, no pause, no colour.
         EXPECT_EQ(messages.shown, QStringList(QString::fromUtf8(c.message))) << c.text;
-        // The sequence goes on: all seven frames, the refused one with zero data.
-        ASSERT_EQ(msc->sent.size(), 7u) << c.text;
-        EXPECT_EQ(sentHex()[static_cast<int>(c.frame)], c.zeroFrame) << c.text;
-        EXPECT_EQ(shown(c.box), kSent) << c.text;
+        EXPECT_TRUE(msc->sent.empty()) << c.text;
+        EXPECT_TRUE(pause.durations.empty()) << c.text;
+        for (const char* name : kEntries)
+            EXPECT_EQ(shown(name), kReadBack) << c.text << " " << name;
         boxOf(c.box)->setText(before);
     }
 }
@@ -257,4 +257,67 @@ TEST_F(MainParameters, readBackBoxesAreReadOnlyAndShowEveryDigit) {
     msc->push(shortReply(6, 1));
     pumpEvents(20);
     EXPECT_EQ(textOf("Text_RHOFF"), "-2147483648");
+}
+
+// A stop pressed while READ ALL waits: its reply comes between two of the
+// chain's and must neither fill a box nor lend its data to the next one,
+// whether it is read on its own or together with the next reply.
+TEST_F(MainParameters, aStopDuringReadAllLeavesEveryReadBackToItsOwnReply) {
+    press("cmd_RData");
+    for (std::int32_t v : {20, 4, 800, 10}) {
+        msc->push(shortReply(6, v));
+        pumpEvents();
+    }
+    ASSERT_EQ(panel->read_data(), 7);
+    EXPECT_EQ(press("mtr_STOP"), "AA 00 03 00 00 00 00 00 EE 03 00 00");
+    reply("BB 00 06 64 00 00 01 F4 EE 00"); // homing speed 500
+    reply("BB 00 03 64 00 00 00 00 EE 03"); // the stop's
+    reply("BB 00 06 64 00 00 32 00 EE 00"); // home offset 12800
+    EXPECT_EQ(press("mtr_STOP"), "AA 00 03 00 00 00 00 00 EE 03 00 00");
+    reply("BB 00 03 64 00 00 00 00 EE 03 BB 00 06 64 00 00 00 02 EE 00");
+    const std::pair<const char*, const char*> values[] = {
+        {"Text_RHSPD", "500"}, {"Text_RHOFF", "12800"}, {"Text_REPOS", "2"}};
+    for (const auto& [name, text] : values)
+        EXPECT_EQ(textOf(name), text) << name;
+    EXPECT_EQ(panel->read_data(), 0);
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+// The driver answers nothing: one message names the port and the speed, the
+// chain stops with its boxes white, a late reply fills nothing, and the next
+// READ ALL starts afresh. No message runs inside a pause: a WRITE ALL to a
+// silent driver says so once, after its last pause.
+TEST_F(MainParameters, aSilentDriverIsSaidOnceAndTheChainStops) {
+    panel->link().setReplyTimeout(20);
+    press("cmd_RData");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(messages.shown[0].startsWith(msc->portLabel())) << messages.shown[0].toStdString();
+    EXPECT_TRUE(messages.shown[0].contains("9600"));
+    EXPECT_EQ(panel->read_data(), 0);
+    QTest::qWait(60);
+    EXPECT_EQ(messages.shown.size(), 1);
+    reply("BB 00 06 64 00 00 00 14 EE 00");
+    for (const auto& [name, opt1] : kReadBacks) {
+        EXPECT_EQ(textOf(name), "") << name;
+        EXPECT_EQ(shown(name), kWhite) << name;
+    }
+
+    answerReads({{1, 20}, {6, 2}});
+    press("cmd_RData");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return textOf("Text_REPOS") == "2"; }, kWaitMs));
+    QTest::qWait(60);
+    EXPECT_EQ(messages.shown.size(), 1);
+
+    msc->answer = nullptr;
+    messages.shown.clear();
+    int shownDuringPauses = 0;
+    pause.meanwhile = [&] {
+        QTest::qWait(10);
+        shownDuringPauses += static_cast<int>(messages.shown.size());
+    };
+    press("cmd_Data");
+    EXPECT_EQ(msc->sent.size(), 7u);
+    EXPECT_EQ(shownDuringPauses, 0);
+    QTest::qWait(60);
+    EXPECT_EQ(messages.shown.size(), 1);
 }
