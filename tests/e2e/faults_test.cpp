@@ -140,6 +140,31 @@ TEST_F(E2eFaults, splitAndDroppedRepliesNeitherCrashNorHang) {
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 }
 
+// A driver that never answers is said once, soon, and the chain stops; a
+// sound driver then fills every box, also with stops pressed while READ ALL
+// runs and their replies come between the chain's.
+TEST_F(E2eFaults, aSilentDriverIsSaidOnceAndAStopDuringReadAllFillsNoBox) {
+    connectTo({"--drop", "1"});
+    MainPanel& main = shell().main();
+    click(main, "cmd_RData");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.shown.isEmpty(); }, 1500));
+    QTest::qWait(300);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].contains("19200")) << messages.shown[0].toStdString();
+    EXPECT_EQ(main.read_data(), 0);
+    EXPECT_EQ(backColour(box(main, "Text_RDATA2")), colour::white);
+
+    messages.shown.clear();
+    ASSERT_NO_FATAL_FAILURE(switchDriver(main, {"--delay-ms", "20"}));
+    click(main, "cmd_RData");
+    for (int ms : {15, 60, 110})
+        QTimer::singleShot(ms, [&main] { click(main, "mtr_STOP"); });
+    ASSERT_TRUE(filled(box(main, "Text_REPOS")));
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(box(main, kMainReadBacks[i])->text(), kMainDefaults[i]) << kMainReadBacks[i];
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+}
+
 namespace {
 
 // A button whose sequence the driver vanishes in, and when.
