@@ -114,6 +114,7 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
                 reply.statusB = b;
         }
         handle(takeFields(reply));
+        emit replied(reply.code);
     }
 
     QCoreApplication::processEvents();

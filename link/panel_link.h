@@ -72,6 +72,8 @@ public:
 signals:
     void txEchoChanged(const QString& text);
     void rxEchoChanged(const QString& text);
+    // A reply with `code` has been handled by the panel.
+    void replied(std::uint8_t code);
 
 private:
     Reply takeFields(Reply reply) const;
