@@ -225,9 +225,8 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
     constexpr int Stop = 0, LeaveRunning = 1, Cancel = 2, NoChoice = -1;
     for (const auto& exit : kExits)
         for (int answer : {Stop, LeaveRunning, Cancel, NoChoice}) {
-            const std::string what = std::to_string(exit.size()) + " steps to " +
-                                     shell.window(exit.back().on).objectName().toStdString() +
-                                     ", answer " + std::to_string(answer);
+            const auto what =
+                "exit " + std::to_string(&exit - kExits) + " answered " + std::to_string(answer);
             reconnect();
             click(shell.main(), "cmd_ROR");
             walk({exit.begin(), exit.end() - 1});
@@ -239,13 +238,12 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
                       QStringList{"모터가 조그 운전 중입니다. 정지하고 종료할까요? | "
                                   "정지 후 종료 | 그대로 종료 | 취소"})
                 << what;
-            const bool stays = answer == Cancel || answer == NoChoice;
-            const QString frames = QStringLiteral("MSC:") + kJogRight;
-            EXPECT_EQ(sentAnywhere().join(' '),
-                      answer == Stop ? frames + QStringLiteral(" MSC:") + kStop : frames)
+            const QString jog = QStringLiteral("MSC:") + kJogRight;
+            EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + " MSC:" + kStop : jog)
                 << what;
             // The stop's reply came while its port was the only one open.
             EXPECT_EQ(openAtReply, answer == Stop ? "MSC" : "") << what;
+            const bool stays = answer == Cancel || answer == NoChoice;
             EXPECT_EQ(ended, stays ? 0 : 1) << what;
             EXPECT_EQ(openPorts() + " / " + visible(), stays ? before : " / ") << what;
         }
@@ -253,34 +251,30 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
 }
 
 TEST_F(Exit, noQuestionWithoutARunningJogAndNoHangWithoutAReply) {
-    const std::pair<const char*, std::function<void()>> cases[] = {
-        {"no jog", [] {}},
-        {"a jog stopped",
-         [this] {
-             walk({{Win::Main, "cmd_ROL"}, {Win::Main, "mtr_STOP"}});
-         }},
-        {"a jog that did not go out",
-         [this] {
-             port("MSC").lose();
-             click(shell.main(), "cmd_ROR");
-         }},
+    const std::vector<Step> noJog[] = {
+        {{Win::Main, "CMD_EXIT"}},
+        {{Win::Main, "cmd_ROL"}, {Win::Main, "mtr_STOP"}, {Win::Main, "CMD_EXIT"}},
+        // A jog frame that did not go out starts nothing.
+        {{Win::Main, "cmd_comm"},
+         {Win::Start, "cmd_commoff"},
+         {Win::Main, "cmd_ROR"},
+         {Win::Start, "CMD3"}},
     };
-    for (const auto& [what, before] : cases) {
+    for (const auto& steps : noJog) {
         reconnect();
-        before();
+        walk({steps.begin(), steps.end() - 1});
         const auto sent = sentAnywhere();
-        click(shell.main(), "CMD_EXIT");
-        EXPECT_TRUE(messages.asked.isEmpty()) << what;
-        EXPECT_EQ(sentAnywhere(), sent) << what;
-        EXPECT_EQ(ended, 1) << what;
+        walk({steps.back()});
+        EXPECT_TRUE(messages.asked.isEmpty()) << steps.size();
+        EXPECT_EQ(sentAnywhere(), sent) << steps.size();
+        EXPECT_EQ(ended, 1) << steps.size();
     }
 
     // A driver that does not answer the stop holds the exit up for a moment only.
     reconnect();
     port("MSC").answer = nullptr;
-    click(shell.main(), "cmd_ROR");
     messages.answer = 0;
-    click(shell.main(), "CMD_EXIT");
+    walk({{Win::Main, "cmd_ROR"}, {Win::Main, "CMD_EXIT"}});
     EXPECT_EQ(hexOf(port("MSC").lastSent()), kStop);
     EXPECT_EQ(ended, 1);
 }
