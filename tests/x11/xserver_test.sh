@@ -5,6 +5,9 @@
 #
 #   xserver_test.sh STEPDRIVE STEPDRIVE-SIM
 #
+# With XSERVER_TEST_SHOTS=DIR set, the screen with the exit question is kept
+# there as exit-question.png.
+#
 # Exits 77 (skipped) only when no X server can be started here.
 set -uo pipefail
 app=$1
