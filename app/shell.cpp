@@ -2,6 +2,8 @@
 
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
+#include "link/commands.h"
+#include "link/panel_link.h"
 #include "link/pause.h"
 #include "link/serial_comm_control.h"
 #include "panels/belt/belt_panel.h"
@@ -12,7 +14,10 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace stepdrive {
 
@@ -168,6 +173,11 @@ void Shell::showOnly(QWidget& target) {
 }
 
 void Shell::exitProgram() {
+    if (exiting_)
+        return;
+    const QScopedValueRollback<bool> once(exiting_, true);
+    if (!settleJog())
+        return;
     for (CommControl* port : {msc2_.get(), msc1_.get(), msc_.get()})
         if (port && port->PortOpen())
             port->setPortOpen(false);
@@ -175,6 +185,43 @@ void Shell::exitProgram() {
         if (w)
             w->hide();
     endProgram_();
+}
+
+bool Shell::settleJog() {
+    if (!main_ || !main_->jogging())
+        return true;
+    enum { Stop, LeaveRunning };
+    const int answer = messages_->ask(
+        QStringLiteral("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
+        {QStringLiteral("정지 후 종료"), QStringLiteral("그대로 종료"), QStringLiteral("취소")});
+    if (answer == Stop)
+        stopJog();
+    return answer == Stop || answer == LeaveRunning;
+}
+
+void Shell::stopJog() {
+    for (CommControl* other : {msc2_.get(), msc1_.get()})
+        if (other && other->PortOpen())
+            other->setPortOpen(false);
+    if (!MSC().PortOpen() && !MSC().setPortOpen(true))
+        return; // the port control has said why
+
+    QEventLoop loop;
+    bool answered = false;
+    connect(&main().link(), &PanelLink::replied, &loop, [&](std::uint8_t code) {
+        if (code != cmd::Stop)
+            return;
+        answered = true;
+        loop.quit();
+    });
+    // A driver that does not answer the stop is said (the motor may still
+    // turn) before the program ends.
+    connect(&main().link(), &PanelLink::silent, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kStopReplyWaitMs, &loop, &QEventLoop::quit);
+    main().mtr_STOP_Click();
+    // A stop that did not go out has no reply to wait for.
+    if (!answered && !main().jogging())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool Shell::eventFilter(QObject* watched, QEvent* event) {

@@ -79,7 +79,13 @@ public:
     // Hides every window but `target` and shows it.
     void showOnly(QWidget& target);
     // Closes every open port object (MSC2, MSC1, MSC) and ends the program.
+    // While a jog started on the main panel runs, the operator is asked
+    // first: stop the motor and exit, exit and leave it running, or stay.
     void exitProgram();
+    // How long the exit waits for the reply to its stop at most: past the
+    // reply timeout, after which the operator is told the driver did not
+    // answer.
+    static constexpr int kStopReplyWaitMs = 1500;
     // The dialog has configured the port objects and opened the link.
     void markConfigured() { configured_ = true; }
 
@@ -92,6 +98,11 @@ protected:
 private:
     void wire(Win w, QWidget& window);
     void runSwitch(const Switch& s);
+    // Asks what to do with a running jog; false when the operator stays.
+    bool settleJog();
+    // Sends the stop from the main panel's port, which takes the link, and
+    // waits for its reply, at most kStopReplyWaitMs.
+    void stopJog();
     // The windows created so far (null for the others).
     std::array<QWidget*, 4> existingWindows() const;
     std::unique_ptr<CommControl> makePort(const QString& name);
@@ -106,6 +117,8 @@ private:
     Messenger* messages_;
     std::function<void()> endProgram_;
     bool configured_ = false;
+    // An exit is under way: a close meanwhile is part of it.
+    bool exiting_ = false;
 
     std::unique_ptr<CommControl> msc_, msc1_, msc2_;
     std::unique_ptr<MainPanel> main_;

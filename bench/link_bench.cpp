@@ -28,6 +28,7 @@ class CountingMessenger : public Messenger {
 public:
     long shown = 0;
     void show(const QString&) override { ++shown; }
+    int ask(const QString&, const QStringList&) override { return -1; }
 };
 
 const std::vector<std::uint8_t> kShortArgs{6, 1, 0, 0, 0, 0};

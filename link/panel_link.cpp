@@ -135,7 +135,9 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
             const int count = std::min(length, size - at);
             if (count == length)
                 replyCame();
-            handle(readReply(raw + at, count, checkTrailer));
+            const Reply reply = readReply(raw + at, count, checkTrailer);
+            handle(reply);
+            emit replied(reply.code);
         }
     }
 

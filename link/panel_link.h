@@ -84,6 +84,8 @@ signals:
     // Frames went out and no whole reply came back within the reply timeout
     // while the port stayed open: raised once, then nothing is awaited.
     void silent();
+    // A reply with `code` has been handled by the panel.
+    void replied(std::uint8_t code);
 
 private:
     Reply readReply(const std::uint8_t* bytes, int count, bool checkTrailer) const;

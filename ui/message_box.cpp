@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <map>
 
 namespace stepdrive {
 
 namespace {
+const QString kTitle = QStringLiteral("stepdrive");
+
 // A key that is held down when a box appears keeps repeating into it, and
 // Return or Escape would close the box within one repeat, before the
 // operator has seen it. While a box is open (it is modal, so it is the only
@@ -36,15 +39,34 @@ protected:
 private:
     std::map<int, quint64> lastRelease_;
 };
-} // namespace
 
-void MessageBoxMessenger::show(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("stepdrive"), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+// Runs a box modally; only fresh key presses reach it.
+void runModal(QMessageBox& box) {
     FreshKeysOnly freshKeys;
     qApp->installEventFilter(&freshKeys);
     box.exec();
     qApp->removeEventFilter(&freshKeys);
+}
+} // namespace
+
+void MessageBoxMessenger::show(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    runModal(box);
+}
+
+int MessageBoxMessenger::ask(const QString& text, const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, kTitle, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    if (!buttons.isEmpty()) {
+        box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+        box.setEscapeButton(buttons.last());
+    }
+    runModal(box);
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 
 } // namespace stepdrive

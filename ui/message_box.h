@@ -6,10 +6,12 @@ class QWidget;
 
 namespace stepdrive {
 
-// Shows each message in a modal box with an OK button and the text as it stands.
+// Shows each message in a modal box with an OK button and the text as it
+// stands, and each question in one with a button per choice.
 class MessageBoxMessenger : public Messenger {
 public:
     void show(const QString& text) override;
+    int ask(const QString& text, const QStringList& choices) override;
 };
 
 } // namespace stepdrive

@@ -7,6 +7,9 @@
 #include "ui/lamp.h"
 #include "ui_main_panel.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+
 namespace stepdrive {
 
 namespace {
@@ -53,6 +56,10 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     connect(ui_->mtr_STOP, &QPushButton::clicked, this, &MainPanel::mtr_STOP_Click);
     connect(ui_->cmd_orgin, &QPushButton::clicked, this, &MainPanel::cmd_orgin_Click);
     connect(ui_->Cmd_RPOS, &QPushButton::clicked, this, &MainPanel::Cmd_RPOS_Click);
+    // Escape stops the motor wherever the focus is on this window; a message
+    // box is a window of its own, so it never reaches one.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &MainPanel::mtr_STOP_Click);
     connect(ui_->CMD_IN, &QPushButton::clicked, this, &MainPanel::CMD_IN_Click);
     connect(ui_->CMD_OUT1, &QPushButton::clicked, this, &MainPanel::CMD_OUT1_Click);
     connect(ui_->CMD_OUT2, &QPushButton::clicked, this, &MainPanel::CMD_OUT2_Click);
@@ -67,7 +74,13 @@ void MainPanel::Form_Load() {
 
 void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {
-    link_.send({cmd, opt1, data3, data2, data1, data0});
+    if (!link_.send({cmd, opt1, data3, data2, data1, data0}))
+        return;
+    // Only a frame that went out starts or ends a jog.
+    if (cmd == cmd::JogLeft || cmd == cmd::JogRight)
+        jogging_ = true;
+    else if (cmd == cmd::Stop)
+        jogging_ = false;
 }
 
 void MainPanel::cmd_Data_Click() {

@@ -32,6 +32,12 @@ public:
     std::uint8_t read_data() const { return read_data_; }
     const std::array<std::uint8_t, 4>& outputs() const { return outputs_; }
 
+    // Whether a jog started here is running: a jog frame went out and no
+    // stop frame has gone out since.
+    bool jogging() const { return jogging_; }
+    // "모터 정지": also Escape on this panel, and the exit when asked to stop.
+    void mtr_STOP_Click();
+
     // Builds, echoes and writes one 10-byte command frame.
     void protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
                   std::uint8_t data1, std::uint8_t data0);
@@ -48,7 +54,6 @@ private:
     void CMD_CUR_R_Click();
     void cmd_ROL_Click();
     void cmd_ROR_Click();
-    void mtr_STOP_Click();
     void cmd_orgin_Click();
     void Cmd_RPOS_Click();
     // Sends one motion command with the entry value of `box` (named
@@ -79,6 +84,7 @@ private:
     std::uint8_t read_data_ = 0;
     // Outputs 1 to 4, 1 = on; only 1 and 2 have buttons.
     std::array<std::uint8_t, 4> outputs_{};
+    bool jogging_ = false;
 };
 
 } // namespace stepdrive

@@ -1,8 +1,9 @@
 #include "app/start_dialog.h"
+#include "link/panel_link.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/panels/linked_panel_fixture.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -170,4 +171,114 @@ TEST_F(PanelFixture, beforeTheFirstConnectASwitchOpensNoPort) {
     EXPECT_TRUE(shell.belt().isVisible());
     EXPECT_FALSE(port("MSC2").PortOpen());
     EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+namespace {
+
+const char* const kJogRight = "AA 00 01 00 00 00 01 2C EE 2E 00 00";
+const char* const kStop = "AA 00 03 00 00 00 00 00 EE 03 00 00";
+
+// A button pressed on a window, or without one its close box.
+struct Step {
+    Win on;
+    const char* button;
+};
+
+struct Exit : Switching {
+    QString openAtReply; // the open ports when the stop's reply was handled
+
+    void SetUp() override {
+        Switching::SetUp();
+        port("MSC").answer = [](const QByteArray& sent) {
+            return sent.startsWith(fromHex("AA 00 03")) ? shortReply(3, 0) : QByteArray();
+        };
+        QObject::connect(&shell.main().link(), &PanelLink::replied, &shell,
+                         [this] { openAtReply = openPorts(); });
+    }
+    // Connected again, on main, from wherever the last case left off.
+    void reconnect() {
+        walk({{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}, {Win::Start, "cmd_common"}});
+        ended = 0;
+        openAtReply.clear();
+        messages.asked.clear();
+        for (const auto& [name, p] : ports)
+            p->sent.clear();
+    }
+    void walk(const std::vector<Step>& steps) {
+        for (const Step& s : steps)
+            s.button ? click(shell.window(s.on), s.button) : void(shell.window(s.on).close());
+    }
+};
+
+// Every way out, each from where the operator stands; the last step leaves.
+const std::vector<Step> kExits[] = {
+    {{Win::Main, "CMD_EXIT"}},
+    {{Win::Main, nullptr}},
+    {{Win::Main, "cmd_JP"}, {Win::JogPosition, "CMD_EXIT"}},
+    {{Win::Main, "Command1"}, {Win::Belt, nullptr}},
+    {{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "CMD3"}},
+};
+
+} // namespace
+
+TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
+    constexpr int Stop = 0, LeaveRunning = 1, Cancel = 2, NoChoice = -1;
+    for (const auto& exit : kExits)
+        for (int answer : {Stop, LeaveRunning, Cancel, NoChoice}) {
+            const auto what =
+                "exit " + std::to_string(&exit - kExits) + " answered " + std::to_string(answer);
+            reconnect();
+            click(shell.main(), "cmd_ROR");
+            walk({exit.begin(), exit.end() - 1});
+            const QString before = openPorts() + " / " + visible();
+            messages.answer = answer;
+            walk({exit.back()});
+
+            EXPECT_EQ(messages.asked,
+                      QStringList{"모터가 조그 운전 중입니다. 정지하고 종료할까요? | "
+                                  "정지 후 종료 | 그대로 종료 | 취소"})
+                << what;
+            const QString jog = QStringLiteral("MSC:") + kJogRight;
+            EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + " MSC:" + kStop : jog)
+                << what;
+            // The stop's reply came while its port was the only one open.
+            EXPECT_EQ(openAtReply, answer == Stop ? "MSC" : "") << what;
+            const bool stays = answer == Cancel || answer == NoChoice;
+            EXPECT_EQ(ended, stays ? 0 : 1) << what;
+            EXPECT_EQ(openPorts() + " / " + visible(), stays ? before : " / ") << what;
+        }
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+}
+
+TEST_F(Exit, noQuestionWithoutARunningJogAndNoHangWithoutAReply) {
+    const std::vector<Step> noJog[] = {
+        {{Win::Main, "CMD_EXIT"}},
+        {{Win::Main, "cmd_ROL"}, {Win::Main, "mtr_STOP"}, {Win::Main, "CMD_EXIT"}},
+        // A jog frame that did not go out starts nothing.
+        {{Win::Main, "cmd_comm"},
+         {Win::Start, "cmd_commoff"},
+         {Win::Main, "cmd_ROR"},
+         {Win::Start, "CMD3"}},
+    };
+    for (const auto& steps : noJog) {
+        reconnect();
+        walk({steps.begin(), steps.end() - 1});
+        const auto sent = sentAnywhere();
+        walk({steps.back()});
+        EXPECT_TRUE(messages.asked.isEmpty()) << steps.size();
+        EXPECT_EQ(sentAnywhere(), sent) << steps.size();
+        EXPECT_EQ(ended, 1) << steps.size();
+    }
+
+    // A driver that does not answer the stop holds the exit up for a moment
+    // only, and is said: the motor may still turn.
+    reconnect();
+    port("MSC").answer = nullptr;
+    messages.answer = 0;
+    messages.shown.clear();
+    walk({{Win::Main, "cmd_ROR"}, {Win::Main, "CMD_EXIT"}});
+    EXPECT_EQ(hexOf(port("MSC").lastSent()), kStop);
+    EXPECT_EQ(ended, 1);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].contains("응답하지 않았습니다"));
 }

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QTest>
 
 using namespace stepdrive;
 using namespace stepdrive::test;
@@ -96,5 +97,32 @@ TEST_F(E2eSwitching, fromTheBeltPanelToTheDialogTheLineIsClosedUntilReconnected)
     EXPECT_EQ(openPorts(), "1 0 0");
     homeSearchIsAnswered();
 
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+}
+
+// A jog started on main and still running when the operator exits from the
+// table panel: the link goes back to main's port for the stop.
+TEST_F(E2eSwitching, aRunningJogIsStoppedOnTheLineBeforeTheProgramEnds) {
+    ASSERT_TRUE(useSimulator(std::make_unique<Simulator>(QStringList{"--verbose"})));
+    ASSERT_NO_FATAL_FAILURE(connectWithDefaults());
+    MainPanel& main = shell().main();
+    click(main, "cmd_ROR");
+    ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10));
+    click(main, "cmd_JP");
+    ASSERT_TRUE(shell().jogPosition().isVisible());
+
+    messages.answer = 0; // "정지 후 종료"
+    click(shell().jogPosition(), "CMD_EXIT");
+    EXPECT_EQ(messages.asked.size(), 1);
+    EXPECT_EQ(endProgramCalls, 1);
+    EXPECT_EQ(openPorts(), "0 0 0");
+    // The driver got the stop, and its reply came before the line closed.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return sim->receivedAt(QStringLiteral("AA 00 03 00 00 00 00 00 EE 03")).size() == 1;
+        },
+        kWaitMs));
+    EXPECT_TRUE(box(main, "rx_txt")->text().startsWith("BB  00  03  64"))
+        << box(main, "rx_txt")->text().toStdString();
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 }

@@ -101,6 +101,15 @@ class RecordingMessenger : public Messenger {
 public:
     QStringList shown;
     void show(const QString& text) override { shown << text; }
+
+    // Every question asked, as its text and its choices joined by " | ".
+    QStringList asked;
+    // What each question is answered with.
+    int answer = -1;
+    int ask(const QString& text, const QStringList& choices) override {
+        asked << text + QStringLiteral(" | ") + choices.join(QStringLiteral(" | "));
+        return answer;
+    }
 };
 
 // Points COM n at a device (STEPDRIVE_COM<n>) for as long as it lives.

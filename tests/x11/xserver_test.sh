@@ -5,6 +5,9 @@
 #
 #   xserver_test.sh STEPDRIVE STEPDRIVE-SIM
 #
+# With XSERVER_TEST_SHOTS=DIR set, the screen with the exit question is kept
+# there as exit-question.png.
+#
 # Exits 77 (skipped) only when no X server can be started here.
 set -uo pipefail
 app=$1
@@ -68,29 +71,35 @@ expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
     local got; got=$(colourAt "$3" "$4" "$5")
     [ "$got" = "$2" ] && pass "$1 shows $2" || fail "$1 shows ${got:-nothing}, not $2"
 }
-simSaw() { grep -q "<- $1" "$work/sim.log"; }
+simSaw() { grep -q "<- $1" "$sim_log"; }
 # The line of the simulator's log where it last received a frame.
-lastLine() { grep -n "<- $1" "$work/sim.log" | tail -1 | cut -d: -f1; }
+lastLine() { grep -n "<- $1" "$sim_log" | tail -1 | cut -d: -f1 | grep . || echo 0; }
+running() { kill -0 "$app_pid" 2>/dev/null; }
 
-# The driver, and COM4 pointed at it.
-"$sim" --verbose >"$work/sim.out" 2>"$work/sim.log" &
-sim_pid=$!
-pids+=($sim_pid)
-waitFor 5 test -s "$work/sim.out" || { fail "stepdrive-sim did not start"; exit 1; }
-for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
-export STEPDRIVE_COM4=$(head -1 "$work/sim.out")
-QT_QPA_PLATFORM=xcb "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+# A driver, COM4 pointed at it, and the program: run N of each.
+startBoth() { # startBoth N
+    sim_log=$work/sim$1.log
+    "$sim" --verbose >"$work/sim$1.out" 2>"$sim_log" &
+    sim_pid=$!
+    pids+=($sim_pid)
+    waitFor 5 test -s "$work/sim$1.out" || { fail "stepdrive-sim did not start"; exit 1; }
+    for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
+    export STEPDRIVE_COM4=$(head -1 "$work/sim$1.out")
+    QT_QPA_PLATFORM=xcb "$app" >"$work/app$1.log" 2>&1 &
+    app_pid=$!
+    pids+=($app_pid)
 
-waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app.log"; exit 1; }
-pass "the main panel opened"
+    waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app$1.log"; exit 1; }
+    pass "the main panel opened"
 
-# Connect through the dialog with its defaults: "통신설정", then "통신 연결".
-click MAIN 360 120 1455 855
-waitFor 5 shown START && pass "the dialog opened" || fail "the dialog did not open"
-expectColour "통신 연결" 8080FF START 5070 660
-click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected" || fail "connect did not return to the main panel"
+    # Connect through the dialog with its defaults: "통신설정", then "통신 연결".
+    click MAIN 360 120 1455 855
+    waitFor 5 shown START && pass "the dialog opened" || fail "the dialog did not open"
+    expectColour "통신 연결" 8080FF START 5070 660
+    click START 4920 240 2055 855
+    waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected" || fail "connect did not return to the main panel"
+}
+startBoth 1
 
 # "원점" reaches the driver.
 click MAIN 7680 3360 855 1335
@@ -107,7 +116,7 @@ click MAIN 5160 4200 2175 615 # stop
 
 # WRITE ALL: a click on "원점" during its pauses waits, and is handled right
 # after the last frame, without any further input.
-homes() { grep -c "<- AA  00  07  01" "$work/sim.log"; }
+homes() { grep -c "<- AA  00  07  01" "$sim_log"; }
 moreHomesThan() { [ "$(homes)" -gt "$1" ]; }
 before=$(homes)
 click MAIN 1440 1440 1455 855
@@ -156,6 +165,41 @@ waitFor 3 gone stepdrive && pass "the message box closed" || fail "the message b
 sleep 0.5
 [ "$(count stepdrive)" = 0 ] && pass "no second message for one loss" ||
     fail "another message box appeared after the loss was reported"
+
+# With no jog running, "종료" ends the program at once.
+click MAIN 6960 120 1455 855
+waitFor 5 gone MAIN && ! shown stepdrive && waitFor 5 eval '! running' &&
+    pass "종료 without a jog ended the program" || fail "종료 without a jog did not end the program"
+
+# A jog running at exit: Escape on the panel stops it, even from an entry box.
+startBoth 2
+jogRight() {
+    click MAIN 6360 3360 975 735
+    waitFor 3 eval '[ "$(lastLine "AA  00  01  00")" -gt "$(lastLine "AA  00  03  00")" ]'
+}
+jogRight || fail "the jog right did not reach the driver"
+xdotool mousemove --window "$(windows MAIN)" $((6600 / 15 + 40)) $((5040 / 15 + 16)) click 1 key Escape
+waitFor 3 simSaw "AA  00  03  00" && pass "Escape in an entry box stopped the motor" ||
+    fail "Escape in an entry box did not stop the motor"
+
+# "종료" asks; Escape answers "취소" and changes nothing.
+jogRight || fail "the second jog right did not reach the driver"
+click MAIN 6960 120 1455 855
+waitFor 3 shown stepdrive && pass "종료 during a jog asks first" || fail "종료 during a jog asked nothing"
+[ -n "${XSERVER_TEST_SHOTS:-}" ] && import -window root "$XSERVER_TEST_SHOTS/exit-question.png"
+stops=$(grep -c "<- AA  00  03  00" "$sim_log")
+xdotool key Escape
+waitFor 3 gone stepdrive && sleep 0.5
+shown MAIN && running && [ "$(grep -c "<- AA  00  03  00" "$sim_log")" = "$stops" ] &&
+    pass "Escape on the question changed nothing" || fail "Escape on the question did more than close it"
+
+# Return chooses "정지 후 종료": the stop goes on the line, then the program ends.
+click MAIN 6960 120 1455 855
+waitFor 3 shown stepdrive || fail "the second 종료 asked nothing"
+xdotool key Return
+waitFor 5 eval '! running' && pass "정지 후 종료 ended the program" || fail "정지 후 종료 did not end the program"
+[ "$(lastLine "AA  00  03  00")" -gt "$(lastLine "AA  00  01  00")" ] &&
+    pass "the stop reached the driver after the jog" || fail "no stop reached the driver after the jog"
 
 echo "$failures failed"
 [ $failures -eq 0 ]

@@ -2,6 +2,7 @@
 #include "tests/panels/panel_fixture.h"
 #include "ui/colours.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace stepdrive;
@@ -91,4 +92,18 @@ TEST_F(Motion, sendingOnAClosedPortIsReportedNotFatal) {
     EXPECT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(port("MSC").sent.empty());
     EXPECT_EQ(box(*main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
+}
+
+TEST_F(Motion, escapeStopsTheMotorWhereverTheFocusIsOnThePanel) {
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    for (const char* focus : {"Txt_Jog", "Text_PULSE", "rx_txt", "cmd_ROR"}) {
+        pressWith("Txt_Jog", "300", "cmd_ROR");
+        auto* widget = main->findChild<QWidget*>(QString::fromLatin1(focus));
+        widget->setFocus();
+        port("MSC").sent.clear();
+        QTest::keyClick(widget, Qt::Key_Escape);
+        EXPECT_EQ(hexOf(port("MSC").lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00") << focus;
+        EXPECT_EQ(colourOf("cmd_ROR"), buttonFace()) << focus;
+    }
 }
