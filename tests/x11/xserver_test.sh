@@ -114,6 +114,25 @@ expectColour "WRITE ALL" FFFF00 MAIN 1530 1500
 expectColour "READ ALL" 8080FF MAIN 3330 1500
 click MAIN 5160 4200 2175 615 # stop
 
+# A run current the driver can't take: one message box, nothing of WRITE ALL
+# on the line, no box marked as sent.
+writes() { grep -c "<- AA  00  05" "$sim_log"; }
+xdotool mousemove --window "$(windows MAIN)" 144 176 click 1 key ctrl+a type "40"
+before=$(writes)
+click MAIN 1440 1440 1455 855
+waitFor 3 shown stepdrive && pass "run current 40 shows a message box" ||
+    fail "run current 40 showed no message box"
+sleep 0.5
+[ "$(count stepdrive)" = 1 ] && pass "one message box for a refused value" ||
+    fail "$(count stepdrive) message boxes for a refused value, not 1"
+xdotool key Return
+waitFor 3 gone stepdrive || fail "the message box did not close"
+sleep 1.5 # a WRITE ALL takes 1.15 s
+[ "$(writes)" = "$before" ] && pass "nothing of WRITE ALL went out" ||
+    fail "WRITE ALL sent $(($(writes) - before)) frames after a refusal"
+expectColour "the run current box after a refusal" FFFFFF MAIN 1590 2647
+xdotool mousemove --window "$(windows MAIN)" 144 176 click 1 key ctrl+a type "20"
+
 # WRITE ALL: a click on "원점" during its pauses waits, and is handled right
 # after the last frame, without any further input.
 homes() { grep -c "<- AA  00  07  01" "$sim_log"; }
