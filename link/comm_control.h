@@ -69,6 +69,8 @@ public:
 signals:
     void OnComm();
     void failed(const QString& reason);
+    // The device went away; its loss is being reported and the port is closed.
+    void lost();
 
 protected:
     virtual bool openDevice(const QString& path, const LineSettings& settings, QString* reason) = 0;
