@@ -68,19 +68,34 @@ expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
     local got; got=$(colourAt "$3" "$4" "$5")
     [ "$got" = "$2" ] && pass "$1 shows $2" || fail "$1 shows ${got:-nothing}, not $2"
 }
-simSaw() { grep -q "<- $1" "$work/sim.log"; }
+simSaw() { grep -q "<- $1" "${2:-$work/sim.log}"; } # simSaw FRAME [LOG]
 # The line of the simulator's log where it last received a frame.
 lastLine() { grep -n "<- $1" "$work/sim.log" | tail -1 | cut -d: -f1; }
 
+# Screenshots go to STEPDRIVE_XTEST_SHOTS when it names a folder.
+shot() { [ -n "${STEPDRIVE_XTEST_SHOTS:-}" ] && sleep 0.3 && import -window root "$STEPDRIVE_XTEST_SHOTS/$1.png"; }
+
+# A driver simulator: startSim NAME; its line is then in $line.
+startSim() {
+    "$sim" --verbose >"$work/$1.out" 2>"$work/$1.log" &
+    sim_pid=$!
+    pids+=($sim_pid)
+    waitFor 5 test -s "$work/$1.out" || { fail "stepdrive-sim did not start"; exit 1; }
+    line=$(head -1 "$work/$1.out")
+}
+startApp() {
+    QT_QPA_PLATFORM=xcb "$app" >>"$work/app.log" 2>&1 &
+    app_pid=$!
+    pids+=($app_pid)
+}
+
+# The program's settings stay in the test's folder.
+export XDG_CONFIG_HOME=$work/config
 # The driver, and COM4 pointed at it.
-"$sim" --verbose >"$work/sim.out" 2>"$work/sim.log" &
-sim_pid=$!
-pids+=($sim_pid)
-waitFor 5 test -s "$work/sim.out" || { fail "stepdrive-sim did not start"; exit 1; }
+startSim sim
 for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
-export STEPDRIVE_COM4=$(head -1 "$work/sim.out")
-QT_QPA_PLATFORM=xcb "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+export STEPDRIVE_COM4=$line
+startApp
 
 waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app.log"; exit 1; }
 pass "the main panel opened"
@@ -156,6 +171,46 @@ waitFor 3 gone stepdrive && pass "the message box closed" || fail "the message b
 sleep 0.5
 [ "$(count stepdrive)" = 0 ] && pass "no second message for one loss" ||
     fail "another message box appeared after the loss was reported"
+
+# After the lost line the dialog is ready to connect again at once: a device
+# path typed into the port box, then "통신 연결".
+startSim sim2
+click MAIN 360 120 1455 855
+waitFor 5 shown START || fail "the dialog did not open after the lost line"
+click START 360 600 2535 300 && xdotool key ctrl+a type "$line"
+shot typed-path
+click START 4920 240 2055 855
+waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to the typed $line" ||
+    fail "connect to the typed $line did not return to the main panel"
+click MAIN 7680 3360 855 1335
+waitFor 3 simSaw "AA  00  07  01" "$work/sim2.log" && pass "the typed device reached the driver" ||
+    fail "the home search did not reach the driver on the typed device"
+click MAIN 360 120 1455 855
+waitFor 5 shown START && click START 4920 2040 2055 735 # "종료"
+waitFor 5 gone MAIN && gone START && pass "the program ended" || fail "종료 did not end the program"
+wait "$app_pid"
+
+# A second start, COM1 on another simulator and the port last connected
+# gone: a click on the first entry of "사용가능 포트" puts COM1 in the port
+# box, and "통신 연결" opens it.
+sim2_pid=$sim_pid
+startSim sim3
+kill "$sim2_pid"
+unset STEPDRIVE_COM4
+export STEPDRIVE_COM1=$line
+startApp
+waitFor 10 shown MAIN || fail "the main panel did not open again"
+click MAIN 360 120 1455 855
+waitFor 5 shown START || fail "the dialog did not open on the second start"
+shot second-start
+click START 360 1260 3855 210
+shot chosen-from-list
+click START 4920 240 2055 855
+waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to the port chosen from the list" ||
+    fail "connect to the port chosen from the list did not return to the main panel"
+click MAIN 7680 3360 855 1335
+waitFor 3 simSaw "AA  00  07  01" "$work/sim3.log" && pass "the chosen port reached the driver" ||
+    fail "the home search did not reach the driver on the port chosen from the list"
 
 echo "$failures failed"
 [ $failures -eq 0 ]
