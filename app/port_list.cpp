@@ -20,10 +20,9 @@ bool sameDevice(const QString& a, const QString& b) {
 // "/dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"
 QString describe(const SystemPort& p) {
     QStringList words;
-    if (!p.manufacturer.isEmpty() && !p.product.startsWith(p.manufacturer))
-        words << p.manufacturer;
-    if (!p.product.isEmpty())
-        words << p.product;
+    for (const QString& word : {p.manufacturer, p.product})
+        if (!word.isEmpty())
+            words << word;
     if (!p.serial.isEmpty())
         words << QStringLiteral("(%1)").arg(p.serial);
     return words.isEmpty() ? p.path : p.path + QStringLiteral("  ") + words.join(QLatin1Char(' '));

@@ -82,7 +82,6 @@ bool StartDialog::Rs232_Probe(CommControl& port, int n) {
     // The probe reports nothing: a port that does not open is simply not listed.
     const QSignalBlocker quiet(port);
     port.setCommPort(n);
-    port.setDevice({});
     const bool opened = port.setPortOpen(true);
     if (port.PortOpen())
         port.setPortOpen(false);
