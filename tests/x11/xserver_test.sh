@@ -172,6 +172,17 @@ sleep 0.5
 [ "$(count stepdrive)" = 0 ] && pass "no second message for one loss" ||
     fail "another message box appeared after the loss was reported"
 
+# "통신 연결", then "원점" on the main panel reaches the simulator NAME:
+# connectAndHome WHAT NAME
+connectAndHome() {
+    click START 4920 240 2055 855
+    waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to $1" ||
+        fail "connect to $1 did not return to the main panel"
+    click MAIN 7680 3360 855 1335
+    waitFor 3 simSaw "AA  00  07  01" "$work/$2.log" && pass "the home search reached $1" ||
+        fail "the home search did not reach $1"
+}
+
 # After the lost line the dialog is ready to connect again at once: a device
 # path typed into the port box, then "통신 연결".
 startSim sim2
@@ -179,12 +190,7 @@ click MAIN 360 120 1455 855
 waitFor 5 shown START || fail "the dialog did not open after the lost line"
 click START 360 600 2535 300 && xdotool key ctrl+a type "$line"
 shot typed-path
-click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to the typed $line" ||
-    fail "connect to the typed $line did not return to the main panel"
-click MAIN 7680 3360 855 1335
-waitFor 3 simSaw "AA  00  07  01" "$work/sim2.log" && pass "the typed device reached the driver" ||
-    fail "the home search did not reach the driver on the typed device"
+connectAndHome "the typed $line" sim2
 click MAIN 360 120 1455 855
 waitFor 5 shown START && click START 4920 2040 2055 735 # "종료"
 waitFor 5 gone MAIN && gone START && pass "the program ended" || fail "종료 did not end the program"
@@ -205,12 +211,7 @@ waitFor 5 shown START || fail "the dialog did not open on the second start"
 shot second-start
 click START 360 1260 3855 210
 shot chosen-from-list
-click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to the port chosen from the list" ||
-    fail "connect to the port chosen from the list did not return to the main panel"
-click MAIN 7680 3360 855 1335
-waitFor 3 simSaw "AA  00  07  01" "$work/sim3.log" && pass "the chosen port reached the driver" ||
-    fail "the home search did not reach the driver on the port chosen from the list"
+connectAndHome "the port chosen from the list" sim3
 
 echo "$failures failed"
 [ $failures -eq 0 ]
