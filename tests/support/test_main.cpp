@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,10 +22,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The user's settings are never touched, and test programs running side
     // by side keep theirs apart.
-    QStandardPaths::setTestModeEnabled(true);
     const QTemporaryDir settings;
-    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-        QSettings::setPath(format, QSettings::UserScope, settings.path());
+    stepdrive::test::keepSettingsIn(settings.path());
     // The windows are tested as the program shows them.
     stepdrive::applyApplicationLook();
     ::testing::InitGoogleTest(&argc, argv);
