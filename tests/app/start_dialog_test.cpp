@@ -99,7 +99,6 @@ TEST_F(StartDialogTest, typedPortsGoToEveryPortObject) {
     } cases[] = {
         {"/dev/ttyUSB0", 0, "/dev/ttyUSB0", nullptr},
         {"com11", 11, "/dev/ttyS10", nullptr},
-        {" 12 ", 12, "/dev/ttyS11", nullptr},
         {"", 0, nullptr, "COM0: 포트 번호가 없습니다. 포트를 목록에서 고르십시오."},
         {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: refused"},
     };
@@ -251,15 +250,12 @@ TEST(StartDialogPortList, comNumbersThenTheSystemsOtherDevices) {
     const ComMapping com5(5, "/dev/pts/9");
     const std::vector<SystemPort> system = {
         {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI"},
-        {"/dev/ttyACM0", "Arduino (www.arduino.cc)", "Arduino Uno", ""},
-        {"/dev/ttyS0", "", "", ""},
+        {"/dev/ttyACM0", "", "Arduino Uno", "8573"},
     };
     const QStringList expected = {
         "COM3 | /dev/ttyUSB0  FTDI FT232R USB UART (A50285BI) | COM3",
         "COM5 | /dev/pts/9 | COM5",
-        "/dev/ttyACM0  Arduino (www.arduino.cc) Arduino Uno | "
-        "/dev/ttyACM0  Arduino (www.arduino.cc) Arduino Uno | /dev/ttyACM0",
-        "/dev/ttyS0 | /dev/ttyS0 | /dev/ttyS0",
+        "/dev/ttyACM0  Arduino Uno (8573) | /dev/ttyACM0  Arduino Uno (8573) | /dev/ttyACM0",
     };
     QStringList shown;
     for (const PortEntry& e : portEntries({3, 5}, system))
