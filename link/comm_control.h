@@ -62,8 +62,8 @@ public:
 
     // The device the current CommPort maps to, or the one named directly.
     QString devicePath() const;
-    // Names the device directly instead of through CommPort (a path given on
-    // a command line); empty goes back to CommPort.
+    // Names the device directly instead of through CommPort (a path typed in
+    // the dialog or given on a command line); empty goes back to CommPort.
     void setDevice(const QString& path) { device_ = path; }
 
 signals:
