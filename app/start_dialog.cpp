@@ -39,7 +39,6 @@ StartDialog::StartDialog(Shell& shell, QWidget* parent)
     connect(ui_->cmd_commoff, &QPushButton::clicked, this, &StartDialog::cmd_commoff_Click);
     connect(ui_->CMD3, &QPushButton::clicked, this, &StartDialog::CMD3_Click);
     connect(ui_->PORT, &QListWidget::itemClicked, this, &StartDialog::PORT_Click);
-    connect(ui_->PORT, &QListWidget::itemActivated, this, &StartDialog::PORT_Click);
     Form_Load();
 }
 
