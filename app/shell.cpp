@@ -60,6 +60,11 @@ std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
     auto port = ports_(name, &pause_->gate());
     connect(port.get(), &CommControl::failed, this,
             [this](const QString& why) { messages_->show(why); });
+    // A lost line leaves the dialog ready to connect again.
+    connect(port.get(), &CommControl::lost, this, [this] {
+        if (start_)
+            start_->showDisconnected();
+    });
     return port;
 }
 

@@ -1,5 +1,6 @@
 #include "app/start_dialog.h"
 
+#include "app/port_list.h"
 #include "app/shell.h"
 #include "link/comm_control.h"
 #include "link/port_names.h"
@@ -7,10 +8,10 @@
 #include "ui/form_look.h"
 #include "ui_start_dialog.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSerialPortInfo>
+#include <QSettings>
 #include <QSignalBlocker>
-#include <optional>
 
 namespace stepdrive {
 
@@ -21,12 +22,10 @@ int selectedPosition(const QComboBox* combo) {
     return i >= 0 && combo->currentText() == combo->itemText(i) ? i : -1;
 }
 
-// "/dev/ttyUSB0 — FT232R USB UART", for the tooltip of a found port.
-QString describeDevice(const QString& path, const QList<QSerialPortInfo>& system) {
-    for (const QSerialPortInfo& info : system)
-        if (info.systemLocation() == path && !info.description().isEmpty())
-            return QStringLiteral("%1 — %2").arg(path, info.description());
-    return path;
+// The port last connected is kept for the next start of the program.
+constexpr char kLastPortKey[] = "port";
+QSettings programSettings() {
+    return QSettings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive"));
 }
 } // namespace
 
@@ -39,6 +38,7 @@ StartDialog::StartDialog(Shell& shell, QWidget* parent)
     connect(ui_->cmd_common, &QPushButton::clicked, this, &StartDialog::cmd_common_Click);
     connect(ui_->cmd_commoff, &QPushButton::clicked, this, &StartDialog::cmd_commoff_Click);
     connect(ui_->CMD3, &QPushButton::clicked, this, &StartDialog::CMD3_Click);
+    connect(ui_->PORT, &QListWidget::itemClicked, this, &StartDialog::PORT_Click);
     Form_Load();
 }
 
@@ -51,15 +51,14 @@ void StartDialog::Form_Load() {
     ui_->Label3->setText(ui_->Label3->text().replace(QRegularExpression(QStringLiteral(" {2,}")),
                                                      QStringLiteral("\n")));
     CommControl& msc = shell_.MSC();
-    std::optional<QList<QSerialPortInfo>> system;
-    for (int n = 1; n <= 10; ++n) {
-        if (Rs232_Probe(msc, n)) {
-            // The system's list of ports is asked for once, and only if needed.
-            if (!system)
-                system = QSerialPortInfo::availablePorts();
-            auto* item = new QListWidgetItem(comName(n), ui_->PORT);
-            item->setToolTip(describeDevice(portDevice(n), *system));
-        }
+    std::vector<int> opened;
+    for (int n = 1; n <= 10; ++n)
+        if (Rs232_Probe(msc, n))
+            opened.push_back(n);
+    for (const PortEntry& e : portEntries(opened, systemPorts())) {
+        auto* item = new QListWidgetItem(e.text, ui_->PORT);
+        item->setToolTip(e.toolTip);
+        item->setData(Qt::UserRole, e.port);
     }
     ui_->cmd_commoff->setEnabled(false);
     Rs232_Init();
@@ -69,6 +68,10 @@ void StartDialog::Rs232_Init() {
     for (int n = 1; n <= 9; ++n)
         Combo_[0]->addItem(comName(n));
     Combo_[0]->setCurrentIndex(kDefaultPort);
+    // The port last connected comes first, while it is still there.
+    const PortChoice last = parsePortChoice(programSettings().value(kLastPortKey).toString());
+    if (!last.path().isEmpty() && QFileInfo::exists(last.path()))
+        showPort(last.text());
     for (const char* entry : kBaudEntries)
         Combo_[1]->addItem(QString::fromLatin1(entry));
     Combo_[1]->setCurrentIndex(kDefaultBaud);
@@ -97,8 +100,10 @@ void StartDialog::cmd_common_Click() {
         int threshold;
     };
     const Config configs[] = {{shell_.MSC(), 10}, {shell_.MSC1(), 13}, {shell_.MSC2(), 10}};
+    const PortChoice choice = parsePortChoice(Combo_[0]->currentText());
     for (const Config& c : configs) {
-        c.port.setCommPort(selectedPosition(Combo_[0]) + 1);
+        c.port.setCommPort(choice.com);
+        c.port.setDevice(choice.device);
         c.port.setSettings(settings);
         c.port.setInputMode(CommControl::comInputModeBinary);
         c.port.setInputLen(1);
@@ -115,6 +120,7 @@ void StartDialog::cmd_common_Click() {
         return;
     }
     shell_.markConfigured();
+    programSettings().setValue(kLastPortKey, choice.text());
     setConnected(true);
     shell_.showOnly(shell_.main());
 }
@@ -131,6 +137,19 @@ void StartDialog::setConnected(bool connected) {
         combo->setEnabled(!connected);
     ui_->cmd_commoff->setEnabled(connected);
     ui_->cmd_common->setEnabled(!connected);
+}
+
+void StartDialog::PORT_Click(QListWidgetItem* item) {
+    if (Combo_[0]->isEnabled())
+        showPort(item->data(Qt::UserRole).toString());
+}
+
+void StartDialog::showPort(const QString& port) {
+    const int listed = Combo_[0]->findText(port);
+    if (listed >= 0)
+        Combo_[0]->setCurrentIndex(listed);
+    else
+        Combo_[0]->setEditText(port);
 }
 
 void StartDialog::CMD3_Click() {

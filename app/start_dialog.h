@@ -8,6 +8,7 @@
 #include <memory>
 
 class QComboBox;
+class QListWidgetItem;
 
 namespace Ui {
 class StartDialogForm;
@@ -33,6 +34,8 @@ public:
     ~StartDialog() override;
 
     void Rs232_Init();
+    // The link was lost: back to the idle state, ready to connect again.
+    void showDisconnected() { setConnected(false); }
 
 private:
     void Form_Load();
@@ -40,7 +43,10 @@ private:
     void cmd_common_Click();
     void cmd_commoff_Click();
     void CMD3_Click();
+    void PORT_Click(QListWidgetItem* item);
     void setConnected(bool connected);
+    // Shows `port` ("COM4" or a device) in the port box.
+    void showPort(const QString& port);
 
     std::unique_ptr<Ui::StartDialogForm> ui_;
     Shell& shell_;

@@ -34,6 +34,7 @@ device=$(head -1 "$work/sim.out")
 [ -n "$device" ] || give_up "stepdrive-sim did not start"
 
 for name in $(compgen -e | grep '^STEPDRIVE_'); do unset "$name"; done
+export XDG_CONFIG_HOME=$work/config # the program's settings stay here
 STEPDRIVE_COM4=$device QT_QPA_PLATFORM=xcb "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=($app_pid)

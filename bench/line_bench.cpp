@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -208,6 +209,8 @@ int main(int argc, char** argv) {
     clearComMappings();
     QApplication app(argc, argv);
     applyApplicationLook();
+    const QTemporaryDir settings;
+    keepSettingsIn(settings.path());
 
     Simulator sim({QStringLiteral("--verbose")});
     LineBench bench;

@@ -5,13 +5,13 @@
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/entry.h"
+#include "link/port_names.h"
 #include "link/version.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QTextStream>
 #include <cmath>
 #include <optional>
@@ -398,13 +398,9 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
 
 // Opens `port` as --port names it: COM n, or a device path.
 bool openPort(CommControl& port, const Options& o, QString* error) {
-    static const QRegularExpression com(QStringLiteral("^COM([0-9]+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = com.match(o.port);
-    if (m.hasMatch())
-        port.setCommPort(m.captured(1).toInt());
-    else
-        port.setDevice(o.port);
+    const PortChoice choice = parsePortChoice(o.port);
+    port.setCommPort(choice.com);
+    port.setDevice(choice.device);
     port.setSettings(QStringLiteral("%1,N,8,1").arg(o.baud));
     port.setInputMode(CommControl::comInputModeBinary);
     const auto reported =

@@ -118,6 +118,7 @@ void CommControl::deviceLost(const QString& reason) {
         this,
         [this, message] {
             lossPending_ = false;
+            emit lost();
             report(message);
         },
         Qt::QueuedConnection);

@@ -69,13 +69,15 @@ public:
     int openings() const { return openings_; }
     // True while a pause holds the receive events back.
     bool eventsHeldBack() const;
-    // Names the device directly instead of through CommPort (a path given on
-    // a command line); empty goes back to CommPort.
+    // Names the device directly instead of through CommPort (a path typed in
+    // the dialog or given on a command line); empty goes back to CommPort.
     void setDevice(const QString& path) { device_ = path; }
 
 signals:
     void OnComm();
     void failed(const QString& reason);
+    // The device went away; its loss is being reported and the port is closed.
+    void lost();
 
 protected:
     virtual bool openDevice(const QString& path, const LineSettings& settings, QString* reason) = 0;

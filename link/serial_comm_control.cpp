@@ -3,10 +3,39 @@
 #include "link/line_settings.h"
 #include "link/log.h"
 
+#include <QFile>
+#include <optional>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace stepdrive {
 
 namespace {
 constexpr int kWriteTimeoutMs = 2000;
+
+constexpr char kNoDevice[] = "장치가 없습니다.";
+#ifdef Q_OS_LINUX
+constexpr char kNotPermitted[] = "장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 "
+                                 "(sudo usermod -aG dialout $USER) 다시 로그인하십시오.";
+#else
+constexpr char kNotPermitted[] = "장치를 쓸 권한이 없습니다.";
+#endif
+
+struct Cause {
+    QSerialPort::SerialPortError error;
+    std::optional<DeviceAccess> access; // any, when empty
+    const char* reason;
+};
+// Qt reports a lock file held by another program, a device opened
+// exclusively (EBUSY) and a refused access (EACCES) all as a permission
+// error; the device's own access tells them apart.
+constexpr Cause kCauses[] = {
+    {QSerialPort::DeviceNotFoundError, {}, kNoDevice},
+    {QSerialPort::PermissionError, DeviceAccess::Missing, kNoDevice},
+    {QSerialPort::PermissionError, DeviceAccess::Refused, kNotPermitted},
+    {QSerialPort::PermissionError, DeviceAccess::ReadWrite, "다른 프로그램이 사용하고 있습니다."},
+};
 
 QSerialPort::Parity parityOf(char p) {
     switch (p) {
@@ -24,6 +53,29 @@ QSerialPort::Parity parityOf(char p) {
 }
 } // namespace
 
+DeviceAccess deviceAccess(const QString& path) {
+#ifdef Q_OS_UNIX
+    // A bare name is a device under /dev, as QSerialPort takes it.
+    const QByteArray file = QFile::encodeName(
+        path.startsWith(QLatin1Char('/')) ? path : QStringLiteral("/dev/") + path);
+    if (::access(file.constData(), F_OK) != 0)
+        return DeviceAccess::Missing;
+    return ::access(file.constData(), R_OK | W_OK) == 0 ? DeviceAccess::ReadWrite
+                                                        : DeviceAccess::Refused;
+#else
+    Q_UNUSED(path);
+    return DeviceAccess::ReadWrite;
+#endif
+}
+
+QString openFailureReason(QSerialPort::SerialPortError error, DeviceAccess access,
+                          const QString& systemText) {
+    for (const Cause& c : kCauses)
+        if (c.error == error && (!c.access || *c.access == access))
+            return QString::fromUtf8(c.reason);
+    return systemText;
+}
+
 SerialCommControl::SerialCommControl(QString name, PauseGate* gate, QObject* parent)
     : CommControl(std::move(name), gate, parent) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialCommControl::readIncoming);
@@ -35,7 +87,7 @@ bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, Q
     received_.clear();
     taken_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
-        *reason = port_.errorString();
+        *reason = openFailureReason(port_.error(), deviceAccess(path), port_.errorString());
         port_.clearError();
         return false;
     }

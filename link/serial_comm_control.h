@@ -8,6 +8,16 @@
 
 namespace stepdrive {
 
+// What the system lets this program do with a device.
+enum class DeviceAccess { ReadWrite, Refused, Missing };
+DeviceAccess deviceAccess(const QString& path);
+
+// Why a device did not open, from QSerialPort's error and the device's
+// access: held by another program, not permitted, or not there; otherwise
+// the system's own text.
+QString openFailureReason(QSerialPort::SerialPortError error, DeviceAccess access,
+                          const QString& systemText);
+
 class SerialCommControl : public CommControl {
     Q_OBJECT
 public:

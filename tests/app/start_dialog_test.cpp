@@ -1,3 +1,4 @@
+#include "app/port_list.h"
 #include "app/start_dialog.h"
 #include "link/serial_comm_control.h"
 #include "panels/main/main_panel.h"
@@ -6,6 +7,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -33,6 +35,11 @@ struct StartDialogTest : PanelFixture {
             EXPECT_EQ(p.InputMode(), 1) << name;
             EXPECT_EQ(p.InputLen(), 1) << name;
         }
+    }
+    bool idleState(QWidget& dialog) {
+        return combo(dialog, 0)->isEnabled() && combo(dialog, 1)->isEnabled() &&
+               button(dialog, "cmd_common")->isEnabled() &&
+               !button(dialog, "cmd_commoff")->isEnabled();
     }
     bool connectedState(QWidget& dialog) {
         return !combo(dialog, 0)->isEnabled() && !combo(dialog, 1)->isEnabled() &&
@@ -81,29 +88,77 @@ TEST_F(StartDialogTest, chosenPortAndBaudGoToEveryPortObject) {
     EXPECT_EQ(port("MSC").opens.last(), "/dev/ttyS0 128000,N,8,1");
 }
 
-TEST_F(StartDialogTest, unusableChoicesAreReportedOnceAndTheDialogStaysIdle) {
+// What is typed into the port box goes to all three port objects: a COM
+// number, or a device by its path. No port at all is reported, naming it.
+TEST_F(StartDialogTest, typedPortsGoToEveryPortObject) {
+    const struct {
+        const char* typed;
+        int commPort;
+        const char* device; // opened on MSC; null when nothing opens
+        const char* message;
+    } cases[] = {
+        {"/dev/ttyUSB0", 0, "/dev/ttyUSB0", nullptr},
+        {"com11", 11, "/dev/ttyS10", nullptr},
+        {"", 0, nullptr, "COM0: 포트 번호가 없습니다. 포트를 목록에서 고르십시오."},
+        {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: refused"},
+    };
     StartDialog& dialog = openDialog();
-    QTest::keyClicks(combo(dialog, 0), "X");
+    port("MSC").refusedPath = QStringLiteral("/dev/refused");
+    for (const auto& c : cases) {
+        messages.shown.clear();
+        combo(dialog, 0)->setEditText(QString::fromUtf8(c.typed));
+        click(dialog, "cmd_common");
+        for (const char* name : {"MSC", "MSC1", "MSC2"}) {
+            EXPECT_EQ(port(QString::fromLatin1(name)).CommPort(), c.commPort) << c.typed << name;
+            if (c.device) {
+                EXPECT_EQ(port(QString::fromLatin1(name)).devicePath(), c.device) << c.typed;
+            }
+        }
+        EXPECT_EQ(messages.shown.join('\n'), QString::fromUtf8(c.message ? c.message : ""))
+            << c.typed;
+        EXPECT_EQ(port("MSC").PortOpen(), c.device != nullptr) << c.typed;
+        if (c.device)
+            click(dialog, "cmd_commoff");
+        EXPECT_TRUE(idleState(dialog)) << c.typed;
+    }
+}
+
+TEST_F(StartDialogTest, unusableBaudIsReportedOnceAndTheDialogStaysIdle) {
+    StartDialog& dialog = openDialog();
     QTest::keyClicks(combo(dialog, 1), "fast");
     click(dialog, "cmd_common");
-    expectConfigured(",N,8,1", 0);
+    expectConfigured(",N,8,1", 4);
     EXPECT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(messages.shown.value(0).contains("COM0"));
     EXPECT_FALSE(port("MSC").PortOpen());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(shell.main().isVisible());
-    EXPECT_TRUE(combo(dialog, 0)->isEnabled());
-    EXPECT_TRUE(button(dialog, "cmd_common")->isEnabled());
-    EXPECT_FALSE(button(dialog, "cmd_commoff")->isEnabled());
+    EXPECT_TRUE(idleState(dialog));
 
     // Baud position 0 is listed but no line can run at it.
     messages.shown.clear();
-    combo(dialog, 0)->setCurrentIndex(3);
     combo(dialog, 1)->setCurrentIndex(0);
     click(dialog, "cmd_common");
     EXPECT_EQ(port("MSC").Settings(), "low_speed6000,N,8,1");
     EXPECT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(dialog.isVisible());
+}
+
+// A line lost behind the dialog, on the main or the table panel, leaves the
+// dialog ready to connect again at once.
+TEST_F(StartDialogTest, aLostLineShowsTheDialogDisconnected) {
+    StartDialog& dialog = openDialog();
+    const std::pair<Win, const char*> cases[] = {{Win::Main, "MSC"}, {Win::JogPosition, "MSC1"}};
+    for (const auto& [panel, name] : cases) {
+        click(dialog, "cmd_common");
+        if (panel == Win::JogPosition)
+            click(shell.main(), "cmd_JP");
+        ASSERT_TRUE(port(name).PortOpen()) << name;
+        port(name).lose();
+        pumpEvents();
+        click(shell.window(panel), "cmd_comm");
+        EXPECT_TRUE(dialog.isVisible()) << name;
+        EXPECT_TRUE(idleState(dialog)) << name;
+    }
 }
 
 TEST_F(StartDialogTest, disconnectKeepsTheDialogAndReenablesTheSelections) {
@@ -117,11 +172,34 @@ TEST_F(StartDialogTest, disconnectKeepsTheDialogAndReenablesTheSelections) {
     click(dialog, "cmd_commoff");
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(port("MSC").PortOpen());
-    EXPECT_TRUE(combo(dialog, 0)->isEnabled());
+    EXPECT_TRUE(idleState(dialog));
     EXPECT_EQ(combo(dialog, 0)->currentText(), "COM4");
     EXPECT_EQ(combo(dialog, 1)->currentText(), "9600");
-    EXPECT_TRUE(button(dialog, "cmd_common")->isEnabled());
-    EXPECT_FALSE(button(dialog, "cmd_commoff")->isEnabled());
+}
+
+// The port last connected is offered at the next start while it is there.
+TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
+    Pty line;
+    const ComMapping com10(10, line.slavePath());
+    StartDialog& dialog = openDialog();
+    combo(dialog, 0)->setEditText(line.slavePath());
+    click(dialog, "cmd_common");
+    const std::pair<QString, QString> kept[] = {
+        {line.slavePath(), line.slavePath()}, // as the last connect left it
+        {"COM10", "COM10"},
+        {"/dev/stepdrive-none", "COM4"},
+        {"COM11", "COM4"}, // /dev/ttyS10
+    };
+    for (const auto& [last, offered] : kept) {
+        if (last != line.slavePath())
+            QSettings("stepdrive", "stepdrive").setValue("port", last);
+        RecordingPause nextPause;
+        RecordingMessenger nextMessages;
+        Shell next([](const QString& name,
+                      PauseGate* gate) { return std::make_unique<FakeCommControl>(name, gate); },
+                   nextPause, nextMessages);
+        EXPECT_EQ(combo(next.startDialog(), 0)->currentText(), offered) << last.toStdString();
+    }
 }
 
 // The probe runs on a real port object, over pseudo-terminals mapped to COM2
@@ -146,12 +224,43 @@ TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
     StartDialog& dialog = shell.startDialog();
     auto* list = dialog.findChild<QListWidget*>(QStringLiteral("PORT"));
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), 2);
+    // The system's own serial devices follow; a pseudo-terminal is none.
+    ASSERT_EQ(list->count(), 2 + int(systemPorts().size()));
     EXPECT_EQ(list->item(0)->text(), "COM2");
     EXPECT_EQ(list->item(1)->text(), "COM10");
     EXPECT_EQ(list->item(1)->toolTip(), com10.slavePath());
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_FALSE(shell.MSC().PortOpen());
+
+    // A click on an entry puts its port in the port box; connect opens it.
+    QListWidgetItem* com10Entry = list->item(1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(com10Entry).center());
+    EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("Combo_0"))->currentText(), "COM10");
+    PanelFixture::click(dialog, "cmd_common");
+    EXPECT_TRUE(shell.MSC().PortOpen());
+    EXPECT_EQ(shell.MSC().devicePath(), com10.slavePath());
+    shell.MSC().setPortOpen(false);
+}
+
+// Each system device is listed once: under the COM number that maps to it,
+// with its description, or by its path.
+TEST(StartDialogPortList, comNumbersThenTheSystemsOtherDevices) {
+    const ComMapping com3(3, "/dev/ttyUSB0");
+    const ComMapping com5(5, "/dev/pts/9");
+    const std::vector<SystemPort> system = {
+        {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI"},
+        {"/dev/ttyACM0", "", "Arduino Uno", "8573"},
+    };
+    const QStringList expected = {
+        "COM3 | /dev/ttyUSB0  FTDI FT232R USB UART (A50285BI) | COM3",
+        "COM5 | /dev/pts/9 | COM5",
+        "/dev/ttyACM0  Arduino Uno (8573) | /dev/ttyACM0  Arduino Uno (8573) | /dev/ttyACM0",
+    };
+    QStringList shown;
+    for (const PortEntry& e : portEntries({3, 5}, system))
+        shown << QStringList{e.text, e.toolTip, e.port}.join(" | ");
+    EXPECT_EQ(shown, expected);
 }
 
 // The shipped port objects and pause: connect opens the pseudo-terminal mapped

@@ -1,5 +1,6 @@
 #include "link/frame.h"
 #include "link/pause.h"
+#include "link/port_names.h"
 #include "link/serial_comm_control.h"
 #include "tests/support/fakes.h"
 #include "tests/support/pty.h"
@@ -92,7 +93,57 @@ TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
     EXPECT_FALSE(other.setPortOpen(true));
     EXPECT_FALSE(other.PortOpen());
     ASSERT_EQ(otherFailures.count(), 1);
-    EXPECT_TRUE(otherFailures[0][0].toString().contains("COM7"));
+    EXPECT_EQ(otherFailures[0][0].toString(),
+              QStringLiteral("COM7 (%1)을(를) 열 수 없습니다: 다른 프로그램이 사용하고 있습니다.")
+                  .arg(pty.slavePath()));
+}
+
+// Why a device did not open, from Qt's error and what the system allows.
+TEST(OpenFailure, theCauseInTheOperatorsWords) {
+    const struct {
+        QSerialPort::SerialPortError error;
+        DeviceAccess access;
+        const char* reason; // the start of it
+    } cases[] = {
+        {QSerialPort::PermissionError, DeviceAccess::ReadWrite, "다른 프로그램이 사용하고"},
+        {QSerialPort::PermissionError, DeviceAccess::Refused, "장치를 쓸 권한이 없습니다."},
+        {QSerialPort::PermissionError, DeviceAccess::Missing, "장치가 없습니다."},
+        {QSerialPort::DeviceNotFoundError, DeviceAccess::ReadWrite, "장치가 없습니다."},
+        {QSerialPort::UnknownError, DeviceAccess::ReadWrite, "Input/output error"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(openFailureReason(c.error, c.access, QStringLiteral("Input/output error"))
+                        .startsWith(QString::fromUtf8(c.reason)))
+            << c.reason;
+#ifdef Q_OS_LINUX
+    EXPECT_TRUE(openFailureReason(QSerialPort::PermissionError, DeviceAccess::Refused, {})
+                    .contains("sudo usermod -aG dialout $USER"));
+#endif
+    EXPECT_EQ(deviceAccess(QStringLiteral("/dev/stepdrive-none")), DeviceAccess::Missing);
+}
+
+// The port box's text: COM n, a device, or no port.
+TEST(PortChoice, readsWhatTheOperatorTyped) {
+    const struct {
+        const char* typed;
+        int com;
+        const char* device;
+    } cases[] = {
+        {"COM4", 4, ""},
+        {"com11", 11, ""},
+        {" 12 ", 12, ""},
+        {"COM0", 0, ""},
+        {"", 0, ""},
+        {"/dev/ttyUSB0", 0, "/dev/ttyUSB0"},
+        {"/dev/pts/5", 0, "/dev/pts/5"},
+        {"\\\\.\\COM12", 0, "\\\\.\\COM12"},
+    };
+    for (const auto& c : cases) {
+        const PortChoice choice = parsePortChoice(QString::fromLatin1(c.typed));
+        EXPECT_EQ(choice.com, c.com) << c.typed;
+        EXPECT_EQ(choice.device, QString::fromLatin1(c.device)) << c.typed;
+    }
+    EXPECT_EQ(parsePortChoice(QStringLiteral("12")).text(), "COM12");
 }
 
 TEST_F(SerialOnPty, pulledCableIsReportedOnceAndThePortReadsClosed) {

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <cstdio>
 
 using namespace stepdrive;
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     applyApplicationLook();
+    const QTemporaryDir settings; // the dialog as on a first start
+    test::keepSettingsIn(settings.path());
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(dir.path());
 

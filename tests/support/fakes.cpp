@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QProcessEnvironment>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace stepdrive::test {
 
@@ -22,6 +24,12 @@ void clearComMappings() {
     for (const QString& name : QProcessEnvironment::systemEnvironment().keys())
         if (name.startsWith(QLatin1String("STEPDRIVE_COM")))
             qunsetenv(name.toLocal8Bit().constData());
+}
+
+void keepSettingsIn(const QString& dir) {
+    QStandardPaths::setTestModeEnabled(true);
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, dir);
 }
 
 void pumpEvents(int rounds) {

@@ -129,6 +129,9 @@ private:
 // tests see only their own.
 void clearComMappings();
 
+// The program's settings are kept in `dir`, never in the user's own.
+void keepSettingsIn(const QString& dir);
+
 // Lets queued events (receive checks, repaints) run.
 void pumpEvents(int rounds = 5);
 

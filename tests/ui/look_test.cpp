@@ -98,7 +98,8 @@ TEST_F(Look, windowsReadRight) {
     // A Space at launch presses a motion button, not a navigation one.
     EXPECT_EQ(main.focusWidget(), button(main, "cmd_ROR"));
 
-    // The dialog's lists use the window's own font, so "COM4" shows whole.
+    // The dialog's lists use the window's own font, and a typed device path
+    // shows whole in the port box.
     StartDialog& start = shell.startDialog();
     auto* ports = start.findChild<QComboBox*>(QStringLiteral("Combo_0"));
     ASSERT_NE(ports, nullptr);
@@ -108,7 +109,8 @@ TEST_F(Look, windowsReadRight) {
     option.editable = true;
     const QRect field = ports->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                        QStyle::SC_ComboBoxEditField, ports);
-    EXPECT_LE(ports->fontMetrics().horizontalAdvance(QStringLiteral("COM4")), field.width() - 4);
+    EXPECT_LE(ports->fontMetrics().horizontalAdvance(QStringLiteral("/dev/ttyUSB0")),
+              field.width() - 4);
     // The line settings stand on three lines, all inside the label.
     auto* settings = start.findChild<QLabel*>(QStringLiteral("Label3"));
     ASSERT_NE(settings, nullptr);

@@ -5,8 +5,8 @@
 #
 #   xserver_test.sh STEPDRIVE STEPDRIVE-SIM
 #
-# With XSERVER_TEST_SHOTS=DIR set, the screen with the exit question is kept
-# there as exit-question.png.
+# With STEPDRIVE_XTEST_SHOTS=DIR set, screens along the way are kept
+# there as PNG files.
 #
 # Exits 77 (skipped) only when no X server can be started here.
 set -uo pipefail
@@ -71,40 +71,62 @@ expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
     local got; got=$(colourAt "$3" "$4" "$5")
     [ "$got" = "$2" ] && pass "$1 shows $2" || fail "$1 shows ${got:-nothing}, not $2"
 }
-simSaw() { grep -q "<- $1" "$sim_log"; }
+simSaw() { grep -q "<- $1" "${2:-$sim_log}"; } # simSaw FRAME [LOG]
 # The line of the simulator's log where it last received a frame.
 lastLine() { grep -n "<- $1" "$sim_log" | tail -1 | cut -d: -f1 | grep . || echo 0; }
 running() { kill -0 "$app_pid" 2>/dev/null; }
 
-# A driver, COM4 pointed at it, and the program: run N of each.
-startBoth() { # startBoth N
-    sim_log=$work/sim$1.log
-    "$sim" --verbose >"$work/sim$1.out" 2>"$sim_log" &
+# Screenshots go to STEPDRIVE_XTEST_SHOTS when it names a folder.
+shot() { [ -n "${STEPDRIVE_XTEST_SHOTS:-}" ] && sleep 0.3 && import -window root "$STEPDRIVE_XTEST_SHOTS/$1.png"; }
+
+# A driver simulator: startSim NAME [OPTION...]; its line is then in $line,
+# its log in $sim_log.
+startSim() {
+    local name=$1; shift
+    sim_log=$work/$name.log
+    "$sim" --verbose "$@" >"$work/$name.out" 2>"$sim_log" &
     sim_pid=$!
     pids+=($sim_pid)
-    waitFor 5 test -s "$work/sim$1.out" || { fail "stepdrive-sim did not start"; exit 1; }
-    for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
-    export STEPDRIVE_COM4=$(head -1 "$work/sim$1.out")
-    QT_QPA_PLATFORM=xcb "$app" >"$work/app$1.log" 2>&1 &
+    waitFor 5 test -s "$work/$name.out" || { fail "stepdrive-sim did not start"; exit 1; }
+    line=$(head -1 "$work/$name.out")
+}
+startApp() {
+    QT_QPA_PLATFORM=xcb "$app" >>"$work/app.log" 2>&1 &
     app_pid=$!
     pids+=($app_pid)
-
-    waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app$1.log"; exit 1; }
+    waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app.log"; exit 1; }
     pass "the main panel opened"
-
-    # Connect through the dialog with its defaults: "통신설정", then "통신 연결".
+}
+# "통신설정" on the main panel, and the dialog shows.
+openDialog() {
     click MAIN 360 120 1455 855
     waitFor 5 shown START && pass "the dialog opened" || fail "the dialog did not open"
-    expectColour "통신 연결" 8080FF START 5070 660
-    click START 4920 240 2055 855
-    waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected" || fail "connect did not return to the main panel"
 }
-startBoth 1
+# A device path typed into the port box.
+typePort() { click START 360 600 2535 300 && xdotool key ctrl+a type "$1"; }
+# "통신 연결", then "원점" on the main panel reaches the simulator logging to
+# LOG: connectAndHome WHAT LOG
+connectAndHome() {
+    click START 4920 240 2055 855
+    waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to $1" ||
+        fail "connect to $1 did not return to the main panel"
+    click MAIN 7680 3360 855 1335
+    waitFor 3 simSaw "AA  00  07  01" "$2" && pass "the home search reached $1" ||
+        fail "the home search did not reach $1"
+}
 
-# "원점" reaches the driver.
-click MAIN 7680 3360 855 1335
-waitFor 3 simSaw "AA  00  07  01" && pass "the home search reached the driver" ||
-    fail "the home search did not reach the driver"
+# The program's settings stay in the test's folder.
+export XDG_CONFIG_HOME=$work/config
+for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
+
+# The driver, COM4 pointed at it, and the program connected through the
+# dialog with its defaults.
+startSim sim1
+export STEPDRIVE_COM4=$line
+startApp
+openDialog
+expectColour "통신 연결" 8080FF START 5070 660
+connectAndHome "COM4" "$sim_log"
 
 # "ROL" turns its button red, "ROR" stays the button face.
 click MAIN 5160 3360 975 735
@@ -185,13 +207,37 @@ sleep 0.5
 [ "$(count stepdrive)" = 0 ] && pass "no second message for one loss" ||
     fail "another message box appeared after the loss was reported"
 
+# After the lost line the dialog is ready to connect again at once: a device
+# path typed into the port box, then "통신 연결".
+startSim sim2
+openDialog
+typePort "$line"
+shot typed-path
+connectAndHome "the typed $line" "$sim_log"
+
 # With no jog running, "종료" ends the program at once.
 click MAIN 6960 120 1455 855
 waitFor 5 gone MAIN && ! shown stepdrive && waitFor 5 eval '! running' &&
     pass "종료 without a jog ended the program" || fail "종료 without a jog did not end the program"
 
+# A second start, COM1 on another simulator and the port last connected
+# gone: a click on the first entry of "사용가능 포트" puts COM1 in the port
+# box, and "통신 연결" opens it.
+sim2_pid=$sim_pid
+startSim sim3
+kill "$sim2_pid"
+unset STEPDRIVE_COM4
+export STEPDRIVE_COM1=$line
+good=$line
+good_log=$sim_log
+startApp
+openDialog
+shot second-start
+click START 360 1260 3855 210
+shot chosen-from-list
+connectAndHome "the port chosen from the list" "$sim_log"
+
 # A jog running at exit: Escape on the panel stops it, even from an entry box.
-startBoth 2
 jogRight() {
     click MAIN 6360 3360 975 735
     waitFor 3 eval '[ "$(lastLine "AA  00  01  00")" -gt "$(lastLine "AA  00  03  00")" ]'
@@ -205,7 +251,7 @@ waitFor 3 simSaw "AA  00  03  00" && pass "Escape in an entry box stopped the mo
 jogRight || fail "the second jog right did not reach the driver"
 click MAIN 6960 120 1455 855
 waitFor 3 shown stepdrive && pass "종료 during a jog asks first" || fail "종료 during a jog asked nothing"
-[ -n "${XSERVER_TEST_SHOTS:-}" ] && import -window root "$XSERVER_TEST_SHOTS/exit-question.png"
+shot exit-question
 stops=$(grep -c "<- AA  00  03  00" "$sim_log")
 xdotool key Escape
 waitFor 3 gone stepdrive && sleep 0.5
@@ -219,6 +265,38 @@ xdotool key Return
 waitFor 5 eval '! running' && pass "정지 후 종료 ended the program" || fail "정지 후 종료 did not end the program"
 [ "$(lastLine "AA  00  03  00")" -gt "$(lastLine "AA  00  01  00")" ] &&
     pass "the stop reached the driver after the jog" || fail "no stop reached the driver after the jog"
+
+# A driver that never answers: READ ALL says so in one box, soon; the next
+# READ ALL against a sound driver fills every box.
+startSim silent --drop 1
+startApp
+openDialog
+typePort "$line"
+connectAndHome "a silent driver" "$sim_log"
+waitFor 3 shown stepdrive && xdotool key Return # the home search went unanswered
+waitFor 3 gone stepdrive
+click MAIN 3240 1440 1455 855
+start=$(date +%s%N)
+waitFor 3 shown stepdrive && pass "a silent driver is said in a message box" ||
+    fail "a silent driver was not said"
+echo "note: the message box showed $((($(date +%s%N) - start) / 1000000)) ms after READ ALL"
+sleep 1.5
+[ "$(count stepdrive)" = 1 ] && pass "one message box for a silent READ ALL" ||
+    fail "$(count stepdrive) message boxes for a silent READ ALL, not 1"
+shot silent-driver
+xdotool key Return
+waitFor 3 gone stepdrive
+[ "$(grep -c "<- AA  00  06" "$sim_log")" = 1 ] && pass "the chain stopped at its first request" ||
+    fail "the chain went on: $(grep -c "<- AA  00  06" "$sim_log") requests"
+openDialog
+click START 4920 1200 2055 735 # "통신 정지"
+typePort "$good"
+connectAndHome "a sound driver again" "$good_log"
+click MAIN 3240 1440 1455 855
+waitFor 5 simSaw "AA  00  06  06" "$good_log" && sleep 0.5 || fail "READ ALL did not reach its last request"
+for row in 2400 3000 3600 4200 4800 5400 6120; do
+    expectColour "the read-back box at $row after a silent driver" C0C0FF MAIN 3390 $((row + 247))
+done
 
 echo "$failures failed"
 [ $failures -eq 0 ]
