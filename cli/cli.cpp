@@ -1,11 +1,11 @@
 #include "cli/cli.h"
 
 #include "cli/exchange.h"
-#include "cli/profile.h"
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/entry.h"
 #include "link/port_names.h"
+#include "link/profile.h"
 #include "link/version.h"
 
 #include <QFile>

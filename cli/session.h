@@ -3,8 +3,8 @@
 // paced as the windows pace them: 150 ms after each frame of a write,
 // 100 ms after each reply of a read-back.
 
-#include "cli/profile.h"
 #include "link/frame.h"
+#include "link/profile.h"
 
 #include <array>
 #include <cstdint>

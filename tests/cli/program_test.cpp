@@ -115,6 +115,16 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     expectApart(tableReads, 100.0, "table read");
 }
 
+// What dump writes, apply takes, and a dump after it is the same file.
+TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
+    const QString dumped = out;
+    ASSERT_EQ(cli({"apply", file(dumped.toUtf8())}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
+    EXPECT_EQ(out, dumped);
+}
+
 TEST_F(Program, aParameterWriteOfOneKeySendsOneFrameAndVerifiesIt) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
     ComMapping com4(4, sim->devicePath());

@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-namespace stepdrive::cli {
+namespace stepdrive {
 
 // Values in the order of their tables (kMotorParameters, entries 1-7,
 // kBeltParameters); what is empty is not part of the profile. The motor
@@ -62,4 +62,4 @@ Range tableSpeedRange();
 // "40 is out of range (0 to 31)", or empty when `value` lies in `range`.
 QString outOfRange(double value, Range range);
 
-} // namespace stepdrive::cli
+} // namespace stepdrive

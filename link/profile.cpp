@@ -1,4 +1,4 @@
-#include "cli/profile.h"
+#include "link/profile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <map>
 
-namespace stepdrive::cli {
+namespace stepdrive {
 
 namespace {
 
@@ -120,7 +120,8 @@ public:
         std::array<std::int32_t, kBeltParameterCount> belt{};
         if (!parameters(top, kBelt, kBeltParameters, belt, {kIn2Used}))
             return false;
-        const QJsonValue flag = top[kBelt].toObject()[kIn2Used];
+        // value(), not operator[] on a copy, which would add the key as null.
+        const QJsonValue flag = top[kBelt].toObject().value(kIn2Used);
         if (!flag.isUndefined()) {
             if (!flag.isBool())
                 return fail(kBelt + '.' + kIn2Used,
@@ -259,4 +260,4 @@ std::vector<Difference> differences(const Profile& written, const Profile& readB
     return found;
 }
 
-} // namespace stepdrive::cli
+} // namespace stepdrive
