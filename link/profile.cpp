@@ -44,8 +44,9 @@ public:
                 const QStringList& optional = {}) {
         for (const QString& key : object.keys())
             if (!required.contains(key) && !optional.contains(key))
-                return fail(path + key, QStringLiteral("unknown key (expected %1)")
-                                            .arg((required + optional).join(QStringLiteral(", "))));
+                return fail(path + (key.isEmpty() ? QStringLiteral("\"\"") : key),
+                            QStringLiteral("unknown key (expected %1)")
+                                .arg((required + optional).join(QStringLiteral(", "))));
         for (const QString& key : required)
             if (!object.contains(key))
                 return fail(path + key, QStringLiteral("missing"));
@@ -171,23 +172,31 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
     Reader reader(error);
     QJsonParseError parsed{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
+    // "line 3, column 7" of a place in the file.
+    const auto at = [&json](qsizetype offset) {
+        const QByteArray before = json.left(offset);
+        return QStringLiteral("line %1, column %2")
+            .arg(before.count('\n') + 1)
+            .arg(before.size() - before.lastIndexOf('\n'));
+    };
     if (parsed.error != QJsonParseError::NoError) {
-        const QByteArray before = json.left(parsed.offset);
-        const int line = static_cast<int>(before.count('\n')) + 1;
-        const int column = static_cast<int>(before.size() - before.lastIndexOf('\n'));
-        reader.fail({}, QStringLiteral("malformed JSON at line %1, column %2: %3")
-                            .arg(line)
-                            .arg(column)
-                            .arg(parsed.errorString()));
+        reader.fail({}, QStringLiteral("malformed JSON at %1: %2")
+                            .arg(at(parsed.offset), parsed.errorString()));
         return std::nullopt;
     }
+    // Where the document's value starts, for what is wrong with it as a whole.
+    qsizetype start = 0;
+    while (start < json.size() && QChar::isSpace(static_cast<uchar>(json[start])))
+        ++start;
     if (!document.isObject()) {
-        reader.fail({}, QStringLiteral("a profile is a JSON object"));
+        reader.fail({}, QStringLiteral("%1: a profile is a JSON object").arg(at(start)));
         return std::nullopt;
     }
     const QJsonObject top = document.object();
     if (top.isEmpty()) {
-        reader.fail({}, QStringLiteral("the profile has none of the sections motor, table, belt"));
+        reader.fail({},
+                    QStringLiteral("%1: the profile has none of the sections motor, table, belt")
+                        .arg(at(start)));
         return std::nullopt;
     }
     Profile p;
