@@ -141,30 +141,31 @@ TEST_F(Files, aSavedSetUpLoadsBackWhole) {
 TEST_F(Files, aFileFillsTheSectionsItHas) {
     const struct {
         const char* json;
-        Named changed;
+        Named box;
         const char* shows;
+        int changed; // of the 32 boxes and the IN2 tick
     } cases[] = {
         {R"({"belt": {"acceleration": 7, "speed": 65535, "deceleration": 9, "final_speed": 3,
                       "in2_used": true}})",
          {"Belt_form", "Text_wvmax2"},
-         "65535"},
+         "65535",
+         5},
         {R"({"motor": {"run_current": 31, "stop_current": 4, "run_speed": 800,
                        "acceleration": 10, "homing_speed": 500, "home_offset": -2147483648,
                        "resolution": 2}})",
          {"main", "Text_HOFF"},
-         "-2147483648"},
+         "-2147483648",
+         2},
     };
     for (const auto& c : cases) {
-        QStringList expected = entries();
+        const QStringList before = entries();
         choose("JP_form", "loadSetup", file("part.json", c.json));
-        EXPECT_EQ(at(c.changed)->text(), c.shows) << c.json;
+        EXPECT_EQ(at(c.box)->text(), c.shows) << c.json;
         const QStringList now = entries();
         int changed = 0;
         for (int i = 0; i < now.size(); ++i)
-            changed += now[i] != expected[i];
-        // Belt: three boxes and the flag (final speed 3 ... all but one differ);
-        // motor: run current and home offset.
-        EXPECT_EQ(changed, c.changed.window == QLatin1String("main") ? 2 : 5) << c.json;
+            changed += now[i] != before[i];
+        EXPECT_EQ(changed, c.changed) << c.json;
     }
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_TRUE(sentAnywhere().isEmpty());
