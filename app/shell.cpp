@@ -1,5 +1,6 @@
 #include "app/shell.h"
 
+#include "app/setup_files.h"
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
 #include "link/commands.h"
@@ -98,6 +99,12 @@ StartDialog& Shell::startDialog() {
     return *start_;
 }
 
+SetupFiles& Shell::setupFiles() {
+    if (!setupFiles_)
+        setupFiles_ = new SetupFiles(*this, *messages_);
+    return *setupFiles_;
+}
+
 CommControl& Shell::MSC() {
     return main().MSC();
 }
@@ -143,6 +150,8 @@ void Shell::wire(Win w, QWidget& window) {
     }
     if (auto* exit = window.findChild<QAbstractButton*>(QStringLiteral("CMD_EXIT")))
         connect(exit, &QAbstractButton::clicked, this, &Shell::exitProgram);
+    if (w != Win::Start)
+        setupFiles().addMenuTo(&window);
 }
 
 void Shell::runSwitch(const Switch& s) {

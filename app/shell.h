@@ -19,6 +19,7 @@ class MainPanel;
 class Messenger;
 class Pause;
 class PauseGate;
+class SetupFiles;
 class StartDialog;
 
 enum class Win { None, Start, Main, JogPosition, Belt };
@@ -73,6 +74,9 @@ public:
     CommControl& MSC1();
     CommControl& MSC2();
 
+    // What the menu "파일" of every working panel does.
+    SetupFiles& setupFiles();
+
     QWidget& window(Win w);
     CommControl& port(Win w);
 
@@ -117,6 +121,7 @@ private:
     Messenger* messages_;
     std::function<void()> endProgram_;
     bool configured_ = false;
+    SetupFiles* setupFiles_ = nullptr; // a child of the shell
     // An exit is under way: a close meanwhile is part of it.
     bool exiting_ = false;
 

@@ -33,19 +33,30 @@ void LinkedPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
     setUpWindow(this, border);
 }
 
-bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
-                           const std::vector<WriteRow>& rows) {
+std::optional<std::vector<std::int32_t>> LinkedPanel::readParameters() {
     std::vector<std::int32_t> values;
-    for (const WriteRow& row : rows) {
+    for (const WriteRow& row : parameters_) {
         const auto value = readEntry(row.entry, row.label->text(), messages_);
         if (!value)
-            return false;
+            return std::nullopt;
         if (!accepts(row.rule, *value)) {
             messages_.show(QString::fromUtf8(row.rule.refusal));
-            return false;
+            return std::nullopt;
         }
         values.push_back(*value);
     }
+    return values;
+}
+
+void LinkedPanel::showParameter(std::size_t index, std::int32_t value) {
+    showWhole(parameters_.at(index).entry, value);
+}
+
+bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder) {
+    const auto values = readParameters();
+    if (!values)
+        return false;
+    const std::vector<WriteRow>& rows = parameters_;
 
     for (QLineEdit* box : whiteOrder)
         setBackColour(box, colour::white);
@@ -53,7 +64,7 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
 
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const WriteRow& row = rows[i];
-        const auto data = dataBytes(row.rule, values[i]);
+        const auto data = dataBytes(row.rule, (*values)[i]);
         // Once the line is gone the sequence stops: one message per press.
         const std::initializer_list<std::uint8_t> args{cmd,     row.rule.opt1, data[0],
                                                        data[1], data[2],       data[3]};

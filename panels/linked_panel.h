@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -45,6 +46,13 @@ class LinkedPanel : public QWidget {
 public:
     PanelLink& link() { return link_; }
 
+    // The values of the parameter entry boxes (none on the table panel), in
+    // the order WRITE ALL sends them, read as it reads them: nullopt after
+    // the message for the first that is not a number or that its row refuses.
+    std::optional<std::vector<std::int32_t>> readParameters();
+    // Shows `value` in the entry box of parameter `index`.
+    void showParameter(std::size_t index, std::int32_t value);
+
 protected:
     LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);
@@ -52,14 +60,12 @@ protected:
     // After setupUi: the echo boxes, the form look, the border and centring.
     void setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border);
 
-    // WRITE ALL: every entry is read first, and the first one that is not a
-    // number, or that its row refuses, gets its message and nothing is sent.
-    // Otherwise the boxes of `whiteOrder` turn white, and after a pause each
-    // row goes out with `cmd` in turn, its box turns light yellow, and a
-    // pause follows. Once the port is gone nothing more is sent. True when
-    // every row went out.
-    bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
-                  const std::vector<WriteRow>& rows);
+    // WRITE ALL: every entry is read first (readParameters), and one refused
+    // sends nothing. Otherwise the boxes of `whiteOrder` turn white, and
+    // after a pause each parameter goes out with `cmd` in turn, its box turns
+    // light yellow, and a pause follows. Once the port is gone nothing more
+    // is sent. True when every parameter went out.
+    bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder);
 
     // The read-back boxes show what the driver answered: only the program
     // writes them, and a value shows whole whatever its length.
@@ -83,6 +89,8 @@ protected:
     Pause& pause_;
     Messenger& messages_;
     PanelLink link_;
+    // The parameters WRITE ALL sends, in its order.
+    std::vector<WriteRow> parameters_;
 };
 
 } // namespace stepdrive

@@ -4,6 +4,7 @@
 #include "link/messenger.h"
 
 #include <QLineEdit>
+#include <algorithm>
 
 namespace stepdrive {
 
@@ -15,6 +16,21 @@ std::optional<std::int32_t> readEntry(const QLineEdit* box, const QString& boxNa
         messages.show(QStringLiteral("%1: \"%2\"은(는) 숫자가 아닙니다. 보내지 않았습니다.")
                           .arg(boxName, text));
     return value;
+}
+
+void showWhole(QLineEdit* box, std::int32_t value) {
+    constexpr char kTypingLimit[] = "typingLimit";
+    if (!box->property(kTypingLimit).isValid()) {
+        const int limit = box->maxLength();
+        box->setProperty(kTypingLimit, limit);
+        QObject::connect(box, &QLineEdit::textEdited, box, [box, limit] {
+            if (box->text().size() <= limit)
+                box->setMaxLength(limit);
+        });
+    }
+    const QString text = QString::number(value);
+    box->setMaxLength(std::max(box->property(kTypingLimit).toInt(), static_cast<int>(text.size())));
+    box->setText(text);
 }
 
 } // namespace stepdrive

@@ -16,4 +16,9 @@ class Messenger;
 std::optional<std::int32_t> readEntry(const QLineEdit* box, const QString& boxName,
                                       Messenger& messages);
 
+// Shows `value` whole in a box, even when it is longer than the characters
+// the operator may type there; the box takes typing up to its own limit
+// again once edits bring it within.
+void showWhole(QLineEdit* box, std::int32_t value);
+
 } // namespace stepdrive

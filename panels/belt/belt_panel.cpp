@@ -39,6 +39,14 @@ void BeltPanel::Form_Load() {
     ui_->img_mode2->setVisible(true);
 }
 
+bool BeltPanel::in2Used() const {
+    return ui_->Check_in2use->isChecked();
+}
+
+void BeltPanel::setIn2Used(bool used) {
+    ui_->Check_in2use->setChecked(used);
+}
+
 void BeltPanel::protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                           std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {
     link_.send({cmd, opt1, data3, data2, data1, data0});
@@ -47,10 +55,9 @@ void BeltPanel::protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data
 // The four parameters, then the IN2-use flag.
 void BeltPanel::cmd_Data_Click() {
     const Ui::BeltPanelForm& u = *ui_;
-    if (!writeAll(cmd::WriteBelt, {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
-                  parameters_))
+    if (!writeAll(cmd::WriteBelt, {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4}))
         return;
-    const auto flag = in2FlagBytes(u.Check_in2use->isChecked());
+    const auto flag = in2FlagBytes(in2Used());
     if (link_.sendFollowing({cmd::WriteBelt, opt::BeltIn2Flag, flag[0], flag[1], flag[2], flag[3]}))
         pause_.sleep(pacing::kAfterWriteMs);
 }

@@ -26,6 +26,9 @@ public:
 
     CommControl& MSC2() const { return port_; }
     std::uint8_t read_step() const { return read_step_; }
+    // The IN2-use check box.
+    bool in2Used() const;
+    void setIn2Used(bool used);
 
     // Builds, echoes and writes one 10-byte command frame.
     void protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
@@ -39,8 +42,6 @@ private:
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
-    // The four belt parameters in the order WRITE ALL sends them.
-    std::vector<WriteRow> parameters_;
     std::vector<ReadBackRow> readBacks_;
     // The belt parameter (1-4) whose read reply is awaited; 0 for none.
     std::uint8_t read_step_ = 0;

@@ -2,12 +2,12 @@
 
 #include "link/comm_control.h"
 #include "link/commands.h"
+#include "link/messenger.h"
 #include "link/pause.h"
+#include "link/profile.h"
 #include "ui/colours.h"
 #include "ui/entry_box.h"
 #include "ui_jog_position_panel.h"
-
-#include <algorithm>
 
 namespace stepdrive {
 
@@ -29,16 +29,6 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
                  ui_->text_acc_4, ui_->text_acc_5, ui_->text_acc_6};
     cmd_move1_ = {ui_->cmd_move1_0, ui_->cmd_move1_1, ui_->cmd_move1_2, ui_->cmd_move1_3,
                   ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
-
-    // A box holding a read-back value longer than the limit takes typing up
-    // to that length, and gets its limit back once edits bring it within.
-    typingLimit_ = text_vel_[0]->maxLength();
-    for (int i = 0; i < kRows; ++i)
-        for (QLineEdit* box : {text_vel_[i], text_acc_[i]})
-            connect(box, &QLineEdit::textEdited, this, [this, box] {
-                if (box->text().size() <= typingLimit_)
-                    box->setMaxLength(typingLimit_);
-            });
 
     connect(&port_, &CommControl::OnComm, this, &JogPositionPanel::MSC1_OnComm);
     // A silent driver ends the wait: the next read starts afresh.
@@ -62,26 +52,57 @@ void JogPositionPanel::protocol2(std::uint8_t cmd, std::uint8_t opt1, std::uint8
     link_.send({cmd, opt1, vel1, vel0, acc1, acc0, pos2, pos1, pos0});
 }
 
-std::optional<JogPositionPanel::RowValues> JogPositionPanel::readRow(int row) {
-    const auto named = [row](const QLabel* heading) {
-        return QStringLiteral("%1행 %2").arg(row + 1).arg(heading->text());
-    };
-    const auto pos = readEntry(Text_pos_[row], named(ui_->Label2_0), messages_);
-    if (!pos)
-        return std::nullopt;
-    const auto acc = readEntry(text_acc_[row], named(ui_->Label1_0), messages_);
-    if (!acc)
-        return std::nullopt;
-    const auto vel = readEntry(text_vel_[row], named(ui_->Label2_1), messages_);
-    if (!vel)
-        return std::nullopt;
-    return RowValues{*pos, *acc, *vel};
+std::optional<TableEntry> JogPositionPanel::readRow(int row, bool carriedWhole) {
+    const struct {
+        QLineEdit* box;
+        const QLabel* heading;
+        Range range;
+    } fields[] = {{Text_pos_[row], ui_->Label2_0, tablePositionRange()},
+                  {text_acc_[row], ui_->Label1_0, tableSpeedRange()},
+                  {text_vel_[row], ui_->Label2_1, tableSpeedRange()}};
+    std::int32_t values[3];
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QStringLiteral("%1행 %2").arg(row + 1).arg(fields[i].heading->text());
+        const auto value = readEntry(fields[i].box, name, messages_);
+        if (!value)
+            return std::nullopt;
+        if (carriedWhole && (*value < fields[i].range.min || *value > fields[i].range.max)) {
+            messages_.show(QStringLiteral("%1: %2은(는) %3~%4 범위를 벗어납니다.")
+                               .arg(name)
+                               .arg(*value)
+                               .arg(fields[i].range.min)
+                               .arg(fields[i].range.max));
+            return std::nullopt;
+        }
+        values[i] = *value;
+    }
+    return TableEntry{values[0], values[2], values[1]};
 }
 
-bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values,
+std::optional<std::array<TableEntry, JogPositionPanel::kRows>>
+JogPositionPanel::readTable(bool carriedWhole) {
+    std::array<TableEntry, kRows> table{};
+    for (int i = 0; i < kRows; ++i) {
+        const auto entry = readRow(i, carriedWhole);
+        if (!entry)
+            return std::nullopt;
+        table[i] = *entry;
+    }
+    return table;
+}
+
+void JogPositionPanel::showTable(const std::array<TableEntry, kRows>& table) {
+    for (int i = 0; i < kRows; ++i) {
+        showWhole(Text_pos_[i], table[i].position);
+        showWhole(text_vel_[i], table[i].velocity);
+        showWhole(text_acc_[i], table[i].acceleration);
+    }
+}
+
+bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values,
                                bool following) {
     // Upper bits are dropped: the driver gets the low 16 or 24 bits.
-    const auto d = tableData({values.pos, values.vel, values.acc});
+    const auto d = tableData(values);
     const std::initializer_list<std::uint8_t> args{cmd,  opt1, d[0], d[1], d[2],
                                                    d[3], d[4], d[5], d[6]};
     return following ? link_.sendFollowing(args) : link_.send(args);
@@ -89,18 +110,14 @@ bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowVal
 
 void JogPositionPanel::CMD_DOWN_Click() {
     // Every box is read before anything goes out: one bad box sends nothing.
-    std::array<RowValues, kRows> table{};
-    for (int i = 0; i < kRows; ++i) {
-        const auto values = readRow(i);
-        if (!values)
-            return;
-        table[i] = *values;
-    }
+    const auto table = readTable();
+    if (!table)
+        return;
     for (int i = 0; i < kRows; ++i) {
         for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
             setBackColour(box, kDownloaded);
         // Once the line is gone the download stops: one message per press.
-        if (!sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), table[i], i > 0))
+        if (!sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), (*table)[i], i > 0))
             return;
         pause_.sleep(pacing::kAfterWriteMs);
     }
@@ -133,12 +150,6 @@ void JogPositionPanel::MSC1_OnComm() {
     link_.receive([this](const Reply& reply) { handleReply(reply); }, read_step_ != 0);
 }
 
-void JogPositionPanel::showValue(QLineEdit* box, int typingLimit, std::int32_t value) {
-    const QString text = QString::number(value);
-    box->setMaxLength(std::max(typingLimit, static_cast<int>(text.size())));
-    box->setText(text);
-}
-
 // Only a table entry's reply during a read-back changes the window: it fills
 // the row of the entry asked for and asks for the next one.
 void JogPositionPanel::handleReply(const Reply& reply) {
@@ -151,9 +162,9 @@ void JogPositionPanel::handleReply(const Reply& reply) {
         return; // not all of the entry echoed: the row stays, the chain waits
 
     const int r = read_step_ - 1;
-    showValue(text_vel_[r], typingLimit_, *vel);
-    showValue(text_acc_[r], typingLimit_, *acc);
-    showValue(Text_pos_[r], Text_pos_[r]->maxLength(), *pos);
+    showWhole(text_vel_[r], *vel);
+    showWhole(text_acc_[r], *acc);
+    showWhole(Text_pos_[r], *pos);
     for (QLineEdit* box : {text_vel_[r], text_acc_[r], Text_pos_[r]})
         setBackColour(box, colour::readBack);
     pause_.sleep(pacing::kAfterReadBackMs);

@@ -34,38 +34,34 @@ public:
     CommControl& MSC1() const { return port_; }
     std::uint8_t read_step() const { return read_step_; }
 
+    // The table as its boxes hold it; nullopt, after one message naming the
+    // row and the column, when a box is not a number or, when `carriedWhole`,
+    // holds a value its field does not carry unchanged.
+    std::optional<std::array<TableEntry, kRows>> readTable(bool carriedWhole = false);
+    // Fills the table's boxes; their colours stay.
+    void showTable(const std::array<TableEntry, kRows>& table);
+
     // Builds, echoes and writes one 13-byte command frame.
     void protocol2(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t vel1, std::uint8_t vel0,
                    std::uint8_t acc1, std::uint8_t acc0, std::uint8_t pos2, std::uint8_t pos1,
                    std::uint8_t pos0);
 
 private:
-    // One row's values as the operator typed them.
-    struct RowValues {
-        std::int32_t pos;
-        std::int32_t acc;
-        std::int32_t vel;
-    };
-
     void Form_Load();
 
     void CMD_DOWN_Click();
     void CMD_READ_Click();
     void cmd_move1_Click(int Index);
 
-    // The three boxes of row `row` (0-6); nullopt, after one message naming
-    // the row and the column, when one of them is not a number.
-    std::optional<RowValues> readRow(int row);
+    // The three boxes of row `row` (0-6), read as readTable reads them.
+    std::optional<TableEntry> readRow(int row, bool carriedWhole = false);
     // One command carrying a row's values: velocity and acceleration in 16
     // bits, position in 24 bits, high byte first. `following` another frame
     // of the same press: nothing is sent once the port has gone. False when
     // it was not sent.
-    bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values, bool following);
+    bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values, bool following);
     // Asks the driver for table entry `read_step`.
     void requestEntry();
-    // Shows a read-back value whole, even when it is longer than the
-    // `typingLimit` characters the operator may type into the box.
-    static void showValue(QLineEdit* box, int typingLimit, std::int32_t value);
 
     void MSC1_OnComm();
     void handleReply(const Reply& reply);
@@ -75,9 +71,6 @@ private:
     std::array<QLineEdit*, kRows> text_vel_{};
     std::array<QLineEdit*, kRows> text_acc_{};
     std::array<QPushButton*, kRows> cmd_move1_{};
-    // How many characters the operator may type into a velocity or
-    // acceleration box.
-    int typingLimit_ = 0;
     // The table entry (1-7) whose read reply is awaited; 0 for none.
     std::uint8_t read_step_ = 0;
 };

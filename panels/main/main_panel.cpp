@@ -85,10 +85,8 @@ void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3
 
 void MainPanel::cmd_Data_Click() {
     const Ui::MainPanelForm& u = *ui_;
-    writeAll(cmd::WriteParameter,
-             {u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD, u.Text_HOFF,
-              u.Text_REL},
-             parameters_);
+    writeAll(cmd::WriteParameter, {u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX,
+                                   u.Text_HSPD, u.Text_HOFF, u.Text_REL});
 }
 
 // The position box is not part of READ ALL.

@@ -74,8 +74,6 @@ private:
     void handleReply(const Reply& reply);
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
-    // The seven motor parameters in the order WRITE ALL sends them.
-    std::vector<WriteRow> parameters_;
     // Replies with code 6: the READ ALL chain and the position read.
     std::vector<ReadBackRow> readBacks_;
 

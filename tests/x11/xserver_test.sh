@@ -54,16 +54,29 @@ shown() { [ -n "$(windows "$1")" ]; }
 gone() { [ -z "$(windows "$1")" ]; }
 count() { windows "$1" | wc -l; }
 
-# Clicks at a place of a form given in twips (the forms' unit, 15 a pixel).
-click() { # click WINDOW-NAME LEFT TOP WIDTH HEIGHT
+# Where a window's form starts, in pixels from its top: the working panels
+# have a menu bar over their form, which is 622 or 612 pixels high.
+formTop() { # formTop WINDOW-ID WINDOW-NAME
+    local form X Y WIDTH HEIGHT SCREEN WINDOW
+    case $2 in MAIN) form=622 ;; Jog/Position | BELT) form=612 ;; *) echo 0; return ;; esac
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo $((HEIGHT - form))
+}
+# Clicks at a pixel of a form: clickAt WINDOW-NAME X Y
+clickAt() {
     local w; w=$(windows "$1" | head -1)
     [ -n "$w" ] || { fail "no window $1 to click in"; return 1; }
-    xdotool mousemove --window "$w" $((($2 + $4 / 2) / 15)) $((($3 + $5 / 2) / 15)) click 1
+    xdotool mousemove --window "$w" "$2" $(($3 + $(formTop "$w" "$1"))) click 1
 }
-# The colour shown at a place of a form (twips from the window's corner), as RRGGBB.
+# Clicks at a place of a form given in twips (the forms' unit, 15 a pixel).
+click() { # click WINDOW-NAME LEFT TOP WIDTH HEIGHT
+    clickAt "$1" $((($2 + $4 / 2) / 15)) $((($3 + $5 / 2) / 15))
+}
+# The colour shown at a place of a form (twips from the form's corner), as RRGGBB.
 colourAt() { # colourAt WINDOW-NAME LEFT TOP
     local w X Y; w=$(windows "$1" | head -1)
     eval "$(xdotool getwindowgeometry --shell "$w")"
+    Y=$((Y + $(formTop "$w" "$1")))
     import -window root -crop "1x1+$((X + $2 / 15))+$((Y + $3 / 15))" -depth 8 txt:- |
         tail -1 | grep -o '#[0-9A-F]\{6\}' | tr -d '#'
 }
@@ -139,7 +152,7 @@ click MAIN 5160 4200 2175 615 # stop
 # A run current the driver can't take: one message box, nothing of WRITE ALL
 # on the line, no box marked as sent.
 writes() { grep -c "<- AA  00  05" "$sim_log"; }
-xdotool mousemove --window "$(windows MAIN)" 144 176 click 1 key ctrl+a type "40"
+clickAt MAIN 144 176 && xdotool key ctrl+a type "40"
 before=$(writes)
 click MAIN 1440 1440 1455 855
 waitFor 3 shown stepdrive && pass "run current 40 shows a message box" ||
@@ -153,7 +166,7 @@ sleep 1.5 # a WRITE ALL takes 1.15 s
 [ "$(writes)" = "$before" ] && pass "nothing of WRITE ALL went out" ||
     fail "WRITE ALL sent $(($(writes) - before)) frames after a refusal"
 expectColour "the run current box after a refusal" FFFFFF MAIN 1590 2647
-xdotool mousemove --window "$(windows MAIN)" 144 176 click 1 key ctrl+a type "20"
+clickAt MAIN 144 176 && xdotool key ctrl+a type "20"
 
 # WRITE ALL: a click on "원점" during its pauses waits, and is handled right
 # after the last frame, without any further input.
@@ -183,8 +196,7 @@ for row in 2400 3000 3600 4200 4800 5400 6120; do
 done
 
 # A refused entry: one message box, closed by a fresh Return.
-xdotool mousemove --window "$(windows MAIN)" $((6600 / 15 + 40)) $((5040 / 15 + 16)) click 1 \
-    key ctrl+a type "abc"
+clickAt MAIN $((6600 / 15 + 40)) $((5040 / 15 + 16)) && xdotool key ctrl+a type "abc"
 click MAIN 5160 3360 975 735
 waitFor 3 shown stepdrive && pass "a refused entry shows a message box" ||
     fail "a refused entry showed no message box"
@@ -243,7 +255,7 @@ jogRight() {
     waitFor 3 eval '[ "$(lastLine "AA  00  01  00")" -gt "$(lastLine "AA  00  03  00")" ]'
 }
 jogRight || fail "the jog right did not reach the driver"
-xdotool mousemove --window "$(windows MAIN)" $((6600 / 15 + 40)) $((5040 / 15 + 16)) click 1 key Escape
+clickAt MAIN $((6600 / 15 + 40)) $((5040 / 15 + 16)) && xdotool key Escape
 waitFor 3 simSaw "AA  00  03  00" && pass "Escape in an entry box stopped the motor" ||
     fail "Escape in an entry box did not stop the motor"
 
@@ -297,6 +309,38 @@ waitFor 5 simSaw "AA  00  06  06" "$good_log" && sleep 0.5 || fail "READ ALL did
 for row in 2400 3000 3600 4200 4800 5400 6120; do
     expectColour "the read-back box at $row after a silent driver" C0C0FF MAIN 3390 $((row + 247))
 done
+
+# The set-up as a file: Ctrl+S saves it through the file dialog (a path
+# typed into its file name box, then Return); a changed run current comes
+# back with Ctrl+O, a name typed alone being found in the folder used last,
+# and nothing goes on the line; saving again writes the same file.
+setups=$work/setups
+mkdir -p "$setups"
+runCurrent() { clickAt MAIN 144 $((2400 / 15 + 16)) && xdotool key ctrl+a type "$1"; }
+fileDialog() { # fileDialog KEY TITLE NAME: the dialog opened with KEY takes NAME
+    clickAt MAIN 144 $((3000 / 15 + 16)) && xdotool key "$1" # on the main panel, in a box
+    waitFor 5 shown "$2" && pass "$1 opened \"$2\"" || { fail "$1 opened no \"$2\""; return 1; }
+    sleep 0.3
+    xdotool type "$3"
+    shot "dialog-$1"
+    xdotool key Return
+    waitFor 5 gone "$2" || fail "\"$2\" did not close"
+}
+runCurrent 27
+fileDialog ctrl+s "설정 저장" "$setups/one.json"
+waitFor 3 test -s "$setups/one.json" && grep -q '"run_current": 27' "$setups/one.json" &&
+    pass "Ctrl+S wrote the run current into the file" || fail "Ctrl+S wrote no file with the run current"
+runCurrent 5
+frames=$(grep -c "<- " "$sim_log")
+fileDialog ctrl+o "설정 불러오기" one.json
+shot loaded
+sleep 0.5
+[ "$(grep -c "<- " "$sim_log")" = "$frames" ] && pass "loading sent nothing" ||
+    fail "loading sent $(($(grep -c "<- " "$sim_log") - frames)) frames"
+fileDialog ctrl+s "설정 저장" two.json
+waitFor 3 test -s "$setups/two.json" && cmp -s "$setups/one.json" "$setups/two.json" &&
+    pass "Ctrl+O put the file's values back in the boxes" ||
+    fail "the boxes after Ctrl+O saved as $(grep run_current "$setups/two.json" 2>/dev/null)"
 
 echo "$failures failed"
 [ $failures -eq 0 ]

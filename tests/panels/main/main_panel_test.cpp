@@ -5,6 +5,7 @@
 #include "ui/lamp.h"
 
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -17,7 +18,8 @@ TEST_F(PanelFixture, mainPanelAtStartUp) {
     pumpEvents();
     EXPECT_EQ(main.windowTitle(), "MAIN");
     EXPECT_TRUE(main.isVisible());
-    EXPECT_EQ(main.size(), QSize(590, 622));
+    // The form, and the menu bar over it.
+    EXPECT_EQ(main.size(), QSize(590, 622 + main.findChild<QMenuBar*>()->height()));
     EXPECT_TRUE(sentAnywhere().isEmpty());
     EXPECT_FALSE(port("MSC").PortOpen());
 

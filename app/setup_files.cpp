@@ -1,0 +1,159 @@
+#include "app/setup_files.h"
+
+#include "app/shell.h"
+#include "link/messenger.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
+#include "panels/main/main_panel.h"
+#include "ui/file_menu.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QMenu>
+#include <QSaveFile>
+#include <QSettings>
+#include <algorithm>
+
+namespace stepdrive {
+
+namespace {
+// The folder a set-up file was last chosen in.
+constexpr char kFolderKey[] = "setupFolder";
+} // namespace
+
+QString DialogFileChooser::openPath(QWidget* parent) {
+    return choose(parent, false);
+}
+
+QString DialogFileChooser::savePath(QWidget* parent) {
+    return choose(parent, true);
+}
+
+QString DialogFileChooser::choose(QWidget* parent, bool saving) {
+    QSettings settings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive"));
+    QFileDialog dialog(
+        parent, saving ? QStringLiteral("설정 저장") : QStringLiteral("설정 불러오기"),
+        settings.value(QLatin1String(kFolderKey)).toString(), QStringLiteral("설정 파일 (*.json)"));
+    // Replacing a file is asked by the program, in its own words.
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (saving)
+        dialog.setDefaultSuffix(QStringLiteral("json"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("위치:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("파일 이름:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("파일 형식:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        saving ? QStringLiteral("저장") : QStringLiteral("열기"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("취소"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    settings.setValue(QLatin1String(kFolderKey), QFileInfo(path).absolutePath());
+    return path;
+}
+
+SetupFiles::SetupFiles(Shell& shell, Messenger& messages)
+    : QObject(&shell), shell_(shell), messages_(messages) {}
+
+void SetupFiles::addMenuTo(QWidget* window) {
+    QMenu* menu = addFileMenu(window);
+    const struct {
+        const char* name;
+        QString caption;
+        Qt::Key key;
+        void (SetupFiles::*run)(QWidget*);
+    } commands[] = {
+        {"loadSetup", QStringLiteral("설정 불러오기…"), Qt::Key_O, &SetupFiles::load},
+        {"saveSetup", QStringLiteral("설정 저장…"), Qt::Key_S, &SetupFiles::save},
+    };
+    for (const auto& c : commands) {
+        auto* action = new QAction(c.caption, window);
+        action->setObjectName(QLatin1String(c.name));
+        action->setShortcut(QKeySequence(Qt::CTRL | c.key));
+        connect(action, &QAction::triggered, this,
+                [this, window, run = c.run] { (this->*run)(window); });
+        menu->addAction(action);
+    }
+}
+
+void SetupFiles::load(QWidget* window) {
+    const QString path = chooser_->openPath(window);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        messages_.show(
+            QStringLiteral("%1: 파일을 열 수 없습니다. %2").arg(path, file.errorString()));
+        return;
+    }
+    QString error;
+    const auto profile = parseProfile(file.readAll(), &error);
+    if (!profile) {
+        messages_.show(QStringLiteral("%1: 설정을 불러오지 않았습니다. 바뀐 값은 없습니다.\n%2")
+                           .arg(path, error));
+        return;
+    }
+    showProfile(*profile);
+}
+
+void SetupFiles::save(QWidget* window) {
+    const auto profile = profileOfBoxes();
+    if (!profile)
+        return;
+    const QString path = chooser_->savePath(window);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo::exists(path) &&
+        messages_.ask(QStringLiteral("%1 파일이 이미 있습니다. 바꿀까요?").arg(path),
+                      {QStringLiteral("바꾸기"), QStringLiteral("취소")}) != 0)
+        return;
+    write(path, *profile);
+}
+
+std::optional<Profile> SetupFiles::profileOfBoxes() {
+    Profile p;
+    const auto motor = shell_.main().readParameters();
+    if (!motor)
+        return std::nullopt;
+    std::copy(motor->begin(), motor->end(), p.motor.begin());
+    const auto table = shell_.jogPosition().readTable(true);
+    if (!table)
+        return std::nullopt;
+    p.table = *table;
+    const auto belt = shell_.belt().readParameters();
+    if (!belt)
+        return std::nullopt;
+    p.belt.emplace();
+    std::copy(belt->begin(), belt->end(), p.belt->begin());
+    p.in2Used = shell_.belt().in2Used();
+    return p;
+}
+
+void SetupFiles::showProfile(const Profile& p) {
+    for (std::size_t i = 0; i < p.motor.size(); ++i)
+        if (p.motor[i])
+            shell_.main().showParameter(i, *p.motor[i]);
+    if (p.table)
+        shell_.jogPosition().showTable(*p.table);
+    if (p.belt)
+        for (std::size_t i = 0; i < p.belt->size(); ++i)
+            shell_.belt().showParameter(i, (*p.belt)[i]);
+    if (p.in2Used)
+        shell_.belt().setIn2Used(*p.in2Used);
+}
+
+void SetupFiles::write(const QString& path, const Profile& profile) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(QJsonDocument(toJson(profile)).toJson(QJsonDocument::Indented)) >= 0 &&
+        file.commit())
+        return;
+    messages_.show(
+        QStringLiteral("%1: 설정을 저장하지 못했습니다. %2").arg(path, file.errorString()));
+}
+
+} // namespace stepdrive
