@@ -33,8 +33,8 @@ void LinkedPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
     setUpWindow(this, border);
 }
 
-bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
-                           const std::vector<WriteRow>& rows) {
+bool LinkedPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder,
+                           const std::vector<WriteRow>& rows, const Describe& describe) {
     std::vector<std::int32_t> values;
     for (const WriteRow& row : rows) {
         const auto value = readEntry(row.entry, row.label->text(), messages_);
@@ -49,20 +49,19 @@ bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whit
 
     for (QLineEdit* box : whiteOrder)
         setBackColour(box, colour::white);
-    pause_.sleep(pacing::kBeforeFirstWriteMs);
+    // Once the line is gone the sequence stops: one message per press.
+    return walk(describe(values), pause_,
+                [&](std::size_t i, const std::vector<std::uint8_t>& args) {
+                    if (!sendInSequence(i, args))
+                        return false;
+                    if (i < rows.size())
+                        setBackColour(rows[i].entry, colour::sent);
+                    return true;
+                });
+}
 
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const WriteRow& row = rows[i];
-        const auto data = dataBytes(row.rule, values[i]);
-        // Once the line is gone the sequence stops: one message per press.
-        const std::initializer_list<std::uint8_t> args{cmd,     row.rule.opt1, data[0],
-                                                       data[1], data[2],       data[3]};
-        if (!(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
-            return false;
-        setBackColour(row.entry, colour::sent);
-        pause_.sleep(pacing::kAfterWriteMs);
-    }
-    return true;
+bool LinkedPanel::sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args) {
+    return index == 0 ? link_.send(args) : link_.sendFollowing(args);
 }
 
 void LinkedPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {

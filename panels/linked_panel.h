@@ -6,11 +6,13 @@
 
 #include "link/driver_values.h"
 #include "link/panel_link.h"
+#include "link/write_sequences.h"
 #include "ui/form_look.h"
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -54,12 +56,17 @@ protected:
 
     // WRITE ALL: every entry is read first, and the first one that is not a
     // number, or that its row refuses, gets its message and nothing is sent.
-    // Otherwise the boxes of `whiteOrder` turn white, and after a pause each
-    // row goes out with `cmd` in turn, its box turns light yellow, and a
-    // pause follows. Once the port is gone nothing more is sent. True when
-    // every row went out.
-    bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder,
-                  const std::vector<WriteRow>& rows);
+    // Otherwise the boxes of `whiteOrder` turn white and the sequence that
+    // `describe` makes of the values is walked: frame i goes out, the box of
+    // row i (if any) turns light yellow. Once the port is gone nothing more
+    // is sent. True when every frame went out.
+    using Describe = std::function<WriteSequence(const std::vector<std::int32_t>& values)>;
+    bool writeAll(const std::vector<QLineEdit*>& whiteOrder, const std::vector<WriteRow>& rows,
+                  const Describe& describe);
+
+    // Frame `index` of a sequence: the first is the press's own, the others
+    // follow it.
+    bool sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args);
 
     // The read-back boxes show what the driver answered: only the program
     // writes them, and a value shows whole whatever its length.

@@ -57,10 +57,9 @@ private:
     // the row and the column, when one of them is not a number.
     std::optional<RowValues> readRow(int row);
     // One command carrying a row's values: velocity and acceleration in 16
-    // bits, position in 24 bits, high byte first. `following` another frame
-    // of the same press: nothing is sent once the port has gone. False when
-    // it was not sent.
-    bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values, bool following);
+    // bits, position in 24 bits, high byte first. False when it was not
+    // sent.
+    bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const RowValues& values);
     // Asks the driver for table entry `read_step`.
     void requestEntry();
     // Shows a read-back value whole, even when it is longer than the

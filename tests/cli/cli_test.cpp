@@ -77,7 +77,8 @@ TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
     ASSERT_EQ(apply(kNonDefaultProfile), 0) << err.toStdString();
 
     // 7 motor parameters, 7 table entries, 4 belt parameters and the flag,
-    // 150 ms after each; then 7 + 7 + 4 read requests, 100 ms after each reply.
+    // 150 ms after each and 100 ms before the first motor and belt frames;
+    // then 7 + 7 + 4 read requests, 100 ms after each reply.
     const QStringList prefixes{"AA 00 05", "CC 00 0E", "AA 00 0D",
                                "AA 00 06", "CC 00 0F", "AA 00 0E"};
     const int counts[] = {7, 7, 5, 7, 7, 4};
@@ -90,9 +91,10 @@ TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
         got << hex.left(8);
     EXPECT_EQ(got, expected);
     ASSERT_EQ(sent.size(), 37u);
+    EXPECT_EQ(sent[0].atMs, 100);
     for (std::size_t i = 1; i < sent.size(); ++i)
-        EXPECT_EQ(sent[i].atMs - sent[i - 1].atMs, i <= 19 ? 150 : 100) << i;
-    EXPECT_EQ(pause.durations.size(), 37u);
+        EXPECT_EQ(sent[i].atMs - sent[i - 1].atMs, i == 14 ? 250 : i <= 19 ? 150 : 100) << i;
+    EXPECT_EQ(pause.durations.size(), 39u);
 
     // The driver holds the profile; the IN2-use flag went out but is not
     // claimed verified.
