@@ -36,7 +36,7 @@ struct Cli : ::testing::Test {
         QTextStream e(&err);
         const int status = cli::run(
             QStringList{"--port", "/dev/fake", "--timeout", "0.05"} + arguments,
-            [this] {
+            [this](const QString&) {
                 ++portsMade;
                 auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
                 port->answer = [this, p = port.get()](const QByteArray& block) {
@@ -45,7 +45,7 @@ struct Cli : ::testing::Test {
                 };
                 return port;
             },
-            pause, o, e);
+            [this] { return std::make_unique<LentPause>(pause); }, o, e);
         o.flush();
         e.flush();
         return status;
@@ -210,6 +210,8 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"--timeout", "0", "stop"}, "--timeout: \"0\" is not a number of seconds"},
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
         {{"--colour", "stop"}, "unknown option --colour"},
+        {{"--port", "/dev/other", "position"}, "only apply and dump take more than one --port"},
+        {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.arguments), 1) << c.arguments.join(' ').toStdString();
@@ -220,7 +222,8 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
     QTextStream e(&noPort);
     QTextStream o(&out);
     EXPECT_EQ(cli::run(
-                  {"stop"}, [] { return std::unique_ptr<CommControl>(); }, pause, o, e),
+                  {"stop"}, [](const QString&) { return std::unique_ptr<CommControl>(); },
+                  [this] { return std::make_unique<LentPause>(pause); }, o, e),
               1);
     e.flush();
     EXPECT_TRUE(noPort.contains("--port is required"));

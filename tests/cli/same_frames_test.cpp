@@ -85,7 +85,7 @@ struct SameFrames : PanelFixture {
         const qint64 start = cliPause.nowMs;
         const int status = cli::run(
             QStringList{"--port", "COM4"} + arguments,
-            [&] {
+            [&](const QString&) {
                 auto p = std::make_unique<FakeCommControl>("cli", nullptr, &cliPause);
                 p->answer = [&, p = p.get()](const QByteArray& block) {
                     blocks << stamped(p->sent.back(), start);
@@ -93,7 +93,7 @@ struct SameFrames : PanelFixture {
                 };
                 return p;
             },
-            cliPause, o, e);
+            [this] { return std::make_unique<LentPause>(cliPause); }, o, e);
         e.flush();
         EXPECT_EQ(status, 0) << arguments.join(' ').toStdString() << ": " << err.toStdString();
         return startingWith(blocks, prefix);
