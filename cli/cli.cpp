@@ -565,7 +565,8 @@ wrote and fails when the driver holds something else.
 
 Options:
   --port PORT      COM<n> or a device path (/dev/ttyUSB0); COM n is the device
-                   in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>
+                   in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>;
+                   apply and dump take it more than once (see Several drives)
   --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
   --timeout S      seconds to wait for each reply (default 1; fractions work)
   --json           print results as JSON
@@ -593,6 +594,10 @@ Commands:
   dump                       everything readable, as a profile (always JSON)
   apply FILE                 write every section of a profile, read it back
                              and compare (FILE "-" is standard input)
+
+Pacing, as the windows pace: 100 ms before the first frame of the motor
+parameters and of the belt, 150 ms after every frame of a write, 100 ms after
+every reply of a read-back.
 
 Moves, jogs, stop, home search and outputs can't be read back: their reply is
 checked, nothing more. The belt's IN2-use flag is written but can't be read
@@ -626,6 +631,13 @@ not a whole number, or malformed JSON is refused before anything is sent.
 
 Output: key=value lines (motor.run_current=20, table.1.position=0,
 belt.speed=800, position=1200, in1=0); --json prints one JSON object.
+
+Several drives: apply and dump with --port given more than once set up or
+read every drive at the same time, each line at its own pacing; one that is
+missing, silent or answers wrongly does not stop the others. Each result line
+starts with its port ("COM5: motor.run_current=20"), each message names it;
+with --json, or for dump, one JSON object keyed by port (a port that failed
+holds its "status" and "error"). The exit status is the highest of theirs.
 
 Exit status:
   0  done
