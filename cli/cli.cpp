@@ -14,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QTextStream>
 #include <QThread>
 #include <cmath>
@@ -49,8 +48,9 @@ struct Options {
 const QChar kShield(0x01);
 
 QString shielded(const QString& argument) {
-    static const QRegularExpression negative(QStringLiteral("^-[0-9.]"));
-    return negative.match(argument).hasMatch() ? kShield + argument : argument;
+    const bool negative = argument.size() > 1 && argument[0] == QLatin1Char('-') &&
+                          (argument[1].isDigit() || argument[1] == QLatin1Char('.'));
+    return negative ? kShield + argument : argument;
 }
 
 QString unshielded(QString text) {
