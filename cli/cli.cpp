@@ -404,8 +404,7 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
 }
 
 // Opens `port` as --port names it: COM n, or a device path.
-bool openPort(CommControl& port, const QString& name, int baud, QString* error) {
-    const PortChoice choice = parsePortChoice(name);
+bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* error) {
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
     port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
@@ -425,9 +424,9 @@ struct LineResult {
     QString err;
 };
 
-// Runs the command on the line `name` names, on the calling thread, with a
+// Runs the command on the line `choice` names, on the calling thread, with a
 // port object and a pause of its own.
-LineResult runLine(const QString& name, const QString& portObjectName, const Options& o,
+LineResult runLine(const PortChoice& choice, const QString& portObjectName, const Options& o,
                    const Command& command, const PortFactory& makePort,
                    const PauseFactory& makePause) {
     LineResult r;
@@ -436,7 +435,7 @@ LineResult runLine(const QString& name, const QString& portObjectName, const Opt
     const std::unique_ptr<Pause> pause = makePause();
     const std::unique_ptr<CommControl> port = makePort(portObjectName);
     QString error;
-    if (!openPort(*port, name, o.baud, &error)) {
+    if (!openPort(*port, choice, o.baud, &error)) {
         err << "the port can't be opened: " << error << '\n';
         r.status = kPortError;
         return r;
@@ -468,14 +467,15 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
                                  const PortFactory& makePort, const PauseFactory& makePause) {
     std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
     if (o.ports.size() == 1) {
-        results[0] = runLine(o.ports[0], QStringLiteral("cli"), o, command, makePort, makePause);
+        results[0] = runLine(parsePortChoice(o.ports[0]), QStringLiteral("cli"), o, command,
+                             makePort, makePause);
         return results;
     }
     std::vector<std::unique_ptr<QThread>> threads;
     for (int i = 0; i < o.ports.size(); ++i)
-        threads.emplace_back(QThread::create([&, i] {
+        threads.emplace_back(QThread::create([&, i, choice = parsePortChoice(o.ports[i])] {
             results[static_cast<std::size_t>(i)] =
-                runLine(o.ports[i], o.ports[i], o, command, makePort, makePause);
+                runLine(choice, o.ports[i], o, command, makePort, makePause);
         }));
     for (const auto& t : threads)
         t->start();
