@@ -4,15 +4,18 @@
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/entry.h"
+#include "link/pause.h"
 #include "link/port_names.h"
 #include "link/profile.h"
 #include "link/version.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QTextStream>
+#include <QThread>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -30,7 +33,7 @@ constexpr double kLongestTimeoutS = 3600.0;
 constexpr Range kJogSpeed{0, 2047};
 
 struct Options {
-    QString port;
+    QStringList ports;
     int baud = kDefaultBaud;
     int timeoutMs = static_cast<int>(kDefaultTimeoutS * 1000);
     bool json = false;
@@ -40,69 +43,76 @@ struct Options {
     QStringList words; // the command and its arguments
 };
 
+// A negative number ("move rel -1000") is a value, never an option: it
+// passes the parser behind a mark that is taken off afterwards.
+const QChar kShield(0x01);
+
+QString shielded(const QString& argument) {
+    const bool negative = argument.size() > 1 && argument[0] == QLatin1Char('-') &&
+                          (argument[1].isDigit() || argument[1] == QLatin1Char('.'));
+    return negative ? kShield + argument : argument;
+}
+
+QString unshielded(QString text) {
+    if (text.startsWith(kShield))
+        text.remove(0, 1);
+    return text;
+}
+
 // The options and the command's words, or nullopt with *error.
 std::optional<Options> parseOptions(const QStringList& arguments, QString* error) {
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("PORT"));
+    const QCommandLineOption baud(QStringLiteral("baud"), {}, QStringLiteral("N"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption json(QStringLiteral("json"), {});
+    const QCommandLineOption trace(QStringLiteral("trace"), {});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption version(QStringLiteral("version"), {});
+    QCommandLineParser parser;
+    parser.addOptions({port, baud, timeout, json, trace, help, version});
+    QStringList all{kProgram};
+    for (const QString& a : arguments)
+        all << shielded(a);
+    if (!parser.parse(all)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        *error = unknown.isEmpty()
+                     ? parser.errorText()
+                     : QStringLiteral("unknown option %1%2")
+                           .arg(unknown[0].size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                                unknown[0]);
+        return std::nullopt;
+    }
+
     Options o;
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        if (!name.startsWith(QLatin1String("--")) && name != QLatin1String("-h")) {
-            o.words << name;
-            continue;
-        }
-        std::optional<QString> value;
-        if (const int eq = name.indexOf(QLatin1Char('=')); eq > 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-        }
-        const auto take = [&]() -> std::optional<QString> {
-            if (value)
-                return value;
-            if (i + 1 < arguments.size())
-                return arguments[++i];
-            *error = QStringLiteral("%1 needs a value").arg(name);
-            return std::nullopt;
-        };
-        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            o.help = true;
-        } else if (name == QLatin1String("--version")) {
-            o.version = true;
-        } else if (name == QLatin1String("--json")) {
-            o.json = true;
-        } else if (name == QLatin1String("--trace")) {
-            o.trace = true;
-        } else if (name == QLatin1String("--port")) {
-            const auto v = take();
-            if (!v)
-                return std::nullopt;
-            o.port = *v;
-        } else if (name == QLatin1String("--baud")) {
-            const auto v = take();
-            if (!v)
-                return std::nullopt;
-            bool ok = false;
-            o.baud = v->toInt(&ok);
-            if (!ok || o.baud <= 0) {
-                *error = QStringLiteral("--baud: \"%1\" is not a line speed").arg(*v);
-                return std::nullopt;
-            }
-        } else if (name == QLatin1String("--timeout")) {
-            const auto v = take();
-            if (!v)
-                return std::nullopt;
-            bool ok = false;
-            const double seconds = v->toDouble(&ok);
-            if (!ok || !(seconds > 0) || seconds > kLongestTimeoutS) {
-                *error = QStringLiteral("--timeout: \"%1\" is not a number of seconds above 0 "
-                                        "and up to %2")
-                             .arg(*v)
-                             .arg(kLongestTimeoutS);
-                return std::nullopt;
-            }
-            o.timeoutMs = std::max(1, static_cast<int>(std::lround(seconds * 1000)));
-        } else {
-            *error = QStringLiteral("unknown option %1").arg(arguments[i]);
+    for (const QString& p : parser.values(port))
+        o.ports << unshielded(p);
+    for (const QString& w : parser.positionalArguments())
+        o.words << unshielded(w);
+    o.json = parser.isSet(json);
+    o.trace = parser.isSet(trace);
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    if (parser.isSet(baud)) {
+        const QString v = unshielded(parser.value(baud));
+        bool ok = false;
+        o.baud = v.toInt(&ok);
+        if (!ok || o.baud <= 0) {
+            *error = QStringLiteral("--baud: \"%1\" is not a line speed").arg(v);
             return std::nullopt;
         }
+    }
+    if (parser.isSet(timeout)) {
+        const QString v = unshielded(parser.value(timeout));
+        bool ok = false;
+        const double seconds = v.toDouble(&ok);
+        if (!ok || !(seconds > 0) || seconds > kLongestTimeoutS) {
+            *error = QStringLiteral("--timeout: \"%1\" is not a number of seconds above 0 "
+                                    "and up to %2")
+                         .arg(v)
+                         .arg(kLongestTimeoutS);
+            return std::nullopt;
+        }
+        o.timeoutMs = std::max(1, static_cast<int>(std::lround(seconds * 1000)));
     }
     return o;
 }
@@ -183,8 +193,7 @@ int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Pro
     QJsonArray unverified;
     if (wanted.in2Used) {
         unverified.append(QStringLiteral("belt.in2_used"));
-        err << kProgram
-            << QStringLiteral(": belt.in2_used=%1 was sent but not verified: the driver can't "
+        err << QStringLiteral("belt.in2_used=%1 was sent but not verified: the driver can't "
                               "report it\n")
                    .arg(*wanted.in2Used ? QStringLiteral("true") : QStringLiteral("false"));
     }
@@ -213,9 +222,7 @@ int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Pro
                         {QStringLiteral("not_verified"), unverified}});
     else
         print.values(lines);
-    err << kProgram
-        << QStringLiteral(": %1 value(s) read back differ from what was written\n")
-               .arg(found.size());
+    err << QStringLiteral("%1 value(s) read back differ from what was written\n").arg(found.size());
     return kReadBackDiffers;
 }
 
@@ -397,11 +404,10 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
 }
 
 // Opens `port` as --port names it: COM n, or a device path.
-bool openPort(CommControl& port, const Options& o, QString* error) {
-    const PortChoice choice = parsePortChoice(o.port);
+bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* error) {
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
-    port.setSettings(QStringLiteral("%1,N,8,1").arg(o.baud));
+    port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
     port.setInputMode(CommControl::comInputModeBinary);
     const auto reported =
         QObject::connect(&port, &CommControl::failed, [error](const QString& r) { *error = r; });
@@ -410,10 +416,78 @@ bool openPort(CommControl& port, const Options& o, QString* error) {
     return opened;
 }
 
+// What the command did on one line: its exit status, what it printed and
+// its messages, one a line.
+struct LineResult {
+    int status = kDone;
+    QString out;
+    QString err;
+};
+
+// Runs the command on the line `choice` names, on the calling thread, with a
+// port object and a pause of its own.
+LineResult runLine(const PortChoice& choice, const QString& portObjectName, const Options& o,
+                   const Command& command, const PortFactory& makePort,
+                   const PauseFactory& makePause) {
+    LineResult r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    const std::unique_ptr<Pause> pause = makePause();
+    const std::unique_ptr<CommControl> port = makePort(portObjectName);
+    QString error;
+    if (!openPort(*port, choice, o.baud, &error)) {
+        err << "the port can't be opened: " << error << '\n';
+        r.status = kPortError;
+        return r;
+    }
+    Exchange exchange(*port, o.timeoutMs);
+    Session session(exchange, *pause);
+    Printer print(out, o.json);
+    try {
+        r.status = command(session, print, err);
+    } catch (const Failure& failure) {
+        err << failure.message << '\n';
+        r.status = failure.status;
+    }
+    port->setPortOpen(false);
+    return r;
+}
+
+// Each line of `text` with `prefix` before it.
+QString prefixed(const QString& prefix, const QString& text) {
+    QString all;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        all += prefix + line + QLatin1Char('\n');
+    return all;
+}
+
+// Every line at once, each on a thread of its own, so that one line's
+// pauses hold up no other line.
+std::vector<LineResult> runLines(const Options& o, const Command& command,
+                                 const PortFactory& makePort, const PauseFactory& makePause) {
+    std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
+    if (o.ports.size() == 1) {
+        results[0] = runLine(parsePortChoice(o.ports[0]), QStringLiteral("cli"), o, command,
+                             makePort, makePause);
+        return results;
+    }
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < o.ports.size(); ++i)
+        threads.emplace_back(QThread::create([&, i, choice = parsePortChoice(o.ports[i])] {
+            results[static_cast<std::size_t>(i)] =
+                runLine(choice, o.ports[i], o, command, makePort, makePause);
+        }));
+    for (const auto& t : threads)
+        t->start();
+    for (const auto& t : threads)
+        t->wait();
+    return results;
+}
+
 } // namespace
 
-int run(const QStringList& arguments, const PortFactory& makePort, Pause& pause, QTextStream& out,
-        QTextStream& err) {
+int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
+        QTextStream& out, QTextStream& err) {
     const auto usage = [&](const QString& what) {
         err << kProgram << ": " << what << "\nTry '" << kProgram << " --help'.\n";
         return static_cast<int>(kUsageError);
@@ -433,27 +507,43 @@ int run(const QStringList& arguments, const PortFactory& makePort, Pause& pause,
     const auto command = prepare(options->words, &error);
     if (!command)
         return usage(error);
-    if (options->port.isEmpty())
+    const QStringList& ports = options->ports;
+    if (ports.isEmpty())
         return usage(QStringLiteral("--port is required"));
+    const bool several = ports.size() > 1;
+    const QString verb = options->words.value(0);
+    if (several && verb != QLatin1String("apply") && verb != QLatin1String("dump"))
+        return usage(QStringLiteral("only apply and dump take more than one --port"));
+    for (const QString& p : ports)
+        if (ports.count(p) > 1)
+            return usage(QStringLiteral("--port %1 is given twice").arg(p));
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
 
-    const std::unique_ptr<CommControl> port = makePort();
-    if (!openPort(*port, *options, &error)) {
-        err << kProgram << ": the port can't be opened: " << error << '\n';
-        return kPortError;
-    }
-    Exchange exchange(*port, options->timeoutMs);
-    Session session(exchange, pause);
-    Printer print(out, options->json);
+    const std::vector<LineResult> results = runLines(*options, *command, makePort, makePause);
+
+    // One line prints as it would alone; several name their port on each
+    // line, or key one JSON object by port.
+    const bool document = options->json || verb == QLatin1String("dump");
+    QJsonObject byPort;
     int status = kDone;
-    try {
-        status = (*command)(session, print, err);
-    } catch (const Failure& failure) {
-        err << kProgram << ": " << failure.message << '\n';
-        status = failure.status;
+    for (int i = 0; i < ports.size(); ++i) {
+        const LineResult& r = results[static_cast<std::size_t>(i)];
+        const QString named = several ? ports[i] + QStringLiteral(": ") : QString();
+        status = std::max(status, r.status);
+        err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
+        if (!several)
+            out << r.out;
+        else if (!document)
+            out << prefixed(named, r.out);
+        else if (!r.out.isEmpty())
+            byPort[ports[i]] = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        else
+            byPort[ports[i]] = QJsonObject{{QStringLiteral("status"), r.status},
+                                           {QStringLiteral("error"), r.err.trimmed()}};
     }
-    port->setPortOpen(false);
+    if (several && document)
+        Printer(out, options->json).document(byPort);
     return status;
 }
 
@@ -475,7 +565,8 @@ wrote and fails when the driver holds something else.
 
 Options:
   --port PORT      COM<n> or a device path (/dev/ttyUSB0); COM n is the device
-                   in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>
+                   in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>;
+                   apply and dump take it more than once (see Several drives)
   --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
   --timeout S      seconds to wait for each reply (default 1; fractions work)
   --json           print results as JSON
@@ -503,6 +594,10 @@ Commands:
   dump                       everything readable, as a profile (always JSON)
   apply FILE                 write every section of a profile, read it back
                              and compare (FILE "-" is standard input)
+
+Pacing, as the windows pace: 100 ms before the first frame of the motor
+parameters and of the belt, 150 ms after every frame of a write, 100 ms after
+every reply of a read-back.
 
 Moves, jogs, stop, home search and outputs can't be read back: their reply is
 checked, nothing more. The belt's IN2-use flag is written but can't be read
@@ -536,6 +631,13 @@ not a whole number, or malformed JSON is refused before anything is sent.
 
 Output: key=value lines (motor.run_current=20, table.1.position=0,
 belt.speed=800, position=1200, in1=0); --json prints one JSON object.
+
+Several drives: apply and dump with --port given more than once set up or
+read every drive at the same time, each line at its own pacing; one that is
+missing, silent or answers wrongly does not stop the others. Each result line
+starts with its port ("COM5: motor.run_current=20"), each message names it;
+with --json, or for dump, one JSON object keyed by port (a port that failed
+holds its "status" and "error"). The exit status is the highest of theirs.
 
 Exit status:
   0  done

@@ -16,14 +16,16 @@ class Pause;
 
 namespace stepdrive::cli {
 
-// Makes the port object a run talks through.
-using PortFactory = std::function<std::unique_ptr<CommControl>()>;
+// Make the port object (named for the wire log) and the pause of one line.
+// With several ports each line gets its own, made on the thread it runs on.
+using PortFactory = std::function<std::unique_ptr<CommControl>(const QString& name)>;
+using PauseFactory = std::function<std::unique_ptr<Pause>()>;
 
 // Runs one command line (`arguments` without the program name); results go
 // to `out`, messages (and the trace, through the wire log) to `err`.
-// Returns the exit status.
-int run(const QStringList& arguments, const PortFactory& makePort, Pause& pause, QTextStream& out,
-        QTextStream& err);
+// Returns the exit status: with several ports the highest of theirs.
+int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
+        QTextStream& out, QTextStream& err);
 
 QString helpText();
 

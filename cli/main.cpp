@@ -10,13 +10,12 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    stepdrive::BlockingPause pause;
     QTextStream out(stdout);
     QTextStream err(stderr);
     return stepdrive::cli::run(
         QCoreApplication::arguments().mid(1),
-        [] {
-            return std::make_unique<stepdrive::SerialCommControl>(QStringLiteral("cli"), nullptr);
+        [](const QString& name) {
+            return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
         },
-        pause, out, err);
+        [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err);
 }

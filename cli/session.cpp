@@ -3,6 +3,7 @@
 #include "cli/exchange.h"
 #include "link/commands.h"
 #include "link/pause.h"
+#include "link/write_sequences.h"
 
 namespace stepdrive::cli {
 
@@ -23,10 +24,6 @@ Bytes Session::command(std::uint8_t cmd, std::uint8_t opt1,
     return exchange_.ask(Format::Short, {cmd, opt1, data[0], data[1], data[2], data[3]});
 }
 
-void Session::written() {
-    pause_.sleep(pacing::kAfterWriteMs);
-}
-
 std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
     const std::int32_t value = valueOf(command(cmd, opt1, {}));
     pause_.sleep(pacing::kAfterReadBackMs);
@@ -34,29 +31,15 @@ std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
 }
 
 void Session::write(const Profile& p) {
-    for (int i = 0; i < kMotorParameterCount; ++i)
-        if (const auto& v = p.motor[static_cast<std::size_t>(i)]) {
-            command(cmd::WriteParameter, kMotorParameters[i].opt1,
-                    dataBytes(kMotorParameters[i], *v));
-            written();
-        }
+    std::vector<WriteSequence> sequences{motorWrite(p.motor)};
     if (p.table)
-        for (int n = 1; n <= kTableEntries; ++n) {
-            const auto d = tableData((*p.table)[static_cast<std::size_t>(n - 1)]);
-            exchange_.ask(Format::Long, {tableCmd::Download, static_cast<std::uint8_t>(n), d[0],
-                                         d[1], d[2], d[3], d[4], d[5], d[6]});
-            written();
-        }
-    if (p.belt)
-        for (int i = 0; i < kBeltParameterCount; ++i) {
-            command(cmd::WriteBelt, kBeltParameters[i].opt1,
-                    dataBytes(kBeltParameters[i], (*p.belt)[static_cast<std::size_t>(i)]));
-            written();
-        }
-    if (p.in2Used) {
-        command(cmd::WriteBelt, opt::BeltIn2Flag, in2FlagBytes(*p.in2Used));
-        written();
-    }
+        sequences.push_back(tableDownload(*p.table));
+    sequences.push_back(beltWrite(p.belt, p.in2Used));
+    for (const WriteSequence& s : sequences)
+        walk(s, pause_, [&](std::size_t, const std::vector<std::uint8_t>& args) {
+            exchange_.ask(s.format, args);
+            return true;
+        });
 }
 
 Profile Session::read(const Profile& which) {

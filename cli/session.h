@@ -1,7 +1,8 @@
 #pragma once
 // The driver's commands as stepdrive-cli uses them, one exchange each,
-// paced as the windows pace them: 150 ms after each frame of a write,
-// 100 ms after each reply of a read-back.
+// paced as the windows pace them: a write walks the windows' write sequence
+// (its pauses before the first frame and after each), a read-back pauses
+// 100 ms after each reply.
 
 #include "link/frame.h"
 #include "link/profile.h"
@@ -51,7 +52,6 @@ private:
     Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);
     // A request of a read-back and its 32-bit value.
     std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);
-    void written();
 
     Exchange& exchange_;
     Pause& pause_;

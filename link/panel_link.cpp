@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <utility>
 
 namespace stepdrive {
 
@@ -38,11 +39,10 @@ int PanelLink::threshold() const {
     return formatInfo(format_).frameLength;
 }
 
-bool PanelLink::send(std::initializer_list<std::uint8_t> args) {
+bool PanelLink::send(std::vector<std::uint8_t> args) {
     const FormatInfo& f = formatInfo(format_);
-    std::vector<std::uint8_t> all(args);
-    all.resize(static_cast<std::size_t>(f.argumentCount), 0);
-    fillCommandFrame(format_, all.data(), buffer_.data());
+    args.resize(static_cast<std::size_t>(f.argumentCount), 0);
+    fillCommandFrame(format_, args.data(), buffer_.data());
 
     // The two zero bytes that end the buffer go on the wire but are not echoed.
     txEcho_ =
@@ -89,8 +89,8 @@ void PanelLink::replyOverdue() {
     emit silent();
 }
 
-bool PanelLink::sendFollowing(std::initializer_list<std::uint8_t> args) {
-    return port_.PortOpen() && send(args);
+bool PanelLink::sendFollowing(std::vector<std::uint8_t> args) {
+    return port_.PortOpen() && send(std::move(args));
 }
 
 void PanelLink::clearRx() {

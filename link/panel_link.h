@@ -9,7 +9,6 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,12 +47,12 @@ public:
     // bytes (4 on the 10-byte panels; vel1 vel0 acc1 acc0 pos2 pos1 pos0 on
     // the 13-byte panel). The 10-byte panels also clear the RX echo. False
     // when the port control could not write it (it has said why).
-    bool send(std::initializer_list<std::uint8_t> args);
+    bool send(std::vector<std::uint8_t> args);
     // The same for a frame that follows another of one button press: the
     // next frame of a write sequence, the next request of a read-back chain.
     // Once the port has gone, nothing more is sent and nothing is reported
     // again: the operator hears of the lost line once.
-    bool sendFollowing(std::initializer_list<std::uint8_t> args);
+    bool sendFollowing(std::vector<std::uint8_t> args);
 
     // The receive procedure: on a data-received event, switches the
     // threshold off, reads and echoes every waiting byte, checks header,

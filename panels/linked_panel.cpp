@@ -52,28 +52,26 @@ void LinkedPanel::showParameter(std::size_t index, std::int32_t value) {
     showWhole(parameters_.at(index).entry, value);
 }
 
-bool LinkedPanel::writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder) {
+bool LinkedPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe) {
     const auto values = readParameters();
     if (!values)
         return false;
-    const std::vector<WriteRow>& rows = parameters_;
 
     for (QLineEdit* box : whiteOrder)
         setBackColour(box, colour::white);
-    pause_.sleep(pacing::kBeforeFirstWriteMs);
+    // Once the line is gone the sequence stops: one message per press.
+    return walk(describe(*values), pause_,
+                [&](std::size_t i, const std::vector<std::uint8_t>& args) {
+                    if (!sendInSequence(i, args))
+                        return false;
+                    if (i < parameters_.size())
+                        setBackColour(parameters_[i].entry, colour::sent);
+                    return true;
+                });
+}
 
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const WriteRow& row = rows[i];
-        const auto data = dataBytes(row.rule, (*values)[i]);
-        // Once the line is gone the sequence stops: one message per press.
-        const std::initializer_list<std::uint8_t> args{cmd,     row.rule.opt1, data[0],
-                                                       data[1], data[2],       data[3]};
-        if (!(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
-            return false;
-        setBackColour(row.entry, colour::sent);
-        pause_.sleep(pacing::kAfterWriteMs);
-    }
-    return true;
+bool LinkedPanel::sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args) {
+    return index == 0 ? link_.send(args) : link_.sendFollowing(args);
 }
 
 void LinkedPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {

@@ -6,11 +6,13 @@
 
 #include "link/driver_values.h"
 #include "link/panel_link.h"
+#include "link/write_sequences.h"
 #include "ui/form_look.h"
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -61,11 +63,16 @@ protected:
     void setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border);
 
     // WRITE ALL: every entry is read first (readParameters), and one refused
-    // sends nothing. Otherwise the boxes of `whiteOrder` turn white, and
-    // after a pause each parameter goes out with `cmd` in turn, its box turns
-    // light yellow, and a pause follows. Once the port is gone nothing more
-    // is sent. True when every parameter went out.
-    bool writeAll(std::uint8_t cmd, const std::vector<QLineEdit*>& whiteOrder);
+    // sends nothing. Otherwise the boxes of `whiteOrder` turn white and the
+    // sequence that `describe` makes of the values is walked: frame i goes
+    // out, the box of parameter i (if any) turns light yellow. Once the port
+    // is gone nothing more is sent. True when every frame went out.
+    using Describe = std::function<WriteSequence(const std::vector<std::int32_t>& values)>;
+    bool writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe);
+
+    // Frame `index` of a sequence: the first is the press's own, the others
+    // follow it.
+    bool sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args);
 
     // The read-back boxes show what the driver answered: only the program
     // writes them, and a value shows whole whatever its length.

@@ -5,6 +5,8 @@
 #include "link/pause.h"
 #include "ui_belt_panel.h"
 
+#include <algorithm>
+
 namespace stepdrive {
 
 BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent)
@@ -55,11 +57,12 @@ void BeltPanel::protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data
 // The four parameters, then the IN2-use flag.
 void BeltPanel::cmd_Data_Click() {
     const Ui::BeltPanelForm& u = *ui_;
-    if (!writeAll(cmd::WriteBelt, {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4}))
-        return;
-    const auto flag = in2FlagBytes(in2Used());
-    if (link_.sendFollowing({cmd::WriteBelt, opt::BeltIn2Flag, flag[0], flag[1], flag[2], flag[3]}))
-        pause_.sleep(pacing::kAfterWriteMs);
+    writeAll({u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
+             [used = in2Used()](const std::vector<std::int32_t>& values) {
+                 std::array<std::int32_t, kBeltParameterCount> belt{};
+                 std::copy(values.begin(), values.end(), belt.begin());
+                 return beltWrite(belt, used);
+             });
 }
 
 void BeltPanel::cmd_RData_Click() {

@@ -99,13 +99,10 @@ void JogPositionPanel::showTable(const std::array<TableEntry, kRows>& table) {
     }
 }
 
-bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values,
-                               bool following) {
+bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values) {
     // Upper bits are dropped: the driver gets the low 16 or 24 bits.
     const auto d = tableData(values);
-    const std::initializer_list<std::uint8_t> args{cmd,  opt1, d[0], d[1], d[2],
-                                                   d[3], d[4], d[5], d[6]};
-    return following ? link_.sendFollowing(args) : link_.send(args);
+    return link_.send({cmd, opt1, d[0], d[1], d[2], d[3], d[4], d[5], d[6]});
 }
 
 void JogPositionPanel::CMD_DOWN_Click() {
@@ -113,14 +110,13 @@ void JogPositionPanel::CMD_DOWN_Click() {
     const auto table = readTable();
     if (!table)
         return;
-    for (int i = 0; i < kRows; ++i) {
-        for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
-            setBackColour(box, kDownloaded);
-        // Once the line is gone the download stops: one message per press.
-        if (!sendRow(tableCmd::Download, static_cast<std::uint8_t>(i + 1), (*table)[i], i > 0))
-            return;
-        pause_.sleep(pacing::kAfterWriteMs);
-    }
+    // Once the line is gone the download stops: one message per press.
+    walk(tableDownload(*table), pause_,
+         [this](std::size_t i, const std::vector<std::uint8_t>& args) {
+             for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
+                 setBackColour(box, kDownloaded);
+             return sendInSequence(i, args);
+         });
 }
 
 void JogPositionPanel::CMD_READ_Click() {
@@ -142,7 +138,7 @@ void JogPositionPanel::requestEntry() {
 void JogPositionPanel::cmd_move1_Click(int Index) {
     const auto values = readRow(Index);
     if (values)
-        sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values, false);
+        sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values);
 }
 
 void JogPositionPanel::MSC1_OnComm() {

@@ -56,10 +56,9 @@ private:
     // The three boxes of row `row` (0-6), read as readTable reads them.
     std::optional<TableEntry> readRow(int row, bool carriedWhole = false);
     // One command carrying a row's values: velocity and acceleration in 16
-    // bits, position in 24 bits, high byte first. `following` another frame
-    // of the same press: nothing is sent once the port has gone. False when
-    // it was not sent.
-    bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values, bool following);
+    // bits, position in 24 bits, high byte first. False when it was not
+    // sent.
+    bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values);
     // Asks the driver for table entry `read_step`.
     void requestEntry();
 

@@ -9,6 +9,7 @@
 
 #include <QKeySequence>
 #include <QShortcut>
+#include <algorithm>
 
 namespace stepdrive {
 
@@ -85,8 +86,13 @@ void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3
 
 void MainPanel::cmd_Data_Click() {
     const Ui::MainPanelForm& u = *ui_;
-    writeAll(cmd::WriteParameter, {u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX,
-                                   u.Text_HSPD, u.Text_HOFF, u.Text_REL});
+    writeAll({u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD, u.Text_HOFF,
+              u.Text_REL},
+             [](const std::vector<std::int32_t>& values) {
+                 std::array<std::optional<std::int32_t>, kMotorParameterCount> motor;
+                 std::copy(values.begin(), values.end(), motor.begin());
+                 return motorWrite(motor);
+             });
 }
 
 // The position box is not part of READ ALL.

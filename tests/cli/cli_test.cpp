@@ -36,7 +36,7 @@ struct Cli : ::testing::Test {
         QTextStream e(&err);
         const int status = cli::run(
             QStringList{"--port", "/dev/fake", "--timeout", "0.05"} + arguments,
-            [this] {
+            [this](const QString&) {
                 ++portsMade;
                 auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
                 port->answer = [this, p = port.get()](const QByteArray& block) {
@@ -45,7 +45,7 @@ struct Cli : ::testing::Test {
                 };
                 return port;
             },
-            pause, o, e);
+            [this] { return std::make_unique<LentPause>(pause); }, o, e);
         o.flush();
         e.flush();
         return status;
@@ -77,7 +77,8 @@ TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
     ASSERT_EQ(apply(kNonDefaultProfile), 0) << err.toStdString();
 
     // 7 motor parameters, 7 table entries, 4 belt parameters and the flag,
-    // 150 ms after each; then 7 + 7 + 4 read requests, 100 ms after each reply.
+    // 150 ms after each and 100 ms before the first motor and belt frames;
+    // then 7 + 7 + 4 read requests, 100 ms after each reply.
     const QStringList prefixes{"AA 00 05", "CC 00 0E", "AA 00 0D",
                                "AA 00 06", "CC 00 0F", "AA 00 0E"};
     const int counts[] = {7, 7, 5, 7, 7, 4};
@@ -90,9 +91,10 @@ TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
         got << hex.left(8);
     EXPECT_EQ(got, expected);
     ASSERT_EQ(sent.size(), 37u);
+    EXPECT_EQ(sent[0].atMs, 100);
     for (std::size_t i = 1; i < sent.size(); ++i)
-        EXPECT_EQ(sent[i].atMs - sent[i - 1].atMs, i <= 19 ? 150 : 100) << i;
-    EXPECT_EQ(pause.durations.size(), 37u);
+        EXPECT_EQ(sent[i].atMs - sent[i - 1].atMs, i == 14 ? 250 : i <= 19 ? 150 : 100) << i;
+    EXPECT_EQ(pause.durations.size(), 39u);
 
     // The driver holds the profile; the IN2-use flag went out but is not
     // claimed verified.
@@ -208,6 +210,8 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"--timeout", "0", "stop"}, "--timeout: \"0\" is not a number of seconds"},
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
         {{"--colour", "stop"}, "unknown option --colour"},
+        {{"--port", "/dev/other", "position"}, "only apply and dump take more than one --port"},
+        {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.arguments), 1) << c.arguments.join(' ').toStdString();
@@ -218,7 +222,8 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
     QTextStream e(&noPort);
     QTextStream o(&out);
     EXPECT_EQ(cli::run(
-                  {"stop"}, [] { return std::unique_ptr<CommControl>(); }, pause, o, e),
+                  {"stop"}, [](const QString&) { return std::unique_ptr<CommControl>(); },
+                  [this] { return std::make_unique<LentPause>(pause); }, o, e),
               1);
     e.flush();
     EXPECT_TRUE(noPort.contains("--port is required"));

@@ -188,3 +188,44 @@ TEST_F(Program, traceWritesEveryFrameOutAndInToStandardError) {
     EXPECT_TRUE(err.contains(frameOut)) << err.toStdString();
     EXPECT_TRUE(err.contains(frameIn)) << err.toStdString();
 }
+
+// Several ports at once: a silent driver or a missing device is named and
+// sets the exit status; the other drives are set up and verified all the same.
+TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
+    Simulator first, second, silent({"--drop", "1"});
+    const QString missing = "/dev/stepdrive-nothing-here";
+    const QString motor = file(R"({"motor": {"run_current": 25, "stop_current": 6,
+        "run_speed": 1200, "acceleration": 40, "homing_speed": 700, "home_offset": -5000,
+        "resolution": 4}})");
+    const QStringList good{first.devicePath(), second.devicePath()};
+    const struct {
+        QString bad;
+        bool json;
+        int status;
+        const char* said;
+    } cases[] = {{silent.devicePath(), false, 4, "no reply to AA 00 05 01"},
+                 {missing, true, 2, "the port can't be opened"}};
+    for (const auto& c : cases) {
+        QStringList arguments{"--timeout", "0.3", "--port", good[0],
+                              "--port",    c.bad, "--port", good[1]};
+        if (c.json)
+            arguments << "--json";
+        EXPECT_EQ(cli(arguments << "apply" << motor), c.status) << err.toStdString();
+        EXPECT_TRUE(err.contains("stepdrive-cli: " + c.bad + ": " + c.said)) << err.toStdString();
+        const QJsonObject byPort = QJsonDocument::fromJson(out.toUtf8()).object();
+        for (const QString& port : good)
+            EXPECT_TRUE(c.json ? byPort[port]["verified"]["motor"]["run_current"] == 25
+                               : out.contains(port + ": motor.run_current=25\n"))
+                << out.toStdString();
+        if (c.json) {
+            EXPECT_EQ(byPort[c.bad]["status"], c.status) << out.toStdString();
+        }
+    }
+
+    // A dump of several ports: one profile per port.
+    ASSERT_EQ(cli({"--port", good[0], "--port", good[1], "dump"}), 0) << err.toStdString();
+    const QJsonObject dumped = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(dumped.size(), 2);
+    for (const QString& port : good)
+        EXPECT_EQ(dumped[port]["motor"]["home_offset"], -5000) << out.toStdString();
+}

@@ -34,6 +34,16 @@ public:
     }
 };
 
+// Hands code that wants a pause of its own the test's pause.
+class LentPause : public Pause {
+public:
+    explicit LentPause(Pause& to) : to_(to) {}
+    void sleep(int ms) override { to_.sleep(ms); }
+
+private:
+    Pause& to_;
+};
+
 class FakeCommControl : public CommControl {
     Q_OBJECT
 public:

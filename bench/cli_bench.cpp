@@ -1,0 +1,146 @@
+// stepdrive-cli against stepdrive-sim, every run a process of its own timed
+// from its start to its exit: the apply of a whole profile against the
+// pauses it must make, four drives in one apply against one, and a position
+// request against a bare Qt Core + SerialPort program making the same
+// exchange. Prints the stepdrive-cli rows of the scripts/bench table:
+// medians of RUNS runs (the position request 10 x RUNS), after one run each
+// that warms the caches and is not counted.
+//
+//   stepdrive_cli_bench RUNS STEPDRIVE-CLI BARE-EXCHANGE
+
+#include "bench/table.h"
+#include "link/pause.h"
+#include "link/profile.h"
+#include "link/write_sequences.h"
+#include "tests/cli/sample_profile.h"
+#include "tests/support/simulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+constexpr int kRunMs = 60000;
+
+// Start to exit of one run, in ms; nullopt when it did not end with status 0.
+std::optional<double> timed(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(kRunMs);
+    const double ms = clock.nsecsElapsed() / 1e6;
+    if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        std::fprintf(stderr, "cli bench: %s %s failed: %s\n", qPrintable(program),
+                     qPrintable(arguments.join(' ')), process.readAllStandardError().constData());
+        return std::nullopt;
+    }
+    return ms;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+// The pauses an apply of `p` must make: those of its write sequences and
+// one after each reply of its read-back.
+double pausesOf(const Profile& p) {
+    std::vector<WriteSequence> sequences{motorWrite(p.motor), beltWrite(p.belt, p.in2Used)};
+    if (p.table)
+        sequences.push_back(tableDownload(*p.table));
+    double ms = 0;
+    int reads = 0;
+    for (const WriteSequence& s : sequences)
+        for (const SequenceFrame& f : s.frames)
+            ms += f.pauseBeforeMs + f.pauseAfterMs;
+    for (const auto& v : p.motor)
+        reads += v ? 1 : 0;
+    reads += (p.table ? kTableEntries : 0) + (p.belt ? kBeltParameterCount : 0);
+    return ms + reads * pacing::kAfterReadBackMs;
+}
+
+void row(const std::string& figure, std::optional<double> measured, double floor,
+         const std::string& floorName, double target) {
+    const std::string floorText = bench::fixed(floor, 1) + " ms: " + floorName;
+    if (!measured) {
+        bench::printRow({figure, "not measured", floorText, "", "", false});
+        return;
+    }
+    const double ratio = *measured / floor;
+    bench::printRow({figure, bench::fixed(*measured, 1) + " ms", floorText, bench::fixed(ratio, 3),
+                     "≤ " + bench::fixed(target, 2), ratio <= target});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s RUNS STEPDRIVE-CLI BARE-EXCHANGE\n", argv[0]);
+        return 2;
+    }
+    const int runs = std::max(1, std::atoi(argv[1]));
+    const QString cli = QString::fromLocal8Bit(argv[2]);
+    const QString bare = QString::fromLocal8Bit(argv[3]);
+
+    std::array<std::unique_ptr<Simulator>, 4> sims;
+    QStringList oneDrive, fourDrives;
+    for (auto& sim : sims) {
+        sim = std::make_unique<Simulator>();
+        if (sim->devicePath().isEmpty()) {
+            std::fprintf(stderr, "cli bench: stepdrive-sim did not start\n");
+            return 1;
+        }
+        fourDrives << QStringLiteral("--port") << sim->devicePath();
+    }
+    oneDrive = fourDrives.mid(0, 2);
+    QTemporaryFile file;
+    if (!file.open() || file.write(kNonDefaultProfile) < 0 || !file.flush())
+        return 1;
+    QString why;
+    const auto profile = parseProfile(kNonDefaultProfile, &why);
+    if (!profile)
+        return 1;
+    const QStringList apply{QStringLiteral("apply"), file.fileName()};
+
+    // Each figure's runs, one round after another, so that a load that
+    // comes and goes falls on all of them alike.
+    std::vector<double> one, four, position, floor;
+    bool failed = false;
+    const auto note = [&failed](std::vector<double>& into, std::optional<double> ms, bool counted) {
+        failed = failed || !ms;
+        if (ms && counted)
+            into.push_back(*ms);
+    };
+    for (int i = 0; i <= runs; ++i) {
+        note(one, timed(cli, oneDrive + apply), i > 0);
+        note(four, timed(cli, fourDrives + apply), i > 0);
+        for (int k = 0; k < 10; ++k) {
+            note(position, timed(cli, oneDrive + QStringList{QStringLiteral("position")}), i > 0);
+            note(floor, timed(bare, {sims[0]->devicePath()}), i > 0);
+        }
+    }
+    const auto of = [failed](const std::vector<double>& v) {
+        return failed || v.empty() ? std::nullopt : std::optional<double>(median(v));
+    };
+    const std::string medians = ", median of " + std::to_string(runs);
+    row("cli: apply of a whole profile, start to exit" + medians, of(one), pausesOf(*profile),
+        "the pauses it must make", 1.03);
+    row("cli: apply to four drives at once, start to exit" + medians, of(four), of(one).value_or(0),
+        "apply to one drive", 1.15);
+    row("cli: position, start to exit, median of " + std::to_string(10 * runs), of(position),
+        of(floor).value_or(0), "a bare Qt Core + SerialPort program", 1.1);
+    return failed ? 1 : 0;
+}

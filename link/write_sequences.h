@@ -1,0 +1,62 @@
+#pragma once
+// The write sequences as data: which frames go out, in which order, and the
+// pauses around each. The windows (WRITE ALL, DATA DOWNLOAD) and
+// stepdrive-cli build their frames here and walk them with one function, so
+// both send the same frames at the same pace.
+
+#include "link/driver_values.h"
+#include "link/frame.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace stepdrive {
+
+class Pause;
+
+// The pauses of a sequence, in milliseconds.
+struct SequencePacing {
+    int beforeFirstMs; // before the first frame (after the boxes turn white)
+    int afterEachMs;   // after every frame
+};
+
+// The motor and belt writes pause before their first frame; the table
+// download does not.
+inline constexpr SequencePacing kMotorWritePacing{pacing::kBeforeFirstWriteMs,
+                                                  pacing::kAfterWriteMs};
+inline constexpr SequencePacing kTableDownloadPacing{0, pacing::kAfterWriteMs};
+inline constexpr SequencePacing kBeltWritePacing{pacing::kBeforeFirstWriteMs,
+                                                 pacing::kAfterWriteMs};
+
+// One frame of a sequence: cmd, opt1 and the data bytes, and its pauses.
+struct SequenceFrame {
+    int pauseBeforeMs;
+    std::vector<std::uint8_t> args;
+    int pauseAfterMs;
+};
+
+struct WriteSequence {
+    Format format;
+    std::vector<SequenceFrame> frames;
+};
+
+// The motor parameters that hold a value, in the order of kMotorParameters.
+WriteSequence
+motorWrite(const std::array<std::optional<std::int32_t>, kMotorParameterCount>& values);
+// Entries 1 to 7.
+WriteSequence tableDownload(const std::array<TableEntry, kTableEntries>& table);
+// The four belt parameters when given, then the IN2-use flag when given.
+WriteSequence beltWrite(const std::optional<std::array<std::int32_t, kBeltParameterCount>>& values,
+                        std::optional<bool> in2Used);
+
+// Sends the frames in order, each with its pauses: `send` puts frame `index`
+// on the line and returns false to end the walk there. True when every frame
+// went out.
+bool walk(
+    const WriteSequence& sequence, Pause& pause,
+    const std::function<bool(std::size_t index, const std::vector<std::uint8_t>& args)>& send);
+
+} // namespace stepdrive
