@@ -149,17 +149,21 @@ expectColour "WRITE ALL" FFFF00 MAIN 1530 1500
 expectColour "READ ALL" 8080FF MAIN 3330 1500
 click MAIN 5160 4200 2175 615 # stop
 
+# One message box for WHAT, still alone after a moment: oneBox WHAT [SECONDS]
+oneBox() {
+    waitFor 5 shown stepdrive && pass "$1 shows a message box" || fail "$1 showed no message box"
+    sleep "${2:-0.5}"
+    [ "$(count stepdrive)" = 1 ] && pass "one message box for $1" ||
+        fail "$(count stepdrive) message boxes for $1, not 1"
+}
+
 # A run current the driver can't take: one message box, nothing of WRITE ALL
 # on the line, no box marked as sent.
 writes() { grep -c "<- AA  00  05" "$sim_log"; }
 clickAt MAIN 144 176 && xdotool key ctrl+a type "40"
 before=$(writes)
 click MAIN 1440 1440 1455 855
-waitFor 3 shown stepdrive && pass "run current 40 shows a message box" ||
-    fail "run current 40 showed no message box"
-sleep 0.5
-[ "$(count stepdrive)" = 1 ] && pass "one message box for a refused value" ||
-    fail "$(count stepdrive) message boxes for a refused value, not 1"
+oneBox "run current 40"
 xdotool key Return
 waitFor 3 gone stepdrive || fail "the message box did not close"
 sleep 1.5 # a WRITE ALL takes 1.15 s
@@ -207,11 +211,7 @@ waitFor 3 gone stepdrive && pass "the message box closed" || fail "the message b
 # and it stays until a fresh key press answers it.
 xdotool keydown Return
 kill -KILL "$sim_pid"
-waitFor 5 shown stepdrive && pass "the lost driver shows a message box" ||
-    fail "the lost driver showed no message box"
-sleep 1.5
-[ "$(count stepdrive)" = 1 ] && pass "one message box, still open with Return held" ||
-    fail "$(count stepdrive) message boxes open with Return held, not 1"
+oneBox "the lost driver, with Return held" 1.5
 xdotool keyup Return
 xdotool key Return
 waitFor 3 gone stepdrive && pass "the message box closed" || fail "the message box did not close"
@@ -289,12 +289,9 @@ waitFor 3 shown stepdrive && xdotool key Return # the home search went unanswere
 waitFor 3 gone stepdrive
 click MAIN 3240 1440 1455 855
 start=$(date +%s%N)
-waitFor 3 shown stepdrive && pass "a silent driver is said in a message box" ||
-    fail "a silent driver was not said"
+waitFor 3 shown stepdrive
 echo "note: the message box showed $((($(date +%s%N) - start) / 1000000)) ms after READ ALL"
-sleep 1.5
-[ "$(count stepdrive)" = 1 ] && pass "one message box for a silent READ ALL" ||
-    fail "$(count stepdrive) message boxes for a silent READ ALL, not 1"
+oneBox "a silent READ ALL" 1.5
 shot silent-driver
 xdotool key Return
 waitFor 3 gone stepdrive
