@@ -164,9 +164,10 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     EXPECT_EQ(rowText(1), "-100 800 10");
     EXPECT_EQ(table->read_step(), 3);
 
-    // A wrong header is reported once and the row is still filled.
-    reply(fromHex("BA 00 0F 64 80 00 7F FF 80 00 00 EE 00"));
-    EXPECT_EQ(messages.shown, QStringList{"통신에러"});
+    // A wrong header and, during a read-back, a wrong trailer are reported
+    // once each, and the row is still filled.
+    reply(fromHex("BA 00 0F 64 80 00 7F FF 80 00 00 00 00"));
+    EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"}));
     EXPECT_EQ(rowText(2), "-8388608 -32768 32767");
     reply(fromHex("BB 00 0F 64 FF FF 00 00 7F FF FF EE 00"));
     EXPECT_EQ(rowText(3), "8388607 -1 0");
@@ -190,6 +191,11 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     // After the last entry a reply is only echoed again.
     reply(fromHex("BB 00 0F 64 00 00 00 00 00 00 00 00 00"));
     EXPECT_EQ(rowText(6), "-100 800 10");
-    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown.size(), 2);
     EXPECT_EQ(msc1->sent.size(), 7u);
+
+    // A download during a read-back leaves it where it is.
+    click(*table, "CMD_READ");
+    click(*table, "CMD_DOWN");
+    EXPECT_EQ(table->read_step(), 1);
 }

@@ -102,7 +102,10 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsNothin
         {"Text_WDATA2", "32", "에러 동작전류 값은 32보다 작아야 한다."},
         {"Text_WDATA2", "40", "에러 동작전류 값은 32보다 작아야 한다."},
         {"Text_WDATA3", "-5", "에러 정지전류 값은 32보다 작아야 한다."},
+        {"Text_WDATA3", "32", "에러 정지전류 값은 32보다 작아야 한다."},
         {"Text_VMAX", "2048", "에러 구동속도 값은 2047보다 작아야 한다."},
+        {"Text_ACCEL", "2048", "에러 가감속 값은 2047보다 작아야 한다."},
+        {"Text_HSPD", "2048", "에러 홈 이동 속도 값은 2047보다 작아야 한다."},
         {"Text_REL", "9", "에러 분해능 값은 8보다 작아야 한다."},
     };
     for (const Case& c : refused) {
@@ -228,7 +231,9 @@ TEST_F(MainParameters, aSecondReadAllRestartsAndAPositionReadEndsTheChain) {
     // 80000000 hexadecimal and above is negative.
     EXPECT_EQ(press("Cmd_RPOS"), "AA 00 06 08 00 00 00 00 EE 0E 00 00");
     msc->sent.clear();
+    pause.durations.clear();
     reply("BB 00 06 64 FF FF FC 18 EE 00");
+    EXPECT_EQ(pause.durations, std::vector<int>{100});
     EXPECT_EQ(textOf("Text_RPOS"), "-1000");
     EXPECT_EQ(shown("Text_RPOS"), kReadBack);
     EXPECT_EQ(textOf("Text_RDATA3"), "");
@@ -236,11 +241,14 @@ TEST_F(MainParameters, aSecondReadAllRestartsAndAPositionReadEndsTheChain) {
     EXPECT_EQ(panel->read_data(), 0);
 }
 
-TEST_F(MainParameters, aBadHeaderIsReportedOnceAndTheReplyStillApplied) {
+TEST_F(MainParameters, aBadHeaderAndTrailerAreReportedAndTheReplyStillApplied) {
     press("cmd_RData");
+    // A WRITE ALL meanwhile leaves the read-back where it is.
+    click(*panel, "cmd_Data");
+    EXPECT_EQ(panel->read_data(), 1);
     msc->sent.clear();
-    reply("BA 00 06 64 00 00 00 14 EE 00");
-    EXPECT_EQ(messages.shown, QStringList("통신에러"));
+    reply("BA 00 06 64 00 00 00 14 EF 00");
+    EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"})); // header and trailer
     EXPECT_EQ(textOf("Text_RDATA2"), "20");
     EXPECT_EQ(sentHex(), QStringList("AA 00 06 02 00 00 00 00 EE 08 00 00"));
 }
