@@ -147,7 +147,7 @@ TEST_F(E2eFaults, aSilentDriverIsSaidOnceAndAStopDuringReadAllFillsNoBox) {
     connectTo({"--drop", "1"});
     MainPanel& main = shell().main();
     click(main, "cmd_RData");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.shown.isEmpty(); }, 1500));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.shown.isEmpty(); }, kWaitMs));
     QTest::qWait(300);
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(messages.shown[0].contains("19200")) << messages.shown[0].toStdString();
