@@ -64,7 +64,7 @@ std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
     // A lost line leaves the dialog ready to connect again.
     connect(port.get(), &CommControl::lost, this, [this] {
         if (start_)
-            start_->showDisconnected();
+            start_->setConnected(false);
     });
     return port;
 }
@@ -93,10 +93,67 @@ BeltPanel& Shell::belt() {
 
 StartDialog& Shell::startDialog() {
     if (!start_) {
-        start_ = std::make_unique<StartDialog>(*this);
+        start_ = std::make_unique<StartDialog>(probePorts());
+        connect(start_.get(), &StartDialog::connectRequested, this, &Shell::connectLink);
+        connect(start_.get(), &StartDialog::disconnectRequested, this, &Shell::disconnectLink);
+        connect(start_.get(), &StartDialog::exitRequested, this, &Shell::exitProgram);
         wire(Win::Start, *start_);
     }
     return *start_;
+}
+
+std::vector<PortEntry> Shell::probePorts() {
+    std::vector<int> opened;
+    for (int n = 1; n <= 10; ++n)
+        if (Rs232_Probe(MSC(), n))
+            opened.push_back(n);
+    return portEntries(opened, systemPorts());
+}
+
+bool Shell::Rs232_Probe(CommControl& port, int n) {
+    // The probe reports nothing: a port that does not open is simply not listed.
+    const QSignalBlocker quiet(port);
+    port.setCommPort(n);
+    const bool opened = port.setPortOpen(true);
+    if (port.PortOpen())
+        port.setPortOpen(false);
+    return opened;
+}
+
+void Shell::connectLink(const PortChoice& choice, const QString& settings) {
+    const struct {
+        CommControl& port;
+        int threshold;
+    } configs[] = {{MSC(), main().link().threshold()},
+                   {MSC1(), jogPosition().link().threshold()},
+                   {MSC2(), belt().link().threshold()}};
+    for (const auto& c : configs) {
+        c.port.setCommPort(choice.com);
+        c.port.setDevice(choice.device);
+        c.port.setSettings(settings);
+        c.port.setInputMode(CommControl::comInputModeBinary);
+        c.port.setInputLen(1);
+        c.port.setRThreshold(c.threshold);
+        c.port.setInBufferCount(0);
+    }
+
+    for (CommControl* port : {&MSC2(), &MSC1()})
+        if (port->PortOpen())
+            port->setPortOpen(false);
+    if (!MSC().PortOpen() && !MSC().setPortOpen(true)) {
+        // The port control has said why; the dialog stays, ready for another choice.
+        start_->setConnected(false);
+        return;
+    }
+    configured_ = true;
+    start_->setConnected(true);
+    showOnly(main());
+}
+
+void Shell::disconnectLink() {
+    for (CommControl* port : {&MSC1(), &MSC()})
+        if (port->PortOpen())
+            port->setPortOpen(false);
 }
 
 SetupFiles& Shell::setupFiles() {

@@ -3,6 +3,9 @@
 // the port objects), the windows themselves, each created on first reference
 // and from then on only hidden and shown, and the switches between them.
 
+#include "app/port_list.h"
+#include "link/port_names.h"
+
 #include <QObject>
 #include <array>
 #include <functional>
@@ -90,8 +93,6 @@ public:
     // reply timeout, after which the operator is told the driver did not
     // answer.
     static constexpr int kStopReplyWaitMs = 1500;
-    // The dialog has configured the port objects and opened the link.
-    void markConfigured() { configured_ = true; }
 
     // What ending the program does; the tests replace it.
     void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
@@ -100,6 +101,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The connection dialog's requests. Connect writes the port and the line
+    // settings into all three port objects and opens the main panel's;
+    // disconnect closes the link.
+    void connectLink(const PortChoice& port, const QString& settings);
+    void disconnectLink();
+    // The entries of "사용가능 포트": the COM numbers 1 to 10 that open on
+    // MSC, and the system's serial devices.
+    std::vector<PortEntry> probePorts();
+    bool Rs232_Probe(CommControl& port, int n);
     void wire(Win w, QWidget& window);
     void runSwitch(const Switch& s);
     // Asks what to do with a running jog; false when the operator stays.

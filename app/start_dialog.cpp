@@ -1,17 +1,11 @@
 #include "app/start_dialog.h"
 
-#include "app/port_list.h"
-#include "app/shell.h"
-#include "link/comm_control.h"
-#include "link/port_names.h"
-#include "panels/main/main_panel.h"
 #include "ui/form_look.h"
 #include "ui_start_dialog.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QSignalBlocker>
 
 namespace stepdrive {
 
@@ -29,8 +23,8 @@ QSettings programSettings() {
 }
 } // namespace
 
-StartDialog::StartDialog(Shell& shell, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::StartDialogForm>()), shell_(shell) {
+StartDialog::StartDialog(const std::vector<PortEntry>& available, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::StartDialogForm>()) {
     ui_->setupUi(this);
     Combo_ = {ui_->Combo_0, ui_->Combo_1};
     for (QComboBox* combo : Combo_)
@@ -39,23 +33,18 @@ StartDialog::StartDialog(Shell& shell, QWidget* parent)
     connect(ui_->cmd_commoff, &QPushButton::clicked, this, &StartDialog::cmd_commoff_Click);
     connect(ui_->CMD3, &QPushButton::clicked, this, &StartDialog::CMD3_Click);
     connect(ui_->PORT, &QListWidget::itemClicked, this, &StartDialog::PORT_Click);
-    Form_Load();
+    Form_Load(available);
 }
 
 StartDialog::~StartDialog() = default;
 
-void StartDialog::Form_Load() {
+void StartDialog::Form_Load(const std::vector<PortEntry>& available) {
     setUpWindow(this, Border::Fixed);
     // The caption's runs of blanks break it into its three lines in the design
     // font; the Hangul font's blanks are narrower, so break there explicitly.
     ui_->Label3->setText(ui_->Label3->text().replace(QRegularExpression(QStringLiteral(" {2,}")),
                                                      QStringLiteral("\n")));
-    CommControl& msc = shell_.MSC();
-    std::vector<int> opened;
-    for (int n = 1; n <= 10; ++n)
-        if (Rs232_Probe(msc, n))
-            opened.push_back(n);
-    for (const PortEntry& e : portEntries(opened, systemPorts())) {
+    for (const PortEntry& e : available) {
         auto* item = new QListWidgetItem(e.text, ui_->PORT);
         item->setToolTip(e.toolTip);
         item->setData(Qt::UserRole, e.port);
@@ -77,16 +66,6 @@ void StartDialog::Rs232_Init() {
     Combo_[1]->setCurrentIndex(kDefaultBaud);
 }
 
-bool StartDialog::Rs232_Probe(CommControl& port, int n) {
-    // The probe reports nothing: a port that does not open is simply not listed.
-    const QSignalBlocker quiet(port);
-    port.setCommPort(n);
-    const bool opened = port.setPortOpen(true);
-    if (port.PortOpen())
-        port.setPortOpen(false);
-    return opened;
-}
-
 void StartDialog::cmd_common_Click() {
     for (QComboBox* combo : Combo_)
         combo->setEnabled(false);
@@ -95,44 +74,18 @@ void StartDialog::cmd_common_Click() {
     const QString settings =
         entry + QStringLiteral(",N") + QStringLiteral(",8") + QStringLiteral(",1");
 
-    struct Config {
-        CommControl& port;
-        int threshold;
-    };
-    const Config configs[] = {{shell_.MSC(), 10}, {shell_.MSC1(), 13}, {shell_.MSC2(), 10}};
-    const PortChoice choice = parsePortChoice(Combo_[0]->currentText());
-    for (const Config& c : configs) {
-        c.port.setCommPort(choice.com);
-        c.port.setDevice(choice.device);
-        c.port.setSettings(settings);
-        c.port.setInputMode(CommControl::comInputModeBinary);
-        c.port.setInputLen(1);
-        c.port.setRThreshold(c.threshold);
-        c.port.setInBufferCount(0);
-    }
-
-    for (CommControl* port : {&shell_.MSC2(), &shell_.MSC1()})
-        if (port->PortOpen())
-            port->setPortOpen(false);
-    if (!shell_.MSC().PortOpen() && !shell_.MSC().setPortOpen(true)) {
-        // The port control has said why; stay here, ready for another choice.
-        setConnected(false);
-        return;
-    }
-    shell_.markConfigured();
-    programSettings().setValue(kLastPortKey, choice.text());
-    setConnected(true);
-    shell_.showOnly(shell_.main());
+    asked_ = parsePortChoice(Combo_[0]->currentText());
+    emit connectRequested(asked_, settings);
 }
 
 void StartDialog::cmd_commoff_Click() {
-    for (CommControl* port : {&shell_.MSC1(), &shell_.MSC()})
-        if (port->PortOpen())
-            port->setPortOpen(false);
+    emit disconnectRequested();
     setConnected(false);
 }
 
 void StartDialog::setConnected(bool connected) {
+    if (connected)
+        programSettings().setValue(kLastPortKey, asked_.text());
     for (QComboBox* combo : Combo_)
         combo->setEnabled(!connected);
     ui_->cmd_commoff->setEnabled(connected);
@@ -153,7 +106,7 @@ void StartDialog::showPort(const QString& port) {
 }
 
 void StartDialog::CMD3_Click() {
-    shell_.exitProgram();
+    emit exitRequested();
 }
 
 } // namespace stepdrive

@@ -1,11 +1,15 @@
 #pragma once
-// The connection dialog `Start`: finds the ports that open, offers port and
-// baud rate, configures the three panels' port objects and opens the link on
-// the main panel's.
+// The connection dialog `Start`: lists the ports found, offers port and baud
+// rate, and hands the operator's choice back: connect, disconnect, exit. The
+// shell opens and closes the link.
+
+#include "app/port_list.h"
+#include "link/port_names.h"
 
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QListWidgetItem;
@@ -15,9 +19,6 @@ class StartDialogForm;
 }
 
 namespace stepdrive {
-
-class CommControl;
-class Shell;
 
 class StartDialog : public QWidget {
     Q_OBJECT
@@ -30,27 +31,33 @@ public:
     static constexpr int kDefaultPort = 3; // "COM4"
     static constexpr int kDefaultBaud = 6; // "19200"
 
-    explicit StartDialog(Shell& shell, QWidget* parent = nullptr);
+    // `available`: the entries of "사용가능 포트", found before the dialog shows.
+    explicit StartDialog(const std::vector<PortEntry>& available, QWidget* parent = nullptr);
     ~StartDialog() override;
 
     void Rs232_Init();
-    // The link was lost: back to the idle state, ready to connect again.
-    void showDisconnected() { setConnected(false); }
+    // Connected (the link opened: the port is kept for the next start) or
+    // idle (it did not open, it was closed or it was lost).
+    void setConnected(bool connected);
+
+signals:
+    // "통신 연결": the port and the line settings string ("19200,N,8,1").
+    void connectRequested(const stepdrive::PortChoice& port, const QString& settings);
+    void disconnectRequested();
+    void exitRequested();
 
 private:
-    void Form_Load();
-    bool Rs232_Probe(CommControl& port, int n);
+    void Form_Load(const std::vector<PortEntry>& available);
     void cmd_common_Click();
     void cmd_commoff_Click();
     void CMD3_Click();
     void PORT_Click(QListWidgetItem* item);
-    void setConnected(bool connected);
     // Shows `port` ("COM4" or a device) in the port box.
     void showPort(const QString& port);
 
     std::unique_ptr<Ui::StartDialogForm> ui_;
-    Shell& shell_;
     std::array<QComboBox*, 2> Combo_{};
+    PortChoice asked_; // the port of the last connect
 };
 
 } // namespace stepdrive
