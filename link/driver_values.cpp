@@ -28,11 +28,7 @@ std::array<std::uint8_t, 7> tableData(const TableEntry& entry) {
 
 TableEntry tableEntryOf(const std::uint8_t* data) {
     const auto field = [data](int first, int bytes) {
-        std::int64_t raw = 0;
-        for (int i = first; i < first + bytes; ++i)
-            raw = (raw << 8) | data[i];
-        const std::int64_t span = std::int64_t{1} << (8 * bytes);
-        return static_cast<std::int32_t>(raw > signedMax(bytes) ? raw - span : raw);
+        return signedBigEndian(data + first, bytes);
     };
     TableEntry e;
     e.velocity = field(0, kTableSpeedBytes);

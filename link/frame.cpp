@@ -1,5 +1,6 @@
 #include "link/frame.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace stepdrive {
@@ -122,6 +123,44 @@ std::vector<std::uint8_t> bigEndian(std::int32_t value, int count) {
         bytes[static_cast<std::size_t>(count - 1 - i)] =
             static_cast<std::uint8_t>((raw >> (8 * i)) & 0xFF);
     return bytes;
+}
+
+std::int32_t signedBigEndian(const std::uint8_t* bytes, int count) {
+    std::uint32_t raw = 0;
+    for (int i = 0; i < count; ++i)
+        raw = (raw << 8) | bytes[i];
+    const int unused = 32 - 8 * count; // shifted out and back in with the sign
+    return static_cast<std::int32_t>(raw << unused) >> unused;
+}
+
+namespace {
+// The data fields of a reply: first byte (0-based) and length.
+struct ReplyField {
+    int first;
+    int count;
+};
+const std::vector<ReplyField> kShortReplyFields{{4, 4}};
+const std::vector<ReplyField> kLongReplyFields{{4, 2}, {6, 2}, {8, 3}};
+} // namespace
+
+Reply parseReply(Format format, const std::uint8_t* bytes, std::size_t count, bool checkTrailer) {
+    const auto length = static_cast<std::size_t>(formatInfo(format).frameLength);
+    const auto n = std::min(count, length);
+    const auto at = [&](std::size_t pos) -> std::uint8_t { return pos <= n ? bytes[pos - 1] : 0; };
+    const auto wrong = [&](std::size_t pos, std::uint8_t expected) {
+        return pos <= n && bytes[pos - 1] != expected ? 1 : 0;
+    };
+    Reply reply;
+    reply.code = at(3);
+    reply.statusA = at(7);
+    reply.statusB = at(8);
+    reply.wrongBytes = wrong(1, kReplyHeader) + wrong(4, kReplyStatus) +
+                       (checkTrailer ? wrong(length - 1, kTrailer) : 0);
+    for (const ReplyField& f : format == Format::Short ? kShortReplyFields : kLongReplyFields)
+        reply.fields.push_back(static_cast<std::size_t>(f.first + f.count) <= n
+                                   ? std::optional(signedBigEndian(bytes + f.first, f.count))
+                                   : std::nullopt);
+    return reply;
 }
 
 } // namespace stepdrive

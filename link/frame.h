@@ -70,5 +70,27 @@ std::optional<std::int32_t> signedFromHex(const std::string& digits, int bits);
 
 // Big-endian bytes of the low `count` bytes of a 32-bit two's complement value.
 std::vector<std::uint8_t> bigEndian(std::int32_t value, int count);
+// The signed value of `count` (1 to 4) big-endian bytes.
+std::int32_t signedBigEndian(const std::uint8_t* bytes, int count);
+
+// One reply as read: its code (position 3), the two status bytes (positions
+// 7 and 8), the data fields (one 32-bit value in a 10-byte reply; 16-, 16-
+// and 24-bit values in a 13-byte one; a field is missing when fewer bytes
+// came than it needs) and how many of the header, status and (when checked)
+// trailer bytes were wrong. A byte that did not come reads 0.
+struct Reply {
+    std::uint8_t code = 0;
+    std::uint8_t statusA = 0;
+    std::uint8_t statusB = 0;
+    std::vector<std::optional<std::int32_t>> fields;
+    int wrongBytes = 0;
+
+    std::optional<std::int32_t> value(std::size_t field = 0) const {
+        return field < fields.size() ? fields[field] : std::nullopt;
+    }
+};
+
+// The reply in the first `count` bytes (at most a frame's worth are looked at).
+Reply parseReply(Format format, const std::uint8_t* bytes, std::size_t count, bool checkTrailer);
 
 } // namespace stepdrive

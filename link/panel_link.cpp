@@ -11,23 +11,6 @@ namespace stepdrive {
 
 const QString kCommError = QStringLiteral("통신에러");
 
-namespace {
-// Echoed byte ranges (1-based) of the data fields of a reply.
-struct FieldRange {
-    int first;
-    int last;
-};
-const std::vector<FieldRange> kShortFields{{5, 8}};
-const std::vector<FieldRange> kLongFields{{5, 6}, {7, 8}, {9, 11}};
-} // namespace
-
-std::optional<std::int32_t> Reply::value(std::size_t field) const {
-    if (field >= fields.size() || !fields[field])
-        return std::nullopt;
-    const std::string& digits = *fields[field];
-    return signedFromHex(digits, static_cast<int>(digits.size()) * 4);
-}
-
 PanelLink::PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent)
     : QObject(parent), format_(format), port_(port), messages_(messages),
       buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {
@@ -135,7 +118,10 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
             const int count = std::min(length, size - at);
             if (count == length)
                 replyCame();
-            const Reply reply = readReply(raw + at, count, checkTrailer);
+            const Reply reply =
+                parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer);
+            for (int i = 0; i < reply.wrongBytes; ++i)
+                messages_.show(kCommError);
             handle(reply);
             emit replied(reply.code);
         }
@@ -143,28 +129,6 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
 
     QCoreApplication::processEvents();
     port_.setRThreshold(threshold());
-}
-
-Reply PanelLink::readReply(const std::uint8_t* bytes, int count, bool checkTrailer) const {
-    const int trailerPos = formatInfo(format_).frameLength - 1;
-    Reply reply;
-    for (int pos = 1; pos <= count; ++pos) {
-        const std::uint8_t b = bytes[pos - 1];
-        const bool wrong = (pos == 1 && b != kReplyHeader) || (pos == 4 && b != kReplyStatus) ||
-                           (pos == trailerPos && checkTrailer && b != kTrailer);
-        if (wrong)
-            messages_.show(kCommError);
-        if (pos == 3)
-            reply.code = b;
-        else if (pos == 7)
-            reply.statusA = b;
-        else if (pos == 8)
-            reply.statusB = b;
-    }
-    const std::string echo = hexEcho(bytes, static_cast<std::size_t>(count));
-    for (const FieldRange& r : format_ == Format::Short ? kShortFields : kLongFields)
-        reply.fields.push_back(echoDigits(echo, r.first, r.last));
-    return reply;
 }
 
 } // namespace stepdrive

@@ -18,20 +18,6 @@ namespace stepdrive {
 class CommControl;
 class Messenger;
 
-// What the receive procedure hands to a panel's reply handling.
-struct Reply {
-    std::uint8_t code = 0;    // position 3; 0 when fewer than three bytes were read
-    std::uint8_t statusA = 0; // position 7
-    std::uint8_t statusB = 0; // position 8
-    // The data digits of this reply's own bytes: one 32-bit field on the
-    // 10-byte panels; 16-, 16- and 24-bit fields on the 13-byte panel. A
-    // field is missing when fewer bytes came than it needs.
-    std::vector<std::optional<std::string>> fields;
-
-    // The field as a signed number of its width.
-    std::optional<std::int32_t> value(std::size_t field = 0) const;
-};
-
 extern const QString kCommError; // "통신에러"
 
 class PanelLink : public QObject {
@@ -87,7 +73,6 @@ signals:
     void replied(std::uint8_t code);
 
 private:
-    Reply readReply(const std::uint8_t* bytes, int count, bool checkTrailer) const;
     void echoReceived(const QByteArray& bytes);
     void replyCame();
     void replyOverdue();

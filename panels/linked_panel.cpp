@@ -17,6 +17,10 @@ LinkedPanel::LinkedPanel(Format format, CommControl& port, Pause& pause, Messeng
     : QWidget(parent), port_(port), pause_(pause), messages_(messages),
       link_(format, port, messages) {
     connect(&link_, &PanelLink::silent, this, [this] { messages_.show(silenceMessage()); });
+    // Every receive event of the panel's port goes one way: the receive
+    // procedure, then the panel's reply handling.
+    connect(&port_, &CommControl::OnComm, this,
+            [this] { link_.receive([this](const Reply& r) { handleReply(r); }, checksTrailer()); });
 }
 
 // The port, the speed and what usually keeps a driver from answering.

@@ -92,6 +92,13 @@ protected:
     // Said when the driver left a frame unanswered.
     QString silenceMessage() const;
 
+    // The panel's own handling of one reply, once the receive procedure has
+    // read, echoed and checked it.
+    virtual void handleReply(const Reply& reply) = 0;
+    // Whether a reply's trailer is checked (the table panel: only while it
+    // reads its table back).
+    virtual bool checksTrailer() const { return true; }
+
     CommControl& port_;
     Pause& pause_;
     Messenger& messages_;

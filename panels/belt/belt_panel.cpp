@@ -26,7 +26,6 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
     };
     makeReadBackBoxes(readBacks_);
 
-    connect(&port_, &CommControl::OnComm, this, &BeltPanel::MSC2_OnComm);
     // A silent driver ends the wait: the next read starts afresh.
     connect(&link_, &PanelLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);
@@ -69,10 +68,6 @@ void BeltPanel::cmd_RData_Click() {
     const Ui::BeltPanelForm& u = *ui_;
     startReadBack({u.Text_racc1, u.Text_rvmax2, u.Text_racc3, u.Text_rvmax4}, cmd::ReadBelt, 1,
                   read_step_);
-}
-
-void BeltPanel::MSC2_OnComm() {
-    link_.receive([this](const Reply& reply) { handleReply(reply); });
 }
 
 void BeltPanel::handleReply(const Reply& reply) {

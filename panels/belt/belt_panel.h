@@ -38,8 +38,7 @@ private:
     void Form_Load();
     void cmd_Data_Click();
     void cmd_RData_Click();
-    void MSC2_OnComm();
-    void handleReply(const Reply& reply);
+    void handleReply(const Reply& reply) override;
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
     std::vector<ReadBackRow> readBacks_;

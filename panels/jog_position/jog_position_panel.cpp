@@ -30,7 +30,6 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
     cmd_move1_ = {ui_->cmd_move1_0, ui_->cmd_move1_1, ui_->cmd_move1_2, ui_->cmd_move1_3,
                   ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
 
-    connect(&port_, &CommControl::OnComm, this, &JogPositionPanel::MSC1_OnComm);
     // A silent driver ends the wait: the next read starts afresh.
     connect(&link_, &PanelLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
@@ -139,11 +138,6 @@ void JogPositionPanel::cmd_move1_Click(int Index) {
     const auto values = readRow(Index);
     if (values)
         sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values);
-}
-
-void JogPositionPanel::MSC1_OnComm() {
-    // The trailer is checked only while a table read-back is in progress.
-    link_.receive([this](const Reply& reply) { handleReply(reply); }, read_step_ != 0);
 }
 
 // Only a table entry's reply during a read-back changes the window: it fills

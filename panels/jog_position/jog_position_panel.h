@@ -62,8 +62,8 @@ private:
     // Asks the driver for table entry `read_step`.
     void requestEntry();
 
-    void MSC1_OnComm();
-    void handleReply(const Reply& reply);
+    void handleReply(const Reply& reply) override;
+    bool checksTrailer() const override { return read_step_ != 0; }
 
     std::unique_ptr<Ui::JogPositionPanelForm> ui_;
     std::array<QLineEdit*, kRows> Text_pos_{};

@@ -44,7 +44,6 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     };
     makeReadBackBoxes(readBacks_);
 
-    connect(&port_, &CommControl::OnComm, this, &MainPanel::MSC_OnComm);
     // A silent driver ends the wait: the next read starts afresh.
     connect(&link_, &PanelLink::silent, this, [this] { read_data_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &MainPanel::cmd_Data_Click);
@@ -184,10 +183,6 @@ void MainPanel::showInputs(std::uint8_t statusA, std::uint8_t statusB) {
         inputs[bit]->setOn(statusB & (1u << bit));
     u.led_run->setOn(statusA & 0x01);
     u.led_hsen->setOn(statusA & 0x02);
-}
-
-void MainPanel::MSC_OnComm() {
-    link_.receive([this](const Reply& reply) { handleReply(reply); });
 }
 
 void MainPanel::handleReply(const Reply& reply) {

@@ -70,8 +70,7 @@ private:
     void toggleOutput(std::size_t output, QAbstractButton* button);
     void showInputs(std::uint8_t statusA, std::uint8_t statusB);
 
-    void MSC_OnComm();
-    void handleReply(const Reply& reply);
+    void handleReply(const Reply& reply) override;
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
     // Replies with code 6: the READ ALL chain and the position read.

@@ -1,6 +1,7 @@
 #include "link/commands.h"
 #include "link/frame.h"
 
+#include <QByteArray>
 #include <gtest/gtest.h>
 
 using namespace stepdrive;
@@ -76,4 +77,40 @@ TEST(Frame, bigEndianPacking) {
     EXPECT_EQ(bigEndian(16777216, 3), (std::vector<std::uint8_t>{0, 0, 0}));
     EXPECT_EQ(bigEndian(8388608, 3), (std::vector<std::uint8_t>{0x80, 0, 0}));
     EXPECT_EQ(bigEndian(2047, 2), (std::vector<std::uint8_t>{0x07, 0xFF}));
+}
+
+// One reply parser for both formats: the code, the status bytes, the signed
+// fields of the format and the wrong fixed bytes, from the reply's own bytes.
+TEST(Frame, repliesParsedFromTheirOwnBytes) {
+    struct Case {
+        Format format;
+        const char* hex;
+        bool checkTrailer;
+        std::uint8_t code;
+        std::vector<std::optional<std::int32_t>> fields;
+        int wrong;
+    };
+    const Case cases[] = {
+        {Format::Short, "BB00066480000001EE00", true, 6, {INT32_MIN + 1}, 0},
+        {Format::Short, "BA000C6500000381EF00", true, 12, {0x381}, 3},
+        {Format::Short, "BB0006640000", true, 6, {std::nullopt}, 0},
+        {Format::Short, "BB00", true, 0, {std::nullopt}, 0},
+        {Format::Long, "BB000F640320000AFFFF9CEE00", true, 15, {800, 10, -100}, 0},
+        {Format::Long, "BB000F6480007FFF80000000", false, 15, {-32768, 32767, -8388608}, 0},
+        {Format::Long, "BB000F6480007FFF80000000", true, 15, {-32768, 32767, -8388608}, 1},
+        {Format::Long, "BB000F6403200A", true, 15, {800, std::nullopt, std::nullopt}, 0},
+    };
+    for (const Case& c : cases) {
+        const QByteArray b = QByteArray::fromHex(c.hex);
+        const Reply r = parseReply(c.format, reinterpret_cast<const std::uint8_t*>(b.constData()),
+                                   static_cast<std::size_t>(b.size()), c.checkTrailer);
+        EXPECT_EQ(r.code, c.code) << c.hex;
+        EXPECT_EQ(r.fields, c.fields) << c.hex;
+        EXPECT_EQ(r.wrongBytes, c.wrong) << c.hex;
+    }
+    const QByteArray status = QByteArray::fromHex("BB000C6400000381EE00");
+    const Reply inputs = parseReply(
+        Format::Short, reinterpret_cast<const std::uint8_t*>(status.constData()), 10, true);
+    EXPECT_EQ(inputs.statusA, 0x03);
+    EXPECT_EQ(inputs.statusB, 0x81);
 }
