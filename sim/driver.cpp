@@ -36,12 +36,7 @@ std::uint32_t unsignedOf(const Bytes& data, std::size_t first, std::size_t count
 }
 
 std::int32_t signedOf(const Bytes& data, std::size_t first, std::size_t count) {
-    const std::uint32_t raw = unsignedOf(data, first, count);
-    if (count == 4)
-        return static_cast<std::int32_t>(raw);
-    const std::uint32_t sign = 1u << (8 * count - 1);
-    return (raw & sign) ? static_cast<std::int32_t>(raw) - static_cast<std::int32_t>(sign << 1)
-                        : static_cast<std::int32_t>(raw);
+    return signedBigEndian(data.data() + first, static_cast<int>(count));
 }
 
 Bytes join(std::initializer_list<Bytes> parts) {
