@@ -28,6 +28,7 @@ namespace {
 const QString kProgram = QStringLiteral("stepdrive-cli");
 constexpr int kDefaultBaud = 19200;
 constexpr double kDefaultTimeoutS = 1.0;
+constexpr double kDefaultWaitTimeoutS = 60.0;
 constexpr double kLongestTimeoutS = 3600.0;
 // The jog speed's range, as the main panel labels it.
 constexpr Range kJogSpeed{0, 2047};
@@ -36,6 +37,8 @@ struct Options {
     QStringList ports;
     int baud = kDefaultBaud;
     int timeoutMs = static_cast<int>(kDefaultTimeoutS * 1000);
+    bool wait = false;
+    int waitTimeoutMs = static_cast<int>(kDefaultWaitTimeoutS * 1000);
     bool json = false;
     bool trace = false;
     bool help = false;
@@ -64,12 +67,14 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
     const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("PORT"));
     const QCommandLineOption baud(QStringLiteral("baud"), {}, QStringLiteral("N"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption wait(QStringLiteral("wait"), {});
+    const QCommandLineOption waitTimeout(QStringLiteral("wait-timeout"), {}, QStringLiteral("S"));
     const QCommandLineOption json(QStringLiteral("json"), {});
     const QCommandLineOption trace(QStringLiteral("trace"), {});
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
     const QCommandLineOption version(QStringLiteral("version"), {});
     QCommandLineParser parser;
-    parser.addOptions({port, baud, timeout, json, trace, help, version});
+    parser.addOptions({port, baud, timeout, wait, waitTimeout, json, trace, help, version});
     QStringList all{kProgram};
     for (const QString& a : arguments)
         all << shielded(a);
@@ -101,19 +106,25 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
             return std::nullopt;
         }
     }
-    if (parser.isSet(timeout)) {
-        const QString v = unshielded(parser.value(timeout));
+    o.wait = parser.isSet(wait);
+    // Seconds above 0 and up to an hour, as milliseconds.
+    const auto seconds = [&](const QCommandLineOption& option, int* ms) {
+        if (!parser.isSet(option))
+            return true;
+        const QString v = unshielded(parser.value(option));
         bool ok = false;
-        const double seconds = v.toDouble(&ok);
-        if (!ok || !(seconds > 0) || seconds > kLongestTimeoutS) {
-            *error = QStringLiteral("--timeout: \"%1\" is not a number of seconds above 0 "
-                                    "and up to %2")
-                         .arg(v)
+        const double s = v.toDouble(&ok);
+        if (!ok || !(s > 0) || s > kLongestTimeoutS) {
+            *error = QStringLiteral("--%1: \"%2\" is not a number of seconds above 0 and up to %3")
+                         .arg(option.names().constFirst(), v)
                          .arg(kLongestTimeoutS);
-            return std::nullopt;
+            return false;
         }
-        o.timeoutMs = std::max(1, static_cast<int>(std::lround(seconds * 1000)));
-    }
+        *ms = std::max(1, static_cast<int>(std::lround(s * 1000)));
+        return true;
+    };
+    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs))
+        return std::nullopt;
     return o;
 }
 
@@ -308,8 +319,27 @@ Command acting(std::function<void(Session&)> act) {
     };
 }
 
+// With --wait: waits for the motion to end and adds the position it ended at
+// to what `values` gives; still running at the end is a failure.
+Command moving(std::function<Values(Session&)> act, std::optional<int> waitMs) {
+    return [act = std::move(act), waitMs](Session& s, Printer& p, QTextStream&) {
+        Values v = act(s);
+        if (waitMs) {
+            if (!s.waitUntilStopped(*waitMs))
+                throw Failure{
+                    kNoReply,
+                    QStringLiteral("the motor is still running after %1 s").arg(*waitMs / 1000.0)};
+            v.emplace_back(QStringLiteral("position"), s.position());
+        }
+        if (p.json() || !v.empty())
+            p.values(v);
+        return static_cast<int>(kDone);
+    };
+}
+
 // The command of `words`, checked in full, or nullopt with *error.
-std::optional<Command> prepare(const QStringList& words, QString* error) {
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+    const std::optional<int> waitMs = o.wait ? std::optional<int>(o.waitTimeoutMs) : std::nullopt;
     const auto is = [&](std::initializer_list<const char*> pattern, int extra = 0) {
         if (words.size() != static_cast<int>(pattern.size()) + extra)
             return false;
@@ -345,22 +375,28 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
         const auto row = number(2, QStringLiteral("ROW"), {1, kTableEntries});
         if (!row)
             return std::nullopt;
-        return Command([n = *row](Session& s, Printer& p, QTextStream&) {
-            const TableEntry e = s.readTableEntry(n);
-            s.moveToRow(n, e);
-            const QString key = QStringLiteral("table.%1.").arg(n);
-            p.values({{key + QLatin1String("position"), e.position},
-                      {key + QLatin1String("velocity"), e.velocity},
-                      {key + QLatin1String("acceleration"), e.acceleration}});
-            return static_cast<int>(kDone);
-        });
+        return moving(
+            [n = *row](Session& s) {
+                const TableEntry e = s.readTableEntry(n);
+                s.moveToRow(n, e);
+                const QString key = QStringLiteral("table.%1.").arg(n);
+                return Values{{key + QLatin1String("position"), e.position},
+                              {key + QLatin1String("velocity"), e.velocity},
+                              {key + QLatin1String("acceleration"), e.acceleration}};
+            },
+            waitMs);
     }
     if (is({"move"}, 2) && (words[1] == QLatin1String("abs") || words[1] == QLatin1String("rel"))) {
         const auto pulses = number(2, QStringLiteral("PULSES"), anyValue);
         if (!pulses)
             return std::nullopt;
         const bool relative = words[1] == QLatin1String("rel");
-        return acting([relative, v = *pulses](Session& s) { s.move(relative, v); });
+        return moving(
+            [relative, v = *pulses](Session& s) {
+                s.move(relative, v);
+                return Values{};
+            },
+            waitMs);
     }
     if (is({"jog"}, 2) &&
         (words[1] == QLatin1String("left") || words[1] == QLatin1String("right"))) {
@@ -373,7 +409,12 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
     if (is({"stop"}))
         return acting([](Session& s) { s.stop(); });
     if (is({"home"}))
-        return acting([](Session& s) { s.homeSearch(); });
+        return moving(
+            [](Session& s) {
+                s.homeSearch();
+                return Values{};
+            },
+            waitMs);
     if (is({"outputs"}, 2)) {
         const auto first = number(1, QStringLiteral("S1"), {0, 1});
         const auto second = first ? number(2, QStringLiteral("S2"), {0, 1}) : std::nullopt;
@@ -504,14 +545,18 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         out << kProgram << ' ' << programVersion() << '\n';
         return kDone;
     }
-    const auto command = prepare(options->words, &error);
+    const auto command = prepare(options->words, *options, &error);
     if (!command)
         return usage(error);
+    const QString verb = options->words.value(0);
+    const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
+                       options->words.mid(0, 2) == QStringList{"table", "run"};
+    if (options->wait && !moves)
+        return usage(QStringLiteral("--wait goes with move, home and table run only"));
     const QStringList& ports = options->ports;
     if (ports.isEmpty())
         return usage(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    const QString verb = options->words.value(0);
     if (several && verb != QLatin1String("apply") && verb != QLatin1String("dump"))
         return usage(QStringLiteral("only apply and dump take more than one --port"));
     for (const QString& p : ports)
@@ -569,6 +614,10 @@ Options:
                    apply and dump take it more than once (see Several drives)
   --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
   --timeout S      seconds to wait for each reply (default 1; fractions work)
+  --wait           move, home and table run: ask for the inputs every 50 ms
+                   until the run flag clears, then print the position
+  --wait-timeout S how long --wait waits at most (default 60); a motor still
+                   running then ends with exit status 4
   --json           print results as JSON
   --trace          write every frame out and in, with a timestamp, to
                    standard error (the stepdrive.link wire log)
@@ -644,7 +693,7 @@ Exit status:
   1  usage or file error (nothing sent)
   2  the port can't be opened (or was lost)
   3  the read-back differs from what was written (the differences printed)
-  4  no reply in time
+  4  no reply in time, or the motor still running after --wait-timeout
   5  a reply failed the header, status or trailer check (or answered another
      command)
 )")

@@ -5,6 +5,9 @@
 #include "link/pause.h"
 #include "link/write_sequences.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
+
 namespace stepdrive::cli {
 
 namespace {
@@ -114,6 +117,20 @@ Inputs Session::inputs() {
 void Session::setOutputs(bool first, bool second) {
     command(cmd::SetOutputs, opt::Outputs,
             {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second), 0, 0});
+}
+
+// The time waited is the longer of the clock's and the pauses' sum, so a
+// pause that returns at once still ends the wait.
+bool Session::waitUntilStopped(int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 paused = 0;; paused += kPollMs) {
+        pause_.sleep(kPollMs);
+        if (!inputs().running)
+            return true;
+        if (std::max(clock.elapsed(), paused + kPollMs) >= limitMs)
+            return false;
+    }
 }
 
 } // namespace stepdrive::cli

@@ -47,6 +47,11 @@ public:
     Inputs inputs();
     // Outputs 3 and 4 are always sent off.
     void setOutputs(bool first, bool second);
+    // Asks for the inputs every kPollMs until the run flag clears: true then,
+    // false when the motor still runs after `limitMs`.
+    bool waitUntilStopped(int limitMs);
+
+    static constexpr int kPollMs = 50;
 
 private:
     Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);

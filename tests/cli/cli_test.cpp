@@ -294,3 +294,32 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     const QString example = out.section("for example:\n", 1).section("\n\n", 0, 0);
     EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
 }
+
+TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClears) {
+    const struct {
+        QStringList arguments;
+        int runningReplies; // input replies that still show the run flag
+        int status;
+        const char* out;
+    } cases[] = {
+        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n"},
+        {{"--wait", "home"}, 0, 0, "position="},
+        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition="},
+        {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"}, 1000, 4, ""},
+    };
+    for (const auto& c : cases) {
+        int running = c.runningReplies;
+        model.tamper = [&running](const Bytes& command, Bytes& reply) {
+            if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
+                reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
+        };
+        pause.durations.clear();
+        EXPECT_EQ(run(c.arguments), c.status) << err.toStdString();
+        EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
+        const int polls = c.status == 0 ? c.runningReplies + 1 : 4;
+        EXPECT_EQ(sentHex("AA 00 0C").size(), polls);
+        EXPECT_EQ(std::count(pause.durations.begin(), pause.durations.end(), 50), polls);
+    }
+    EXPECT_TRUE(err.contains("the motor is still running after 0.2 s")) << err.toStdString();
+    EXPECT_EQ(run({"--wait", "stop"}), 1);
+}

@@ -229,3 +229,13 @@ TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
     for (const QString& port : good)
         EXPECT_EQ(dumped[port]["motor"]["home_offset"], -5000) << out.toStdString();
 }
+
+TEST_F(Program, aScriptWaitsForTheMoveAndTheHomeSearchToEnd) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"move", "abs", "5000", "--wait"}), 0) << err.toStdString();
+    EXPECT_EQ(out, "position=5000\n");
+    ASSERT_EQ(cli({"position"}), 0);
+    EXPECT_EQ(out, "position=5000\n");
+    ASSERT_EQ(cli({"home", "--wait"}), 0) << err.toStdString();
+    EXPECT_EQ(out, "position=0\n");
+}
