@@ -147,14 +147,14 @@ public:
             out_ << key << '=' << plain(value) << '\n';
     }
     void profile(const Profile& p) {
-        if (json_) {
+        if (json_)
             document(toJson(p));
-            return;
-        }
-        Values all;
-        for (const Item& item : items(p))
-            all.emplace_back(item.key, item.value);
-        values(all);
+        else
+            items(stepdrive::items(p));
+    }
+    void items(const std::vector<Item>& all) {
+        for (const Item& item : all)
+            out_ << item.key << '=' << item.value << '\n';
     }
     // Always JSON, whatever --json says.
     void document(const QJsonObject& o) {
@@ -195,25 +195,54 @@ std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what
     return value;
 }
 
-// Writes, reads back and compares; prints what the driver now holds, or
-// the differences.
-int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Profile& wanted) {
-    session.write(wanted);
-    const Profile held = session.read(wanted);
-    const std::vector<Difference> found = differences(wanted, held);
+// "table.3.position" and its value as {"table": {"3": {"position": ...}}},
+// added to `o`.
+void insert(QJsonObject& o, QStringList path, const QJsonValue& value) {
+    const QString head = path.takeFirst();
+    if (path.isEmpty()) {
+        o[head] = value;
+        return;
+    }
+    QJsonObject inner = o[head].toObject();
+    insert(inner, path, value);
+    o[head] = inner;
+}
+
+QJsonObject nested(const std::vector<Item>& items) {
+    QJsonObject o;
+    for (const Item& item : items)
+        insert(o, item.key.split(QLatin1Char('.')), item.value);
+    return o;
+}
+
+// What the driver holds of the values compared: by key, and as JSON.
+struct Held {
+    std::vector<Item> items;
+    QJsonObject json;
+};
+
+Held heldOf(const Profile& p) {
+    return {items(p), toJson(p)};
+}
+
+// Compares what was written with what the driver holds; prints what it
+// holds, or the differences.
+int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, const Held& held,
+            std::optional<bool> in2Used) {
+    const std::vector<Difference> found = differences(wanted, held.items);
     QJsonArray unverified;
-    if (wanted.in2Used) {
+    if (in2Used) {
         unverified.append(QStringLiteral("belt.in2_used"));
         err << QStringLiteral("belt.in2_used=%1 was sent but not verified: the driver can't "
                               "report it\n")
-                   .arg(*wanted.in2Used ? QStringLiteral("true") : QStringLiteral("false"));
+                   .arg(*in2Used ? QStringLiteral("true") : QStringLiteral("false"));
     }
     if (found.empty()) {
         if (print.json())
-            print.document({{QStringLiteral("verified"), toJson(held)},
+            print.document({{QStringLiteral("verified"), held.json},
                             {QStringLiteral("not_verified"), unverified}});
         else
-            print.profile(held);
+            print.items(held.items);
         return kDone;
     }
 
@@ -237,36 +266,136 @@ int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Pro
     return kReadBackDiffers;
 }
 
-std::optional<Command> paramsWrite(const QStringList& settings, QString* error) {
+// Writes a profile, reads it back and compares.
+int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Profile& wanted) {
+    session.write(wanted);
+    return compare(print, err, items(wanted), heldOf(session.read(wanted)), wanted.in2Used);
+}
+
+// A key a command takes as KEY=VALUE, and the range of its value.
+struct Field {
+    QString key;
+    Range range;
+};
+
+template <std::size_t N> std::vector<Field> fieldsOf(const ValueRule (&rules)[N]) {
+    std::vector<Field> fields;
+    for (const ValueRule& rule : rules)
+        fields.push_back({QLatin1String(rule.key), rangeOf(rule)});
+    return fields;
+}
+
+const QString kIn2Used = QStringLiteral("in2_used");
+
+// The values of KEY=VALUE `settings`, one a field (empty when not given),
+// each key given at most once; or nullopt with *error. With `flag`,
+// in2_used=true|false is taken too.
+std::optional<std::vector<std::optional<std::int32_t>>>
+keyValues(const QStringList& settings, const std::vector<Field>& fields, const QString& command,
+          QString* error, std::optional<bool>* flag = nullptr) {
+    QStringList keys;
+    for (const Field& f : fields)
+        keys << f.key;
+    if (flag)
+        keys << kIn2Used;
     if (settings.isEmpty()) {
-        *error = QStringLiteral("params write needs KEY=VALUE");
+        *error = QStringLiteral("%1 needs KEY=VALUE (keys: %2)").arg(command, keys.join(", "));
         return std::nullopt;
     }
-    Profile wanted;
+    std::vector<std::optional<std::int32_t>> values(fields.size());
+    QStringList given;
     for (const QString& setting : settings) {
         const QString key = setting.section(QLatin1Char('='), 0, 0);
         const QString text = setting.section(QLatin1Char('='), 1);
-        int index = -1;
-        for (int i = 0; i < kMotorParameterCount; ++i)
-            if (key == QLatin1String(kMotorParameters[i].key))
-                index = i;
+        const auto index = keys.indexOf(key);
         if (index < 0 || !setting.contains(QLatin1Char('='))) {
-            *error =
-                QStringLiteral("\"%1\" is not KEY=VALUE with a motor parameter's key").arg(setting);
+            *error = QStringLiteral("\"%1\" is not KEY=VALUE with one of the keys %2")
+                         .arg(setting, keys.join(", "));
             return std::nullopt;
         }
-        auto& slot = wanted.motor[static_cast<std::size_t>(index)];
-        if (slot) {
+        if (given.contains(key)) {
             *error = QStringLiteral("%1 is given twice").arg(key);
             return std::nullopt;
         }
-        slot = wholeNumber(text, key, rangeOf(kMotorParameters[index]), error);
+        given << key;
+        if (flag && key == kIn2Used) {
+            if (text != QLatin1String("true") && text != QLatin1String("false")) {
+                *error = QStringLiteral("in2_used: \"%1\" is not true or false").arg(text);
+                return std::nullopt;
+            }
+            *flag = text == QLatin1String("true");
+            continue;
+        }
+        auto& slot = values[static_cast<std::size_t>(index)];
+        slot = wholeNumber(text, key, fields[static_cast<std::size_t>(index)].range, error);
         if (!slot)
             return std::nullopt;
     }
+    return values;
+}
+
+std::optional<Command> paramsWrite(const QStringList& settings, QString* error) {
+    const auto values =
+        keyValues(settings, fieldsOf(kMotorParameters), QStringLiteral("params write"), error);
+    if (!values)
+        return std::nullopt;
+    Profile wanted;
+    std::copy(values->begin(), values->end(), wanted.motor.begin());
     return [wanted](Session& s, Printer& p, QTextStream& err) {
         return writeAndVerify(s, p, err, wanted);
     };
+}
+
+std::vector<Item> rowItems(int number, const TableEntry& e) {
+    const QString key = QStringLiteral("table.%1.").arg(number);
+    return {{key + QLatin1String("position"), e.position},
+            {key + QLatin1String("velocity"), e.velocity},
+            {key + QLatin1String("acceleration"), e.acceleration}};
+}
+
+// The fields not given are read from the driver first; all three are
+// written and read back.
+std::optional<Command> tableWrite(const QStringList& words, QString* error) {
+    const auto row = wholeNumber(words[0], QStringLiteral("ROW"), {1, kTableEntries}, error);
+    if (!row)
+        return std::nullopt;
+    const auto v = keyValues(words.mid(1),
+                             {{QStringLiteral("position"), tablePositionRange()},
+                              {QStringLiteral("velocity"), tableSpeedRange()},
+                              {QStringLiteral("acceleration"), tableSpeedRange()}},
+                             QStringLiteral("table write ROW"), error);
+    if (!v)
+        return std::nullopt;
+    return Command([n = *row, v = *v](Session& s, Printer& p, QTextStream& err) {
+        TableEntry e;
+        if (!v[0] || !v[1] || !v[2])
+            e = s.readTableEntry(n);
+        e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
+        s.writeTableEntry(n, e);
+        const std::vector<Item> held = rowItems(n, s.readTableEntry(n));
+        return compare(p, err, rowItems(n, e), {held, nested(held)}, std::nullopt);
+    });
+}
+
+std::optional<Command> beltWrite(const QStringList& settings, QString* error) {
+    std::optional<bool> in2Used;
+    const auto values = keyValues(settings, fieldsOf(kBeltParameters), QStringLiteral("belt write"),
+                                  error, &in2Used);
+    if (!values)
+        return std::nullopt;
+    return Command([in2Used, values = *values](Session& s, Printer& p, QTextStream& err) {
+        std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
+        std::copy(values.begin(), values.end(), each.begin());
+        s.writeBelt(each, in2Used);
+        std::vector<Item> wanted, held;
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            if (const auto& v = each[static_cast<std::size_t>(i)]) {
+                const QString key = QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key);
+                wanted.push_back({key, *v});
+                held.push_back({key, s.readBelt(i)});
+            }
+        return compare(p, err, wanted, {held, nested(held)}, in2Used);
+    });
 }
 
 std::optional<Command> apply(const QString& path, QString* error) {
@@ -362,6 +491,12 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
         return paramsWrite(words.mid(2), error);
     if (is({"table", "read"}))
         return reading(section(QStringLiteral("table")));
+    if (words.size() >= 3 && words[0] == QLatin1String("table") &&
+        words[1] == QLatin1String("write"))
+        return tableWrite(words.mid(2), error);
+    if (words.size() >= 2 && words[0] == QLatin1String("belt") &&
+        words[1] == QLatin1String("write"))
+        return beltWrite(words.mid(2), error);
     if (is({"belt", "read"}))
         return reading(section(QStringLiteral("belt")));
     if (is({"dump"}))
@@ -639,7 +774,15 @@ Commands:
   table read                 the seven position-table entries
   table run ROW              move with table entry ROW (1-7) as the driver
                              holds it
+  table write ROW KEY=VALUE...
+                             write table entry ROW (1-7) and read it back;
+                             keys position, velocity, acceleration: those not
+                             given are read from the driver and written as
+                             it holds them
   belt read                  the four belt parameters
+  belt write KEY=VALUE...    write belt parameters and read them back; keys
+                             acceleration, speed, deceleration, final_speed
+                             (0-65535), in2_used=true|false (not read back)
   dump                       everything readable, as a profile (always JSON)
   apply FILE                 write every section of a profile, read it back
                              and compare (FILE "-" is standard input)

@@ -38,6 +38,10 @@ void Session::write(const Profile& p) {
     if (p.table)
         sequences.push_back(tableDownload(*p.table));
     sequences.push_back(beltWrite(p.belt, p.in2Used));
+    walkAll(sequences);
+}
+
+void Session::walkAll(const std::vector<WriteSequence>& sequences) {
     for (const WriteSequence& s : sequences)
         walk(s, pause_, [&](std::size_t, const std::vector<std::uint8_t>& args) {
             exchange_.ask(s.format, args);
@@ -59,8 +63,7 @@ Profile Session::read(const Profile& which) {
     if (which.belt) {
         p.belt.emplace();
         for (int i = 0; i < kBeltParameterCount; ++i)
-            (*p.belt)[static_cast<std::size_t>(i)] =
-                readBack(cmd::ReadBelt, kBeltParameters[i].opt1);
+            (*p.belt)[static_cast<std::size_t>(i)] = readBelt(i);
     }
     return p;
 }
@@ -70,6 +73,19 @@ TableEntry Session::readTableEntry(int number) {
         exchange_.ask(Format::Long, {tableCmd::Read, static_cast<std::uint8_t>(number)});
     pause_.sleep(pacing::kAfterReadBackMs);
     return tableEntryOf(reply.data() + 4);
+}
+
+void Session::writeTableEntry(int number, const TableEntry& entry) {
+    walkAll({tableEntryDownload(number, entry)});
+}
+
+void Session::writeBelt(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
+                        std::optional<bool> in2Used) {
+    walkAll({beltWrite(values, in2Used)});
+}
+
+std::int32_t Session::readBelt(int index) {
+    return readBack(cmd::ReadBelt, kBeltParameters[index].opt1);
 }
 
 // The row index, 0-6, goes out as the option, not the entry number.

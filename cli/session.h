@@ -6,6 +6,7 @@
 
 #include "link/frame.h"
 #include "link/profile.h"
+#include "link/write_sequences.h"
 
 #include <array>
 #include <cstdint>
@@ -37,6 +38,13 @@ public:
     Profile read(const Profile& which);
 
     TableEntry readTableEntry(int number);
+    // Downloads table entry `number` (1-7) alone.
+    void writeTableEntry(int number, const TableEntry& entry);
+    // The belt parameters that hold a value, then the IN2-use flag if given.
+    void writeBelt(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
+                   std::optional<bool> in2Used);
+    // Belt parameter `index` (0-3) of kBeltParameters.
+    std::int32_t readBelt(int index);
     // Moves with the values of table entry `number` (1-7).
     void moveToRow(int number, const TableEntry& entry);
     void move(bool relative, std::int32_t pulses);
@@ -54,6 +62,7 @@ public:
     static constexpr int kPollMs = 50;
 
 private:
+    void walkAll(const std::vector<WriteSequence>& sequences);
     Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);
     // A request of a read-back and its 32-bit value.
     std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);

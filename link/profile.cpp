@@ -255,11 +255,16 @@ std::vector<Item> items(const Profile& p) {
 }
 
 std::vector<Difference> differences(const Profile& written, const Profile& readBack) {
+    return differences(items(written), items(readBack));
+}
+
+std::vector<Difference> differences(const std::vector<Item>& written,
+                                    const std::vector<Item>& readBack) {
     std::map<QString, std::int32_t> read;
-    for (const Item& item : items(readBack))
+    for (const Item& item : readBack)
         read[item.key] = item.value;
     std::vector<Difference> found;
-    for (const Item& item : items(written)) {
+    for (const Item& item : written) {
         const auto it = read.find(item.key);
         if (it == read.end())
             found.push_back({item.key, item.value, std::nullopt});

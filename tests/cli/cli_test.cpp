@@ -323,3 +323,38 @@ TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClears) {
     EXPECT_TRUE(err.contains("the motor is still running after 0.2 s")) << err.toStdString();
     EXPECT_EQ(run({"--wait", "stop"}), 1);
 }
+
+TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
+    const struct {
+        QStringList arguments;
+        QStringList frames; // the first bytes of each block sent
+        std::vector<int> pauses;
+        const char* out;
+    } cases[] = {
+        {{"table", "write", "3", "position=-1200"},
+         {"CC 00 0F 03", "CC 00 0E 03 00 00 00 00 FF FB 50", "CC 00 0F 03"},
+         {100, 150, 100},
+         "table.3.position=-1200\ntable.3.velocity=0\ntable.3.acceleration=0\n"},
+        {{"table", "write", "2", "acceleration=9", "velocity=8", "position=7"},
+         {"CC 00 0E 02 00 08 00 09 00 00 07", "CC 00 0F 02"},
+         {150, 100},
+         "table.2.position=7\ntable.2.velocity=8\ntable.2.acceleration=9\n"},
+        {{"belt", "write", "in2_used=true", "speed=900"},
+         {"AA 00 0D 02 00 00 03 84", "AA 00 0D 07 00 00 01 00", "AA 00 0E 02"},
+         {100, 150, 150, 100},
+         "belt.speed=900\n"},
+    };
+    for (const auto& c : cases) {
+        pause.durations.clear();
+        ASSERT_EQ(run(c.arguments), 0) << err.toStdString();
+        ASSERT_EQ(sent.size(), static_cast<std::size_t>(c.frames.size()));
+        for (int i = 0; i < c.frames.size(); ++i)
+            EXPECT_TRUE(sentHex()[i].startsWith(c.frames[i])) << sentHex()[i].toStdString();
+        EXPECT_EQ(pause.durations, c.pauses);
+        EXPECT_EQ(out, c.out);
+    }
+    EXPECT_EQ(model.driver.tableEntry(1).position, 0) << "only the rows named change";
+    EXPECT_TRUE(model.driver.in2Used());
+    EXPECT_EQ(run({"belt", "write", "in2_used=yes"}), 1);
+    EXPECT_TRUE(err.contains("in2_used: \"yes\" is not true or false"));
+}
