@@ -225,17 +225,18 @@ Held heldOf(const Profile& p) {
     return {items(p), toJson(p)};
 }
 
-// Compares what was written with what the driver holds; prints what it
-// holds, or the differences.
+// Compares what was written, or what the file `verified` holds, with what
+// the driver holds; prints what it holds, or the differences.
 int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, const Held& held,
-            std::optional<bool> in2Used) {
+            std::optional<bool> in2Used, const QString& verified = {}) {
+    const bool wrote = verified.isEmpty();
     const std::vector<Difference> found = differences(wanted, held.items);
     QJsonArray unverified;
     if (in2Used) {
         unverified.append(QStringLiteral("belt.in2_used"));
-        err << QStringLiteral("belt.in2_used=%1 was sent but not verified: the driver can't "
-                              "report it\n")
-                   .arg(*in2Used ? QStringLiteral("true") : QStringLiteral("false"));
+        err << QStringLiteral("belt.in2_used=%1 %2 not verified: the driver can't report it\n")
+                   .arg(*in2Used ? QStringLiteral("true") : QStringLiteral("false"),
+                        wrote ? QStringLiteral("was sent but") : QStringLiteral("is"));
     }
     if (found.empty()) {
         if (print.json())
@@ -253,16 +254,24 @@ int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, c
         listed.append(QJsonObject{{QStringLiteral("key"), d.key},
                                   {QStringLiteral("wrote"), d.wrote},
                                   {QStringLiteral("read"), read}});
-        lines.emplace_back(d.key, QStringLiteral("%1 (wrote %2)")
-                                      .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"))
-                                      .arg(d.wrote));
+        lines.emplace_back(
+            d.key, QStringLiteral("%1 (%2 %3)")
+                       .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"),
+                            wrote ? QStringLiteral("wrote") : QStringLiteral("the file has"))
+                       .arg(d.wrote));
     }
     if (print.json())
         print.document({{QStringLiteral("differences"), listed},
                         {QStringLiteral("not_verified"), unverified}});
     else
         print.values(lines);
-    err << QStringLiteral("%1 value(s) read back differ from what was written\n").arg(found.size());
+    if (wrote)
+        err << QStringLiteral("%1 value(s) read back differ from what was written\n")
+                   .arg(found.size());
+    else
+        err << QStringLiteral("%1 value(s) on the driver differ from %2\n")
+                   .arg(found.size())
+                   .arg(verified);
     return kReadBackDiffers;
 }
 
@@ -398,7 +407,7 @@ std::optional<Command> beltWrite(const QStringList& settings, QString* error) {
     });
 }
 
-std::optional<Command> apply(const QString& path, QString* error) {
+std::optional<Profile> readProfile(const QString& path, QString* error) {
     QFile file(path);
     const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                    : file.open(QIODevice::ReadOnly);
@@ -408,12 +417,28 @@ std::optional<Command> apply(const QString& path, QString* error) {
     }
     QString why;
     const auto profile = parseProfile(file.readAll(), &why);
-    if (!profile) {
+    if (!profile)
         *error = QStringLiteral("%1: %2").arg(path, why);
+    return profile;
+}
+
+std::optional<Command> apply(const QString& path, QString* error) {
+    const auto profile = readProfile(path, error);
+    if (!profile)
         return std::nullopt;
-    }
     return [wanted = *profile](Session& s, Printer& p, QTextStream& err) {
         return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+// Reads back what the file holds and compares, writing nothing.
+std::optional<Command> verify(const QString& path, QString* error) {
+    const auto profile = readProfile(path, error);
+    if (!profile)
+        return std::nullopt;
+    return [wanted = *profile, path](Session& s, Printer& p, QTextStream& err) {
+        return compare(p, err, items(wanted), heldOf(s.read(wanted)), wanted.in2Used,
+                       path == QLatin1String("-") ? QStringLiteral("standard input") : path);
     };
 }
 
@@ -506,6 +531,8 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
         });
     if (is({"apply"}, 1))
         return apply(words[1], error);
+    if (is({"verify"}, 1))
+        return verify(words[1], error);
     if (is({"table", "run"}, 1)) {
         const auto row = number(2, QStringLiteral("ROW"), {1, kTableEntries});
         if (!row)
@@ -692,8 +719,9 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     if (ports.isEmpty())
         return usage(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    if (several && verb != QLatin1String("apply") && verb != QLatin1String("dump"))
-        return usage(QStringLiteral("only apply and dump take more than one --port"));
+    if (several && verb != QLatin1String("apply") && verb != QLatin1String("verify") &&
+        verb != QLatin1String("dump"))
+        return usage(QStringLiteral("only apply, verify and dump take more than one --port"));
     for (const QString& p : ports)
         if (ports.count(p) > 1)
             return usage(QStringLiteral("--port %1 is given twice").arg(p));
@@ -746,7 +774,8 @@ wrote and fails when the driver holds something else.
 Options:
   --port PORT      COM<n> or a device path (/dev/ttyUSB0); COM n is the device
                    in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>;
-                   apply and dump take it more than once (see Several drives)
+                   apply, verify and dump take it more than once (see
+                   Several drives)
   --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
   --timeout S      seconds to wait for each reply (default 1; fractions work)
   --wait           move, home and table run: ask for the inputs every 50 ms
@@ -786,6 +815,9 @@ Commands:
   dump                       everything readable, as a profile (always JSON)
   apply FILE                 write every section of a profile, read it back
                              and compare (FILE "-" is standard input)
+  verify FILE                read back every section the profile holds and
+                             compare, writing nothing: exit status 0 when the
+                             driver holds the file, 3 with the differences
 
 Pacing, as the windows pace: 100 ms before the first frame of the motor
 parameters and of the belt, 150 ms after every frame of a write, 100 ms after
@@ -824,7 +856,7 @@ not a whole number, or malformed JSON is refused before anything is sent.
 Output: key=value lines (motor.run_current=20, table.1.position=0,
 belt.speed=800, position=1200, in1=0); --json prints one JSON object.
 
-Several drives: apply and dump with --port given more than once set up or
+Several drives: apply, verify and dump with --port given more than once set up or
 read every drive at the same time, each line at its own pacing; one that is
 missing, silent or answers wrongly does not stop the others. Each result line
 starts with its port ("COM5: motor.run_current=20"), each message names it;

@@ -210,7 +210,8 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"--timeout", "0", "stop"}, "--timeout: \"0\" is not a number of seconds"},
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
         {{"--colour", "stop"}, "unknown option --colour"},
-        {{"--port", "/dev/other", "position"}, "only apply and dump take more than one --port"},
+        {{"--port", "/dev/other", "position"},
+         "only apply, verify and dump take more than one --port"},
         {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
     };
     for (const auto& c : cases) {

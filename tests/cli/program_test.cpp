@@ -239,3 +239,17 @@ TEST_F(Program, aScriptWaitsForTheMoveAndTheHomeSearchToEnd) {
     ASSERT_EQ(cli({"home", "--wait"}), 0) << err.toStdString();
     EXPECT_EQ(out, "position=0\n");
 }
+
+TEST_F(Program, verifyComparesWithoutWritingAndListsWhatTheDriverChanged) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    const QString profile = file(kNonDefaultProfile);
+    ASSERT_EQ(cli({"apply", profile}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"verify", profile}), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("belt.in2_used=true is not verified")) << err.toStdString();
+    ASSERT_EQ(cli({"table", "write", "3", "position=-1200"}), 0) << err.toStdString();
+    EXPECT_EQ(cli({"verify", profile}), 3);
+    EXPECT_EQ(out, "table.3.position=-1200 (the file has -1)\n");
+    EXPECT_TRUE(err.contains("1 value(s) on the driver differ from " + profile));
+    EXPECT_EQ(received("AA 00 05", 7).size(), 7u) << "verify writes nothing";
+    EXPECT_EQ(sim->receivedAt("CC 00 0E").size(), 8u);
+}
