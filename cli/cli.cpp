@@ -3,7 +3,6 @@
 #include "cli/exchange.h"
 #include "cli/session.h"
 #include "link/comm_control.h"
-#include "link/entry.h"
 #include "link/pause.h"
 #include "link/port_names.h"
 #include "link/profile.h"
@@ -14,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QThread>
 #include <cmath>
@@ -180,19 +180,103 @@ private:
 // A command checked in full, ready to run over a session.
 using Command = std::function<int(Session&, Printer&, QTextStream& err)>;
 
+// A value on the command line: a whole number, as in a profile; a fraction
+// of zeros ("20.0") is whole, any other fraction is refused.
 std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what, Range range,
                                         QString* error) {
-    const auto value = parseEntry(text.toStdString());
-    if (!value) {
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(?:([0-9]+)(?:\\.(0*))?|[0-9]*\\.[0-9]+|[0-9]+\\.[0-9]*)$"));
+    const QString t = text.trimmed();
+    const QRegularExpressionMatch m = number.match(t);
+    if (!m.hasMatch()) {
         *error = QStringLiteral("%1: \"%2\" is not a number").arg(what, text);
         return std::nullopt;
     }
-    const QString wrong = outOfRange(*value, range);
-    if (!wrong.isEmpty()) {
-        *error = what + QStringLiteral(": ") + wrong;
+    if (m.captured(1).isEmpty()) {
+        *error = QStringLiteral("%1: \"%2\" is not a whole number").arg(what, text);
         return std::nullopt;
     }
-    return value;
+    bool fits = false;
+    const qlonglong value = t.section(QLatin1Char('.'), 0, 0).toLongLong(&fits);
+    if (!fits || value < range.min || value > range.max) {
+        *error = QStringLiteral("%1: %2 is out of range (%3 to %4)")
+                     .arg(what, t.section(QLatin1Char('.'), 0, 0))
+                     .arg(range.min)
+                     .arg(range.max);
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// How each command is written: its words, then the arguments it needs;
+// `more`: any number of KEY=VALUE after them.
+struct Syntax {
+    QStringList words;
+    QStringList arguments;
+    bool more = false;
+};
+
+const std::vector<Syntax>& syntaxes() {
+    static const std::vector<Syntax> all{
+        {{"params", "read"}, {}},
+        {{"params", "write"}, {"KEY=VALUE"}, true},
+        {{"move", "abs"}, {"PULSES"}},
+        {{"move", "rel"}, {"PULSES"}},
+        {{"jog", "left"}, {"SPEED"}},
+        {{"jog", "right"}, {"SPEED"}},
+        {{"stop"}, {}},
+        {{"home"}, {}},
+        {{"position"}, {}},
+        {{"inputs"}, {}},
+        {{"outputs"}, {"S1", "S2"}},
+        {{"table", "read"}, {}},
+        {{"table", "run"}, {"ROW"}},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, true},
+        {{"belt", "read"}, {}},
+        {{"belt", "write"}, {"KEY=VALUE"}, true},
+        {{"dump"}, {}},
+        {{"apply"}, {"FILE"}},
+        {{"verify"}, {"FILE"}},
+        {{"scan"}, {}},
+    };
+    return all;
+}
+
+// `words` name a command and give the arguments it needs, no more; or false
+// with *error naming what is missing or too much.
+bool checkSyntax(const QStringList& words, QString* error) {
+    if (words.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return false;
+    }
+    QStringList next; // the words that may follow words[0]
+    for (const Syntax& s : syntaxes()) {
+        if (s.words[0] == words[0] && s.words.size() > 1)
+            next << s.words[1];
+        if (words.mid(0, s.words.size()) != s.words)
+            continue;
+        const QString name = s.words.join(QLatin1Char(' '));
+        const auto given = words.size() - s.words.size();
+        if (given < s.arguments.size()) {
+            *error = QStringLiteral("%1 needs %2")
+                         .arg(name, s.arguments.mid(given).join(QStringLiteral(" and ")));
+            return false;
+        }
+        if (given > s.arguments.size() && !s.more) {
+            *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
+                         .arg(name,
+                              s.arguments.isEmpty() ? QStringLiteral("no argument")
+                                                    : s.arguments.join(QLatin1Char(' ')),
+                              words.mid(s.words.size() + s.arguments.size()).join(' '));
+            return false;
+        }
+        return true;
+    }
+    if (words.size() == 1 && !next.isEmpty())
+        *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
+    else
+        *error = QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
+    return false;
 }
 
 // "table.3.position" and its value as {"table": {"3": {"position": ...}}},
@@ -493,6 +577,8 @@ Command moving(std::function<Values(Session&)> act, std::optional<int> waitMs) {
 
 // The command of `words`, checked in full, or nullopt with *error.
 std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+    if (!checkSyntax(words, error))
+        return std::nullopt;
     const std::optional<int> waitMs = o.wait ? std::optional<int>(o.waitTimeoutMs) : std::nullopt;
     const auto is = [&](std::initializer_list<const char*> pattern, int extra = 0) {
         if (words.size() != static_cast<int>(pattern.size()) + extra)
@@ -708,9 +794,15 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         return kDone;
     }
     const auto command = prepare(options->words, *options, &error);
+    const QString verb = options->words.value(0);
+    const bool reads = verb == QLatin1String("apply") || verb == QLatin1String("verify");
+    if (!command && reads && options->words.size() == 2) {
+        // The command line is right; the file is not.
+        err << kProgram << ": " << error << '\n';
+        return kUsageError;
+    }
     if (!command)
         return usage(error);
-    const QString verb = options->words.value(0);
     const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
                        options->words.mid(0, 2) == QStringList{"table", "run"};
     if (options->wait && !moves)
@@ -850,8 +942,12 @@ a section given is complete. dump writes what apply reads, for example:
          acceleration %5 to %6
   belt   acceleration, speed, deceleration, final_speed: 0 to 65535 each;
          in2_used (true or false) is optional and is written only when given
-A file with an unknown key, a missing field, a value out of range or that is
-not a whole number, or malformed JSON is refused before anything is sent.
+A file with an unknown key, a key given twice, a missing field, a value out
+of range or that is not a whole number, or malformed JSON is refused before
+anything is sent.
+
+Values are whole numbers, on the command line as in a profile: 20 and 20.0
+are taken, 20.5 and 1e3 are refused, never rounded.
 
 Output: key=value lines (motor.run_current=20, table.1.position=0,
 belt.speed=800, position=1200, in1=0); --json prints one JSON object.

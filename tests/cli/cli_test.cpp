@@ -155,10 +155,14 @@ TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
         {"{\"motor\": {\n  \"run_current\" 20}}", "malformed JSON at line 2, column"},
         {"[1]", "a profile is a JSON object"},
         {"{}", "none of the sections"},
+        {"{\"belt\": {\"speed\": 1,\n \"speed\": 2}}", "belt.speed: given twice (again on line 2)"},
+        {"{\"table\": [{}, {}, {\"position\": 1,\n\n \"position\": 2}]}",
+         "table.3.position: given twice (again on line 3)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(apply(c.profile), 1) << c.profile;
         EXPECT_TRUE(err.contains(c.error)) << err.toStdString();
+        EXPECT_FALSE(err.contains("--help")) << "a file error is no usage error";
     }
 
     // The table's fields: 24-bit positions, 16-bit velocities and
@@ -205,7 +209,14 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"jog", "left", "2048"}, "SPEED: 2048 is out of range (0 to 2047)"},
         {{"outputs", "2", "0"}, "S1: 2 is out of range (0 to 1)"},
         {{"table", "run", "8"}, "ROW: 8 is out of range (1 to 7)"},
-        {{"apply", "/nonexistent/drive.json"}, "/nonexistent/drive.json:"},
+        {{"move", "abs"}, "move abs needs PULSES"},
+        {{"move"}, "move needs abs or rel"},
+        {{"outputs", "1"}, "outputs needs S2"},
+        {{"table", "write"}, "table write needs ROW and KEY=VALUE"},
+        {{"stop", "now"}, "stop takes no argument; \"now\" is too much"},
+        {{"params", "write", "home_offset=4294967297"},
+         "home_offset: 4294967297 is out of range (-2147483648 to 2147483647)"},
+        {{"params", "write", "run_current=1.5"}, "run_current: \"1.5\" is not a whole number"},
         {{}, "no command given"},
         {{"--timeout", "0", "stop"}, "--timeout: \"0\" is not a number of seconds"},
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
