@@ -130,17 +130,42 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
 
 using Values = std::vector<std::pair<QString, QJsonValue>>;
 
-// What a command prints on standard output: key=value lines, or JSON.
+// "table.3.position" and its value as {"table": {"3": {"position": ...}}},
+// added to `o`.
+void insert(QJsonObject& o, QStringList path, const QJsonValue& value) {
+    const QString head = path.takeFirst();
+    if (path.isEmpty()) {
+        o[head] = value;
+        return;
+    }
+    QJsonObject inner = o[head].toObject();
+    insert(inner, path, value);
+    o[head] = inner;
+}
+
+// The values with their dotted keys nested, as a profile nests them.
+QJsonObject nested(const Values& values, QJsonObject o = {}) {
+    for (const auto& [key, value] : values)
+        insert(o, key.split(QLatin1Char('.')), value);
+    return o;
+}
+
+Values valuesOf(const std::vector<Item>& items) {
+    Values v;
+    for (const Item& item : items)
+        v.emplace_back(item.key, item.value);
+    return v;
+}
+
+// What a command prints on standard output: key=value lines; or with --json
+// one object, made whole when the command ends (see finish()).
 class Printer {
 public:
     Printer(QTextStream& out, bool json) : out_(out), json_(json) {}
 
     void values(const Values& values) {
         if (json_) {
-            QJsonObject o;
-            for (const auto& [key, value] : values)
-                o[key] = value;
-            document(o);
+            result_ = nested(values, result_);
             return;
         }
         for (const auto& [key, value] : values)
@@ -148,21 +173,37 @@ public:
     }
     void profile(const Profile& p) {
         if (json_)
-            document(toJson(p));
+            add(toJson(p));
         else
-            items(stepdrive::items(p));
+            values(valuesOf(items(p)));
     }
-    void items(const std::vector<Item>& all) {
-        for (const Item& item : all)
-            out_ << item.key << '=' << item.value << '\n';
-    }
-    // Always JSON, whatever --json says.
+    // Always JSON: a whole profile file without --json.
     void document(const QJsonObject& o) {
-        out_ << QJsonDocument(o).toJson(json_ ? QJsonDocument::Compact : QJsonDocument::Indented);
         if (json_)
-            out_ << '\n';
+            add(o);
+        else
+            out_ << QJsonDocument(o).toJson(QJsonDocument::Indented);
+    }
+    void add(const QJsonObject& o) {
+        for (auto i = o.begin(); i != o.end(); ++i)
+            result_[i.key()] = i.value();
     }
     bool json() const { return json_; }
+
+    // With --json, prints the one object: the port, the result, and on
+    // failure the exit status and the last message.
+    void finish(const QJsonValue& port, int status, const QString& messages) {
+        if (!json_)
+            return;
+        result_[QStringLiteral("port")] = port;
+        if (status != kDone) {
+            const QStringList lines = messages.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            result_[QStringLiteral("error")] =
+                QJsonObject{{QStringLiteral("status"), status},
+                            {QStringLiteral("message"), lines.value(lines.size() - 1)}};
+        }
+        out_ << QJsonDocument(result_).toJson(QJsonDocument::Compact) << '\n';
+    }
 
 private:
     static QString plain(const QJsonValue& v) {
@@ -175,6 +216,7 @@ private:
 
     QTextStream& out_;
     bool json_;
+    QJsonObject result_;
 };
 
 // A command checked in full, ready to run over a session.
@@ -279,26 +321,6 @@ bool checkSyntax(const QStringList& words, QString* error) {
     return false;
 }
 
-// "table.3.position" and its value as {"table": {"3": {"position": ...}}},
-// added to `o`.
-void insert(QJsonObject& o, QStringList path, const QJsonValue& value) {
-    const QString head = path.takeFirst();
-    if (path.isEmpty()) {
-        o[head] = value;
-        return;
-    }
-    QJsonObject inner = o[head].toObject();
-    insert(inner, path, value);
-    o[head] = inner;
-}
-
-QJsonObject nested(const std::vector<Item>& items) {
-    QJsonObject o;
-    for (const Item& item : items)
-        insert(o, item.key.split(QLatin1Char('.')), item.value);
-    return o;
-}
-
 // What the driver holds of the values compared: by key, and as JSON.
 struct Held {
     std::vector<Item> items;
@@ -324,10 +346,10 @@ int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, c
     }
     if (found.empty()) {
         if (print.json())
-            print.document({{QStringLiteral("verified"), held.json},
-                            {QStringLiteral("not_verified"), unverified}});
+            print.add({{QStringLiteral("verified"), held.json},
+                       {QStringLiteral("not_verified"), unverified}});
         else
-            print.items(held.items);
+            print.values(valuesOf(held.items));
         return kDone;
     }
 
@@ -344,10 +366,16 @@ int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, c
                             wrote ? QStringLiteral("wrote") : QStringLiteral("the file has"))
                        .arg(d.wrote));
     }
-    if (print.json())
-        print.document({{QStringLiteral("differences"), listed},
-                        {QStringLiteral("not_verified"), unverified}});
-    else
+    if (print.json()) {
+        Values matched; // the values that did read back as written
+        for (const Item& item : held.items)
+            if (std::none_of(found.begin(), found.end(),
+                             [&](const Difference& d) { return d.key == item.key; }))
+                matched.emplace_back(item.key, item.value);
+        print.add({{QStringLiteral("differences"), listed},
+                   {QStringLiteral("verified"), nested(matched)},
+                   {QStringLiteral("not_verified"), unverified}});
+    } else
         print.values(lines);
     if (wrote)
         err << QStringLiteral("%1 value(s) read back differ from what was written\n")
@@ -466,7 +494,7 @@ std::optional<Command> tableWrite(const QStringList& words, QString* error) {
         e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
         s.writeTableEntry(n, e);
         const std::vector<Item> held = rowItems(n, s.readTableEntry(n));
-        return compare(p, err, rowItems(n, e), {held, nested(held)}, std::nullopt);
+        return compare(p, err, rowItems(n, e), {held, nested(valuesOf(held))}, std::nullopt);
     });
 }
 
@@ -487,7 +515,7 @@ std::optional<Command> beltWrite(const QStringList& settings, QString* error) {
                 wanted.push_back({key, *v});
                 held.push_back({key, s.readBelt(i)});
             }
-        return compare(p, err, wanted, {held, nested(held)}, in2Used);
+        return compare(p, err, wanted, {held, nested(valuesOf(held))}, in2Used);
     });
 }
 
@@ -546,13 +574,10 @@ Command reading(const Profile& which) {
     };
 }
 
-// A command that only acts: its reply is checked, and nothing is printed
-// but an empty object for --json.
+// A command that only acts: its reply is checked, and nothing is printed.
 Command acting(std::function<void(Session&)> act) {
-    return [act = std::move(act)](Session& s, Printer& p, QTextStream&) {
+    return [act = std::move(act)](Session& s, Printer&, QTextStream&) {
         act(s);
-        if (p.json())
-            p.values({});
         return static_cast<int>(kDone);
     };
 }
@@ -569,8 +594,7 @@ Command moving(std::function<Values(Session&)> act, std::optional<int> waitMs) {
                     QStringLiteral("the motor is still running after %1 s").arg(*waitMs / 1000.0)};
             v.emplace_back(QStringLiteral("position"), s.position());
         }
-        if (p.json() || !v.empty())
-            p.values(v);
+        p.values(v);
         return static_cast<int>(kDone);
     };
 }
@@ -715,30 +739,32 @@ struct LineResult {
 
 // Runs the command on the line `choice` names, on the calling thread, with a
 // port object and a pause of its own.
-LineResult runLine(const PortChoice& choice, const QString& portObjectName, const Options& o,
+LineResult runLine(const QString& given, const QString& portObjectName, const Options& o,
                    const Command& command, const PortFactory& makePort,
                    const PauseFactory& makePause) {
     LineResult r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
+    Printer print(out, o.json);
     const std::unique_ptr<Pause> pause = makePause();
     const std::unique_ptr<CommControl> port = makePort(portObjectName);
     QString error;
-    if (!openPort(*port, choice, o.baud, &error)) {
+    if (!openPort(*port, parsePortChoice(given), o.baud, &error)) {
         err << "the port can't be opened: " << error << '\n';
         r.status = kPortError;
-        return r;
+    } else {
+        Exchange exchange(*port, o.timeoutMs);
+        Session session(exchange, *pause);
+        try {
+            r.status = command(session, print, err);
+        } catch (const Failure& failure) {
+            err << failure.message << '\n';
+            r.status = failure.status;
+        }
+        port->setPortOpen(false);
     }
-    Exchange exchange(*port, o.timeoutMs);
-    Session session(exchange, *pause);
-    Printer print(out, o.json);
-    try {
-        r.status = command(session, print, err);
-    } catch (const Failure& failure) {
-        err << failure.message << '\n';
-        r.status = failure.status;
-    }
-    port->setPortOpen(false);
+    err.flush();
+    print.finish(given, r.status, r.err);
     return r;
 }
 
@@ -756,15 +782,14 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
                                  const PortFactory& makePort, const PauseFactory& makePause) {
     std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
     if (o.ports.size() == 1) {
-        results[0] = runLine(parsePortChoice(o.ports[0]), QStringLiteral("cli"), o, command,
-                             makePort, makePause);
+        results[0] = runLine(o.ports[0], QStringLiteral("cli"), o, command, makePort, makePause);
         return results;
     }
     std::vector<std::unique_ptr<QThread>> threads;
     for (int i = 0; i < o.ports.size(); ++i)
-        threads.emplace_back(QThread::create([&, i, choice = parsePortChoice(o.ports[i])] {
+        threads.emplace_back(QThread::create([&, i] {
             results[static_cast<std::size_t>(i)] =
-                runLine(choice, o.ports[i], o, command, makePort, makePause);
+                runLine(o.ports[i], o.ports[i], o, command, makePort, makePause);
         }));
     for (const auto& t : threads)
         t->start();
@@ -777,10 +802,17 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
         QTextStream& out, QTextStream& err) {
-    const auto usage = [&](const QString& what) {
-        err << kProgram << ": " << what << "\nTry '" << kProgram << " --help'.\n";
+    const bool json = arguments.contains(QStringLiteral("--json"));
+    // A refused command line or file, said on standard error, and with
+    // --json as the one object on standard output.
+    const auto refuse = [&](const QString& what, bool usage = true) {
+        err << kProgram << ": " << what << '\n';
+        if (usage)
+            err << "Try '" << kProgram << " --help'.\n";
+        Printer(out, json).finish(QJsonValue::Null, kUsageError, what);
         return static_cast<int>(kUsageError);
     };
+    const auto usage = [&](const QString& what) { return refuse(what); };
     QString error;
     const auto options = parseOptions(arguments, &error);
     if (!options)
@@ -796,11 +828,8 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     const auto command = prepare(options->words, *options, &error);
     const QString verb = options->words.value(0);
     const bool reads = verb == QLatin1String("apply") || verb == QLatin1String("verify");
-    if (!command && reads && options->words.size() == 2) {
-        // The command line is right; the file is not.
-        err << kProgram << ": " << error << '\n';
-        return kUsageError;
-    }
+    if (!command && reads && options->words.size() == 2)
+        return refuse(error, false); // the command line is right; the file is not
     if (!command)
         return usage(error);
     const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
@@ -823,9 +852,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     const std::vector<LineResult> results = runLines(*options, *command, makePort, makePause);
 
     // One line prints as it would alone; several name their port on each
-    // line, or key one JSON object by port.
-    const bool document = options->json || verb == QLatin1String("dump");
+    // line, key one dump by port, or list their JSON objects.
+    const bool document = verb == QLatin1String("dump");
     QJsonObject byPort;
+    QJsonArray listed;
     int status = kDone;
     for (int i = 0; i < ports.size(); ++i) {
         const LineResult& r = results[static_cast<std::size_t>(i)];
@@ -834,6 +864,8 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
         if (!several)
             out << r.out;
+        else if (options->json)
+            listed.append(QJsonDocument::fromJson(r.out.toUtf8()).object());
         else if (!document)
             out << prefixed(named, r.out);
         else if (!r.out.isEmpty())
@@ -842,8 +874,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
             byPort[ports[i]] = QJsonObject{{QStringLiteral("status"), r.status},
                                            {QStringLiteral("error"), r.err.trimmed()}};
     }
-    if (several && document)
-        Printer(out, options->json).document(byPort);
+    if (several && options->json)
+        out << QJsonDocument(listed).toJson(QJsonDocument::Compact) << '\n';
+    else if (several && document)
+        Printer(out, false).document(byPort);
     return status;
 }
 

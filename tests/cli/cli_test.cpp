@@ -122,7 +122,8 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
 
     EXPECT_EQ(run({"--json", "params", "write", "run_current=25"}), 3);
     EXPECT_EQ(out, "{\"differences\":[{\"key\":\"motor.run_current\",\"read\":24,\"wrote\":25}],"
-                   "\"not_verified\":[]}\n");
+                   "\"error\":{\"message\":\"1 value(s) read back differ from what was written\","
+                   "\"status\":3},\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
@@ -278,18 +279,19 @@ TEST_F(Cli, readsPrintKeyValueLinesOrJson) {
     ASSERT_EQ(run({"--json", "inputs"}), 0);
     EXPECT_EQ(out, "{\"home_sensor\":true,\"in1\":true,\"in2\":false,\"in3\":false,"
                    "\"in4\":false,\"in5\":false,\"in6\":false,\"in7\":false,\"in8\":true,"
-                   "\"running\":false}\n");
+                   "\"port\":\"/dev/fake\",\"running\":false}\n");
 
     ASSERT_EQ(run({"belt", "read"}), 0);
     EXPECT_EQ(out, "belt.acceleration=0\nbelt.speed=0\nbelt.deceleration=0\nbelt.final_speed=0\n");
     ASSERT_EQ(run({"--json", "params", "read"}), 0);
     EXPECT_EQ(out, "{\"motor\":{\"acceleration\":10,\"home_offset\":12800,\"homing_speed\":500,"
-                   "\"resolution\":2,\"run_current\":20,\"run_speed\":800,\"stop_current\":4}}\n");
+                   "\"resolution\":2,\"run_current\":20,\"run_speed\":800,\"stop_current\":4},"
+                   "\"port\":\"/dev/fake\"}\n");
 
     ASSERT_EQ(run({"move", "rel", "-1000"}), 0);
     EXPECT_TRUE(out.isEmpty());
     ASSERT_EQ(run({"--json", "stop"}), 0);
-    EXPECT_EQ(out, "{}\n");
+    EXPECT_EQ(out, "{\"port\":\"/dev/fake\"}\n");
 }
 
 TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
@@ -369,4 +371,83 @@ TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
     EXPECT_TRUE(model.driver.in2Used());
     EXPECT_EQ(run({"belt", "write", "in2_used=yes"}), 1);
     EXPECT_TRUE(err.contains("in2_used: \"yes\" is not true or false"));
+}
+
+namespace {
+// No key of `v`, however deep, is dotted: results nest as a profile does.
+bool nestedKeys(const QJsonValue& v) {
+    if (v.isArray()) {
+        const QJsonArray a = v.toArray();
+        return std::all_of(a.begin(), a.end(), [](const QJsonValue& e) { return nestedKeys(e); });
+    }
+    const QJsonObject o = v.toObject();
+    for (auto i = o.begin(); i != o.end(); ++i)
+        if (i.key().contains('.') || !nestedKeys(i.value()))
+            return false;
+    return true;
+}
+} // namespace
+
+// One shape for every command, done or failed: one line holding an object
+// with "port" (a string, or null when none was reached), the result under
+// nested keys, "verified" with "not_verified" where it writes, and "error"
+// with the exit status and a message exactly when it failed.
+TEST_F(Cli, everyCommandsJsonHasOneShape) {
+    QTemporaryFile profile;
+    ASSERT_TRUE(profile.open());
+    profile.write(kNonDefaultProfile);
+    profile.flush();
+    const QString file = profile.fileName();
+    const struct {
+        QStringList arguments;
+        int status;
+        std::size_t tamperAt = 0; // a reply byte spoilt, when not 0
+    } cases[] = {
+        {{"params", "read"}, 0},
+        {{"params", "write", "run_current=5"}, 0},
+        {{"table", "read"}, 0},
+        {{"table", "write", "1", "velocity=5"}, 0},
+        {{"table", "run", "1"}, 0},
+        {{"belt", "read"}, 0},
+        {{"belt", "write", "speed=3", "in2_used=false"}, 0},
+        {{"dump"}, 0},
+        {{"apply", file}, 0},
+        {{"verify", file}, 0},
+        {{"move", "rel", "0", "--wait"}, 0},
+        {{"jog", "left", "0"}, 0},
+        {{"stop"}, 0},
+        {{"home"}, 0},
+        {{"position"}, 0},
+        {{"inputs"}, 0},
+        {{"outputs", "0", "1"}, 0},
+        {{"move", "abs"}, 1},
+        {{"--colour", "stop"}, 1},
+        {{"apply", "/nonexistent/drive.json"}, 1},
+        {{"params", "write", "run_current=5"}, 3, kDataAt + 3},
+        {{"position"}, 5, kCodeAt},
+        {{"--port", "/dev/other", "verify", file}, 3, kDataAt + 2},
+    };
+    for (const auto& c : cases) {
+        model.tamper = [&c](const Bytes& command, Bytes& reply) {
+            if (c.tamperAt && command[2] != cmd::ReadInputs)
+                reply[c.tamperAt] ^= 0x10;
+        };
+        const std::string line = c.arguments.join(' ').toStdString();
+        ASSERT_EQ(run(QStringList{"--json"} + c.arguments), c.status) << line << err.toStdString();
+        ASSERT_TRUE(out.endsWith('\n') && out.count('\n') == 1) << line << out.toStdString();
+        const QJsonDocument document = QJsonDocument::fromJson(out.toUtf8());
+        const QJsonArray all =
+            document.isArray() ? document.array() : QJsonArray{document.object()};
+        for (const QJsonValue& v : all) {
+            const QJsonObject o = v.toObject();
+            EXPECT_TRUE(o["port"].isString() || (o["port"].isNull() && c.status == 1)) << line;
+            EXPECT_TRUE(nestedKeys(o)) << line << out.toStdString();
+            EXPECT_EQ(o.contains("verified"), o.contains("not_verified")) << line;
+            EXPECT_EQ(o.contains("error"), c.status != 0) << line;
+            if (c.status != 0) {
+                EXPECT_EQ(o["error"]["status"], c.status) << line;
+                EXPECT_FALSE(o["error"]["message"].toString().isEmpty()) << line;
+            }
+        }
+    }
 }

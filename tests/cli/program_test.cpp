@@ -6,6 +6,7 @@
 #include "tests/support/simulator.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -212,13 +213,15 @@ TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
             arguments << "--json";
         EXPECT_EQ(cli(arguments << "apply" << motor), c.status) << err.toStdString();
         EXPECT_TRUE(err.contains("stepdrive-cli: " + c.bad + ": " + c.said)) << err.toStdString();
-        const QJsonObject byPort = QJsonDocument::fromJson(out.toUtf8()).object();
-        for (const QString& port : good)
-            EXPECT_TRUE(c.json ? byPort[port]["verified"]["motor"]["run_current"] == 25
-                               : out.contains(port + ": motor.run_current=25\n"))
+        // With --json, one object a port, in the order given.
+        const QJsonArray listed = QJsonDocument::fromJson(out.toUtf8()).array();
+        for (int i : {0, 2})
+            EXPECT_TRUE(c.json ? listed[i]["port"] == good[i / 2] &&
+                                     listed[i]["verified"]["motor"]["run_current"] == 25
+                               : out.contains(good[i / 2] + ": motor.run_current=25\n"))
                 << out.toStdString();
         if (c.json) {
-            EXPECT_EQ(byPort[c.bad]["status"], c.status) << out.toStdString();
+            EXPECT_EQ(listed[1]["error"]["status"], c.status) << out.toStdString();
         }
     }
 
