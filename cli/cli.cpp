@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/exchange.h"
+#include "cli/scan.h"
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
@@ -694,7 +695,7 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
             return std::nullopt;
         return acting([a = *first, b = *second](Session& s) { s.setOutputs(a, b); });
     }
-    if (is({"position"}))
+    if (is({"position"}) || is({"scan"})) // scan asks each port for its position
         return Command([](Session& s, Printer& p, QTextStream&) {
             p.values({{QStringLiteral("position"), s.position()}});
             return static_cast<int>(kDone);
@@ -798,6 +799,60 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
     return results;
 }
 
+// Opens each port scanEntries() lists (or each --port given) and asks it
+// for the position once; prints what answered.
+int scan(Options o, const Command& probe, const PortFactory& makePort,
+         const PauseFactory& makePause, QTextStream& out) {
+    std::vector<ScanEntry> entries;
+    if (o.ports.isEmpty())
+        entries = scanEntries(systemPorts());
+    for (const QString& p : o.ports)
+        entries.push_back({p, parsePortChoice(p).path(), {}});
+    const bool json = o.json;
+    o.json = true; // each probe's result, to read back here
+    o.ports.clear();
+    for (const ScanEntry& e : entries)
+        o.ports << e.port;
+    const std::vector<LineResult> results = runLines(o, probe, makePort, makePause);
+
+    QJsonArray found;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ScanEntry& e = entries[i];
+        const QJsonObject probed = QJsonDocument::fromJson(results[i].out.toUtf8()).object();
+        const int status = results[i].status;
+        const QString why = probed[QStringLiteral("error")][QStringLiteral("message")].toString();
+        QJsonObject entry{{QStringLiteral("port"), e.port},
+                          {QStringLiteral("device"), e.device},
+                          {QStringLiteral("description"), e.description},
+                          {QStringLiteral("opened"), status != kPortError},
+                          {QStringLiteral("driver"), status == kDone}};
+        if (status == kDone)
+            entry[QStringLiteral("position")] = probed[QStringLiteral("position")];
+        else
+            entry[QStringLiteral("message")] = why;
+        found.append(entry);
+        if (json)
+            continue;
+        QString label = e.port;
+        if (e.device != e.port)
+            label += QStringLiteral(" (%1)").arg(e.device);
+        if (!e.description.isEmpty())
+            label += QStringLiteral(" ") + e.description;
+        out << label << ": "
+            << (status == kDone ? QStringLiteral("driver, position=%1")
+                                      .arg(probed[QStringLiteral("position")].toInteger())
+                : status == kPortError ? why
+                                       : QStringLiteral("no driver (%1)").arg(why))
+            << '\n';
+    }
+    if (json)
+        out << QJsonDocument(QJsonObject{{QStringLiteral("port"), QJsonValue::Null},
+                                         {QStringLiteral("ports"), found}})
+                   .toJson(QJsonDocument::Compact)
+            << '\n';
+    return kDone;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
@@ -836,18 +891,20 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
                        options->words.mid(0, 2) == QStringList{"table", "run"};
     if (options->wait && !moves)
         return usage(QStringLiteral("--wait goes with move, home and table run only"));
+    if (options->trace)
+        QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
+    for (const QString& p : ports)
+        if (ports.count(p) > 1)
+            return usage(QStringLiteral("--port %1 is given twice").arg(p));
+    if (verb == QLatin1String("scan"))
+        return scan(*options, *command, makePort, makePause, out);
     if (ports.isEmpty())
         return usage(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
     if (several && verb != QLatin1String("apply") && verb != QLatin1String("verify") &&
         verb != QLatin1String("dump"))
         return usage(QStringLiteral("only apply, verify and dump take more than one --port"));
-    for (const QString& p : ports)
-        if (ports.count(p) > 1)
-            return usage(QStringLiteral("--port %1 is given twice").arg(p));
-    if (options->trace)
-        QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
 
     const std::vector<LineResult> results = runLines(*options, *command, makePort, makePause);
 
@@ -891,6 +948,7 @@ QString helpText() {
                            .arg(rule.min)
                            .arg(rule.max));
     return QStringLiteral(R"(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
+       stepdrive-cli [--port PORT...] [options] scan
 
 Sets up and checks the stepping-motor driver on a serial line, from a shell
 or a script. It speaks the frames the stepdrive windows speak, waits for each
@@ -939,6 +997,13 @@ Commands:
                              acceleration, speed, deceleration, final_speed
                              (0-65535), in2_used=true|false (not read back)
   dump                       everything readable, as a profile (always JSON)
+  scan                       list the serial devices the system reports and
+                             the COM numbers that map to one (STEPDRIVE_COM<n>,
+                             /dev/ttyS<n-1>), or only each --port given; opens
+                             each at --baud and sends it one position request
+                             to see whether a driver answers. scan is the only
+                             command that sends to a port not named by --port,
+                             and only when it is run
   apply FILE                 write every section of a profile, read it back
                              and compare (FILE "-" is standard input)
   verify FILE                read back every section the profile holds and

@@ -37,7 +37,7 @@ protected:
     // Runs stepdrive-cli on the simulator's line (unless `arguments` name a
     // port) and returns its exit status.
     int cli(QStringList arguments) {
-        if (!arguments.contains("--port"))
+        if (sim && !arguments.contains("--port"))
             arguments = QStringList{"--port", sim->devicePath()} + arguments;
         QProcess process;
         QElapsedTimer clock;
@@ -255,4 +255,26 @@ TEST_F(Program, verifyComparesWithoutWritingAndListsWhatTheDriverChanged) {
     EXPECT_TRUE(err.contains("1 value(s) on the driver differ from " + profile));
     EXPECT_EQ(received("AA 00 05", 7).size(), 7u) << "verify writes nothing";
     EXPECT_EQ(sim->receivedAt("CC 00 0E").size(), 8u);
+}
+
+// A driver on COM4, silence on COM5; each is probed with one position request.
+TEST_F(Program, scanFindsTheDriverOnTheComNumberThatMapsToIt) {
+    Simulator driver, silent({"--verbose", "--drop", "1"});
+    ComMapping com4(4, driver.devicePath());
+    ComMapping com5(5, silent.devicePath());
+    ASSERT_EQ(cli({"--port", "COM4", "--port", "COM5", "--timeout", "0.3", "scan"}), 0);
+    EXPECT_EQ(out, "COM4 (" + driver.devicePath() + "): driver, position=0\nCOM5 (" +
+                       silent.devicePath() + "): no driver (no reply to AA 00 06 08 00 00 00 00 " +
+                       "EE 0E within 0.3 s (0 of 10 bytes came))\n");
+    ASSERT_EQ(cli({"--port", "COM4", "--timeout", "0.3", "--json", "scan"}), 0);
+    // Without --port: every COM number set, among the system's devices.
+    ASSERT_EQ(cli({"--timeout", "0.3", "--json", "scan"}), 0);
+    QJsonObject driverAt;
+    for (const QJsonValue& p : QJsonDocument::fromJson(out.toUtf8())["ports"].toArray())
+        driverAt[p["port"].toString()] = p["driver"];
+    EXPECT_EQ(driverAt["COM4"], true) << out.toStdString();
+    EXPECT_EQ(driverAt["COM5"], false) << out.toStdString();
+    QTest::qWait(200);
+    EXPECT_EQ(silent.receivedAt("AA 00 06 08").size(), 2u) << "one request a scan";
+    EXPECT_EQ(silent.receivedAt("").size(), 2u);
 }
