@@ -18,6 +18,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <cmath>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -45,7 +46,19 @@ struct Options {
     bool help = false;
     bool version = false;
     QStringList words; // the command and its arguments
+    // Writes a progress line to standard error, from any line's thread;
+    // empty when there is to be no progress.
+    std::function<void(const QString&)> sayProgress;
 };
+
+// "COM5 writing motor 7/7, table 3/7": a drive's sections of one phase.
+QString progressLine(const QString& port, const QString& phase,
+                     const std::vector<std::pair<QString, QString>>& sections) {
+    QStringList done;
+    for (const auto& [section, count] : sections)
+        done << section + QLatin1Char(' ') + count;
+    return QStringLiteral("%1 %2 %3").arg(port, phase, done.join(QStringLiteral(", ")));
+}
 
 // A negative number ("move rel -1000") is a value, never an option: it
 // passes the parser behind a mark that is taken off afterwards.
@@ -756,6 +769,21 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
     } else {
         Exchange exchange(*port, o.timeoutMs);
         Session session(exchange, *pause);
+        if (o.sayProgress)
+            session.onProgress(
+                [&o, given, phase = QString(),
+                 sections = std::vector<std::pair<QString, QString>>()](
+                    const QString& now, const QString& section, int done, int total) mutable {
+                    if (now != phase)
+                        sections.clear();
+                    phase = now;
+                    const QString count = QStringLiteral("%1/%2").arg(done).arg(total);
+                    if (sections.empty() || sections.back().first != section)
+                        sections.emplace_back(section, count);
+                    sections.back().second = count;
+                    if (done == total)
+                        o.sayProgress(progressLine(given, phase, sections));
+                });
         try {
             r.status = command(session, print, err);
         } catch (const Failure& failure) {
@@ -856,7 +884,7 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
 } // namespace
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err) {
+        QTextStream& out, QTextStream& err, bool errIsTerminal) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -906,7 +934,15 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         verb != QLatin1String("dump"))
         return usage(QStringLiteral("only apply, verify and dump take more than one --port"));
 
-    const std::vector<LineResult> results = runLines(*options, *command, makePort, makePause);
+    Options o = *options;
+    std::mutex saying;
+    if (errIsTerminal && reads)
+        o.sayProgress = [&](const QString& line) {
+            const std::lock_guard<std::mutex> lock(saying);
+            err << line << '\n';
+            err.flush();
+        };
+    const std::vector<LineResult> results = runLines(o, *command, makePort, makePause);
 
     // One line prints as it would alone; several name their port on each
     // line, key one dump by port, or list their JSON objects.
@@ -1057,6 +1093,10 @@ missing, silent or answers wrongly does not stop the others. Each result line
 starts with its port ("COM5: motor.run_current=20"), each message names it;
 with --json, or for dump, one JSON object keyed by port (a port that failed
 holds its "status" and "error"). The exit status is the highest of theirs.
+
+Progress: when standard error is a terminal, apply and verify write a line
+there each time a section of a drive is done ("COM5 writing motor 7/7,
+table 7/7"); when it is not (a pipe, a file), nothing.
 
 Exit status:
   0  done

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <utility>
 
 namespace stepdrive::cli {
 
@@ -35,35 +36,58 @@ std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
 
 void Session::write(const Profile& p) {
     std::vector<WriteSequence> sequences{motorWrite(p.motor)};
-    if (p.table)
+    QStringList sections{QStringLiteral("motor")};
+    if (p.table) {
         sequences.push_back(tableDownload(*p.table));
+        sections << QStringLiteral("table");
+    }
     sequences.push_back(beltWrite(p.belt, p.in2Used));
-    walkAll(sequences);
+    sections << QStringLiteral("belt");
+    walkAll(sequences, sections);
 }
 
-void Session::walkAll(const std::vector<WriteSequence>& sequences) {
-    for (const WriteSequence& s : sequences)
-        walk(s, pause_, [&](std::size_t, const std::vector<std::uint8_t>& args) {
+void Session::walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections) {
+    for (std::size_t n = 0; n < sequences.size(); ++n) {
+        const WriteSequence& s = sequences[n];
+        const int total = static_cast<int>(s.frames.size());
+        walk(s, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
             exchange_.ask(s.format, args);
+            reportProgress("writing", sections.value(static_cast<qsizetype>(n)),
+                           static_cast<int>(i) + 1, total);
             return true;
         });
+    }
+}
+
+void Session::reportProgress(const char* phase, const QString& section, int done, int total) {
+    if (progress_ && !section.isEmpty())
+        progress_(QLatin1String(phase), section, done, total);
 }
 
 Profile Session::read(const Profile& which) {
     Profile p;
+    const int motor = static_cast<int>(
+        std::count_if(which.motor.begin(), which.motor.end(), [](const auto& v) { return v; }));
+    int done = 0;
     for (int i = 0; i < kMotorParameterCount; ++i)
-        if (which.motor[static_cast<std::size_t>(i)])
+        if (which.motor[static_cast<std::size_t>(i)]) {
             p.motor[static_cast<std::size_t>(i)] =
                 readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+            reportProgress("reading", QStringLiteral("motor"), ++done, motor);
+        }
     if (which.table) {
         p.table.emplace();
-        for (int n = 1; n <= kTableEntries; ++n)
+        for (int n = 1; n <= kTableEntries; ++n) {
             (*p.table)[static_cast<std::size_t>(n - 1)] = readTableEntry(n);
+            reportProgress("reading", QStringLiteral("table"), n, kTableEntries);
+        }
     }
     if (which.belt) {
         p.belt.emplace();
-        for (int i = 0; i < kBeltParameterCount; ++i)
+        for (int i = 0; i < kBeltParameterCount; ++i) {
             (*p.belt)[static_cast<std::size_t>(i)] = readBelt(i);
+            reportProgress("reading", QStringLiteral("belt"), i + 1, kBeltParameterCount);
+        }
     }
     return p;
 }

@@ -8,8 +8,10 @@
 #include "link/profile.h"
 #include "link/write_sequences.h"
 
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace stepdrive {
 class Pause;
@@ -28,7 +30,13 @@ struct Inputs {
 
 class Session {
 public:
+    // After each frame of a write ("writing") or read-back ("reading") of a
+    // section ("motor", "table", "belt"): how many of its frames are done.
+    using Progress =
+        std::function<void(const QString& phase, const QString& section, int done, int total)>;
+
     Session(Exchange& exchange, Pause& pause);
+    void onProgress(Progress progress) { progress_ = std::move(progress); }
 
     // Writes what the profile holds: the motor parameters, the table entries,
     // the belt parameters and the IN2-use flag, in this order.
@@ -62,13 +70,16 @@ public:
     static constexpr int kPollMs = 50;
 
 private:
-    void walkAll(const std::vector<WriteSequence>& sequences);
+    // Walks each sequence; `sections` names them for the progress.
+    void walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections = {});
+    void reportProgress(const char* phase, const QString& section, int done, int total);
     Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);
     // A request of a read-back and its 32-bit value.
     std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);
 
     Exchange& exchange_;
     Pause& pause_;
+    Progress progress_;
 };
 
 } // namespace stepdrive::cli

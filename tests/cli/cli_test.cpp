@@ -452,3 +452,33 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
         }
     }
 }
+
+TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
+    QTemporaryFile profile;
+    ASSERT_TRUE(profile.open());
+    profile.write(kNonDefaultProfile);
+    profile.flush();
+    for (const bool terminal : {false, true}) {
+        QString o, e;
+        QTextStream outStream(&o), errStream(&e);
+        ASSERT_EQ(cli::run(
+                      {"--port", "/dev/fake", "apply", profile.fileName()},
+                      [this](const QString&) {
+                          auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
+                          port->answer = [this](const QByteArray& b) { return model.answer(b); };
+                          return port;
+                      },
+                      [this] { return std::make_unique<LentPause>(pause); }, outStream, errStream,
+                      terminal),
+                  0);
+        errStream.flush();
+        const QString lines = terminal ? "/dev/fake writing motor 7/7\n"
+                                         "/dev/fake writing motor 7/7, table 7/7\n"
+                                         "/dev/fake writing motor 7/7, table 7/7, belt 5/5\n"
+                                         "/dev/fake reading motor 7/7\n"
+                                         "/dev/fake reading motor 7/7, table 7/7\n"
+                                         "/dev/fake reading motor 7/7, table 7/7, belt 4/4\n"
+                                       : "";
+        EXPECT_TRUE(e.startsWith(lines + "stepdrive-cli: belt.in2_used")) << e.toStdString();
+    }
+}

@@ -89,6 +89,7 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     ASSERT_EQ(cli({"apply", file(kNonDefaultProfile)}), 0) << err.toStdString();
     EXPECT_TRUE(out.contains("table.5.position=-8388608\n")) << out.toStdString();
     EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
+    EXPECT_FALSE(err.contains("motor 7/7")) << "no progress when standard error is a pipe";
 
     ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
     QJsonObject expected = QJsonDocument::fromJson(kNonDefaultProfile).object();
