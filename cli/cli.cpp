@@ -983,7 +983,7 @@ QString helpText() {
                            .arg(QLatin1String(rule.key))
                            .arg(rule.min)
                            .arg(rule.max));
-    return QStringLiteral(R"(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
+    return QStringLiteral(R"help(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
        stepdrive-cli [--port PORT...] [options] scan
 
 Sets up and checks the stepping-motor driver on a serial line, from a shell
@@ -1085,14 +1085,34 @@ Values are whole numbers, on the command line as in a profile: 20 and 20.0
 are taken, 20.5 and 1e3 are refused, never rounded.
 
 Output: key=value lines (motor.run_current=20, table.1.position=0,
-belt.speed=800, position=1200, in1=0); --json prints one JSON object.
+belt.speed=800, position=1200, in1=0); a write that reads back otherwise
+prints "motor.run_current=24 (wrote 25)", verify "... (the file has 25)".
 
-Several drives: apply, verify and dump with --port given more than once set up or
-read every drive at the same time, each line at its own pacing; one that is
-missing, silent or answers wrongly does not stop the others. Each result line
-starts with its port ("COM5: motor.run_current=20"), each message names it;
-with --json, or for dump, one JSON object keyed by port (a port that failed
-holds its "status" and "error"). The exit status is the highest of theirs.
+--json prints one JSON object on one line, of one shape for every command:
+  "port"          the --port given (null for scan, or when the command line
+                  was refused)
+  the result      under keys nested as in a profile: "motor": {...},
+                  "table": [...] (one row: "table": {"3": {...}}), "belt",
+                  "position", "in1".."in8", "running", "home_sensor", and for
+                  scan "ports": [{"port", "device", "description", "opened",
+                  "driver", "position" or "message"}]
+  "verified"      where a command writes or verifies: the values read back as
+  "not_verified"  expected, and the keys that can't be read back
+                  ("belt.in2_used"); "differences": [{"key", "wrote", "read"}]
+                  when some read back otherwise
+  "error"         on failure only: {"status": the exit status, "message"}
+Errors are JSON on standard output as well as plain text on standard error;
+the exit status is the same either way. For example:
+  {"port":"COM4","position":5000}
+  {"error":{"message":"no reply to AA 00 06 08 00 00 00 00 EE 0E within 1 s (0 of 10 bytes came)","status":4},"port":"COM4"}
+
+Several drives: apply, verify and dump with --port given more than once set
+up or read every drive at the same time, each line at its own pacing; one
+that is missing, silent or answers wrongly does not stop the others. Each
+result line starts with its port ("COM5: motor.run_current=20"), each message
+names it; dump prints one JSON object keyed by port (a port that failed holds
+its "status" and "error"); with --json, a list of the objects above, one a
+port in the order given. The exit status is the highest of theirs.
 
 Progress: when standard error is a terminal, apply and verify write a line
 there each time a section of a drive is done ("COM5 writing motor 7/7,
@@ -1106,7 +1126,7 @@ Exit status:
   4  no reply in time, or the motor still running after --wait-timeout
   5  a reply failed the header, status or trailer check (or answered another
      command)
-)")
+)help")
         .arg(kDefaultBaud)
         .arg(keys.join(QStringLiteral(",\n                             ")))
         .arg(tablePositionRange().min)
