@@ -2,40 +2,7 @@
 
 #include "link/port_names.h"
 
-#include <QFileInfo>
-#include <QSerialPortInfo>
-#include <QStringList>
-
 namespace stepdrive {
-
-namespace {
-// One device under two names (a link in /dev/serial/by-id) is one device.
-bool sameDevice(const QString& a, const QString& b) {
-    if (a == b)
-        return true;
-    const QString real = QFileInfo(a).canonicalFilePath();
-    return !real.isEmpty() && real == QFileInfo(b).canonicalFilePath();
-}
-
-// "/dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"
-QString describe(const SystemPort& p) {
-    QStringList words;
-    for (const QString& word : {p.manufacturer, p.product})
-        if (!word.isEmpty())
-            words << word;
-    if (!p.serial.isEmpty())
-        words << QStringLiteral("(%1)").arg(p.serial);
-    return words.isEmpty() ? p.path : p.path + QStringLiteral("  ") + words.join(QLatin1Char(' '));
-}
-} // namespace
-
-std::vector<SystemPort> systemPorts() {
-    std::vector<SystemPort> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ports.push_back(
-            {info.systemLocation(), info.manufacturer(), info.description(), info.serialNumber()});
-    return ports;
-}
 
 std::vector<PortEntry> portEntries(const std::vector<int>& openedComs,
                                    const std::vector<SystemPort>& system) {

@@ -2,21 +2,12 @@
 // The dialog's list of available ports: the COM numbers that opened, and
 // every serial device the system reports, each once.
 
+#include "link/system_ports.h"
+
 #include <QString>
 #include <vector>
 
 namespace stepdrive {
-
-// A serial device the system reports, with what it knows of it.
-struct SystemPort {
-    QString path;         // "/dev/ttyUSB0"
-    QString manufacturer; // "FTDI"
-    QString product;      // "FT232R USB UART"
-    QString serial;       // "A50285BI"
-};
-
-// The system's serial devices, asked for once per call.
-std::vector<SystemPort> systemPorts();
 
 struct PortEntry {
     QString text;    // "COM4", or "/dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"

@@ -1,9 +1,9 @@
 #include "cli/cli.h"
 
 #include "cli/exchange.h"
+#include "cli/scan.h"
 #include "cli/session.h"
 #include "link/comm_control.h"
-#include "link/entry.h"
 #include "link/pause.h"
 #include "link/port_names.h"
 #include "link/profile.h"
@@ -14,9 +14,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QThread>
 #include <cmath>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -28,6 +30,7 @@ namespace {
 const QString kProgram = QStringLiteral("stepdrive-cli");
 constexpr int kDefaultBaud = 19200;
 constexpr double kDefaultTimeoutS = 1.0;
+constexpr double kDefaultWaitTimeoutS = 60.0;
 constexpr double kLongestTimeoutS = 3600.0;
 // The jog speed's range, as the main panel labels it.
 constexpr Range kJogSpeed{0, 2047};
@@ -36,12 +39,26 @@ struct Options {
     QStringList ports;
     int baud = kDefaultBaud;
     int timeoutMs = static_cast<int>(kDefaultTimeoutS * 1000);
+    bool wait = false;
+    int waitTimeoutMs = static_cast<int>(kDefaultWaitTimeoutS * 1000);
     bool json = false;
     bool trace = false;
     bool help = false;
     bool version = false;
     QStringList words; // the command and its arguments
+    // Writes a progress line to standard error, from any line's thread;
+    // empty when there is to be no progress.
+    std::function<void(const QString&)> sayProgress;
 };
+
+// "COM5 writing motor 7/7, table 3/7": a drive's sections of one phase.
+QString progressLine(const QString& port, const QString& phase,
+                     const std::vector<std::pair<QString, QString>>& sections) {
+    QStringList done;
+    for (const auto& [section, count] : sections)
+        done << section + QLatin1Char(' ') + count;
+    return QStringLiteral("%1 %2 %3").arg(port, phase, done.join(QStringLiteral(", ")));
+}
 
 // A negative number ("move rel -1000") is a value, never an option: it
 // passes the parser behind a mark that is taken off afterwards.
@@ -64,12 +81,14 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
     const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("PORT"));
     const QCommandLineOption baud(QStringLiteral("baud"), {}, QStringLiteral("N"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption wait(QStringLiteral("wait"), {});
+    const QCommandLineOption waitTimeout(QStringLiteral("wait-timeout"), {}, QStringLiteral("S"));
     const QCommandLineOption json(QStringLiteral("json"), {});
     const QCommandLineOption trace(QStringLiteral("trace"), {});
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
     const QCommandLineOption version(QStringLiteral("version"), {});
     QCommandLineParser parser;
-    parser.addOptions({port, baud, timeout, json, trace, help, version});
+    parser.addOptions({port, baud, timeout, wait, waitTimeout, json, trace, help, version});
     QStringList all{kProgram};
     for (const QString& a : arguments)
         all << shielded(a);
@@ -101,57 +120,104 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
             return std::nullopt;
         }
     }
-    if (parser.isSet(timeout)) {
-        const QString v = unshielded(parser.value(timeout));
+    o.wait = parser.isSet(wait);
+    // Seconds above 0 and up to an hour, as milliseconds.
+    const auto seconds = [&](const QCommandLineOption& option, int* ms) {
+        if (!parser.isSet(option))
+            return true;
+        const QString v = unshielded(parser.value(option));
         bool ok = false;
-        const double seconds = v.toDouble(&ok);
-        if (!ok || !(seconds > 0) || seconds > kLongestTimeoutS) {
-            *error = QStringLiteral("--timeout: \"%1\" is not a number of seconds above 0 "
-                                    "and up to %2")
-                         .arg(v)
+        const double s = v.toDouble(&ok);
+        if (!ok || !(s > 0) || s > kLongestTimeoutS) {
+            *error = QStringLiteral("--%1: \"%2\" is not a number of seconds above 0 and up to %3")
+                         .arg(option.names().constFirst(), v)
                          .arg(kLongestTimeoutS);
-            return std::nullopt;
+            return false;
         }
-        o.timeoutMs = std::max(1, static_cast<int>(std::lround(seconds * 1000)));
-    }
+        *ms = std::max(1, static_cast<int>(std::lround(s * 1000)));
+        return true;
+    };
+    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs))
+        return std::nullopt;
     return o;
 }
 
 using Values = std::vector<std::pair<QString, QJsonValue>>;
 
-// What a command prints on standard output: key=value lines, or JSON.
+// "table.3.position" and its value as {"table": {"3": {"position": ...}}},
+// added to `o`.
+void insert(QJsonObject& o, QStringList path, const QJsonValue& value) {
+    const QString head = path.takeFirst();
+    if (path.isEmpty()) {
+        o[head] = value;
+        return;
+    }
+    QJsonObject inner = o[head].toObject();
+    insert(inner, path, value);
+    o[head] = inner;
+}
+
+// The values with their dotted keys nested, as a profile nests them.
+QJsonObject nested(const Values& values, QJsonObject o = {}) {
+    for (const auto& [key, value] : values)
+        insert(o, key.split(QLatin1Char('.')), value);
+    return o;
+}
+
+Values valuesOf(const std::vector<Item>& items) {
+    Values v;
+    for (const Item& item : items)
+        v.emplace_back(item.key, item.value);
+    return v;
+}
+
+// What a command prints on standard output: key=value lines; or with --json
+// one object, made whole when the command ends (see finish()).
 class Printer {
 public:
     Printer(QTextStream& out, bool json) : out_(out), json_(json) {}
 
     void values(const Values& values) {
         if (json_) {
-            QJsonObject o;
-            for (const auto& [key, value] : values)
-                o[key] = value;
-            document(o);
+            result_ = nested(values, result_);
             return;
         }
         for (const auto& [key, value] : values)
             out_ << key << '=' << plain(value) << '\n';
     }
     void profile(const Profile& p) {
-        if (json_) {
-            document(toJson(p));
-            return;
-        }
-        Values all;
-        for (const Item& item : items(p))
-            all.emplace_back(item.key, item.value);
-        values(all);
-    }
-    // Always JSON, whatever --json says.
-    void document(const QJsonObject& o) {
-        out_ << QJsonDocument(o).toJson(json_ ? QJsonDocument::Compact : QJsonDocument::Indented);
         if (json_)
-            out_ << '\n';
+            add(toJson(p));
+        else
+            values(valuesOf(items(p)));
+    }
+    // Always JSON: a whole profile file without --json.
+    void document(const QJsonObject& o) {
+        if (json_)
+            add(o);
+        else
+            out_ << QJsonDocument(o).toJson(QJsonDocument::Indented);
+    }
+    void add(const QJsonObject& o) {
+        for (auto i = o.begin(); i != o.end(); ++i)
+            result_[i.key()] = i.value();
     }
     bool json() const { return json_; }
+
+    // With --json, prints the one object: the port, the result, and on
+    // failure the exit status and the last message.
+    void finish(const QJsonValue& port, int status, const QString& messages) {
+        if (!json_)
+            return;
+        result_[QStringLiteral("port")] = port;
+        if (status != kDone) {
+            const QStringList lines = messages.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            result_[QStringLiteral("error")] =
+                QJsonObject{{QStringLiteral("status"), status},
+                            {QStringLiteral("message"), lines.value(lines.size() - 1)}};
+        }
+        out_ << QJsonDocument(result_).toJson(QJsonDocument::Compact) << '\n';
+    }
 
 private:
     static QString plain(const QJsonValue& v) {
@@ -164,45 +230,140 @@ private:
 
     QTextStream& out_;
     bool json_;
+    QJsonObject result_;
 };
 
 // A command checked in full, ready to run over a session.
 using Command = std::function<int(Session&, Printer&, QTextStream& err)>;
 
+// A value on the command line: a whole number, as in a profile; a fraction
+// of zeros ("20.0") is whole, any other fraction is refused.
 std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what, Range range,
                                         QString* error) {
-    const auto value = parseEntry(text.toStdString());
-    if (!value) {
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(?:([0-9]+)(?:\\.(0*))?|[0-9]*\\.[0-9]+|[0-9]+\\.[0-9]*)$"));
+    const QString t = text.trimmed();
+    const QRegularExpressionMatch m = number.match(t);
+    if (!m.hasMatch()) {
         *error = QStringLiteral("%1: \"%2\" is not a number").arg(what, text);
         return std::nullopt;
     }
-    const QString wrong = outOfRange(*value, range);
-    if (!wrong.isEmpty()) {
-        *error = what + QStringLiteral(": ") + wrong;
+    if (m.captured(1).isEmpty()) {
+        *error = QStringLiteral("%1: \"%2\" is not a whole number").arg(what, text);
         return std::nullopt;
     }
-    return value;
+    bool fits = false;
+    const qlonglong value = t.section(QLatin1Char('.'), 0, 0).toLongLong(&fits);
+    if (!fits || value < range.min || value > range.max) {
+        *error = QStringLiteral("%1: %2 is out of range (%3 to %4)")
+                     .arg(what, t.section(QLatin1Char('.'), 0, 0))
+                     .arg(range.min)
+                     .arg(range.max);
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
 }
 
-// Writes, reads back and compares; prints what the driver now holds, or
-// the differences.
-int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Profile& wanted) {
-    session.write(wanted);
-    const Profile held = session.read(wanted);
-    const std::vector<Difference> found = differences(wanted, held);
+// How each command is written: its words, then the arguments it needs;
+// `more`: any number of KEY=VALUE after them.
+struct Syntax {
+    QStringList words;
+    QStringList arguments;
+    bool more = false;
+};
+
+const std::vector<Syntax>& syntaxes() {
+    static const std::vector<Syntax> all{
+        {{"params", "read"}, {}},
+        {{"params", "write"}, {"KEY=VALUE"}, true},
+        {{"move", "abs"}, {"PULSES"}},
+        {{"move", "rel"}, {"PULSES"}},
+        {{"jog", "left"}, {"SPEED"}},
+        {{"jog", "right"}, {"SPEED"}},
+        {{"stop"}, {}},
+        {{"home"}, {}},
+        {{"position"}, {}},
+        {{"inputs"}, {}},
+        {{"outputs"}, {"S1", "S2"}},
+        {{"table", "read"}, {}},
+        {{"table", "run"}, {"ROW"}},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, true},
+        {{"belt", "read"}, {}},
+        {{"belt", "write"}, {"KEY=VALUE"}, true},
+        {{"dump"}, {}},
+        {{"apply"}, {"FILE"}},
+        {{"verify"}, {"FILE"}},
+        {{"scan"}, {}},
+    };
+    return all;
+}
+
+// `words` name a command and give the arguments it needs, no more; or false
+// with *error naming what is missing or too much.
+bool checkSyntax(const QStringList& words, QString* error) {
+    if (words.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return false;
+    }
+    QStringList next; // the words that may follow words[0]
+    for (const Syntax& s : syntaxes()) {
+        if (s.words[0] == words[0] && s.words.size() > 1)
+            next << s.words[1];
+        if (words.mid(0, s.words.size()) != s.words)
+            continue;
+        const QString name = s.words.join(QLatin1Char(' '));
+        const auto given = words.size() - s.words.size();
+        if (given < s.arguments.size()) {
+            *error = QStringLiteral("%1 needs %2")
+                         .arg(name, s.arguments.mid(given).join(QStringLiteral(" and ")));
+            return false;
+        }
+        if (given > s.arguments.size() && !s.more) {
+            *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
+                         .arg(name,
+                              s.arguments.isEmpty() ? QStringLiteral("no argument")
+                                                    : s.arguments.join(QLatin1Char(' ')),
+                              words.mid(s.words.size() + s.arguments.size()).join(' '));
+            return false;
+        }
+        return true;
+    }
+    if (words.size() == 1 && !next.isEmpty())
+        *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
+    else
+        *error = QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
+    return false;
+}
+
+// What the driver holds of the values compared: by key, and as JSON.
+struct Held {
+    std::vector<Item> items;
+    QJsonObject json;
+};
+
+Held heldOf(const Profile& p) {
+    return {items(p), toJson(p)};
+}
+
+// Compares what was written, or what the file `verified` holds, with what
+// the driver holds; prints what it holds, or the differences.
+int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, const Held& held,
+            std::optional<bool> in2Used, const QString& verified = {}) {
+    const bool wrote = verified.isEmpty();
+    const std::vector<Difference> found = differences(wanted, held.items);
     QJsonArray unverified;
-    if (wanted.in2Used) {
+    if (in2Used) {
         unverified.append(QStringLiteral("belt.in2_used"));
-        err << QStringLiteral("belt.in2_used=%1 was sent but not verified: the driver can't "
-                              "report it\n")
-                   .arg(*wanted.in2Used ? QStringLiteral("true") : QStringLiteral("false"));
+        err << QStringLiteral("belt.in2_used=%1 %2 not verified: the driver can't report it\n")
+                   .arg(*in2Used ? QStringLiteral("true") : QStringLiteral("false"),
+                        wrote ? QStringLiteral("was sent but") : QStringLiteral("is"));
     }
     if (found.empty()) {
         if (print.json())
-            print.document({{QStringLiteral("verified"), toJson(held)},
-                            {QStringLiteral("not_verified"), unverified}});
+            print.add({{QStringLiteral("verified"), held.json},
+                       {QStringLiteral("not_verified"), unverified}});
         else
-            print.profile(held);
+            print.values(valuesOf(held.items));
         return kDone;
     }
 
@@ -213,52 +374,166 @@ int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Pro
         listed.append(QJsonObject{{QStringLiteral("key"), d.key},
                                   {QStringLiteral("wrote"), d.wrote},
                                   {QStringLiteral("read"), read}});
-        lines.emplace_back(d.key, QStringLiteral("%1 (wrote %2)")
-                                      .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"))
-                                      .arg(d.wrote));
+        lines.emplace_back(
+            d.key, QStringLiteral("%1 (%2 %3)")
+                       .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"),
+                            wrote ? QStringLiteral("wrote") : QStringLiteral("the file has"))
+                       .arg(d.wrote));
     }
-    if (print.json())
-        print.document({{QStringLiteral("differences"), listed},
-                        {QStringLiteral("not_verified"), unverified}});
-    else
+    if (print.json()) {
+        Values matched; // the values that did read back as written
+        for (const Item& item : held.items)
+            if (std::none_of(found.begin(), found.end(),
+                             [&](const Difference& d) { return d.key == item.key; }))
+                matched.emplace_back(item.key, item.value);
+        print.add({{QStringLiteral("differences"), listed},
+                   {QStringLiteral("verified"), nested(matched)},
+                   {QStringLiteral("not_verified"), unverified}});
+    } else
         print.values(lines);
-    err << QStringLiteral("%1 value(s) read back differ from what was written\n").arg(found.size());
+    if (wrote)
+        err << QStringLiteral("%1 value(s) read back differ from what was written\n")
+                   .arg(found.size());
+    else
+        err << QStringLiteral("%1 value(s) on the driver differ from %2\n")
+                   .arg(found.size())
+                   .arg(verified);
     return kReadBackDiffers;
 }
 
-std::optional<Command> paramsWrite(const QStringList& settings, QString* error) {
+// Writes a profile, reads it back and compares.
+int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Profile& wanted) {
+    session.write(wanted);
+    return compare(print, err, items(wanted), heldOf(session.read(wanted)), wanted.in2Used);
+}
+
+// A key a command takes as KEY=VALUE, and the range of its value.
+struct Field {
+    QString key;
+    Range range;
+};
+
+template <std::size_t N> std::vector<Field> fieldsOf(const ValueRule (&rules)[N]) {
+    std::vector<Field> fields;
+    for (const ValueRule& rule : rules)
+        fields.push_back({QLatin1String(rule.key), rangeOf(rule)});
+    return fields;
+}
+
+const QString kIn2Used = QStringLiteral("in2_used");
+
+// The values of KEY=VALUE `settings`, one a field (empty when not given),
+// each key given at most once; or nullopt with *error. With `flag`,
+// in2_used=true|false is taken too.
+std::optional<std::vector<std::optional<std::int32_t>>>
+keyValues(const QStringList& settings, const std::vector<Field>& fields, const QString& command,
+          QString* error, std::optional<bool>* flag = nullptr) {
+    QStringList keys;
+    for (const Field& f : fields)
+        keys << f.key;
+    if (flag)
+        keys << kIn2Used;
     if (settings.isEmpty()) {
-        *error = QStringLiteral("params write needs KEY=VALUE");
+        *error = QStringLiteral("%1 needs KEY=VALUE (keys: %2)").arg(command, keys.join(", "));
         return std::nullopt;
     }
-    Profile wanted;
+    std::vector<std::optional<std::int32_t>> values(fields.size());
+    QStringList given;
     for (const QString& setting : settings) {
         const QString key = setting.section(QLatin1Char('='), 0, 0);
         const QString text = setting.section(QLatin1Char('='), 1);
-        int index = -1;
-        for (int i = 0; i < kMotorParameterCount; ++i)
-            if (key == QLatin1String(kMotorParameters[i].key))
-                index = i;
+        const auto index = keys.indexOf(key);
         if (index < 0 || !setting.contains(QLatin1Char('='))) {
-            *error =
-                QStringLiteral("\"%1\" is not KEY=VALUE with a motor parameter's key").arg(setting);
+            *error = QStringLiteral("\"%1\" is not KEY=VALUE with one of the keys %2")
+                         .arg(setting, keys.join(", "));
             return std::nullopt;
         }
-        auto& slot = wanted.motor[static_cast<std::size_t>(index)];
-        if (slot) {
+        if (given.contains(key)) {
             *error = QStringLiteral("%1 is given twice").arg(key);
             return std::nullopt;
         }
-        slot = wholeNumber(text, key, rangeOf(kMotorParameters[index]), error);
+        given << key;
+        if (flag && key == kIn2Used) {
+            if (text != QLatin1String("true") && text != QLatin1String("false")) {
+                *error = QStringLiteral("in2_used: \"%1\" is not true or false").arg(text);
+                return std::nullopt;
+            }
+            *flag = text == QLatin1String("true");
+            continue;
+        }
+        auto& slot = values[static_cast<std::size_t>(index)];
+        slot = wholeNumber(text, key, fields[static_cast<std::size_t>(index)].range, error);
         if (!slot)
             return std::nullopt;
     }
+    return values;
+}
+
+std::optional<Command> paramsWrite(const QStringList& settings, QString* error) {
+    const auto values =
+        keyValues(settings, fieldsOf(kMotorParameters), QStringLiteral("params write"), error);
+    if (!values)
+        return std::nullopt;
+    Profile wanted;
+    std::copy(values->begin(), values->end(), wanted.motor.begin());
     return [wanted](Session& s, Printer& p, QTextStream& err) {
         return writeAndVerify(s, p, err, wanted);
     };
 }
 
-std::optional<Command> apply(const QString& path, QString* error) {
+std::vector<Item> rowItems(int number, const TableEntry& e) {
+    const QString key = QStringLiteral("table.%1.").arg(number);
+    return {{key + QLatin1String("position"), e.position},
+            {key + QLatin1String("velocity"), e.velocity},
+            {key + QLatin1String("acceleration"), e.acceleration}};
+}
+
+// The fields not given are read from the driver first; all three are
+// written and read back.
+std::optional<Command> tableWrite(const QStringList& words, QString* error) {
+    const auto row = wholeNumber(words[0], QStringLiteral("ROW"), {1, kTableEntries}, error);
+    if (!row)
+        return std::nullopt;
+    const auto v = keyValues(words.mid(1),
+                             {{QStringLiteral("position"), tablePositionRange()},
+                              {QStringLiteral("velocity"), tableSpeedRange()},
+                              {QStringLiteral("acceleration"), tableSpeedRange()}},
+                             QStringLiteral("table write ROW"), error);
+    if (!v)
+        return std::nullopt;
+    return Command([n = *row, v = *v](Session& s, Printer& p, QTextStream& err) {
+        TableEntry e;
+        if (!v[0] || !v[1] || !v[2])
+            e = s.readTableEntry(n);
+        e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
+        s.writeTableEntry(n, e);
+        const std::vector<Item> held = rowItems(n, s.readTableEntry(n));
+        return compare(p, err, rowItems(n, e), {held, nested(valuesOf(held))}, std::nullopt);
+    });
+}
+
+std::optional<Command> beltWrite(const QStringList& settings, QString* error) {
+    std::optional<bool> in2Used;
+    const auto values = keyValues(settings, fieldsOf(kBeltParameters), QStringLiteral("belt write"),
+                                  error, &in2Used);
+    if (!values)
+        return std::nullopt;
+    return Command([in2Used, values = *values](Session& s, Printer& p, QTextStream& err) {
+        std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
+        std::copy(values.begin(), values.end(), each.begin());
+        s.writeBelt(each, in2Used);
+        std::vector<Item> wanted, held;
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            if (const auto& v = each[static_cast<std::size_t>(i)]) {
+                const QString key = QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key);
+                wanted.push_back({key, *v});
+                held.push_back({key, s.readBelt(i)});
+            }
+        return compare(p, err, wanted, {held, nested(valuesOf(held))}, in2Used);
+    });
+}
+
+std::optional<Profile> readProfile(const QString& path, QString* error) {
     QFile file(path);
     const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                    : file.open(QIODevice::ReadOnly);
@@ -268,12 +543,28 @@ std::optional<Command> apply(const QString& path, QString* error) {
     }
     QString why;
     const auto profile = parseProfile(file.readAll(), &why);
-    if (!profile) {
+    if (!profile)
         *error = QStringLiteral("%1: %2").arg(path, why);
+    return profile;
+}
+
+std::optional<Command> apply(const QString& path, QString* error) {
+    const auto profile = readProfile(path, error);
+    if (!profile)
         return std::nullopt;
-    }
     return [wanted = *profile](Session& s, Printer& p, QTextStream& err) {
         return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+// Reads back what the file holds and compares, writing nothing.
+std::optional<Command> verify(const QString& path, QString* error) {
+    const auto profile = readProfile(path, error);
+    if (!profile)
+        return std::nullopt;
+    return [wanted = *profile, path](Session& s, Printer& p, QTextStream& err) {
+        return compare(p, err, items(wanted), heldOf(s.read(wanted)), wanted.in2Used,
+                       path == QLatin1String("-") ? QStringLiteral("standard input") : path);
     };
 }
 
@@ -297,19 +588,36 @@ Command reading(const Profile& which) {
     };
 }
 
-// A command that only acts: its reply is checked, and nothing is printed
-// but an empty object for --json.
+// A command that only acts: its reply is checked, and nothing is printed.
 Command acting(std::function<void(Session&)> act) {
-    return [act = std::move(act)](Session& s, Printer& p, QTextStream&) {
+    return [act = std::move(act)](Session& s, Printer&, QTextStream&) {
         act(s);
-        if (p.json())
-            p.values({});
+        return static_cast<int>(kDone);
+    };
+}
+
+// With --wait: waits for the motion to end and adds the position it ended at
+// to what `values` gives; still running at the end is a failure.
+Command moving(std::function<Values(Session&)> act, std::optional<int> waitMs) {
+    return [act = std::move(act), waitMs](Session& s, Printer& p, QTextStream&) {
+        Values v = act(s);
+        if (waitMs) {
+            if (!s.waitUntilStopped(*waitMs))
+                throw Failure{
+                    kNoReply,
+                    QStringLiteral("the motor is still running after %1 s").arg(*waitMs / 1000.0)};
+            v.emplace_back(QStringLiteral("position"), s.position());
+        }
+        p.values(v);
         return static_cast<int>(kDone);
     };
 }
 
 // The command of `words`, checked in full, or nullopt with *error.
-std::optional<Command> prepare(const QStringList& words, QString* error) {
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+    if (!checkSyntax(words, error))
+        return std::nullopt;
+    const std::optional<int> waitMs = o.wait ? std::optional<int>(o.waitTimeoutMs) : std::nullopt;
     const auto is = [&](std::initializer_list<const char*> pattern, int extra = 0) {
         if (words.size() != static_cast<int>(pattern.size()) + extra)
             return false;
@@ -332,6 +640,12 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
         return paramsWrite(words.mid(2), error);
     if (is({"table", "read"}))
         return reading(section(QStringLiteral("table")));
+    if (words.size() >= 3 && words[0] == QLatin1String("table") &&
+        words[1] == QLatin1String("write"))
+        return tableWrite(words.mid(2), error);
+    if (words.size() >= 2 && words[0] == QLatin1String("belt") &&
+        words[1] == QLatin1String("write"))
+        return beltWrite(words.mid(2), error);
     if (is({"belt", "read"}))
         return reading(section(QStringLiteral("belt")));
     if (is({"dump"}))
@@ -341,26 +655,34 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
         });
     if (is({"apply"}, 1))
         return apply(words[1], error);
+    if (is({"verify"}, 1))
+        return verify(words[1], error);
     if (is({"table", "run"}, 1)) {
         const auto row = number(2, QStringLiteral("ROW"), {1, kTableEntries});
         if (!row)
             return std::nullopt;
-        return Command([n = *row](Session& s, Printer& p, QTextStream&) {
-            const TableEntry e = s.readTableEntry(n);
-            s.moveToRow(n, e);
-            const QString key = QStringLiteral("table.%1.").arg(n);
-            p.values({{key + QLatin1String("position"), e.position},
-                      {key + QLatin1String("velocity"), e.velocity},
-                      {key + QLatin1String("acceleration"), e.acceleration}});
-            return static_cast<int>(kDone);
-        });
+        return moving(
+            [n = *row](Session& s) {
+                const TableEntry e = s.readTableEntry(n);
+                s.moveToRow(n, e);
+                const QString key = QStringLiteral("table.%1.").arg(n);
+                return Values{{key + QLatin1String("position"), e.position},
+                              {key + QLatin1String("velocity"), e.velocity},
+                              {key + QLatin1String("acceleration"), e.acceleration}};
+            },
+            waitMs);
     }
     if (is({"move"}, 2) && (words[1] == QLatin1String("abs") || words[1] == QLatin1String("rel"))) {
         const auto pulses = number(2, QStringLiteral("PULSES"), anyValue);
         if (!pulses)
             return std::nullopt;
         const bool relative = words[1] == QLatin1String("rel");
-        return acting([relative, v = *pulses](Session& s) { s.move(relative, v); });
+        return moving(
+            [relative, v = *pulses](Session& s) {
+                s.move(relative, v);
+                return Values{};
+            },
+            waitMs);
     }
     if (is({"jog"}, 2) &&
         (words[1] == QLatin1String("left") || words[1] == QLatin1String("right"))) {
@@ -373,7 +695,12 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
     if (is({"stop"}))
         return acting([](Session& s) { s.stop(); });
     if (is({"home"}))
-        return acting([](Session& s) { s.homeSearch(); });
+        return moving(
+            [](Session& s) {
+                s.homeSearch();
+                return Values{};
+            },
+            waitMs);
     if (is({"outputs"}, 2)) {
         const auto first = number(1, QStringLiteral("S1"), {0, 1});
         const auto second = first ? number(2, QStringLiteral("S2"), {0, 1}) : std::nullopt;
@@ -381,7 +708,7 @@ std::optional<Command> prepare(const QStringList& words, QString* error) {
             return std::nullopt;
         return acting([a = *first, b = *second](Session& s) { s.setOutputs(a, b); });
     }
-    if (is({"position"}))
+    if (is({"position"}) || is({"scan"})) // scan asks each port for its position
         return Command([](Session& s, Printer& p, QTextStream&) {
             p.values({{QStringLiteral("position"), s.position()}});
             return static_cast<int>(kDone);
@@ -426,30 +753,47 @@ struct LineResult {
 
 // Runs the command on the line `choice` names, on the calling thread, with a
 // port object and a pause of its own.
-LineResult runLine(const PortChoice& choice, const QString& portObjectName, const Options& o,
+LineResult runLine(const QString& given, const QString& portObjectName, const Options& o,
                    const Command& command, const PortFactory& makePort,
                    const PauseFactory& makePause) {
     LineResult r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
+    Printer print(out, o.json);
     const std::unique_ptr<Pause> pause = makePause();
     const std::unique_ptr<CommControl> port = makePort(portObjectName);
     QString error;
-    if (!openPort(*port, choice, o.baud, &error)) {
+    if (!openPort(*port, parsePortChoice(given), o.baud, &error)) {
         err << "the port can't be opened: " << error << '\n';
         r.status = kPortError;
-        return r;
+    } else {
+        Exchange exchange(*port, o.timeoutMs);
+        Session session(exchange, *pause);
+        if (o.sayProgress)
+            session.onProgress(
+                [&o, given, phase = QString(),
+                 sections = std::vector<std::pair<QString, QString>>()](
+                    const QString& now, const QString& section, int done, int total) mutable {
+                    if (now != phase)
+                        sections.clear();
+                    phase = now;
+                    const QString count = QStringLiteral("%1/%2").arg(done).arg(total);
+                    if (sections.empty() || sections.back().first != section)
+                        sections.emplace_back(section, count);
+                    sections.back().second = count;
+                    if (done == total)
+                        o.sayProgress(progressLine(given, phase, sections));
+                });
+        try {
+            r.status = command(session, print, err);
+        } catch (const Failure& failure) {
+            err << failure.message << '\n';
+            r.status = failure.status;
+        }
+        port->setPortOpen(false);
     }
-    Exchange exchange(*port, o.timeoutMs);
-    Session session(exchange, *pause);
-    Printer print(out, o.json);
-    try {
-        r.status = command(session, print, err);
-    } catch (const Failure& failure) {
-        err << failure.message << '\n';
-        r.status = failure.status;
-    }
-    port->setPortOpen(false);
+    err.flush();
+    print.finish(given, r.status, r.err);
     return r;
 }
 
@@ -467,15 +811,14 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
                                  const PortFactory& makePort, const PauseFactory& makePause) {
     std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
     if (o.ports.size() == 1) {
-        results[0] = runLine(parsePortChoice(o.ports[0]), QStringLiteral("cli"), o, command,
-                             makePort, makePause);
+        results[0] = runLine(o.ports[0], QStringLiteral("cli"), o, command, makePort, makePause);
         return results;
     }
     std::vector<std::unique_ptr<QThread>> threads;
     for (int i = 0; i < o.ports.size(); ++i)
-        threads.emplace_back(QThread::create([&, i, choice = parsePortChoice(o.ports[i])] {
+        threads.emplace_back(QThread::create([&, i] {
             results[static_cast<std::size_t>(i)] =
-                runLine(choice, o.ports[i], o, command, makePort, makePause);
+                runLine(o.ports[i], o.ports[i], o, command, makePort, makePause);
         }));
     for (const auto& t : threads)
         t->start();
@@ -484,14 +827,75 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
     return results;
 }
 
+// Opens each port scanEntries() lists (or each --port given) and asks it
+// for the position once; prints what answered.
+int scan(Options o, const Command& probe, const PortFactory& makePort,
+         const PauseFactory& makePause, QTextStream& out) {
+    std::vector<ScanEntry> entries;
+    if (o.ports.isEmpty())
+        entries = scanEntries(systemPorts());
+    for (const QString& p : o.ports)
+        entries.push_back({p, parsePortChoice(p).path(), {}});
+    const bool json = o.json;
+    o.json = true; // each probe's result, to read back here
+    o.ports.clear();
+    for (const ScanEntry& e : entries)
+        o.ports << e.port;
+    const std::vector<LineResult> results = runLines(o, probe, makePort, makePause);
+
+    QJsonArray found;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ScanEntry& e = entries[i];
+        const QJsonObject probed = QJsonDocument::fromJson(results[i].out.toUtf8()).object();
+        const int status = results[i].status;
+        const QString why = probed[QStringLiteral("error")][QStringLiteral("message")].toString();
+        QJsonObject entry{{QStringLiteral("port"), e.port},
+                          {QStringLiteral("device"), e.device},
+                          {QStringLiteral("description"), e.description},
+                          {QStringLiteral("opened"), status != kPortError},
+                          {QStringLiteral("driver"), status == kDone}};
+        if (status == kDone)
+            entry[QStringLiteral("position")] = probed[QStringLiteral("position")];
+        else
+            entry[QStringLiteral("message")] = why;
+        found.append(entry);
+        if (json)
+            continue;
+        QString label = e.port;
+        if (e.device != e.port)
+            label += QStringLiteral(" (%1)").arg(e.device);
+        if (!e.description.isEmpty())
+            label += QStringLiteral(" ") + e.description;
+        out << label << ": "
+            << (status == kDone ? QStringLiteral("driver, position=%1")
+                                      .arg(probed[QStringLiteral("position")].toInteger())
+                : status == kPortError ? why
+                                       : QStringLiteral("no driver (%1)").arg(why))
+            << '\n';
+    }
+    if (json)
+        out << QJsonDocument(QJsonObject{{QStringLiteral("port"), QJsonValue::Null},
+                                         {QStringLiteral("ports"), found}})
+                   .toJson(QJsonDocument::Compact)
+            << '\n';
+    return kDone;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err) {
-    const auto usage = [&](const QString& what) {
-        err << kProgram << ": " << what << "\nTry '" << kProgram << " --help'.\n";
+        QTextStream& out, QTextStream& err, bool errIsTerminal) {
+    const bool json = arguments.contains(QStringLiteral("--json"));
+    // A refused command line or file, said on standard error, and with
+    // --json as the one object on standard output.
+    const auto refuse = [&](const QString& what, bool usage = true) {
+        err << kProgram << ": " << what << '\n';
+        if (usage)
+            err << "Try '" << kProgram << " --help'.\n";
+        Printer(out, json).finish(QJsonValue::Null, kUsageError, what);
         return static_cast<int>(kUsageError);
     };
+    const auto usage = [&](const QString& what) { return refuse(what); };
     QString error;
     const auto options = parseOptions(arguments, &error);
     if (!options)
@@ -504,28 +908,47 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         out << kProgram << ' ' << programVersion() << '\n';
         return kDone;
     }
-    const auto command = prepare(options->words, &error);
+    const auto command = prepare(options->words, *options, &error);
+    const QString verb = options->words.value(0);
+    const bool reads = verb == QLatin1String("apply") || verb == QLatin1String("verify");
+    if (!command && reads && options->words.size() == 2)
+        return refuse(error, false); // the command line is right; the file is not
     if (!command)
         return usage(error);
+    const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
+                       options->words.mid(0, 2) == QStringList{"table", "run"};
+    if (options->wait && !moves)
+        return usage(QStringLiteral("--wait goes with move, home and table run only"));
+    if (options->trace)
+        QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
-    if (ports.isEmpty())
-        return usage(QStringLiteral("--port is required"));
-    const bool several = ports.size() > 1;
-    const QString verb = options->words.value(0);
-    if (several && verb != QLatin1String("apply") && verb != QLatin1String("dump"))
-        return usage(QStringLiteral("only apply and dump take more than one --port"));
     for (const QString& p : ports)
         if (ports.count(p) > 1)
             return usage(QStringLiteral("--port %1 is given twice").arg(p));
-    if (options->trace)
-        QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
+    if (verb == QLatin1String("scan"))
+        return scan(*options, *command, makePort, makePause, out);
+    if (ports.isEmpty())
+        return usage(QStringLiteral("--port is required"));
+    const bool several = ports.size() > 1;
+    if (several && verb != QLatin1String("apply") && verb != QLatin1String("verify") &&
+        verb != QLatin1String("dump"))
+        return usage(QStringLiteral("only apply, verify and dump take more than one --port"));
 
-    const std::vector<LineResult> results = runLines(*options, *command, makePort, makePause);
+    Options o = *options;
+    std::mutex saying;
+    if (errIsTerminal && reads)
+        o.sayProgress = [&](const QString& line) {
+            const std::lock_guard<std::mutex> lock(saying);
+            err << line << '\n';
+            err.flush();
+        };
+    const std::vector<LineResult> results = runLines(o, *command, makePort, makePause);
 
     // One line prints as it would alone; several name their port on each
-    // line, or key one JSON object by port.
-    const bool document = options->json || verb == QLatin1String("dump");
+    // line, key one dump by port, or list their JSON objects.
+    const bool document = verb == QLatin1String("dump");
     QJsonObject byPort;
+    QJsonArray listed;
     int status = kDone;
     for (int i = 0; i < ports.size(); ++i) {
         const LineResult& r = results[static_cast<std::size_t>(i)];
@@ -534,6 +957,8 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
         if (!several)
             out << r.out;
+        else if (options->json)
+            listed.append(QJsonDocument::fromJson(r.out.toUtf8()).object());
         else if (!document)
             out << prefixed(named, r.out);
         else if (!r.out.isEmpty())
@@ -542,8 +967,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
             byPort[ports[i]] = QJsonObject{{QStringLiteral("status"), r.status},
                                            {QStringLiteral("error"), r.err.trimmed()}};
     }
-    if (several && document)
-        Printer(out, options->json).document(byPort);
+    if (several && options->json)
+        out << QJsonDocument(listed).toJson(QJsonDocument::Compact) << '\n';
+    else if (several && document)
+        Printer(out, false).document(byPort);
     return status;
 }
 
@@ -556,7 +983,8 @@ QString helpText() {
                            .arg(QLatin1String(rule.key))
                            .arg(rule.min)
                            .arg(rule.max));
-    return QStringLiteral(R"(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
+    return QStringLiteral(R"help(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
+       stepdrive-cli [--port PORT...] [options] scan
 
 Sets up and checks the stepping-motor driver on a serial line, from a shell
 or a script. It speaks the frames the stepdrive windows speak, waits for each
@@ -566,9 +994,14 @@ wrote and fails when the driver holds something else.
 Options:
   --port PORT      COM<n> or a device path (/dev/ttyUSB0); COM n is the device
                    in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>;
-                   apply and dump take it more than once (see Several drives)
+                   apply, verify and dump take it more than once (see
+                   Several drives)
   --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
   --timeout S      seconds to wait for each reply (default 1; fractions work)
+  --wait           move, home and table run: ask for the inputs every 50 ms
+                   until the run flag clears, then print the position
+  --wait-timeout S how long --wait waits at most (default 60); a motor still
+                   running then ends with exit status 4
   --json           print results as JSON
   --trace          write every frame out and in, with a timestamp, to
                    standard error (the stepdrive.link wire log)
@@ -590,10 +1023,28 @@ Commands:
   table read                 the seven position-table entries
   table run ROW              move with table entry ROW (1-7) as the driver
                              holds it
+  table write ROW KEY=VALUE...
+                             write table entry ROW (1-7) and read it back;
+                             keys position, velocity, acceleration: those not
+                             given are read from the driver and written as
+                             it holds them
   belt read                  the four belt parameters
+  belt write KEY=VALUE...    write belt parameters and read them back; keys
+                             acceleration, speed, deceleration, final_speed
+                             (0-65535), in2_used=true|false (not read back)
   dump                       everything readable, as a profile (always JSON)
+  scan                       list the serial devices the system reports and
+                             the COM numbers that map to one (STEPDRIVE_COM<n>,
+                             /dev/ttyS<n-1>), or only each --port given; opens
+                             each at --baud and sends it one position request
+                             to see whether a driver answers. scan is the only
+                             command that sends to a port not named by --port,
+                             and only when it is run
   apply FILE                 write every section of a profile, read it back
                              and compare (FILE "-" is standard input)
+  verify FILE                read back every section the profile holds and
+                             compare, writing nothing: exit status 0 when the
+                             driver holds the file, 3 with the differences
 
 Pacing, as the windows pace: 100 ms before the first frame of the motor
 parameters and of the belt, 150 ms after every frame of a write, 100 ms after
@@ -626,28 +1077,56 @@ a section given is complete. dump writes what apply reads, for example:
          acceleration %5 to %6
   belt   acceleration, speed, deceleration, final_speed: 0 to 65535 each;
          in2_used (true or false) is optional and is written only when given
-A file with an unknown key, a missing field, a value out of range or that is
-not a whole number, or malformed JSON is refused before anything is sent.
+A file with an unknown key, a key given twice, a missing field, a value out
+of range or that is not a whole number, or malformed JSON is refused before
+anything is sent.
+
+Values are whole numbers, on the command line as in a profile: 20 and 20.0
+are taken, 20.5 and 1e3 are refused, never rounded.
 
 Output: key=value lines (motor.run_current=20, table.1.position=0,
-belt.speed=800, position=1200, in1=0); --json prints one JSON object.
+belt.speed=800, position=1200, in1=0); a write that reads back otherwise
+prints "motor.run_current=24 (wrote 25)", verify "... (the file has 25)".
 
-Several drives: apply and dump with --port given more than once set up or
-read every drive at the same time, each line at its own pacing; one that is
-missing, silent or answers wrongly does not stop the others. Each result line
-starts with its port ("COM5: motor.run_current=20"), each message names it;
-with --json, or for dump, one JSON object keyed by port (a port that failed
-holds its "status" and "error"). The exit status is the highest of theirs.
+--json prints one JSON object on one line, of one shape for every command:
+  "port"          the --port given (null for scan, or when the command line
+                  was refused)
+  the result      under keys nested as in a profile: "motor": {...},
+                  "table": [...] (one row: "table": {"3": {...}}), "belt",
+                  "position", "in1".."in8", "running", "home_sensor", and for
+                  scan "ports": [{"port", "device", "description", "opened",
+                  "driver", "position" or "message"}]
+  "verified"      where a command writes or verifies: the values read back as
+  "not_verified"  expected, and the keys that can't be read back
+                  ("belt.in2_used"); "differences": [{"key", "wrote", "read"}]
+                  when some read back otherwise
+  "error"         on failure only: {"status": the exit status, "message"}
+Errors are JSON on standard output as well as plain text on standard error;
+the exit status is the same either way. For example:
+  {"port":"COM4","position":5000}
+  {"error":{"message":"no reply to AA 00 06 08 00 00 00 00 EE 0E within 1 s (0 of 10 bytes came)","status":4},"port":"COM4"}
+
+Several drives: apply, verify and dump with --port given more than once set
+up or read every drive at the same time, each line at its own pacing; one
+that is missing, silent or answers wrongly does not stop the others. Each
+result line starts with its port ("COM5: motor.run_current=20"), each message
+names it; dump prints one JSON object keyed by port (a port that failed holds
+its "status" and "error"); with --json, a list of the objects above, one a
+port in the order given. The exit status is the highest of theirs.
+
+Progress: when standard error is a terminal, apply and verify write a line
+there each time a section of a drive is done ("COM5 writing motor 7/7,
+table 7/7"); when it is not (a pipe, a file), nothing.
 
 Exit status:
   0  done
   1  usage or file error (nothing sent)
   2  the port can't be opened (or was lost)
   3  the read-back differs from what was written (the differences printed)
-  4  no reply in time
+  4  no reply in time, or the motor still running after --wait-timeout
   5  a reply failed the header, status or trailer check (or answered another
      command)
-)")
+)help")
         .arg(kDefaultBaud)
         .arg(keys.join(QStringLiteral(",\n                             ")))
         .arg(tablePositionRange().min)

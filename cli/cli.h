@@ -22,10 +22,11 @@ using PortFactory = std::function<std::unique_ptr<CommControl>(const QString& na
 using PauseFactory = std::function<std::unique_ptr<Pause>()>;
 
 // Runs one command line (`arguments` without the program name); results go
-// to `out`, messages (and the trace, through the wire log) to `err`.
+// to `out`, messages (and the trace, through the wire log) to `err`, and
+// when `err` is a terminal, the progress of apply and verify too.
 // Returns the exit status: with several ports the highest of theirs.
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err);
+        QTextStream& out, QTextStream& err, bool errIsTerminal = false);
 
 QString helpText();
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
         [](const QString& name) {
             return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
         },
-        [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err);
+        [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err,
+        isatty(fileno(stderr)) != 0);
 }

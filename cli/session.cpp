@@ -5,6 +5,10 @@
 #include "link/pause.h"
 #include "link/write_sequences.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
+#include <utility>
+
 namespace stepdrive::cli {
 
 namespace {
@@ -32,32 +36,58 @@ std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
 
 void Session::write(const Profile& p) {
     std::vector<WriteSequence> sequences{motorWrite(p.motor)};
-    if (p.table)
+    QStringList sections{QStringLiteral("motor")};
+    if (p.table) {
         sequences.push_back(tableDownload(*p.table));
+        sections << QStringLiteral("table");
+    }
     sequences.push_back(beltWrite(p.belt, p.in2Used));
-    for (const WriteSequence& s : sequences)
-        walk(s, pause_, [&](std::size_t, const std::vector<std::uint8_t>& args) {
+    sections << QStringLiteral("belt");
+    walkAll(sequences, sections);
+}
+
+void Session::walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections) {
+    for (std::size_t n = 0; n < sequences.size(); ++n) {
+        const WriteSequence& s = sequences[n];
+        const int total = static_cast<int>(s.frames.size());
+        walk(s, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
             exchange_.ask(s.format, args);
+            reportProgress("writing", sections.value(static_cast<qsizetype>(n)),
+                           static_cast<int>(i) + 1, total);
             return true;
         });
+    }
+}
+
+void Session::reportProgress(const char* phase, const QString& section, int done, int total) {
+    if (progress_ && !section.isEmpty())
+        progress_(QLatin1String(phase), section, done, total);
 }
 
 Profile Session::read(const Profile& which) {
     Profile p;
+    const int motor = static_cast<int>(
+        std::count_if(which.motor.begin(), which.motor.end(), [](const auto& v) { return v; }));
+    int done = 0;
     for (int i = 0; i < kMotorParameterCount; ++i)
-        if (which.motor[static_cast<std::size_t>(i)])
+        if (which.motor[static_cast<std::size_t>(i)]) {
             p.motor[static_cast<std::size_t>(i)] =
                 readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+            reportProgress("reading", QStringLiteral("motor"), ++done, motor);
+        }
     if (which.table) {
         p.table.emplace();
-        for (int n = 1; n <= kTableEntries; ++n)
+        for (int n = 1; n <= kTableEntries; ++n) {
             (*p.table)[static_cast<std::size_t>(n - 1)] = readTableEntry(n);
+            reportProgress("reading", QStringLiteral("table"), n, kTableEntries);
+        }
     }
     if (which.belt) {
         p.belt.emplace();
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            (*p.belt)[static_cast<std::size_t>(i)] =
-                readBack(cmd::ReadBelt, kBeltParameters[i].opt1);
+        for (int i = 0; i < kBeltParameterCount; ++i) {
+            (*p.belt)[static_cast<std::size_t>(i)] = readBelt(i);
+            reportProgress("reading", QStringLiteral("belt"), i + 1, kBeltParameterCount);
+        }
     }
     return p;
 }
@@ -67,6 +97,19 @@ TableEntry Session::readTableEntry(int number) {
         exchange_.ask(Format::Long, {tableCmd::Read, static_cast<std::uint8_t>(number)});
     pause_.sleep(pacing::kAfterReadBackMs);
     return tableEntryOf(reply.data() + 4);
+}
+
+void Session::writeTableEntry(int number, const TableEntry& entry) {
+    walkAll({tableEntryDownload(number, entry)});
+}
+
+void Session::writeBelt(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
+                        std::optional<bool> in2Used) {
+    walkAll({beltWrite(values, in2Used)});
+}
+
+std::int32_t Session::readBelt(int index) {
+    return readBack(cmd::ReadBelt, kBeltParameters[index].opt1);
 }
 
 // The row index, 0-6, goes out as the option, not the entry number.
@@ -114,6 +157,20 @@ Inputs Session::inputs() {
 void Session::setOutputs(bool first, bool second) {
     command(cmd::SetOutputs, opt::Outputs,
             {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second), 0, 0});
+}
+
+// The time waited is the longer of the clock's and the pauses' sum, so a
+// pause that returns at once still ends the wait.
+bool Session::waitUntilStopped(int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 paused = 0;; paused += kPollMs) {
+        pause_.sleep(kPollMs);
+        if (!inputs().running)
+            return true;
+        if (std::max(clock.elapsed(), paused + kPollMs) >= limitMs)
+            return false;
+    }
 }
 
 } // namespace stepdrive::cli

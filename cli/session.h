@@ -6,9 +6,12 @@
 
 #include "link/frame.h"
 #include "link/profile.h"
+#include "link/write_sequences.h"
 
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace stepdrive {
 class Pause;
@@ -27,7 +30,13 @@ struct Inputs {
 
 class Session {
 public:
+    // After each frame of a write ("writing") or read-back ("reading") of a
+    // section ("motor", "table", "belt"): how many of its frames are done.
+    using Progress =
+        std::function<void(const QString& phase, const QString& section, int done, int total)>;
+
     Session(Exchange& exchange, Pause& pause);
+    void onProgress(Progress progress) { progress_ = std::move(progress); }
 
     // Writes what the profile holds: the motor parameters, the table entries,
     // the belt parameters and the IN2-use flag, in this order.
@@ -37,6 +46,13 @@ public:
     Profile read(const Profile& which);
 
     TableEntry readTableEntry(int number);
+    // Downloads table entry `number` (1-7) alone.
+    void writeTableEntry(int number, const TableEntry& entry);
+    // The belt parameters that hold a value, then the IN2-use flag if given.
+    void writeBelt(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
+                   std::optional<bool> in2Used);
+    // Belt parameter `index` (0-3) of kBeltParameters.
+    std::int32_t readBelt(int index);
     // Moves with the values of table entry `number` (1-7).
     void moveToRow(int number, const TableEntry& entry);
     void move(bool relative, std::int32_t pulses);
@@ -47,14 +63,23 @@ public:
     Inputs inputs();
     // Outputs 3 and 4 are always sent off.
     void setOutputs(bool first, bool second);
+    // Asks for the inputs every kPollMs until the run flag clears: true then,
+    // false when the motor still runs after `limitMs`.
+    bool waitUntilStopped(int limitMs);
+
+    static constexpr int kPollMs = 50;
 
 private:
+    // Walks each sequence; `sections` names them for the progress.
+    void walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections = {});
+    void reportProgress(const char* phase, const QString& section, int done, int total);
     Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);
     // A request of a read-back and its 32-bit value.
     std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);
 
     Exchange& exchange_;
     Pause& pause_;
+    Progress progress_;
 };
 
 } // namespace stepdrive::cli

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace stepdrive {
 
@@ -26,6 +27,59 @@ QString jsonText(const QJsonValue& value) {
 
 QString tableKey(int entry, const char* field) {
     return QStringLiteral("table.%1.%2").arg(entry).arg(QLatin1String(field));
+}
+
+// A key given twice in one object: its path ("motor.run_current",
+// "table.3.position") and the line of its second place.
+struct Repeated {
+    QString key;
+    int line;
+};
+
+// The first repeated key of well-formed JSON, which the JSON reader itself
+// would take silently (the last one winning).
+std::optional<Repeated> repeatedKey(const QByteArray& json) {
+    struct Level {
+        bool object;
+        QStringList keys; // an object's keys so far, the last one the current
+        int index;        // an array's current element
+        bool keyNext;     // an object's next string is a key
+    };
+    std::vector<Level> levels;
+    int line = 1;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '\n') {
+            ++line;
+        } else if (c == '{' || c == '[') {
+            levels.push_back({c == '{', {}, 0, c == '{'});
+        } else if (c == '}' || c == ']') {
+            levels.pop_back();
+        } else if (c == ',' && !levels.empty()) {
+            levels.back().keyNext = levels.back().object;
+            ++levels.back().index;
+        } else if (c == '"') {
+            const qsizetype start = i++;
+            for (; json[i] != '"'; ++i)
+                i += json[i] == '\\';
+            if (levels.empty() || !levels.back().keyNext)
+                continue;
+            const QString key = QJsonDocument::fromJson('[' + json.mid(start, i - start + 1) + ']')
+                                    .array()[0]
+                                    .toString();
+            Level& level = levels.back();
+            level.keyNext = false;
+            if (level.keys.contains(key)) {
+                QStringList path;
+                for (std::size_t l = 0; l + 1 < levels.size(); ++l)
+                    path << (levels[l].object ? levels[l].keys.constLast()
+                                              : QString::number(levels[l].index + 1));
+                return Repeated{(path << key).join(QLatin1Char('.')), line};
+            }
+            level.keys << key;
+        }
+    }
+    return std::nullopt;
 }
 
 // Reads a profile, stopping at the first thing wrong.
@@ -184,6 +238,11 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
                             .arg(at(parsed.offset), parsed.errorString()));
         return std::nullopt;
     }
+    if (const auto repeated = repeatedKey(json)) {
+        reader.fail(repeated->key,
+                    QStringLiteral("given twice (again on line %1)").arg(repeated->line));
+        return std::nullopt;
+    }
     // Where the document's value starts, for what is wrong with it as a whole.
     qsizetype start = 0;
     while (start < json.size() && QChar::isSpace(static_cast<uchar>(json[start])))
@@ -255,11 +314,16 @@ std::vector<Item> items(const Profile& p) {
 }
 
 std::vector<Difference> differences(const Profile& written, const Profile& readBack) {
+    return differences(items(written), items(readBack));
+}
+
+std::vector<Difference> differences(const std::vector<Item>& written,
+                                    const std::vector<Item>& readBack) {
     std::map<QString, std::int32_t> read;
-    for (const Item& item : items(readBack))
+    for (const Item& item : readBack)
         read[item.key] = item.value;
     std::vector<Difference> found;
-    for (const Item& item : items(written)) {
+    for (const Item& item : written) {
         const auto it = read.find(item.key);
         if (it == read.end())
             found.push_back({item.key, item.value, std::nullopt});

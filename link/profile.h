@@ -50,6 +50,8 @@ struct Difference {
     std::optional<std::int32_t> read;
 };
 std::vector<Difference> differences(const Profile& written, const Profile& readBack);
+std::vector<Difference> differences(const std::vector<Item>& written,
+                                    const std::vector<Item>& readBack);
 
 // The range a value of each kind must lie in.
 struct Range {

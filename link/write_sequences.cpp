@@ -3,6 +3,8 @@
 #include "link/commands.h"
 #include "link/pause.h"
 
+#include <algorithm>
+
 namespace stepdrive {
 
 namespace {
@@ -20,6 +22,13 @@ void appendValue(WriteSequence& s, const SequencePacing& pacing, std::uint8_t cm
     append(s, pacing, {cmd, rule.opt1, d[0], d[1], d[2], d[3]});
 }
 
+void appendEntry(WriteSequence& s, int number, const TableEntry& entry) {
+    const auto d = tableData(entry);
+    append(s, kTableDownloadPacing,
+           {tableCmd::Download, static_cast<std::uint8_t>(number), d[0], d[1], d[2], d[3], d[4],
+            d[5], d[6]});
+}
+
 } // namespace
 
 WriteSequence
@@ -33,22 +42,31 @@ motorWrite(const std::array<std::optional<std::int32_t>, kMotorParameterCount>& 
 
 WriteSequence tableDownload(const std::array<TableEntry, kTableEntries>& table) {
     WriteSequence s{Format::Long, {}};
-    for (int n = 1; n <= kTableEntries; ++n) {
-        const auto d = tableData(table[static_cast<std::size_t>(n - 1)]);
-        append(s, kTableDownloadPacing,
-               {tableCmd::Download, static_cast<std::uint8_t>(n), d[0], d[1], d[2], d[3], d[4],
-                d[5], d[6]});
-    }
+    for (int n = 1; n <= kTableEntries; ++n)
+        appendEntry(s, n, table[static_cast<std::size_t>(n - 1)]);
+    return s;
+}
+
+WriteSequence tableEntryDownload(int number, const TableEntry& entry) {
+    WriteSequence s{Format::Long, {}};
+    appendEntry(s, number, entry);
     return s;
 }
 
 WriteSequence beltWrite(const std::optional<std::array<std::int32_t, kBeltParameterCount>>& values,
                         std::optional<bool> in2Used) {
-    WriteSequence s{Format::Short, {}};
+    std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
     if (values)
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            appendValue(s, kBeltWritePacing, cmd::WriteBelt, kBeltParameters[i],
-                        (*values)[static_cast<std::size_t>(i)]);
+        std::copy(values->begin(), values->end(), each.begin());
+    return beltWrite(each, in2Used);
+}
+
+WriteSequence beltWrite(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
+                        std::optional<bool> in2Used) {
+    WriteSequence s{Format::Short, {}};
+    for (int i = 0; i < kBeltParameterCount; ++i)
+        if (const auto& v = values[static_cast<std::size_t>(i)])
+            appendValue(s, kBeltWritePacing, cmd::WriteBelt, kBeltParameters[i], *v);
     if (in2Used) {
         const auto d = in2FlagBytes(*in2Used);
         append(s, kBeltWritePacing, {cmd::WriteBelt, opt::BeltIn2Flag, d[0], d[1], d[2], d[3]});

@@ -48,8 +48,14 @@ WriteSequence
 motorWrite(const std::array<std::optional<std::int32_t>, kMotorParameterCount>& values);
 // Entries 1 to 7.
 WriteSequence tableDownload(const std::array<TableEntry, kTableEntries>& table);
+// Entry `number` (1-7) alone, paced as in the whole download.
+WriteSequence tableEntryDownload(int number, const TableEntry& entry);
 // The four belt parameters when given, then the IN2-use flag when given.
 WriteSequence beltWrite(const std::optional<std::array<std::int32_t, kBeltParameterCount>>& values,
+                        std::optional<bool> in2Used);
+// The belt parameters that hold a value, in the order of kBeltParameters,
+// then the IN2-use flag when given.
+WriteSequence beltWrite(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
                         std::optional<bool> in2Used);
 
 // Sends the frames in order, each with its pauses: `send` puts frame `index`

@@ -122,7 +122,8 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
 
     EXPECT_EQ(run({"--json", "params", "write", "run_current=25"}), 3);
     EXPECT_EQ(out, "{\"differences\":[{\"key\":\"motor.run_current\",\"read\":24,\"wrote\":25}],"
-                   "\"not_verified\":[]}\n");
+                   "\"error\":{\"message\":\"1 value(s) read back differ from what was written\","
+                   "\"status\":3},\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
@@ -155,10 +156,14 @@ TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
         {"{\"motor\": {\n  \"run_current\" 20}}", "malformed JSON at line 2, column"},
         {"[1]", "a profile is a JSON object"},
         {"{}", "none of the sections"},
+        {"{\"belt\": {\"speed\": 1,\n \"speed\": 2}}", "belt.speed: given twice (again on line 2)"},
+        {"{\"table\": [{}, {}, {\"position\": 1,\n\n \"position\": 2}]}",
+         "table.3.position: given twice (again on line 3)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(apply(c.profile), 1) << c.profile;
         EXPECT_TRUE(err.contains(c.error)) << err.toStdString();
+        EXPECT_FALSE(err.contains("--help")) << "a file error is no usage error";
     }
 
     // The table's fields: 24-bit positions, 16-bit velocities and
@@ -205,12 +210,20 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"jog", "left", "2048"}, "SPEED: 2048 is out of range (0 to 2047)"},
         {{"outputs", "2", "0"}, "S1: 2 is out of range (0 to 1)"},
         {{"table", "run", "8"}, "ROW: 8 is out of range (1 to 7)"},
-        {{"apply", "/nonexistent/drive.json"}, "/nonexistent/drive.json:"},
+        {{"move", "abs"}, "move abs needs PULSES"},
+        {{"move"}, "move needs abs or rel"},
+        {{"outputs", "1"}, "outputs needs S2"},
+        {{"table", "write"}, "table write needs ROW and KEY=VALUE"},
+        {{"stop", "now"}, "stop takes no argument; \"now\" is too much"},
+        {{"params", "write", "home_offset=4294967297"},
+         "home_offset: 4294967297 is out of range (-2147483648 to 2147483647)"},
+        {{"params", "write", "run_current=1.5"}, "run_current: \"1.5\" is not a whole number"},
         {{}, "no command given"},
         {{"--timeout", "0", "stop"}, "--timeout: \"0\" is not a number of seconds"},
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
         {{"--colour", "stop"}, "unknown option --colour"},
-        {{"--port", "/dev/other", "position"}, "only apply and dump take more than one --port"},
+        {{"--port", "/dev/other", "position"},
+         "only apply, verify and dump take more than one --port"},
         {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
     };
     for (const auto& c : cases) {
@@ -266,18 +279,19 @@ TEST_F(Cli, readsPrintKeyValueLinesOrJson) {
     ASSERT_EQ(run({"--json", "inputs"}), 0);
     EXPECT_EQ(out, "{\"home_sensor\":true,\"in1\":true,\"in2\":false,\"in3\":false,"
                    "\"in4\":false,\"in5\":false,\"in6\":false,\"in7\":false,\"in8\":true,"
-                   "\"running\":false}\n");
+                   "\"port\":\"/dev/fake\",\"running\":false}\n");
 
     ASSERT_EQ(run({"belt", "read"}), 0);
     EXPECT_EQ(out, "belt.acceleration=0\nbelt.speed=0\nbelt.deceleration=0\nbelt.final_speed=0\n");
     ASSERT_EQ(run({"--json", "params", "read"}), 0);
     EXPECT_EQ(out, "{\"motor\":{\"acceleration\":10,\"home_offset\":12800,\"homing_speed\":500,"
-                   "\"resolution\":2,\"run_current\":20,\"run_speed\":800,\"stop_current\":4}}\n");
+                   "\"resolution\":2,\"run_current\":20,\"run_speed\":800,\"stop_current\":4},"
+                   "\"port\":\"/dev/fake\"}\n");
 
     ASSERT_EQ(run({"move", "rel", "-1000"}), 0);
     EXPECT_TRUE(out.isEmpty());
     ASSERT_EQ(run({"--json", "stop"}), 0);
-    EXPECT_EQ(out, "{}\n");
+    EXPECT_EQ(out, "{\"port\":\"/dev/fake\"}\n");
 }
 
 TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
@@ -293,4 +307,178 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     // The example in the help is a profile apply takes.
     const QString example = out.section("for example:\n", 1).section("\n\n", 0, 0);
     EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
+}
+
+TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClears) {
+    const struct {
+        QStringList arguments;
+        int runningReplies; // input replies that still show the run flag
+        int status;
+        const char* out;
+    } cases[] = {
+        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n"},
+        {{"--wait", "home"}, 0, 0, "position="},
+        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition="},
+        {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"}, 1000, 4, ""},
+    };
+    for (const auto& c : cases) {
+        int running = c.runningReplies;
+        model.tamper = [&running](const Bytes& command, Bytes& reply) {
+            if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
+                reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
+        };
+        pause.durations.clear();
+        EXPECT_EQ(run(c.arguments), c.status) << err.toStdString();
+        EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
+        const int polls = c.status == 0 ? c.runningReplies + 1 : 4;
+        EXPECT_EQ(sentHex("AA 00 0C").size(), polls);
+        EXPECT_EQ(std::count(pause.durations.begin(), pause.durations.end(), 50), polls);
+    }
+    EXPECT_TRUE(err.contains("the motor is still running after 0.2 s")) << err.toStdString();
+    EXPECT_EQ(run({"--wait", "stop"}), 1);
+}
+
+TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
+    const struct {
+        QStringList arguments;
+        QStringList frames; // the first bytes of each block sent
+        std::vector<int> pauses;
+        const char* out;
+    } cases[] = {
+        {{"table", "write", "3", "position=-1200"},
+         {"CC 00 0F 03", "CC 00 0E 03 00 00 00 00 FF FB 50", "CC 00 0F 03"},
+         {100, 150, 100},
+         "table.3.position=-1200\ntable.3.velocity=0\ntable.3.acceleration=0\n"},
+        {{"table", "write", "2", "acceleration=9", "velocity=8", "position=7"},
+         {"CC 00 0E 02 00 08 00 09 00 00 07", "CC 00 0F 02"},
+         {150, 100},
+         "table.2.position=7\ntable.2.velocity=8\ntable.2.acceleration=9\n"},
+        {{"belt", "write", "in2_used=true", "speed=900"},
+         {"AA 00 0D 02 00 00 03 84", "AA 00 0D 07 00 00 01 00", "AA 00 0E 02"},
+         {100, 150, 150, 100},
+         "belt.speed=900\n"},
+    };
+    for (const auto& c : cases) {
+        pause.durations.clear();
+        ASSERT_EQ(run(c.arguments), 0) << err.toStdString();
+        ASSERT_EQ(sent.size(), static_cast<std::size_t>(c.frames.size()));
+        for (int i = 0; i < c.frames.size(); ++i)
+            EXPECT_TRUE(sentHex()[i].startsWith(c.frames[i])) << sentHex()[i].toStdString();
+        EXPECT_EQ(pause.durations, c.pauses);
+        EXPECT_EQ(out, c.out);
+    }
+    EXPECT_EQ(model.driver.tableEntry(1).position, 0) << "only the rows named change";
+    EXPECT_TRUE(model.driver.in2Used());
+    EXPECT_EQ(run({"belt", "write", "in2_used=yes"}), 1);
+    EXPECT_TRUE(err.contains("in2_used: \"yes\" is not true or false"));
+}
+
+namespace {
+// No key of `v`, however deep, is dotted: results nest as a profile does.
+bool nestedKeys(const QJsonValue& v) {
+    if (v.isArray()) {
+        const QJsonArray a = v.toArray();
+        return std::all_of(a.begin(), a.end(), [](const QJsonValue& e) { return nestedKeys(e); });
+    }
+    const QJsonObject o = v.toObject();
+    for (auto i = o.begin(); i != o.end(); ++i)
+        if (i.key().contains('.') || !nestedKeys(i.value()))
+            return false;
+    return true;
+}
+} // namespace
+
+// One shape for every command, done or failed: one line holding an object
+// with "port" (a string, or null for no one port), the result under
+// nested keys, "verified" with "not_verified" where it writes, and "error"
+// with the exit status and a message exactly when it failed.
+TEST_F(Cli, everyCommandsJsonHasOneShape) {
+    QTemporaryFile profile;
+    ASSERT_TRUE(profile.open());
+    profile.write(kNonDefaultProfile);
+    profile.flush();
+    const QString file = profile.fileName();
+    const struct {
+        QStringList arguments;
+        int status;
+        std::size_t tamperAt = 0; // a reply byte spoilt, when not 0
+    } cases[] = {
+        {{"params", "read"}, 0},
+        {{"params", "write", "run_current=5"}, 0},
+        {{"table", "read"}, 0},
+        {{"table", "write", "1", "velocity=5"}, 0},
+        {{"table", "run", "1"}, 0},
+        {{"belt", "read"}, 0},
+        {{"belt", "write", "speed=3", "in2_used=false"}, 0},
+        {{"dump"}, 0},
+        {{"apply", file}, 0},
+        {{"verify", file}, 0},
+        {{"move", "rel", "0", "--wait"}, 0},
+        {{"jog", "left", "0"}, 0},
+        {{"stop"}, 0},
+        {{"home"}, 0},
+        {{"position"}, 0},
+        {{"inputs"}, 0},
+        {{"outputs", "0", "1"}, 0},
+        {{"scan"}, 0},
+        {{"move", "abs"}, 1},
+        {{"--colour", "stop"}, 1},
+        {{"apply", "/nonexistent/drive.json"}, 1},
+        {{"params", "write", "run_current=5"}, 3, kDataAt + 3},
+        {{"position"}, 5, kCodeAt},
+        {{"--port", "/dev/other", "verify", file}, 3, kDataAt + 2},
+    };
+    for (const auto& c : cases) {
+        model.tamper = [&c](const Bytes& command, Bytes& reply) {
+            if (c.tamperAt && command[2] != cmd::ReadInputs)
+                reply[c.tamperAt] ^= 0x10;
+        };
+        const std::string line = c.arguments.join(' ').toStdString();
+        ASSERT_EQ(run(QStringList{"--json"} + c.arguments), c.status) << line << err.toStdString();
+        ASSERT_TRUE(out.endsWith('\n') && out.count('\n') == 1) << line << out.toStdString();
+        const QJsonDocument document = QJsonDocument::fromJson(out.toUtf8());
+        const QJsonArray all =
+            document.isArray() ? document.array() : QJsonArray{document.object()};
+        for (const QJsonValue& v : all) {
+            const QJsonObject o = v.toObject();
+            EXPECT_TRUE(o["port"].isString() || o["port"].isNull()) << line;
+            EXPECT_TRUE(nestedKeys(o)) << line << out.toStdString();
+            EXPECT_EQ(o.contains("verified"), o.contains("not_verified")) << line;
+            EXPECT_EQ(o.contains("error"), c.status != 0) << line;
+            if (c.status != 0) {
+                EXPECT_EQ(o["error"]["status"], c.status) << line;
+                EXPECT_FALSE(o["error"]["message"].toString().isEmpty()) << line;
+            }
+        }
+    }
+}
+
+TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
+    QTemporaryFile profile;
+    ASSERT_TRUE(profile.open());
+    profile.write(kNonDefaultProfile);
+    profile.flush();
+    for (const bool terminal : {false, true}) {
+        QString o, e;
+        QTextStream outStream(&o), errStream(&e);
+        ASSERT_EQ(cli::run(
+                      {"--port", "/dev/fake", "apply", profile.fileName()},
+                      [this](const QString&) {
+                          auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
+                          port->answer = [this](const QByteArray& b) { return model.answer(b); };
+                          return port;
+                      },
+                      [this] { return std::make_unique<LentPause>(pause); }, outStream, errStream,
+                      terminal),
+                  0);
+        errStream.flush();
+        const QString lines = terminal ? "/dev/fake writing motor 7/7\n"
+                                         "/dev/fake writing motor 7/7, table 7/7\n"
+                                         "/dev/fake writing motor 7/7, table 7/7, belt 5/5\n"
+                                         "/dev/fake reading motor 7/7\n"
+                                         "/dev/fake reading motor 7/7, table 7/7\n"
+                                         "/dev/fake reading motor 7/7, table 7/7, belt 4/4\n"
+                                       : "";
+        EXPECT_TRUE(e.startsWith(lines + "stepdrive-cli: belt.in2_used")) << e.toStdString();
+    }
 }

@@ -6,6 +6,7 @@
 #include "tests/support/simulator.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -36,7 +37,7 @@ protected:
     // Runs stepdrive-cli on the simulator's line (unless `arguments` name a
     // port) and returns its exit status.
     int cli(QStringList arguments) {
-        if (!arguments.contains("--port"))
+        if (sim && !arguments.contains("--port"))
             arguments = QStringList{"--port", sim->devicePath()} + arguments;
         QProcess process;
         QElapsedTimer clock;
@@ -88,6 +89,7 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     ASSERT_EQ(cli({"apply", file(kNonDefaultProfile)}), 0) << err.toStdString();
     EXPECT_TRUE(out.contains("table.5.position=-8388608\n")) << out.toStdString();
     EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
+    EXPECT_FALSE(err.contains("motor 7/7")) << "no progress when standard error is a pipe";
 
     ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
     QJsonObject expected = QJsonDocument::fromJson(kNonDefaultProfile).object();
@@ -212,13 +214,15 @@ TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
             arguments << "--json";
         EXPECT_EQ(cli(arguments << "apply" << motor), c.status) << err.toStdString();
         EXPECT_TRUE(err.contains("stepdrive-cli: " + c.bad + ": " + c.said)) << err.toStdString();
-        const QJsonObject byPort = QJsonDocument::fromJson(out.toUtf8()).object();
-        for (const QString& port : good)
-            EXPECT_TRUE(c.json ? byPort[port]["verified"]["motor"]["run_current"] == 25
-                               : out.contains(port + ": motor.run_current=25\n"))
+        // With --json, one object a port, in the order given.
+        const QJsonArray listed = QJsonDocument::fromJson(out.toUtf8()).array();
+        for (int i : {0, 2})
+            EXPECT_TRUE(c.json ? listed[i]["port"] == good[i / 2] &&
+                                     listed[i]["verified"]["motor"]["run_current"] == 25
+                               : out.contains(good[i / 2] + ": motor.run_current=25\n"))
                 << out.toStdString();
         if (c.json) {
-            EXPECT_EQ(byPort[c.bad]["status"], c.status) << out.toStdString();
+            EXPECT_EQ(listed[1]["error"]["status"], c.status) << out.toStdString();
         }
     }
 
@@ -228,4 +232,50 @@ TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
     EXPECT_EQ(dumped.size(), 2);
     for (const QString& port : good)
         EXPECT_EQ(dumped[port]["motor"]["home_offset"], -5000) << out.toStdString();
+}
+
+TEST_F(Program, aScriptWaitsForTheMoveAndTheHomeSearchToEnd) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"move", "abs", "5000", "--wait"}), 0) << err.toStdString();
+    EXPECT_EQ(out, "position=5000\n");
+    ASSERT_EQ(cli({"position"}), 0);
+    EXPECT_EQ(out, "position=5000\n");
+    ASSERT_EQ(cli({"home", "--wait"}), 0) << err.toStdString();
+    EXPECT_EQ(out, "position=0\n");
+}
+
+TEST_F(Program, verifyComparesWithoutWritingAndListsWhatTheDriverChanged) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    const QString profile = file(kNonDefaultProfile);
+    ASSERT_EQ(cli({"apply", profile}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"verify", profile}), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("belt.in2_used=true is not verified")) << err.toStdString();
+    ASSERT_EQ(cli({"table", "write", "3", "position=-1200"}), 0) << err.toStdString();
+    EXPECT_EQ(cli({"verify", profile}), 3);
+    EXPECT_EQ(out, "table.3.position=-1200 (the file has -1)\n");
+    EXPECT_TRUE(err.contains("1 value(s) on the driver differ from " + profile));
+    EXPECT_EQ(received("AA 00 05", 7).size(), 7u) << "verify writes nothing";
+    EXPECT_EQ(sim->receivedAt("CC 00 0E").size(), 8u);
+}
+
+// A driver on COM4, silence on COM5; each is probed with one position request.
+TEST_F(Program, scanFindsTheDriverOnTheComNumberThatMapsToIt) {
+    Simulator driver, silent({"--verbose", "--drop", "1"});
+    ComMapping com4(4, driver.devicePath());
+    ComMapping com5(5, silent.devicePath());
+    ASSERT_EQ(cli({"--port", "COM4", "--port", "COM5", "--timeout", "0.3", "scan"}), 0);
+    EXPECT_EQ(out, "COM4 (" + driver.devicePath() + "): driver, position=0\nCOM5 (" +
+                       silent.devicePath() + "): no driver (no reply to AA 00 06 08 00 00 00 00 " +
+                       "EE 0E within 0.3 s (0 of 10 bytes came))\n");
+    ASSERT_EQ(cli({"--port", "COM4", "--timeout", "0.3", "--json", "scan"}), 0);
+    // Without --port: every COM number set, among the system's devices.
+    ASSERT_EQ(cli({"--timeout", "0.3", "--json", "scan"}), 0);
+    QJsonObject driverAt;
+    for (const QJsonValue& p : QJsonDocument::fromJson(out.toUtf8())["ports"].toArray())
+        driverAt[p["port"].toString()] = p["driver"];
+    EXPECT_EQ(driverAt["COM4"], true) << out.toStdString();
+    EXPECT_EQ(driverAt["COM5"], false) << out.toStdString();
+    QTest::qWait(200);
+    EXPECT_EQ(silent.receivedAt("AA 00 06 08").size(), 2u) << "one request a scan";
+    EXPECT_EQ(silent.receivedAt("").size(), 2u);
 }
