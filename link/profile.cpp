@@ -30,10 +30,11 @@ QString tableKey(int entry, const char* field) {
 }
 
 // A key given twice in one object: its path ("motor.run_current",
-// "table.3.position") and the line of its second place.
+// "table.3.position") and the line and column of its second place.
 struct Repeated {
     QString key;
     int line;
+    int column;
 };
 
 // The first repeated key of well-formed JSON, which the JSON reader itself
@@ -47,10 +48,12 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
     };
     std::vector<Level> levels;
     int line = 1;
+    qsizetype lineStart = 0;
     for (qsizetype i = 0; i < json.size(); ++i) {
         const char c = json[i];
         if (c == '\n') {
             ++line;
+            lineStart = i + 1;
         } else if (c == '{' || c == '[') {
             levels.push_back({c == '{', {}, 0, c == '{'});
         } else if (c == '}' || c == ']') {
@@ -74,7 +77,8 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
                 for (std::size_t l = 0; l + 1 < levels.size(); ++l)
                     path << (levels[l].object ? levels[l].keys.constLast()
                                               : QString::number(levels[l].index + 1));
-                return Repeated{(path << key).join(QLatin1Char('.')), line};
+                return Repeated{(path << key).join(QLatin1Char('.')), line,
+                                static_cast<int>(start - lineStart) + 1};
             }
             level.keys << key;
         }
@@ -239,8 +243,9 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
         return std::nullopt;
     }
     if (const auto repeated = repeatedKey(json)) {
-        reader.fail(repeated->key,
-                    QStringLiteral("given twice (again on line %1)").arg(repeated->line));
+        reader.fail(repeated->key, QStringLiteral("given twice (again at line %1, column %2)")
+                                       .arg(repeated->line)
+                                       .arg(repeated->column));
         return std::nullopt;
     }
     // Where the document's value starts, for what is wrong with it as a whole.

@@ -156,9 +156,10 @@ TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
         {"{\"motor\": {\n  \"run_current\" 20}}", "malformed JSON at line 2, column"},
         {"[1]", "a profile is a JSON object"},
         {"{}", "none of the sections"},
-        {"{\"belt\": {\"speed\": 1,\n \"speed\": 2}}", "belt.speed: given twice (again on line 2)"},
+        {"{\"belt\": {\"speed\": 1,\n \"speed\": 2}}",
+         "belt.speed: given twice (again at line 2, column 2)"},
         {"{\"table\": [{}, {}, {\"position\": 1,\n\n \"position\": 2}]}",
-         "table.3.position: given twice (again on line 3)"},
+         "table.3.position: given twice (again at line 3, column 2)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(apply(c.profile), 1) << c.profile;
