@@ -1,7 +1,6 @@
 #include "link/frame.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace stepdrive {
 
@@ -74,46 +73,6 @@ std::string hexEcho(const std::uint8_t* bytes, std::size_t count) {
         text += "  ";
     }
     return text;
-}
-
-std::string echoDigitsAt(const std::string& echo, int n) {
-    const std::size_t start = static_cast<std::size_t>(4 * n - 4);
-    if (n < 1 || echo.size() < start + 2)
-        return {};
-    return echo.substr(start, 2);
-}
-
-std::optional<std::string> echoDigits(const std::string& echo, int first, int last) {
-    std::string digits;
-    for (int n = first; n <= last; ++n) {
-        const std::string pair = echoDigitsAt(echo, n);
-        if (pair.size() != 2)
-            return std::nullopt;
-        digits += pair;
-    }
-    return digits;
-}
-
-std::optional<std::int32_t> signedFromHex(const std::string& digits, int bits) {
-    if (bits != 16 && bits != 24 && bits != 32)
-        return std::nullopt;
-    if (digits.size() != static_cast<std::size_t>(bits / 4))
-        return std::nullopt;
-    std::uint32_t raw = 0;
-    for (char c : digits) {
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return std::nullopt;
-        const int v = std::isdigit(static_cast<unsigned char>(c))
-                          ? c - '0'
-                          : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
-        raw = (raw << 4) | static_cast<std::uint32_t>(v);
-    }
-    if (bits == 32)
-        return static_cast<std::int32_t>(raw);
-    const std::uint32_t sign = 1u << (bits - 1);
-    const std::int64_t value = (raw & sign) ? static_cast<std::int64_t>(raw) - (1ll << bits)
-                                            : static_cast<std::int64_t>(raw);
-    return static_cast<std::int32_t>(value);
 }
 
 std::vector<std::uint8_t> bigEndian(std::int32_t value, int count) {

@@ -56,18 +56,6 @@ inline std::string hexEcho(const Bytes& bytes) {
     return hexEcho(bytes.data(), bytes.size());
 }
 
-// The hex digits of the n-th echoed byte (1-based) in an echo text, or an
-// empty string when the text is too short to hold it.
-std::string echoDigitsAt(const std::string& echo, int n);
-
-// The digits of echoed bytes first..last joined, most significant first;
-// nullopt when any of them is missing from the text.
-std::optional<std::string> echoDigits(const std::string& echo, int first, int last);
-
-// Signed value of a big-endian hex digit string of the given bit width
-// (16, 24 or 32); nullopt for a string that is not 2*width/8 hex digits.
-std::optional<std::int32_t> signedFromHex(const std::string& digits, int bits);
-
 // Big-endian bytes of the low `count` bytes of a 32-bit two's complement value.
 std::vector<std::uint8_t> bigEndian(std::int32_t value, int count);
 // The signed value of `count` (1 to 4) big-endian bytes.

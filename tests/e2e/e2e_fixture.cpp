@@ -2,6 +2,7 @@
 
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
+#include "link/frame.h"
 #include "panels/main/main_panel.h"
 
 #include <QAbstractButton>
@@ -77,6 +78,17 @@ void E2eFixture::type(QWidget& window, const char* name, const QString& text) {
 
 bool E2eFixture::waitForEcho(const QLineEdit* echo, int bytes) {
     return QTest::qWaitFor([&] { return echo->text().size() >= 4 * bytes; }, kWaitMs);
+}
+
+std::optional<std::int32_t> E2eFixture::driverPosition() {
+    MainPanel& main = shell().main();
+    click(main, "Cmd_RPOS");
+    if (!waitForEcho(box(main, "rx_txt"), 10))
+        return std::nullopt;
+    const QByteArray reply = QByteArray::fromHex(box(main, "rx_txt")->text().toLatin1());
+    return parseReply(Format::Short, reinterpret_cast<const std::uint8_t*>(reply.constData()),
+                      static_cast<std::size_t>(reply.size()), true)
+        .value();
 }
 
 } // namespace stepdrive::test

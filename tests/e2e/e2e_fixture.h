@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAbstractButton;
@@ -43,6 +44,9 @@ protected:
     static void type(QWidget& window, const char* name, const QString& text);
     // Waits until an echo box holds at least `bytes` bytes.
     static bool waitForEcho(const QLineEdit* echo, int bytes);
+    // "위치값 확인" on the main panel: the position the driver answers with,
+    // read off the RX echo.
+    std::optional<std::int32_t> driverPosition();
 
     std::unique_ptr<Simulator> sim;
     RecordingMessenger messages;

@@ -30,18 +30,10 @@ protected:
         EXPECT_EQ(box(main(), "rx_txt")->text(), replied) << button;
     }
 
-    // "위치값 확인": the position the driver answers with, read off the RX echo.
-    std::optional<std::int32_t> position() {
-        click(main(), "Cmd_RPOS");
-        if (!waitForEcho(box(main(), "rx_txt"), 10))
-            return std::nullopt;
-        const auto digits = echoDigits(box(main(), "rx_txt")->text().toStdString(), 5, 8);
-        return digits ? signedFromHex(*digits, 32) : std::nullopt;
-    }
     template <typename Predicate> bool waitForPosition(Predicate reached) {
         return QTest::qWaitFor(
             [&] {
-                const auto p = position();
+                const auto p = driverPosition();
                 return p && reached(*p);
             },
             kWaitMs);
@@ -102,15 +94,15 @@ TEST_F(E2eMain, motionCommandsMoveTheDriverAndTheirRepliesAreEchoed) {
     EXPECT_TRUE(waitForPosition([](std::int32_t p) { return p < 0; }));
     exchange("cmd_ROR", "AA  00  01  00  00  00  01  2C  EE  2E  ",
              "BB  00  01  64  00  00  01  2C  EE  92  ");
-    const auto turned = position();
+    const auto turned = driverPosition();
     ASSERT_TRUE(turned);
     EXPECT_TRUE(waitForPosition([&](std::int32_t p) { return p > *turned; }));
     exchange("mtr_STOP", "AA  00  03  00  00  00  00  00  EE  03  ",
              "BB  00  03  64  00  00  00  00  EE  67  ");
-    const auto stopped = position();
+    const auto stopped = driverPosition();
     ASSERT_TRUE(stopped);
     QTest::qWait(100);
-    EXPECT_EQ(position(), stopped);
+    EXPECT_EQ(driverPosition(), stopped);
 
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 }

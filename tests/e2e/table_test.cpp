@@ -37,15 +37,6 @@ protected:
             texts << box(table(), QString(column).arg(row).toLatin1().constData())->text();
         return texts.join(' ').toStdString();
     }
-    // The driver's position, asked for from the main panel ("위치값 확인").
-    std::optional<std::int32_t> driverPosition() {
-        MainPanel& main = shell().main();
-        click(main, "Cmd_RPOS");
-        if (!waitForEcho(box(main, "rx_txt"), 10))
-            return std::nullopt;
-        const auto digits = echoDigits(box(main, "rx_txt")->text().toStdString(), 5, 8);
-        return digits ? signedFromHex(*digits, 32) : std::nullopt;
-    }
 };
 
 } // namespace

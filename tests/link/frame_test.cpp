@@ -44,31 +44,6 @@ TEST(Frame, replyFrameLayoutAndChecksum) {
     EXPECT_EQ(l[12], checksum(l.data(), 1, 10));
 }
 
-TEST(Frame, echoPositionsAndDigits) {
-    const std::string echo = hexEcho(Bytes{0xBB, 0x00, 0x06, 0x64, 0x80, 0x00, 0x00, 0x01, 0xEE});
-    EXPECT_EQ(echo.size(), 36u);
-    EXPECT_EQ(echoDigitsAt(echo, 1), "BB");
-    EXPECT_EQ(echoDigitsAt(echo, 9), "EE");
-    EXPECT_EQ(echoDigitsAt(echo, 10), "");
-    EXPECT_EQ(echoDigits(echo, 5, 8), std::optional<std::string>("80000001"));
-    EXPECT_EQ(echoDigits(echo, 8, 10), std::nullopt);
-    EXPECT_EQ(hexEcho(Bytes{0x0A}), "0A  ");
-}
-
-TEST(Frame, signedDecodingByWidth) {
-    EXPECT_EQ(signedFromHex("0320", 16), 800);
-    EXPECT_EQ(signedFromHex("FFFF", 16), -1);
-    EXPECT_EQ(signedFromHex("8000", 16), -32768);
-    EXPECT_EQ(signedFromHex("FFFF9C", 24), -100);
-    EXPECT_EQ(signedFromHex("800000", 24), -8388608);
-    EXPECT_EQ(signedFromHex("7FFFFF", 24), 8388607);
-    EXPECT_EQ(signedFromHex("FFFFFFFF", 32), -1);
-    EXPECT_EQ(signedFromHex("80000000", 32), INT32_MIN);
-    EXPECT_EQ(signedFromHex("00003200", 32), 12800);
-    EXPECT_EQ(signedFromHex("0320", 24), std::nullopt);
-    EXPECT_EQ(signedFromHex("03G0", 16), std::nullopt);
-}
-
 TEST(Frame, bigEndianPacking) {
     EXPECT_EQ(bigEndian(300, 4), (std::vector<std::uint8_t>{0, 0, 0x01, 0x2C}));
     EXPECT_EQ(bigEndian(-1000, 4), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFC, 0x18}));
