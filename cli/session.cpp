@@ -12,12 +12,9 @@
 namespace stepdrive::cli {
 
 namespace {
-// The 32-bit value of a 10-byte reply, data bytes 5 to 8.
+// The 32-bit value of a whole 10-byte reply.
 std::int32_t valueOf(const Bytes& reply) {
-    std::uint32_t raw = 0;
-    for (std::size_t i = 4; i < 8; ++i)
-        raw = (raw << 8) | reply[i];
-    return static_cast<std::int32_t>(raw);
+    return *parseReply(Format::Short, reply.data(), reply.size(), true).value();
 }
 } // namespace
 
