@@ -1,6 +1,6 @@
 #include "app/first_shown.h"
 #include "app/shell.h"
-#include "link/version.h"
+#include "core/version.h"
 #include "ui/form_look.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "app/setup_files.h"
 
 #include "app/shell.h"
-#include "link/messenger.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "ui/file_menu.h"
+#include "ui/messenger.h"
 
 #include <QAction>
 #include <QFile>

@@ -3,7 +3,7 @@
 // the whole set-up, the entry boxes of all three panels, as a profile in the
 // command line's format. Loading sends nothing.
 
-#include "link/profile.h"
+#include "core/profile.h"
 
 #include <QObject>
 #include <QString>

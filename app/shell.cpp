@@ -2,15 +2,16 @@
 
 #include "app/setup_files.h"
 #include "app/start_dialog.h"
+#include "core/commands.h"
 #include "link/comm_control.h"
-#include "link/commands.h"
-#include "link/panel_link.h"
+#include "link/frame_link.h"
 #include "link/pause.h"
 #include "link/serial_comm_control.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "ui/message_box.h"
+#include "ui/port_words.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -60,7 +61,7 @@ std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
     // The port holds its receive events back while the panels' pause runs.
     auto port = ports_(name, &pause_->gate());
     connect(port.get(), &CommControl::failed, this,
-            [this](const QString& why) { messages_->show(why); });
+            [this](const PortFailure& failure) { messages_->show(portFailureText(failure)); });
     // A lost line leaves the dialog ready to connect again.
     connect(port.get(), &CommControl::lost, this, [this] {
         if (start_)
@@ -131,7 +132,6 @@ void Shell::connectLink(const PortChoice& choice, const QString& settings) {
         c.port.setCommPort(choice.com);
         c.port.setDevice(choice.device);
         c.port.setSettings(settings);
-        c.port.setInputMode(CommControl::comInputModeBinary);
         c.port.setInputLen(1);
         c.port.setRThreshold(c.threshold);
         c.port.setInBufferCount(0);
@@ -279,7 +279,7 @@ void Shell::stopJog() {
 
     QEventLoop loop;
     bool answered = false;
-    connect(&main().link(), &PanelLink::replied, &loop, [&](std::uint8_t code) {
+    connect(&main().link(), &FrameLink::replied, &loop, [&](std::uint8_t code) {
         if (code != cmd::Stop)
             return;
         answered = true;
@@ -287,7 +287,7 @@ void Shell::stopJog() {
     });
     // A driver that does not answer the stop is said (the motor may still
     // turn) before the program ends.
-    connect(&main().link(), &PanelLink::silent, &loop, &QEventLoop::quit);
+    connect(&main().link(), &FrameLink::silent, &loop, &QEventLoop::quit);
     QTimer::singleShot(kStopReplyWaitMs, &loop, &QEventLoop::quit);
     main().mtr_STOP_Click();
     // A stop that did not go out has no reply to wait for.

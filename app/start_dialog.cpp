@@ -55,26 +55,26 @@ void StartDialog::Form_Load(const std::vector<PortEntry>& available) {
 
 void StartDialog::Rs232_Init() {
     for (int n = 1; n <= 9; ++n)
-        Combo_[0]->addItem(comName(n));
-    Combo_[0]->setCurrentIndex(kDefaultPort);
+        Combo_[kPortBox]->addItem(comName(n));
+    Combo_[kPortBox]->setCurrentIndex(kDefaultPort);
     // The port last connected comes first, while it is still there.
     const PortChoice last = parsePortChoice(programSettings().value(kLastPortKey).toString());
     if (!last.path().isEmpty() && QFileInfo::exists(last.path()))
         showPort(last.text());
     for (const char* entry : kBaudEntries)
-        Combo_[1]->addItem(QString::fromLatin1(entry));
-    Combo_[1]->setCurrentIndex(kDefaultBaud);
+        Combo_[kBaudBox]->addItem(QString::fromLatin1(entry));
+    Combo_[kBaudBox]->setCurrentIndex(kDefaultBaud);
 }
 
 void StartDialog::cmd_common_Click() {
     for (QComboBox* combo : Combo_)
         combo->setEnabled(false);
-    const int baud = selectedPosition(Combo_[1]);
+    const int baud = selectedPosition(Combo_[kBaudBox]);
     const QString entry = baud >= 0 ? QString::fromLatin1(kBaudEntries[baud]) : QString();
     const QString settings =
         entry + QStringLiteral(",N") + QStringLiteral(",8") + QStringLiteral(",1");
 
-    asked_ = parsePortChoice(Combo_[0]->currentText());
+    asked_ = parsePortChoice(Combo_[kPortBox]->currentText());
     emit connectRequested(asked_, settings);
 }
 
@@ -93,16 +93,16 @@ void StartDialog::setConnected(bool connected) {
 }
 
 void StartDialog::PORT_Click(QListWidgetItem* item) {
-    if (Combo_[0]->isEnabled())
+    if (Combo_[kPortBox]->isEnabled())
         showPort(item->data(Qt::UserRole).toString());
 }
 
 void StartDialog::showPort(const QString& port) {
-    const int listed = Combo_[0]->findText(port);
+    const int listed = Combo_[kPortBox]->findText(port);
     if (listed >= 0)
-        Combo_[0]->setCurrentIndex(listed);
+        Combo_[kPortBox]->setCurrentIndex(listed);
     else
-        Combo_[0]->setEditText(port);
+        Combo_[kPortBox]->setEditText(port);
 }
 
 void StartDialog::CMD3_Click() {

@@ -56,6 +56,8 @@ private:
     void showPort(const QString& port);
 
     std::unique_ptr<Ui::StartDialogForm> ui_;
+    // Combo(0) takes the port, Combo(1) the baud rate.
+    enum { kPortBox, kBaudBox };
     std::array<QComboBox*, 2> Combo_{};
     PortChoice asked_; // the port of the last connect
 };

@@ -9,9 +9,9 @@
 //   stepdrive_cli_bench RUNS STEPDRIVE-CLI BARE-EXCHANGE
 
 #include "bench/table.h"
+#include "core/profile.h"
+#include "core/write_sequences.h"
 #include "link/pause.h"
-#include "link/profile.h"
-#include "link/write_sequences.h"
 #include "tests/cli/sample_profile.h"
 #include "tests/support/simulator.h"
 

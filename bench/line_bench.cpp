@@ -56,9 +56,9 @@ public:
         : SerialCommControl(name, gate), log_(log) {}
 
 protected:
-    bool writeBytes(const QByteArray& block, QString* reason) override {
+    bool writeBytes(const QByteArray& block, DeviceFault* fault) override {
         log_.push_back({steadyClockMs(), block});
-        return SerialCommControl::writeBytes(block, reason);
+        return SerialCommControl::writeBytes(block, fault);
     }
 
 private:

@@ -3,11 +3,11 @@
 #include "cli/exchange.h"
 #include "cli/scan.h"
 #include "cli/session.h"
+#include "core/profile.h"
+#include "core/version.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
 #include "link/port_names.h"
-#include "link/profile.h"
-#include "link/version.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -735,9 +735,9 @@ bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* er
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
     port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
-    port.setInputMode(CommControl::comInputModeBinary);
     const auto reported =
-        QObject::connect(&port, &CommControl::failed, [error](const QString& r) { *error = r; });
+        QObject::connect(&port, &CommControl::failed,
+                         [error](const PortFailure& f) { *error = portFailureText(f); });
     const bool opened = port.setPortOpen(true);
     QObject::disconnect(reported);
     return opened;

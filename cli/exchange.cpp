@@ -24,6 +24,60 @@ QString seconds(int ms) {
 
 } // namespace
 
+namespace {
+using Cause = PortFailure::Cause;
+using Part = LineSettingsFault::Part;
+
+QString causeText(const PortFailure& f) {
+    switch (f.cause) {
+    case Cause::NoDevice:
+        return QStringLiteral("no such device");
+    case Cause::NotPermitted:
+        return QStringLiteral("permission denied (add the user to the dialout group: "
+                              "sudo usermod -aG dialout $USER, then log in again)");
+    case Cause::InUse:
+        return QStringLiteral("in use by another program");
+    case Cause::TimedOut:
+        return QStringLiteral("timed out");
+    case Cause::Unreadable:
+        return QStringLiteral("unreadable");
+    case Cause::System:
+        break;
+    }
+    return f.systemText;
+}
+
+QString settingsText(const LineSettingsFault& s) {
+    const char* const parts[] = {"the form is \"baud,parity,data bits,stop bits\"",
+                                 "baud rate \"%1\" is not a number", "parity \"%1\"",
+                                 "data bits \"%1\"", "stop bits \"%1\""};
+    QString why = QString::fromLatin1(parts[static_cast<int>(s.part)]);
+    if (s.part != Part::Shape)
+        why = why.arg(s.value);
+    return QStringLiteral("line settings \"%1\" can't be used: %2").arg(s.text, why);
+}
+} // namespace
+
+QString portFailureText(const PortFailure& f) {
+    using Kind = PortFailure::Kind;
+    switch (f.kind) {
+    case Kind::NoPortNumber:
+        return QStringLiteral("%1: no port number").arg(f.port);
+    case Kind::BadSettings:
+        return QStringLiteral("%1: %2").arg(f.port, settingsText(f.settings));
+    case Kind::OpenRefused:
+        return QStringLiteral("%1: %2").arg(f.port, causeText(f));
+    case Kind::NotOpen:
+        return QStringLiteral("%1: the port is not open; nothing was sent").arg(f.port);
+    case Kind::WriteFailed:
+        return QStringLiteral("%1: could not send: %2").arg(f.port, causeText(f));
+    case Kind::Lost:
+        return QStringLiteral("%1: the connection was lost; check the device and the cable (%2)")
+            .arg(f.port, causeText(f));
+    }
+    return {};
+}
+
 Exchange::Exchange(CommControl& port, int timeoutMs) : port_(port), timeoutMs_(timeoutMs) {}
 
 Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
@@ -43,8 +97,8 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
     timer.setTimerType(Qt::PreciseTimer); // a coarse timer may end the wait 5% early
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &CommControl::OnComm, &loop, &QEventLoop::quit);
-    QObject::connect(&port_, &CommControl::failed, &loop, [&](const QString& reason) {
-        lost = reason;
+    QObject::connect(&port_, &CommControl::failed, &loop, [&](const PortFailure& failure) {
+        lost = portFailureText(failure);
         loop.quit();
     });
 

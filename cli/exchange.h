@@ -3,14 +3,15 @@
 // goes out, and the whole reply frame is awaited for a bounded time and
 // checked. Nothing here pauses between commands; the session does.
 
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <QString>
 #include <vector>
 
 namespace stepdrive {
 class CommControl;
-}
+struct PortFailure;
+} // namespace stepdrive
 
 namespace stepdrive::cli {
 
@@ -29,6 +30,10 @@ struct Failure {
     ExitStatus status;
     QString message;
 };
+
+// A failure of the port in the command line's words: "/dev/ttyUSB0: no such
+// device" and the like.
+QString portFailureText(const PortFailure& failure);
 
 class Exchange {
 public:

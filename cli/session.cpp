@@ -1,9 +1,9 @@
 #include "cli/session.h"
 
 #include "cli/exchange.h"
-#include "link/commands.h"
+#include "core/commands.h"
+#include "core/write_sequences.h"
 #include "link/pause.h"
-#include "link/write_sequences.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

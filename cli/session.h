@@ -4,9 +4,9 @@
 // (its pauses before the first frame and after each), a read-back pauses
 // 100 ms after each reply.
 
-#include "link/frame.h"
-#include "link/profile.h"
-#include "link/write_sequences.h"
+#include "core/frame.h"
+#include "core/profile.h"
+#include "core/write_sequences.h"
 
 #include <QStringList>
 #include <array>

@@ -1,6 +1,5 @@
 #include "link/comm_control.h"
 
-#include "link/line_settings.h"
 #include "link/log.h"
 #include "link/pause.h"
 #include "link/port_names.h"
@@ -55,18 +54,18 @@ bool CommControl::setPortOpen(bool open) {
     if (isDeviceOpen())
         return true;
     if (device_.isEmpty() && commPort_ < 1) {
-        report(QStringLiteral("%1: 포트 번호가 없습니다. 포트를 목록에서 고르십시오.")
-                   .arg(comName(commPort_)));
+        report(PortFailure::Kind::NoPortNumber);
         return false;
     }
-    QString why;
-    const auto settings = parseLineSettings(settings_, &why);
+    LineSettingsFault wrong;
+    const auto settings = parseLineSettings(settings_, &wrong);
     if (!settings) {
-        report(QStringLiteral("%1: %2").arg(portLabel(), why));
+        report(PortFailure::Kind::BadSettings, {}, wrong);
         return false;
     }
-    if (!openDevice(devicePath(), *settings, &why)) {
-        report(QStringLiteral("%1을(를) 열 수 없습니다: %2").arg(portLabel(), why));
+    DeviceFault fault;
+    if (!openDevice(devicePath(), *settings, &fault)) {
+        report(PortFailure::Kind::OpenRefused, fault);
         return false;
     }
     ++openings_;
@@ -85,16 +84,16 @@ bool CommControl::Output(const QByteArray& block) {
     if (!isDeviceOpen()) {
         if (lossPending_)
             return false; // the loss of the device is being reported
-        report(QStringLiteral("%1: 포트가 열려 있지 않아 보내지 못했습니다.").arg(portLabel()));
+        report(PortFailure::Kind::NotOpen);
         return false;
     }
     qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "out" << block.toHex(' ').toUpper();
-    QString why;
-    if (!writeBytes(block, &why)) {
+    DeviceFault fault;
+    if (!writeBytes(block, &fault)) {
         // A device lost during the write has closed the port and reported
         // the loss already: one loss, one message.
         if (isDeviceOpen())
-            report(QStringLiteral("%1: 보내지 못했습니다: %2").arg(portLabel(), why));
+            report(PortFailure::Kind::WriteFailed, fault);
         return false;
     }
     return true;
@@ -104,29 +103,35 @@ void CommControl::dataArrived() {
     scheduleReceiveCheck();
 }
 
-void CommControl::deviceLost(const QString& reason) {
+void CommControl::deviceLost(const DeviceFault& fault) {
     if (!isDeviceOpen())
         return; // already reported
     closeDevice();
     // This runs inside the device's own notification: a modal message box
     // must not run there, so the loss is reported from the event loop.
-    const QString message =
-        QStringLiteral("%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)")
-            .arg(portLabel(), reason);
     lossPending_ = true;
     QMetaObject::invokeMethod(
         this,
-        [this, message] {
+        [this, fault] {
             lossPending_ = false;
             emit lost();
-            report(message);
+            report(PortFailure::Kind::Lost, fault);
         },
         Qt::QueuedConnection);
 }
 
-void CommControl::report(const QString& reason) {
-    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "failure:" << reason;
-    emit failed(reason);
+void CommControl::report(PortFailure::Kind kind, const DeviceFault& fault,
+                         const LineSettingsFault& settings) {
+    PortFailure failure;
+    failure.kind = kind;
+    failure.port = kind == PortFailure::Kind::NoPortNumber ? comName(commPort_) : portLabel();
+    failure.cause = fault.cause;
+    failure.systemText = fault.systemText;
+    failure.settings = settings;
+    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "failure:" << static_cast<int>(kind)
+                              << failure.port << static_cast<int>(failure.cause)
+                              << failure.systemText << settings.text;
+    emit failed(failure);
 }
 
 void CommControl::scheduleReceiveCheck() {

@@ -1,12 +1,15 @@
 #pragma once
 // The serial-port object each panel owns. Its members are those of the comm
 // control the panels were designed around: CommPort, Settings, PortOpen,
-// InputMode, InputLen, RThreshold, InBufferCount, Input, Output, CommEvent
+// InputLen, RThreshold, InBufferCount, Input, Output, CommEvent
 // and the receive event OnComm.
 //
 // Failures (open refused, port busy, device gone, write on a closed port) are
 // never exceptions: the operation returns false and the reason goes out once
-// through `failed`, which the app connects to a message box.
+// through `failed`, which the windows word in a message box and the command
+// line in English.
+
+#include "core/line_settings.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -15,13 +18,44 @@
 namespace stepdrive {
 
 class PauseGate;
-struct LineSettings;
+
+// Why an operation on the port failed: what failed, on which port, and what
+// the system said.
+struct PortFailure {
+    enum class Kind {
+        NoPortNumber, // the port number is below 1
+        BadSettings,  // the line settings string can't be used
+        OpenRefused,  // the device did not open
+        NotOpen,      // a frame for a port that is not open
+        WriteFailed,  // a frame not written
+        Lost,         // the device went away
+    };
+    // What the system's error means, where the program can tell.
+    enum class Cause {
+        System,       // only the system's text says
+        NoDevice,     // no such device
+        NotPermitted, // the user may not use the device
+        InUse,        // another program holds it
+        TimedOut,     // a write did not finish in time
+        Unreadable,   // the line ended in a failed read
+    };
+    Kind kind = Kind::OpenRefused;
+    QString port; // "COM4 (/dev/ttyS3)", as portLabel gives it
+    Cause cause = Cause::System;
+    QString systemText;         // the system's own words, for Cause::System
+    LineSettingsFault settings; // for BadSettings
+};
+
+// The device's part of a failure, filled in by an implementation.
+struct DeviceFault {
+    PortFailure::Cause cause = PortFailure::Cause::System;
+    QString systemText;
+};
 
 class CommControl : public QObject {
     Q_OBJECT
 public:
     static constexpr int comEvReceive = 2;
-    static constexpr int comInputModeBinary = 1;
 
     // `name` ("MSC", "MSC1", "MSC2") tags the wire log; `gate` may be null.
     CommControl(QString name, PauseGate* gate, QObject* parent = nullptr);
@@ -33,8 +67,6 @@ public:
     void setCommPort(int port) { commPort_ = port; }
     const QString& Settings() const { return settings_; }
     void setSettings(const QString& settings) { settings_ = settings; }
-    int InputMode() const { return inputMode_; }
-    void setInputMode(int mode) { inputMode_ = mode; }
     int InputLen() const { return inputLen_; }
     void setInputLen(int len) { inputLen_ = len; }
 
@@ -75,27 +107,29 @@ public:
 
 signals:
     void OnComm();
-    void failed(const QString& reason);
+    void failed(const stepdrive::PortFailure& failure);
     // The device went away; its loss is being reported and the port is closed.
     void lost();
 
 protected:
-    virtual bool openDevice(const QString& path, const LineSettings& settings, QString* reason) = 0;
+    virtual bool openDevice(const QString& path, const LineSettings& settings,
+                            DeviceFault* fault) = 0;
     virtual void closeDevice() = 0;
     virtual bool isDeviceOpen() const = 0;
     virtual int bytesWaiting() const = 0;
     virtual QByteArray readBytes(int max) = 0;
     virtual void discardInput() = 0;
-    virtual bool writeBytes(const QByteArray& block, QString* reason) = 0;
+    virtual bool writeBytes(const QByteArray& block, DeviceFault* fault) = 0;
 
     // Implementations call these from their device's notifications.
     void dataArrived();
-    void deviceLost(const QString& reason);
-    void report(const QString& reason);
+    void deviceLost(const DeviceFault& fault);
     // Raises OnComm with `event` as CommEvent.
     void raise(int event);
 
 private:
+    void report(PortFailure::Kind kind, const DeviceFault& fault = {},
+                const LineSettingsFault& settings = {});
     void scheduleReceiveCheck();
     void receiveCheck();
 
@@ -104,7 +138,6 @@ private:
     int commPort_ = 1;
     QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");
-    int inputMode_ = 0;
     int inputLen_ = 0;
     int threshold_ = 0;
     int commEvent_ = 0;

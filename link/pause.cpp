@@ -24,4 +24,19 @@ void BlockingPause::sleep(int ms) {
         dispatcher->wakeUp();
 }
 
+bool walk(
+    const WriteSequence& sequence, Pause& pause,
+    const std::function<bool(std::size_t index, const std::vector<std::uint8_t>& args)>& send) {
+    for (std::size_t i = 0; i < sequence.frames.size(); ++i) {
+        const SequenceFrame& f = sequence.frames[i];
+        if (f.pauseBeforeMs > 0)
+            pause.sleep(f.pauseBeforeMs);
+        if (!send(i, f.args))
+            return false;
+        if (f.pauseAfterMs > 0)
+            pause.sleep(f.pauseAfterMs);
+    }
+    return true;
+}
+
 } // namespace stepdrive

@@ -3,7 +3,10 @@
 // repaints but takes no clicks and handles no receive event: both wait until
 // the handler that paused returns.
 
+#include "core/write_sequences.h"
+
 #include <QObject>
+#include <functional>
 
 namespace stepdrive {
 
@@ -42,5 +45,12 @@ class BlockingPause : public Pause {
 public:
     void sleep(int ms) override;
 };
+
+// Sends the frames in order, each with its pauses: `send` puts frame `index`
+// on the line and returns false to end the walk there. True when every frame
+// went out.
+bool walk(
+    const WriteSequence& sequence, Pause& pause,
+    const std::function<bool(std::size_t index, const std::vector<std::uint8_t>& args)>& send);
 
 } // namespace stepdrive

@@ -1,6 +1,6 @@
 #include "link/serial_comm_control.h"
 
-#include "link/line_settings.h"
+#include "core/line_settings.h"
 #include "link/log.h"
 
 #include <QFile>
@@ -14,27 +14,20 @@ namespace stepdrive {
 namespace {
 constexpr int kWriteTimeoutMs = 2000;
 
-constexpr char kNoDevice[] = "장치가 없습니다.";
-#ifdef Q_OS_LINUX
-constexpr char kNotPermitted[] = "장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 "
-                                 "(sudo usermod -aG dialout $USER) 다시 로그인하십시오.";
-#else
-constexpr char kNotPermitted[] = "장치를 쓸 권한이 없습니다.";
-#endif
-
-struct Cause {
+using Cause = PortFailure::Cause;
+struct OpenCause {
     QSerialPort::SerialPortError error;
     std::optional<DeviceAccess> access; // any, when empty
-    const char* reason;
+    Cause cause;
 };
 // Qt reports a lock file held by another program, a device opened
 // exclusively (EBUSY) and a refused access (EACCES) all as a permission
 // error; the device's own access tells them apart.
-constexpr Cause kCauses[] = {
-    {QSerialPort::DeviceNotFoundError, {}, kNoDevice},
-    {QSerialPort::PermissionError, DeviceAccess::Missing, kNoDevice},
-    {QSerialPort::PermissionError, DeviceAccess::Refused, kNotPermitted},
-    {QSerialPort::PermissionError, DeviceAccess::ReadWrite, "다른 프로그램이 사용하고 있습니다."},
+constexpr OpenCause kOpenCauses[] = {
+    {QSerialPort::DeviceNotFoundError, {}, Cause::NoDevice},
+    {QSerialPort::PermissionError, DeviceAccess::Missing, Cause::NoDevice},
+    {QSerialPort::PermissionError, DeviceAccess::Refused, Cause::NotPermitted},
+    {QSerialPort::PermissionError, DeviceAccess::ReadWrite, Cause::InUse},
 };
 
 QSerialPort::Parity parityOf(char p) {
@@ -68,12 +61,12 @@ DeviceAccess deviceAccess(const QString& path) {
 #endif
 }
 
-QString openFailureReason(QSerialPort::SerialPortError error, DeviceAccess access,
-                          const QString& systemText) {
-    for (const Cause& c : kCauses)
+DeviceFault openFailure(QSerialPort::SerialPortError error, DeviceAccess access,
+                        const QString& systemText) {
+    for (const OpenCause& c : kOpenCauses)
         if (c.error == error && (!c.access || *c.access == access))
-            return QString::fromUtf8(c.reason);
-    return systemText;
+            return {c.cause, systemText};
+    return {Cause::System, systemText};
 }
 
 SerialCommControl::SerialCommControl(QString name, PauseGate* gate, QObject* parent)
@@ -82,12 +75,12 @@ SerialCommControl::SerialCommControl(QString name, PauseGate* gate, QObject* par
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialCommControl::onError);
 }
 
-bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, QString* reason) {
+bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, DeviceFault* fault) {
     port_.setPortName(path);
     received_.clear();
     taken_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
-        *reason = openFailureReason(port_.error(), deviceAccess(path), port_.errorString());
+        *fault = openFailure(port_.error(), deviceAccess(path), port_.errorString());
         port_.clearError();
         return false;
     }
@@ -98,7 +91,7 @@ bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, Q
         port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
         port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
-        *reason = port_.errorString();
+        fault->systemText = port_.errorString();
         port_.clearError();
         port_.close();
         return false;
@@ -141,15 +134,15 @@ void SerialCommControl::discardInput() {
     port_.clear(QSerialPort::Input);
 }
 
-bool SerialCommControl::writeBytes(const QByteArray& block, QString* reason) {
+bool SerialCommControl::writeBytes(const QByteArray& block, DeviceFault* fault) {
     if (port_.write(block) != block.size()) {
-        *reason = port_.errorString();
+        fault->systemText = port_.errorString();
         return false;
     }
     while (port_.bytesToWrite() > 0) {
         if (!port_.waitForBytesWritten(kWriteTimeoutMs)) {
-            *reason = port_.error() == QSerialPort::TimeoutError ? QStringLiteral("시간 초과")
-                                                                 : port_.errorString();
+            *fault = {port_.error() == QSerialPort::TimeoutError ? Cause::TimedOut : Cause::System,
+                      port_.errorString()};
             return false;
         }
     }
@@ -174,10 +167,10 @@ void SerialCommControl::onError(QSerialPort::SerialPortError error) {
         error != QSerialPort::WriteError)
         return;
     // A read that ends the line leaves no useful system text behind.
-    const QString why =
-        error == QSerialPort::ReadError ? QStringLiteral("읽을 수 없음") : port_.errorString();
+    const DeviceFault fault{error == QSerialPort::ReadError ? Cause::Unreadable : Cause::System,
+                            port_.errorString()};
     port_.clearError();
-    deviceLost(why);
+    deviceLost(fault);
 }
 
 } // namespace stepdrive

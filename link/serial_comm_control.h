@@ -14,9 +14,9 @@ DeviceAccess deviceAccess(const QString& path);
 
 // Why a device did not open, from QSerialPort's error and the device's
 // access: held by another program, not permitted, or not there; otherwise
-// the system's own text.
-QString openFailureReason(QSerialPort::SerialPortError error, DeviceAccess access,
-                          const QString& systemText);
+// only the system's text says.
+DeviceFault openFailure(QSerialPort::SerialPortError error, DeviceAccess access,
+                        const QString& systemText);
 
 class SerialCommControl : public CommControl {
     Q_OBJECT
@@ -24,13 +24,13 @@ public:
     SerialCommControl(QString name, PauseGate* gate, QObject* parent = nullptr);
 
 protected:
-    bool openDevice(const QString& path, const LineSettings& settings, QString* reason) override;
+    bool openDevice(const QString& path, const LineSettings& settings, DeviceFault* fault) override;
     void closeDevice() override;
     bool isDeviceOpen() const override;
     int bytesWaiting() const override;
     QByteArray readBytes(int max) override;
     void discardInput() override;
-    bool writeBytes(const QByteArray& block, QString* reason) override;
+    bool writeBytes(const QByteArray& block, DeviceFault* fault) override;
 
 private:
     void readIncoming();

@@ -1,6 +1,6 @@
 #include "sim/driver.h"
 
-#include "link/commands.h"
+#include "core/commands.h"
 
 #include <algorithm>
 #include <cmath>

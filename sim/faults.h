@@ -3,7 +3,7 @@
 // replies with a wrong byte, replies that never come, replies in pieces and
 // noise before a reply. Delays are the caller's to apply.
 
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <cstdint>
 #include <random>

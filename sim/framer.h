@@ -5,7 +5,7 @@
 // its trailer and checksum in place is skipped a byte at a time, so the reader
 // finds its feet again after garbage or a torn block.
 
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // stepdrive-sim: a stepping-motor driver on a pseudo-terminal.
 
-#include "link/commands.h"
-#include "link/version.h"
+#include "core/commands.h"
+#include "core/version.h"
 #include "sim/driver.h"
 #include "sim/faults.h"
 #include "sim/framer.h"

@@ -7,8 +7,8 @@ class QLineEdit;
 
 namespace stepdrive {
 
-class PanelLink;
+class FrameLink;
 
-void bindEchoBoxes(PanelLink& link, QLineEdit* tx, QLineEdit* rx);
+void bindEchoBoxes(FrameLink& link, QLineEdit* tx, QLineEdit* rx);
 
 } // namespace stepdrive

@@ -1,7 +1,7 @@
 #include "ui/entry_box.h"
 
-#include "link/entry.h"
-#include "link/messenger.h"
+#include "core/entry.h"
+#include "ui/messenger.h"
 
 #include <QLineEdit>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/messenger.h"
+#include "ui/messenger.h"
 
 class QWidget;
 

@@ -1,7 +1,7 @@
 #include "panels/belt/belt_panel.h"
 
+#include "core/commands.h"
 #include "link/comm_control.h"
-#include "link/commands.h"
 #include "link/pause.h"
 #include "ui_belt_panel.h"
 
@@ -10,14 +10,17 @@
 namespace stepdrive {
 
 BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent)
-    : LinkedPanel(Format::Short, msc2, pause, messages, parent),
+    : DriverPanel(Format::Short, msc2, pause, messages, parent),
       ui_(std::make_unique<Ui::BeltPanelForm>()) {
     ui_->setupUi(this);
     const Ui::BeltPanelForm& u = *ui_;
     QLineEdit* const entries[] = {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4};
     const QLabel* const labels[] = {u.Label16, u.Label15, u.Label1, u.Label2};
+    const char* const refusals[] = {
+        "에러 가감속 값은 2047보다 작아야 한다.", "에러 구동속도 값은 2047보다 작아야 한다.",
+        "에러 가감속 값은 2047보다 작아야 한다.", "에러 구동속도 값은 2047보다 작아야 한다."};
     for (int i = 0; i < kBeltParameterCount; ++i)
-        parameters_.push_back({entries[i], labels[i], kBeltParameters[i]});
+        parameters_.push_back({entries[i], labels[i], kBeltParameters[i], refusals[i]});
     readBacks_ = {
         {cmd::ReadBelt, 1, u.Text_racc1, 2},
         {cmd::ReadBelt, 2, u.Text_rvmax2, 3},
@@ -27,7 +30,7 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
     makeReadBackBoxes(readBacks_);
 
     // A silent driver ends the wait: the next read starts afresh.
-    connect(&link_, &PanelLink::silent, this, [this] { read_step_ = 0; });
+    connect(&link_, &FrameLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &BeltPanel::cmd_RData_Click);
     Form_Load();
@@ -46,11 +49,6 @@ bool BeltPanel::in2Used() const {
 
 void BeltPanel::setIn2Used(bool used) {
     ui_->Check_in2use->setChecked(used);
-}
-
-void BeltPanel::protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
-                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {
-    link_.send({cmd, opt1, data3, data2, data1, data0});
 }
 
 // The four parameters, then the IN2-use flag.

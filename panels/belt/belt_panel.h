@@ -2,7 +2,7 @@
 // The belt panel `Belt_form`: the four speed-profile parameters and the
 // IN2-use flag of the driver's conveyor-belt mode.
 
-#include "panels/linked_panel.h"
+#include "panels/driver_panel.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +18,7 @@ class CommControl;
 class Messenger;
 class Pause;
 
-class BeltPanel : public LinkedPanel {
+class BeltPanel : public DriverPanel {
     Q_OBJECT
 public:
     BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidget* parent = nullptr);
@@ -31,9 +31,6 @@ public:
     void setIn2Used(bool used);
 
     // Builds, echoes and writes one 10-byte command frame.
-    void protocol3(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
-                   std::uint8_t data1, std::uint8_t data0);
-
 private:
     void Form_Load();
     void cmd_Data_Click();

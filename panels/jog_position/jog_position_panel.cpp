@@ -1,12 +1,12 @@
 #include "panels/jog_position/jog_position_panel.h"
 
+#include "core/commands.h"
+#include "core/profile.h"
 #include "link/comm_control.h"
-#include "link/commands.h"
-#include "link/messenger.h"
 #include "link/pause.h"
-#include "link/profile.h"
 #include "ui/colours.h"
 #include "ui/entry_box.h"
+#include "ui/messenger.h"
 #include "ui_jog_position_panel.h"
 
 namespace stepdrive {
@@ -18,7 +18,7 @@ const QColor kDownloaded{128, 255, 255};
 
 JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& messages,
                                    QWidget* parent)
-    : LinkedPanel(Format::Long, msc1, pause, messages, parent),
+    : DriverPanel(Format::Long, msc1, pause, messages, parent),
       ui_(std::make_unique<Ui::JogPositionPanelForm>()) {
     ui_->setupUi(this);
     Text_pos_ = {ui_->Text_pos_0, ui_->Text_pos_1, ui_->Text_pos_2, ui_->Text_pos_3,
@@ -31,7 +31,7 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
                   ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
 
     // A silent driver ends the wait: the next read starts afresh.
-    connect(&link_, &PanelLink::silent, this, [this] { read_step_ = 0; });
+    connect(&link_, &FrameLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
     connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);
     for (int i = 0; i < kRows; ++i)
@@ -43,12 +43,6 @@ JogPositionPanel::~JogPositionPanel() = default;
 
 void JogPositionPanel::Form_Load() {
     setUpPanel(ui_->txt_tx, ui_->rx2_txt, Border::Sizable);
-}
-
-void JogPositionPanel::protocol2(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t vel1,
-                                 std::uint8_t vel0, std::uint8_t acc1, std::uint8_t acc0,
-                                 std::uint8_t pos2, std::uint8_t pos1, std::uint8_t pos0) {
-    link_.send({cmd, opt1, vel1, vel0, acc1, acc0, pos2, pos1, pos0});
 }
 
 std::optional<TableEntry> JogPositionPanel::readRow(int row, bool carriedWhole) {

@@ -2,7 +2,7 @@
 // The position table panel `JP_form`: seven rows of position, velocity and
 // acceleration, downloaded, read back and run over 13-byte frames.
 
-#include "panels/linked_panel.h"
+#include "panels/driver_panel.h"
 
 #include <array>
 #include <cstdint>
@@ -22,7 +22,7 @@ class CommControl;
 class Messenger;
 class Pause;
 
-class JogPositionPanel : public LinkedPanel {
+class JogPositionPanel : public DriverPanel {
     Q_OBJECT
 public:
     static constexpr int kRows = kTableEntries;
@@ -42,10 +42,6 @@ public:
     void showTable(const std::array<TableEntry, kRows>& table);
 
     // Builds, echoes and writes one 13-byte command frame.
-    void protocol2(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t vel1, std::uint8_t vel0,
-                   std::uint8_t acc1, std::uint8_t acc0, std::uint8_t pos2, std::uint8_t pos1,
-                   std::uint8_t pos0);
-
 private:
     void Form_Load();
 

@@ -1,7 +1,7 @@
 #include "panels/main/main_panel.h"
 
+#include "core/commands.h"
 #include "link/comm_control.h"
-#include "link/commands.h"
 #include "ui/colours.h"
 #include "ui/entry_box.h"
 #include "ui/lamp.h"
@@ -21,7 +21,7 @@ const char* const kOutputCaptions[2][2] = {{"출력1 ON", "출력1 OFF"}, {"출�
 } // namespace
 
 MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent)
-    : LinkedPanel(Format::Short, msc, pause, messages, parent),
+    : DriverPanel(Format::Short, msc, pause, messages, parent),
       ui_(std::make_unique<Ui::MainPanelForm>()) {
     ui_->setupUi(this);
     const Ui::MainPanelForm& u = *ui_;
@@ -30,8 +30,13 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
                                   u.Text_HSPD,   u.Text_HOFF,   u.Text_REL};
     const QLabel* const labels[] = {u.Label12, u.Label13, u.Label16, u.Label15,
                                     u.Label17, u.Label20, u.Label18};
+    const char* const refusals[] = {
+        "에러 동작전류 값은 32보다 작아야 한다.",       "에러 정지전류 값은 32보다 작아야 한다.",
+        "에러 구동속도 값은 2047보다 작아야 한다.",     "에러 가감속 값은 2047보다 작아야 한다.",
+        "에러 홈 이동 속도 값은 2047보다 작아야 한다.", "",
+        "에러 분해능 값은 8보다 작아야 한다."};
     for (int i = 0; i < kMotorParameterCount; ++i)
-        parameters_.push_back({entries[i], labels[i], kMotorParameters[i]});
+        parameters_.push_back({entries[i], labels[i], kMotorParameters[i], refusals[i]});
     readBacks_ = {
         {cmd::ReadParameter, 1, u.Text_RDATA2, 2},
         {cmd::ReadParameter, 2, u.Text_RDATA3, 4},
@@ -45,7 +50,7 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     makeReadBackBoxes(readBacks_);
 
     // A silent driver ends the wait: the next read starts afresh.
-    connect(&link_, &PanelLink::silent, this, [this] { read_data_ = 0; });
+    connect(&link_, &FrameLink::silent, this, [this] { read_data_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &MainPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &MainPanel::cmd_RData_Click);
 

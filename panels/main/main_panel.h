@@ -1,7 +1,7 @@
 #pragma once
 // The main panel `main`: motor parameters, motion, inputs and outputs.
 
-#include "panels/linked_panel.h"
+#include "panels/driver_panel.h"
 
 #include <array>
 #include <cstdint>
@@ -22,7 +22,7 @@ class CommControl;
 class Messenger;
 class Pause;
 
-class MainPanel : public LinkedPanel {
+class MainPanel : public DriverPanel {
     Q_OBJECT
 public:
     MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent = nullptr);

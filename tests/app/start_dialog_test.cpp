@@ -32,7 +32,6 @@ struct StartDialogTest : PanelFixture {
             EXPECT_EQ(p.Settings(), settings) << name;
             EXPECT_EQ(p.CommPort(), port) << name;
             EXPECT_EQ(p.RThreshold(), threshold) << name;
-            EXPECT_EQ(p.InputMode(), 1) << name;
             EXPECT_EQ(p.InputLen(), 1) << name;
         }
     }

@@ -1,9 +1,9 @@
 #include "app/start_dialog.h"
-#include "link/panel_link.h"
+#include "link/frame_link.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/linked_panel_fixture.h"
+#include "tests/panels/driver_panel_fixture.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -192,7 +192,7 @@ struct Exit : Switching {
         port("MSC").answer = [](const QByteArray& sent) {
             return sent.startsWith(fromHex("AA 00 03")) ? shortReply(3, 0) : QByteArray();
         };
-        QObject::connect(&shell.main().link(), &PanelLink::replied, &shell,
+        QObject::connect(&shell.main().link(), &FrameLink::replied, &shell,
                          [this] { openAtReply = openPorts(); });
     }
     // Connected again, on main, from wherever the last case left off.

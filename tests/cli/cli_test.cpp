@@ -3,7 +3,7 @@
 // failed replies and what is printed.
 
 #include "cli/cli.h"
-#include "link/commands.h"
+#include "core/commands.h"
 #include "tests/cli/driver_model.h"
 #include "tests/cli/sample_profile.h"
 #include "tests/support/fakes.h"

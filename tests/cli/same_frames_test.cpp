@@ -39,9 +39,8 @@ struct SameFrames : PanelFixture {
     }
     void TearDown() override { qDeleteAll(files); }
 
-    void openPort(LinkedPanel& panel, const char* name) {
+    void openPort(DriverPanel& panel, const char* name) {
         FakeCommControl& p = port(name);
-        p.setInputMode(CommControl::comInputModeBinary);
         p.setInputLen(1);
         p.setPortOpen(true);
         p.setRThreshold(panel.link().threshold());

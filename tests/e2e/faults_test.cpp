@@ -256,7 +256,7 @@ TEST(E2eNoise, aFloodOfNoiseLeavesThePanelWorking) {
 
     // Idle: a click half-way through is handled while the noise goes on.
     flood(2, [&] { click("cmd_orgin"); });
-    EXPECT_LE(rx->text().size(), 4 * PanelLink::kRxEchoShownBytes);
+    EXPECT_LE(rx->text().size(), 4 * FrameLink::kRxEchoShownBytes);
     EXPECT_GT(messages.shown.size(), 0);
     EXPECT_TRUE(line.read(1 << 20, 500).contains(QByteArray::fromHex("AA00070100000000EE08")));
 

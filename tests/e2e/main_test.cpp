@@ -3,8 +3,8 @@
 #include "tests/e2e/e2e_fixture.h"
 
 #include "app/start_dialog.h"
+#include "core/frame.h"
 #include "link/comm_control.h"
-#include "link/frame.h"
 #include "panels/main/main_panel.h"
 
 #include <QAbstractButton>

@@ -39,7 +39,7 @@ TEST_F(E2eSwitching, eachPanelTalksOnItsOwnPortAfterASwitch) {
     ASSERT_TRUE(table.isVisible());
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(openPorts(), "0 1 0");
-    table.protocol2(15, 1, 0, 0, 0, 0, 0, 0, 0);
+    table.link().send({15, 1});
     EXPECT_EQ(box(table, "txt_tx")->text(), "CC  00  0F  01  00  00  00  00  00  00  00  EE  10  ");
     ASSERT_TRUE(waitForEcho(box(table, "rx2_txt"), 13));
     // Entry 1 has never been downloaded: all zero.
@@ -50,7 +50,7 @@ TEST_F(E2eSwitching, eachPanelTalksOnItsOwnPortAfterASwitch) {
     ASSERT_TRUE(belt.isVisible());
     EXPECT_FALSE(table.isVisible());
     EXPECT_EQ(openPorts(), "0 0 1");
-    belt.protocol3(14, 1, 0, 0, 0, 0);
+    belt.link().send({14, 1});
     EXPECT_EQ(box(belt, "txt_tx2")->text(), "AA  00  0E  01  00  00  00  00  EE  0F  ");
     ASSERT_TRUE(waitForEcho(box(belt, "rx2_txt"), 10));
     EXPECT_EQ(box(belt, "rx2_txt")->text(), "BB  00  0E  64  00  00  00  00  EE  72  ");

@@ -3,7 +3,7 @@
 
 #include "tests/e2e/e2e_fixture.h"
 
-#include "link/frame.h"
+#include "core/frame.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 

@@ -5,7 +5,7 @@
 // fraction digits behave as numbers do, and only digits, signs, a point and
 // blanks make a number.
 
-#include "link/entry.h"
+#include "core/entry.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <QString>

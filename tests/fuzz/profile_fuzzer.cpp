@@ -3,7 +3,7 @@
 // same profile; a file it refuses is refused with a message that names a key
 // or a line and column.
 
-#include "link/profile.h"
+#include "core/profile.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "link/frame.h"
+#include "core/frame.h"
 #include "link/pause.h"
 #include "link/port_names.h"
 #include "link/serial_comm_control.h"
@@ -17,6 +17,10 @@ using namespace stepdrive::test;
 
 namespace {
 
+PortFailure failureAt(const QSignalSpy& spy, int i) {
+    return spy.at(i).at(0).value<PortFailure>();
+}
+
 struct SerialOnPty : ::testing::Test {
     Pty pty;
     BlockingPause pause;
@@ -29,7 +33,6 @@ struct SerialOnPty : ::testing::Test {
         failures = std::make_unique<QSignalSpy>(&msc, &CommControl::failed);
         msc.setCommPort(7);
         msc.setSettings(QStringLiteral("19200,N,8,1"));
-        msc.setInputMode(CommControl::comInputModeBinary);
         msc.setInputLen(1);
         msc.setRThreshold(10);
     }
@@ -93,32 +96,31 @@ TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
     EXPECT_FALSE(other.setPortOpen(true));
     EXPECT_FALSE(other.PortOpen());
     ASSERT_EQ(otherFailures.count(), 1);
-    EXPECT_EQ(otherFailures[0][0].toString(),
-              QStringLiteral("COM7 (%1)을(를) 열 수 없습니다: 다른 프로그램이 사용하고 있습니다.")
-                  .arg(pty.slavePath()));
+    const PortFailure f = failureAt(otherFailures, 0);
+    EXPECT_EQ(f.kind, PortFailure::Kind::OpenRefused);
+    EXPECT_EQ(f.cause, PortFailure::Cause::InUse);
+    EXPECT_EQ(f.port, QStringLiteral("COM7 (%1)").arg(pty.slavePath()));
 }
 
 // Why a device did not open, from Qt's error and what the system allows.
-TEST(OpenFailure, theCauseInTheOperatorsWords) {
+TEST(OpenFailure, theCauseFromTheErrorAndTheAccess) {
+    using Cause = PortFailure::Cause;
     const struct {
         QSerialPort::SerialPortError error;
         DeviceAccess access;
-        const char* reason; // the start of it
+        Cause cause;
     } cases[] = {
-        {QSerialPort::PermissionError, DeviceAccess::ReadWrite, "다른 프로그램이 사용하고"},
-        {QSerialPort::PermissionError, DeviceAccess::Refused, "장치를 쓸 권한이 없습니다."},
-        {QSerialPort::PermissionError, DeviceAccess::Missing, "장치가 없습니다."},
-        {QSerialPort::DeviceNotFoundError, DeviceAccess::ReadWrite, "장치가 없습니다."},
-        {QSerialPort::UnknownError, DeviceAccess::ReadWrite, "Input/output error"},
+        {QSerialPort::PermissionError, DeviceAccess::ReadWrite, Cause::InUse},
+        {QSerialPort::PermissionError, DeviceAccess::Refused, Cause::NotPermitted},
+        {QSerialPort::PermissionError, DeviceAccess::Missing, Cause::NoDevice},
+        {QSerialPort::DeviceNotFoundError, DeviceAccess::ReadWrite, Cause::NoDevice},
+        {QSerialPort::UnknownError, DeviceAccess::ReadWrite, Cause::System},
     };
-    for (const auto& c : cases)
-        EXPECT_TRUE(openFailureReason(c.error, c.access, QStringLiteral("Input/output error"))
-                        .startsWith(QString::fromUtf8(c.reason)))
-            << c.reason;
-#ifdef Q_OS_LINUX
-    EXPECT_TRUE(openFailureReason(QSerialPort::PermissionError, DeviceAccess::Refused, {})
-                    .contains("sudo usermod -aG dialout $USER"));
-#endif
+    for (const auto& c : cases) {
+        const DeviceFault f = openFailure(c.error, c.access, QStringLiteral("Input/output error"));
+        EXPECT_EQ(f.cause, c.cause) << static_cast<int>(c.cause);
+        EXPECT_EQ(f.systemText, "Input/output error");
+    }
     EXPECT_EQ(deviceAccess(QStringLiteral("/dev/stepdrive-none")), DeviceAccess::Missing);
 }
 
@@ -163,7 +165,7 @@ TEST_F(SerialOnPty, aCablePulledJustBeforeASendIsReportedOnce) {
     EXPECT_FALSE(msc.Output(bytes(commandBlock(Format::Short, {7, 1}))));
     QTest::qWait(200);
     ASSERT_EQ(failures->count(), 1);
-    EXPECT_TRUE(failures->at(0)[0].toString().contains("연결이 끊어졌습니다"));
+    EXPECT_EQ(failureAt(*failures, 0).kind, PortFailure::Kind::Lost);
     EXPECT_FALSE(msc.PortOpen());
 }
 
@@ -201,14 +203,20 @@ TEST_F(SerialOnPty, unusablePortNumberOrSettingsFailWithAReason) {
     msc.setSettings(QStringLiteral(",N,8,1"));
     EXPECT_FALSE(msc.setPortOpen(true));
     ASSERT_EQ(failures->count(), 3);
-    EXPECT_TRUE(failures->at(0)[0].toString().contains("COM0"));
-    EXPECT_TRUE(failures->at(1)[0].toString().contains("low_speed6000"));
+    EXPECT_EQ(failureAt(*failures, 0).kind, PortFailure::Kind::NoPortNumber);
+    EXPECT_EQ(failureAt(*failures, 0).port, "COM0");
+    const PortFailure settings = failureAt(*failures, 1);
+    EXPECT_EQ(settings.kind, PortFailure::Kind::BadSettings);
+    EXPECT_EQ(settings.settings.part, LineSettingsFault::Part::Baud);
+    EXPECT_EQ(settings.settings.value, "low_speed6000");
+    EXPECT_EQ(failureAt(*failures, 2).settings.part, LineSettingsFault::Part::Baud);
     EXPECT_FALSE(msc.PortOpen());
 
     com7.pointAt("/dev/does-not-exist");
     msc.setSettings(QStringLiteral("19200,N,8,1"));
     EXPECT_FALSE(msc.setPortOpen(true));
-    EXPECT_TRUE(failures->at(3)[0].toString().contains("/dev/does-not-exist"));
+    EXPECT_EQ(failureAt(*failures, 3).port, "COM7 (/dev/does-not-exist)");
+    EXPECT_EQ(failureAt(*failures, 3).cause, PortFailure::Cause::NoDevice);
 }
 
 TEST_F(SerialOnPty, noReceiveEventWhileAPauseRunsAndTheHeldOneFollows) {

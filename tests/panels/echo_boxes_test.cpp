@@ -11,7 +11,7 @@ using namespace stepdrive::test;
 // Every working panel shows its own link's echoes in its own read-only boxes.
 TEST_F(PanelFixture, eachPanelEchoesItsOwnLinkInReadOnlyBoxes) {
     struct Case {
-        LinkedPanel& panel;
+        DriverPanel& panel;
         const char* port;
         const char* tx;
         const char* rx;

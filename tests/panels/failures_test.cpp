@@ -2,11 +2,11 @@
 // that is not a number.
 
 #include "app/start_dialog.h"
-#include "link/entry.h"
+#include "core/entry.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/linked_panel_fixture.h"
+#include "tests/panels/driver_panel_fixture.h"
 
 #include <QLabel>
 #include <functional>

@@ -1,6 +1,6 @@
 // Runs the real stepdrive-sim and talks to it over its pseudo-terminal.
 
-#include "link/commands.h"
+#include "core/commands.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simulator.h"
 

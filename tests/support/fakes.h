@@ -3,11 +3,11 @@
 // push the driver's bytes, a pause that records and returns at once, and a
 // messenger that records.
 
+#include "core/frame.h"
+#include "core/line_settings.h"
 #include "link/comm_control.h"
-#include "link/frame.h"
-#include "link/line_settings.h"
-#include "link/messenger.h"
 #include "link/pause.h"
+#include "ui/messenger.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -68,15 +68,15 @@ public:
         dataArrived();
     }
     // The device goes away, as when its cable is pulled.
-    void lose() { deviceLost(QStringLiteral("gone")); }
+    void lose() { deviceLost({PortFailure::Cause::System, QStringLiteral("gone")}); }
     // Raises a receive event of another kind than "data received".
     void raiseOther(int event) { raise(event); }
     QByteArray lastSent() const { return sent.empty() ? QByteArray() : sent.back().bytes; }
 
 protected:
-    bool openDevice(const QString& path, const LineSettings&, QString* reason) override {
+    bool openDevice(const QString& path, const LineSettings&, DeviceFault* fault) override {
         if (!refusedPath.isEmpty() && path == refusedPath) {
-            *reason = QStringLiteral("refused");
+            fault->systemText = QStringLiteral("refused");
             return false;
         }
         open = true;
@@ -95,7 +95,7 @@ protected:
         return taken;
     }
     void discardInput() override { in.clear(); }
-    bool writeBytes(const QByteArray& block, QString*) override {
+    bool writeBytes(const QByteArray& block, DeviceFault*) override {
         sent.push_back({block, clock ? clock->nowMs : 0});
         if (answer)
             push(answer(block));

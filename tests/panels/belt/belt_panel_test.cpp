@@ -1,7 +1,7 @@
 // The belt panel: WRITE ALL with the IN2-use flag, READ ALL and its replies.
 
 #include "panels/belt/belt_panel.h"
-#include "tests/panels/linked_panel_fixture.h"
+#include "tests/panels/driver_panel_fixture.h"
 #include "ui/colours.h"
 
 #include <QCheckBox>
@@ -15,7 +15,7 @@ namespace {
 const char* const kEntries[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
 const char* const kReadBacks[] = {"Text_racc1", "Text_rvmax2", "Text_racc3", "Text_rvmax4"};
 
-struct Belt : LinkedPanelFixture<BeltPanel> {
+struct Belt : DriverPanelFixture<BeltPanel> {
     void SetUp() override {
         shell.start();
         open(shell.belt(), "MSC2");

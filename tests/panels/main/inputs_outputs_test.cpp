@@ -1,7 +1,7 @@
 // "입력" and the lamps, "출력1"/"출력2" and their captions.
 
 #include "panels/main/main_panel.h"
-#include "tests/panels/linked_panel_fixture.h"
+#include "tests/panels/driver_panel_fixture.h"
 #include "ui/lamp.h"
 
 #include <QImage>
@@ -15,7 +15,7 @@ namespace {
 const char* const kLamps[] = {"led1", "led2", "led3", "led4",    "led5",
                               "led6", "led7", "led8", "led_run", "led_hsen"};
 
-struct MainInputsOutputs : LinkedPanelFixture<MainPanel> {
+struct MainInputsOutputs : DriverPanelFixture<MainPanel> {
     void SetUp() override {
         shell.start();
         open(shell.main(), "MSC");

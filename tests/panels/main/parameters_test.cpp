@@ -1,7 +1,7 @@
 // WRITE ALL, READ ALL and the replies of the main panel.
 
 #include "panels/main/main_panel.h"
-#include "tests/panels/linked_panel_fixture.h"
+#include "tests/panels/driver_panel_fixture.h"
 #include "tests/support/simulator.h"
 #include "ui/colours.h"
 
@@ -21,7 +21,7 @@ const std::pair<const char*, std::uint8_t> kReadBacks[] = {
     {"Text_RDATA2", 1}, {"Text_RDATA3", 2}, {"Text_RVMAX", 4}, {"Text_RACCEL", 5},
     {"Text_RHSPD", 7},  {"Text_RHOFF", 9},  {"Text_REPOS", 6}};
 
-struct MainParameters : LinkedPanelFixture<MainPanel> {
+struct MainParameters : DriverPanelFixture<MainPanel> {
     void SetUp() override {
         shell.start();
         open(shell.main(), "MSC");

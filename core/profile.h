@@ -4,7 +4,7 @@
 // parameters; seven table entries of position, velocity and acceleration;
 // the four belt parameters, with the IN2-use flag optional.
 
-#include "link/driver_values.h"
+#include "core/driver_values.h"
 
 #include <QByteArray>
 #include <QJsonObject>

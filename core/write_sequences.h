@@ -4,18 +4,15 @@
 // stepdrive-cli build their frames here and walk them with one function, so
 // both send the same frames at the same pace.
 
-#include "link/driver_values.h"
-#include "link/frame.h"
+#include "core/driver_values.h"
+#include "core/frame.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <vector>
 
 namespace stepdrive {
-
-class Pause;
 
 // The pauses of a sequence, in milliseconds.
 struct SequencePacing {
@@ -57,12 +54,5 @@ WriteSequence beltWrite(const std::optional<std::array<std::int32_t, kBeltParame
 // then the IN2-use flag when given.
 WriteSequence beltWrite(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
                         std::optional<bool> in2Used);
-
-// Sends the frames in order, each with its pauses: `send` puts frame `index`
-// on the line and returns false to end the walk there. True when every frame
-// went out.
-bool walk(
-    const WriteSequence& sequence, Pause& pause,
-    const std::function<bool(std::size_t index, const std::vector<std::uint8_t>& args)>& send);
 
 } // namespace stepdrive

@@ -1,7 +1,6 @@
-#include "link/write_sequences.h"
+#include "core/write_sequences.h"
 
-#include "link/commands.h"
-#include "link/pause.h"
+#include "core/commands.h"
 
 #include <algorithm>
 
@@ -72,21 +71,6 @@ WriteSequence beltWrite(const std::array<std::optional<std::int32_t>, kBeltParam
         append(s, kBeltWritePacing, {cmd::WriteBelt, opt::BeltIn2Flag, d[0], d[1], d[2], d[3]});
     }
     return s;
-}
-
-bool walk(
-    const WriteSequence& sequence, Pause& pause,
-    const std::function<bool(std::size_t index, const std::vector<std::uint8_t>& args)>& send) {
-    for (std::size_t i = 0; i < sequence.frames.size(); ++i) {
-        const SequenceFrame& f = sequence.frames[i];
-        if (f.pauseBeforeMs > 0)
-            pause.sleep(f.pauseBeforeMs);
-        if (!send(i, f.args))
-            return false;
-        if (f.pauseAfterMs > 0)
-            pause.sleep(f.pauseAfterMs);
-    }
-    return true;
 }
 
 } // namespace stepdrive

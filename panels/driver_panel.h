@@ -4,9 +4,9 @@
 // bound to it. Also the parameter write and read-back sequences of the main
 // and belt panels, which differ only in their tables.
 
-#include "link/driver_values.h"
-#include "link/panel_link.h"
-#include "link/write_sequences.h"
+#include "core/driver_values.h"
+#include "link/frame_link.h"
+#include "core/write_sequences.h"
 #include "ui/form_look.h"
 
 #include <QString>
@@ -26,11 +26,13 @@ class Messenger;
 class Pause;
 
 // One parameter of a WRITE ALL: its entry box, the label that names it to
-// the operator, and how its value is written and refused.
+// the operator, how its value is written and the message for a value out of
+// its range.
 struct WriteRow {
     QLineEdit* entry;
     const QLabel* label;
     ValueRule rule;
+    const char* refusal;
 };
 
 // One step of a read-back chain: a reply with `code` while the panel waits
@@ -43,10 +45,10 @@ struct ReadBackRow {
     std::uint8_t next;
 };
 
-class LinkedPanel : public QWidget {
+class DriverPanel : public QWidget {
     Q_OBJECT
 public:
-    PanelLink& link() { return link_; }
+    FrameLink& link() { return link_; }
 
     // The values of the parameter entry boxes (none on the table panel), in
     // the order WRITE ALL sends them, read as it reads them: nullopt after
@@ -56,7 +58,7 @@ public:
     void showParameter(std::size_t index, std::int32_t value);
 
 protected:
-    LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
+    DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);
 
     // After setupUi: the echo boxes, the form look, the border and centring.
@@ -102,7 +104,7 @@ protected:
     CommControl& port_;
     Pause& pause_;
     Messenger& messages_;
-    PanelLink link_;
+    FrameLink link_;
     // The parameters WRITE ALL sends, in its order.
     std::vector<WriteRow> parameters_;
 };

@@ -3,8 +3,8 @@
 // (one byte per read, the frame length as receive threshold), with ways to
 // play the driver's part and to read the colours the operator sees.
 
-#include "link/frame.h"
-#include "panels/linked_panel.h"
+#include "core/frame.h"
+#include "panels/driver_panel.h"
 #include "tests/panels/panel_fixture.h"
 
 #include <QImage>
@@ -18,7 +18,7 @@ inline const QColor kWhite(255, 255, 255);
 inline const QColor kSent(255, 255, 128);     // light yellow: a value went out
 inline const QColor kReadBack(192, 192, 255); // light blue: a value came back
 
-template <typename Panel> struct LinkedPanelFixture : PanelFixture {
+template <typename Panel> struct DriverPanelFixture : PanelFixture {
     Panel* panel = nullptr;
     FakeCommControl* msc = nullptr;
 
@@ -26,7 +26,6 @@ template <typename Panel> struct LinkedPanelFixture : PanelFixture {
     void open(Panel& shown, const char* portName) {
         panel = &shown;
         msc = &port(QString::fromLatin1(portName));
-        msc->setInputMode(CommControl::comInputModeBinary);
         msc->setInputLen(1);
         msc->setPortOpen(true);
         msc->setRThreshold(panel->link().threshold());

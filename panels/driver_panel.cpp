@@ -1,7 +1,7 @@
-#include "panels/linked_panel.h"
+#include "panels/driver_panel.h"
 
 #include "link/comm_control.h"
-#include "link/messenger.h"
+#include "ui/messenger.h"
 #include "link/pause.h"
 #include "ui/colours.h"
 #include "ui/echo_boxes.h"
@@ -12,19 +12,26 @@
 
 namespace stepdrive {
 
-LinkedPanel::LinkedPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
+DriverPanel::DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                          QWidget* parent)
-    : QWidget(parent), port_(port), pause_(pause), messages_(messages),
-      link_(format, port, messages) {
-    connect(&link_, &PanelLink::silent, this, [this] { messages_.show(silenceMessage()); });
+    : QWidget(parent), port_(port), pause_(pause), messages_(messages), link_(format, port) {
+    connect(&link_, &FrameLink::silent, this, [this] { messages_.show(silenceMessage()); });
     // Every receive event of the panel's port goes one way: the receive
-    // procedure, then the panel's reply handling.
-    connect(&port_, &CommControl::OnComm, this,
-            [this] { link_.receive([this](const Reply& r) { handleReply(r); }, checksTrailer()); });
+    // procedure, each wrong header, status or trailer byte said, then the
+    // panel's reply handling.
+    connect(&port_, &CommControl::OnComm, this, [this] {
+        link_.receive(
+            [this](const Reply& r) {
+                for (int i = 0; i < r.wrongBytes; ++i)
+                    messages_.show(QStringLiteral("통신에러"));
+                handleReply(r);
+            },
+            checksTrailer());
+    });
 }
 
 // The port, the speed and what usually keeps a driver from answering.
-QString LinkedPanel::silenceMessage() const {
+QString DriverPanel::silenceMessage() const {
     const QString speed = port_.Settings().section(QLatin1Char(','), 0, 0);
     return QStringLiteral("%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 "
                           "드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 "
@@ -32,19 +39,19 @@ QString LinkedPanel::silenceMessage() const {
         .arg(port_.portLabel(), speed);
 }
 
-void LinkedPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
+void DriverPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
     bindEchoBoxes(link_, tx, rx);
     setUpWindow(this, border);
 }
 
-std::optional<std::vector<std::int32_t>> LinkedPanel::readParameters() {
+std::optional<std::vector<std::int32_t>> DriverPanel::readParameters() {
     std::vector<std::int32_t> values;
     for (const WriteRow& row : parameters_) {
         const auto value = readEntry(row.entry, row.label->text(), messages_);
         if (!value)
             return std::nullopt;
         if (!accepts(row.rule, *value)) {
-            messages_.show(QString::fromUtf8(row.rule.refusal));
+            messages_.show(QString::fromUtf8(row.refusal));
             return std::nullopt;
         }
         values.push_back(*value);
@@ -52,11 +59,11 @@ std::optional<std::vector<std::int32_t>> LinkedPanel::readParameters() {
     return values;
 }
 
-void LinkedPanel::showParameter(std::size_t index, std::int32_t value) {
+void DriverPanel::showParameter(std::size_t index, std::int32_t value) {
     showWhole(parameters_.at(index).entry, value);
 }
 
-bool LinkedPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe) {
+bool DriverPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe) {
     const auto values = readParameters();
     if (!values)
         return false;
@@ -74,18 +81,18 @@ bool LinkedPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Desc
                 });
 }
 
-bool LinkedPanel::sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args) {
+bool DriverPanel::sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args) {
     return index == 0 ? link_.send(args) : link_.sendFollowing(args);
 }
 
-void LinkedPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {
+void DriverPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {
     for (const ReadBackRow& row : rows) {
         row.box->setReadOnly(true);
         row.box->setMaxLength(32767); // Qt's default: no limit worth the name
     }
 }
 
-void LinkedPanel::startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd,
+void DriverPanel::startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd,
                                 std::uint8_t first, std::uint8_t& state) {
     for (QLineEdit* box : boxes)
         setBackColour(box, colour::white);
@@ -93,7 +100,7 @@ void LinkedPanel::startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8
     link_.send({cmd, first, 0, 0, 0, 0});
 }
 
-bool LinkedPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& rows,
+bool DriverPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& rows,
                            std::uint8_t& state) {
     for (const ReadBackRow& row : rows) {
         if (row.code != reply.code || row.step != state)

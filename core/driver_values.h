@@ -25,7 +25,6 @@ struct ValueRule {
     int width;         // data bytes the value takes, the low ones of four
     std::int32_t min;  // the range accepted
     std::int32_t max;
-    const char* refusal; // UTF-8; the windows' message for a value out of range
 };
 
 constexpr bool accepts(const ValueRule& rule, std::int32_t value) {
@@ -42,23 +41,23 @@ constexpr int kBeltParameterCount = 4;
 // The seven motor parameters, in the order they are written and read back.
 // The home offset takes any whole number.
 inline constexpr ValueRule kMotorParameters[kMotorParameterCount] = {
-    {"run_current", 1, 1, 0, 31, "에러 동작전류 값은 32보다 작아야 한다."},
-    {"stop_current", 2, 1, 0, 31, "에러 정지전류 값은 32보다 작아야 한다."},
-    {"run_speed", 4, 2, 0, 2047, "에러 구동속도 값은 2047보다 작아야 한다."},
-    {"acceleration", 5, 2, 0, 2047, "에러 가감속 값은 2047보다 작아야 한다."},
-    {"homing_speed", 7, 2, 0, 2047, "에러 홈 이동 속도 값은 2047보다 작아야 한다."},
+    {"run_current", 1, 1, 0, 31},
+    {"stop_current", 2, 1, 0, 31},
+    {"run_speed", 4, 2, 0, 2047},
+    {"acceleration", 5, 2, 0, 2047},
+    {"homing_speed", 7, 2, 0, 2047},
     {"home_offset", 9, 4, std::numeric_limits<std::int32_t>::min(),
-     std::numeric_limits<std::int32_t>::max(), ""},
-    {"resolution", 6, 1, 0, 8, "에러 분해능 값은 8보다 작아야 한다."},
+     std::numeric_limits<std::int32_t>::max()},
+    {"resolution", 6, 1, 0, 8},
 };
 
 // The four belt parameters: each travels in two data bytes, so anything that
 // fits in 16 bits goes.
 inline constexpr ValueRule kBeltParameters[kBeltParameterCount] = {
-    {"acceleration", 1, 2, 0, 0xFFFF, "에러 가감속 값은 2047보다 작아야 한다."},
-    {"speed", 2, 2, 0, 0xFFFF, "에러 구동속도 값은 2047보다 작아야 한다."},
-    {"deceleration", 3, 2, 0, 0xFFFF, "에러 가감속 값은 2047보다 작아야 한다."},
-    {"final_speed", 4, 2, 0, 0xFFFF, "에러 구동속도 값은 2047보다 작아야 한다."},
+    {"acceleration", 1, 2, 0, 0xFFFF},
+    {"speed", 2, 2, 0, 0xFFFF},
+    {"deceleration", 3, 2, 0, 0xFFFF},
+    {"final_speed", 4, 2, 0, 0xFFFF},
 };
 
 // The IN2-use flag travels in data1 of its own write; it is never read back.

@@ -1,4 +1,4 @@
-#include "link/entry.h"
+#include "core/entry.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,6 +1,6 @@
 // A profile written and read back is the same profile, at every range's ends.
 
-#include "link/profile.h"
+#include "core/profile.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>

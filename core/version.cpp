@@ -1,4 +1,4 @@
-#include "link/version.h"
+#include "core/version.h"
 
 namespace stepdrive {
 const char* programVersion() {

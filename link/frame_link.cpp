@@ -1,7 +1,6 @@
-#include "link/panel_link.h"
+#include "link/frame_link.h"
 
 #include "link/comm_control.h"
-#include "link/messenger.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -9,20 +8,18 @@
 
 namespace stepdrive {
 
-const QString kCommError = QStringLiteral("통신에러");
-
-PanelLink::PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent)
-    : QObject(parent), format_(format), port_(port), messages_(messages),
+FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
+    : QObject(parent), format_(format), port_(port),
       buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {
     replyTimer_.setSingleShot(true);
-    connect(&replyTimer_, &QTimer::timeout, this, &PanelLink::replyOverdue);
+    connect(&replyTimer_, &QTimer::timeout, this, &FrameLink::replyOverdue);
 }
 
-int PanelLink::threshold() const {
+int FrameLink::threshold() const {
     return formatInfo(format_).frameLength;
 }
 
-bool PanelLink::send(std::vector<std::uint8_t> args) {
+bool FrameLink::send(std::vector<std::uint8_t> args) {
     const FormatInfo& f = formatInfo(format_);
     args.resize(static_cast<std::size_t>(f.argumentCount), 0);
     fillCommandFrame(format_, args.data(), buffer_.data());
@@ -48,7 +45,7 @@ bool PanelLink::send(std::vector<std::uint8_t> args) {
     return true;
 }
 
-void PanelLink::replyCame() {
+void FrameLink::replyCame() {
     if (awaiting_ > 0)
         --awaiting_;
     if (awaiting_ > 0)
@@ -57,7 +54,7 @@ void PanelLink::replyCame() {
         replyTimer_.stop();
 }
 
-void PanelLink::replyOverdue() {
+void FrameLink::replyOverdue() {
     if (!port_.PortOpen() || port_.openings() != awaitingOpening_) {
         awaiting_ = 0; // the line went away: that was said when it did
         return;
@@ -72,16 +69,16 @@ void PanelLink::replyOverdue() {
     emit silent();
 }
 
-bool PanelLink::sendFollowing(std::vector<std::uint8_t> args) {
+bool FrameLink::sendFollowing(std::vector<std::uint8_t> args) {
     return port_.PortOpen() && send(std::move(args));
 }
 
-void PanelLink::clearRx() {
+void FrameLink::clearRx() {
     rxEcho_.clear();
     emit rxEchoChanged(rxEcho_);
 }
 
-void PanelLink::echoReceived(const QByteArray& bytes) {
+void FrameLink::echoReceived(const QByteArray& bytes) {
     const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const auto count = static_cast<std::size_t>(bytes.size());
 
@@ -95,7 +92,7 @@ void PanelLink::echoReceived(const QByteArray& bytes) {
     emit rxEchoChanged(rxEcho_);
 }
 
-void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool checkTrailer) {
+void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool checkTrailer) {
     if (port_.CommEvent() != CommControl::comEvReceive)
         return;
     port_.setRThreshold(0);
@@ -120,8 +117,6 @@ void PanelLink::receive(const std::function<void(const Reply&)>& handle, bool ch
                 replyCame();
             const Reply reply =
                 parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer);
-            for (int i = 0; i < reply.wrongBytes; ++i)
-                messages_.show(kCommError);
             handle(reply);
             emit replied(reply.code);
         }

@@ -1,6 +1,6 @@
-#include "link/driver_values.h"
+#include "core/driver_values.h"
 
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // its TX and RX echo texts and the receive procedure that every receive
 // handler starts with. One instance per panel.
 
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <QObject>
 #include <QString>
@@ -16,14 +16,11 @@
 namespace stepdrive {
 
 class CommControl;
-class Messenger;
 
-extern const QString kCommError; // "통신에러"
-
-class PanelLink : public QObject {
+class FrameLink : public QObject {
     Q_OBJECT
 public:
-    PanelLink(Format format, CommControl& port, Messenger& messages, QObject* parent = nullptr);
+    FrameLink(Format format, CommControl& port, QObject* parent = nullptr);
 
     Format format() const { return format_; }
     // The receive threshold the panel waits with: the frame length.
@@ -61,7 +58,6 @@ public:
     // clear, or, past kRxEchoShownBytes of them, the newest that many.
     const QString& rxEcho() const { return rxEcho_; }
     static constexpr int kRxEchoShownBytes = 1024;
-    const Bytes& txBuffer() const { return buffer_; }
 
 signals:
     void txEchoChanged(const QString& text);
@@ -79,7 +75,6 @@ private:
 
     Format format_;
     CommControl& port_;
-    Messenger& messages_;
     Bytes buffer_;
     QString txEcho_;
     QString rxEcho_;

@@ -1,4 +1,4 @@
-#include "link/profile.h"
+#include "core/profile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

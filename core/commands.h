@@ -2,7 +2,7 @@
 // Every command the host sends, by frame format. A reply carries as its code
 // the `cmd` it answers.
 
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -1,5 +1,5 @@
-#include "link/commands.h"
-#include "link/frame.h"
+#include "core/commands.h"
+#include "core/frame.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>

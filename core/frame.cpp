@@ -1,4 +1,4 @@
-#include "link/frame.h"
+#include "core/frame.h"
 
 #include <algorithm>
 
