@@ -2,7 +2,7 @@
 #include "app/start_dialog.h"
 #include "link/serial_comm_control.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/panel_fixture.h"
 #include "tests/support/pty.h"
 
 #include <QComboBox>
@@ -236,7 +236,7 @@ TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(com10Entry).center());
     EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("Combo_0"))->currentText(), "COM10");
-    PanelFixture::click(dialog, "cmd_common");
+    click(dialog, "cmd_common");
     EXPECT_TRUE(shell.MSC().PortOpen());
     EXPECT_EQ(shell.MSC().devicePath(), com10.slavePath());
     shell.MSC().setPortOpen(false);
@@ -271,10 +271,10 @@ TEST(StartDialogOnALine, connectThenHomeSearchPutsTwelveBytesOnTheLine) {
     Shell shell(messages);
     shell.setEndProgram([] {});
     shell.start();
-    PanelFixture::click(shell.main(), "cmd_comm");
-    PanelFixture::click(shell.startDialog(), "cmd_common");
+    click(shell.main(), "cmd_comm");
+    click(shell.startDialog(), "cmd_common");
     ASSERT_TRUE(shell.MSC().PortOpen());
-    PanelFixture::click(shell.main(), "cmd_orgin");
+    click(shell.main(), "cmd_orgin");
     EXPECT_EQ(hexOf(line.read(12)), "AA 00 07 01 00 00 00 00 EE 08 00 00");
     EXPECT_TRUE(messages.shown.isEmpty());
     shell.exitProgram();

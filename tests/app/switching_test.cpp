@@ -3,7 +3,7 @@
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/driver_panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 
 #include <QComboBox>
 #include <QTest>

@@ -4,8 +4,8 @@
 
 #include "cli/cli.h"
 #include "core/commands.h"
-#include "tests/cli/driver_model.h"
 #include "tests/cli/sample_profile.h"
+#include "tests/support/driver_model.h"
 #include "tests/support/fakes.h"
 
 #include <QJsonArray>

@@ -8,8 +8,8 @@
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/cli/driver_model.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/driver_model.h"
+#include "tests/support/panel_fixture.h"
 
 #include <QCheckBox>
 #include <QTemporaryFile>

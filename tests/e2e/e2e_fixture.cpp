@@ -5,9 +5,7 @@
 #include "link/comm_control.h"
 #include "panels/main/main_panel.h"
 
-#include <QAbstractButton>
 #include <QLineEdit>
-#include <QTest>
 
 namespace stepdrive::test {
 
@@ -50,34 +48,6 @@ void E2eFixture::homeSearchIsAnswered() {
     EXPECT_EQ(box(main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
     ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10));
     EXPECT_EQ(box(main, "rx_txt")->text(), "BB  00  07  64  00  00  00  00  EE  6B  ");
-}
-
-QAbstractButton* E2eFixture::button(QWidget& window, const char* name) {
-    auto* w = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-QLineEdit* E2eFixture::box(QWidget& window, const char* name) {
-    auto* w = window.findChild<QLineEdit*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-void E2eFixture::click(QWidget& window, const char* name) {
-    if (QAbstractButton* b = button(window, name))
-        QTest::mouseClick(b, Qt::LeftButton);
-}
-
-void E2eFixture::type(QWidget& window, const char* name, const QString& text) {
-    if (QLineEdit* b = box(window, name)) {
-        b->clear();
-        QTest::keyClicks(b, text);
-    }
-}
-
-bool E2eFixture::waitForEcho(const QLineEdit* echo, int bytes) {
-    return QTest::qWaitFor([&] { return echo->text().size() >= 4 * bytes; }, kWaitMs);
 }
 
 std::optional<std::int32_t> E2eFixture::driverPosition() {

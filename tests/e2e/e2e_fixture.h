@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simulator.h"
+#include "tests/support/widgets.h"
 
 #include <QProcess>
 #include <QString>
@@ -15,10 +16,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class QAbstractButton;
-class QLineEdit;
-class QWidget;
 
 namespace stepdrive::test {
 
@@ -37,13 +34,6 @@ protected:
     // "원점" on the main panel; checks the frame sent and the reply echoed.
     void homeSearchIsAnswered();
 
-    static QAbstractButton* button(QWidget& window, const char* name);
-    static QLineEdit* box(QWidget& window, const char* name);
-    static void click(QWidget& window, const char* name);
-    // Replaces the text of an entry box as the operator would.
-    static void type(QWidget& window, const char* name, const QString& text);
-    // Waits until an echo box holds at least `bytes` bytes.
-    static bool waitForEcho(const QLineEdit* echo, int bytes);
     // "위치값 확인" on the main panel: the position the driver answers with,
     // read off the RX echo.
     std::optional<std::int32_t> driverPosition();

@@ -6,7 +6,7 @@
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/driver_panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 
 #include <QLabel>
 #include <functional>
@@ -20,34 +20,26 @@ namespace {
 // A button that sends frames, on the window it sits on with its port object.
 struct Press {
     const char* what;
-    std::function<QWidget&(Shell&)> window;
+    std::function<DriverPanel&(Shell&)> window;
     const char* portName;
     const char* button;
 };
 
 const Press kSequences[] = {
-    {"main WRITE ALL", [](Shell& s) -> QWidget& { return s.main(); }, "MSC", "cmd_Data"},
-    {"table download", [](Shell& s) -> QWidget& { return s.jogPosition(); }, "MSC1", "CMD_DOWN"},
-    {"belt WRITE ALL", [](Shell& s) -> QWidget& { return s.belt(); }, "MSC2", "cmd_Data"},
+    {"main WRITE ALL", [](Shell& s) -> DriverPanel& { return s.main(); }, "MSC", "cmd_Data"},
+    {"table download", [](Shell& s) -> DriverPanel& { return s.jogPosition(); }, "MSC1",
+     "CMD_DOWN"},
+    {"belt WRITE ALL", [](Shell& s) -> DriverPanel& { return s.belt(); }, "MSC2", "cmd_Data"},
 };
 
-struct Failures : PanelFixture {
-    FakeCommControl& openPortOf(const Press& p) {
-        QWidget& w = p.window(shell);
-        w.show();
-        FakeCommControl& msc = port(QString::fromLatin1(p.portName));
-        msc.setInputLen(1);
-        msc.setPortOpen(true);
-        return msc;
-    }
-};
+using Failures = PanelFixture;
 
 } // namespace
 
 TEST_F(Failures, aSequenceOnAClosedOrVanishingLineReportsOncePerPress) {
     for (const Press& p : kSequences) {
         SCOPED_TRACE(p.what);
-        FakeCommControl& msc = openPortOf(p);
+        FakeCommControl& msc = openPort(p.window(shell), p.portName);
 
         // Closed: the first frame is refused with one message, the rest not tried.
         msc.setPortOpen(false);
@@ -80,10 +72,7 @@ TEST_F(Failures, aSequenceOnAClosedOrVanishingLineReportsOncePerPress) {
 
 TEST_F(Failures, aReadBackChainStopsQuietlyWhenTheLineGoes) {
     shell.start();
-    FakeCommControl& msc = port("MSC");
-    msc.setInputLen(1);
-    msc.setPortOpen(true);
-    msc.setRThreshold(10);
+    FakeCommControl& msc = openPort(shell.main(), "MSC");
     msc.answer = [](const QByteArray& block) {
         return shortReply(static_cast<std::uint8_t>(block[2]), 7);
     };
@@ -119,7 +108,7 @@ namespace {
 
 // Every entry box, the button that sends it and how its message names it.
 struct Entry {
-    std::function<QWidget&(Shell&)> window;
+    std::function<DriverPanel&(Shell&)> window;
     const char* portName;
     const char* box;
     const char* button;
@@ -127,9 +116,9 @@ struct Entry {
 };
 
 std::vector<Entry> everyEntryBox() {
-    const auto main = [](Shell& s) -> QWidget& { return s.main(); };
-    const auto table = [](Shell& s) -> QWidget& { return s.jogPosition(); };
-    const auto belt = [](Shell& s) -> QWidget& { return s.belt(); };
+    const auto main = [](Shell& s) -> DriverPanel& { return s.main(); };
+    const auto table = [](Shell& s) -> DriverPanel& { return s.jogPosition(); };
+    const auto belt = [](Shell& s) -> DriverPanel& { return s.belt(); };
     std::vector<Entry> all = {
         {main, "MSC", "Text_PULSE", "CMD_CUR", "이동펄스"},
         {main, "MSC", "Text_PULSE", "CMD_CUR_R", "이동펄스"},
@@ -173,10 +162,8 @@ TEST_F(Failures, everyEntryBoxRefusesWhatIsNotANumberBeforeAnythingIsSent) {
                                       "0x10", "１２", "99999999999", "-2147483649"};
     int refused = 0;
     for (const Entry& e : everyEntryBox()) {
-        QWidget& window = e.window(shell);
-        window.show();
-        FakeCommControl& msc = port(QString::fromLatin1(e.portName));
-        msc.setPortOpen(true);
+        DriverPanel& window = e.window(shell);
+        FakeCommControl& msc = openPort(window, e.portName);
         QLineEdit* entry = box(window, e.box);
         const QString kept = entry->text();
         for (const char* text : notNumbers) {

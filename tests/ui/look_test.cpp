@@ -5,7 +5,7 @@
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/panel_fixture.h"
 #include "ui/colours.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The belt panel: WRITE ALL with the IN2-use flag, READ ALL and its replies.
 
 #include "panels/belt/belt_panel.h"
-#include "tests/panels/driver_panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 #include "ui/colours.h"
 
 #include <QCheckBox>

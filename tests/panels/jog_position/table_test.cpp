@@ -1,5 +1,5 @@
 #include "panels/jog_position/jog_position_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 #include "ui/colours.h"
 
 #include <gtest/gtest.h>
@@ -7,32 +7,17 @@
 using namespace stepdrive;
 using namespace stepdrive::test;
 
-// Readable failures.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const QColor kCyan{128, 255, 255};
-const QColor kReadBack{192, 192, 255};
 const char* const kColumns[] = {"Text_pos_%1", "text_vel_%1", "text_acc_%1"};
 // Entry 1's reply: velocity 800, acceleration 10, position -100.
 const char* const kEntryReply = "BB 00 0F 64 03 20 00 0A FF FF 9C EE 00";
 
-struct Table : PanelFixture {
-    JogPositionPanel* table = nullptr;
-    FakeCommControl* msc1 = nullptr;
-    void SetUp() override {
-        table = &shell.jogPosition();
-        msc1 = &port("MSC1");
-        msc1->setInputLen(1);
-        msc1->setPortOpen(true);
-        msc1->setRThreshold(13);
-        table->show();
-    }
+struct Table : DriverPanelFixture<JogPositionPanel> {
+    void SetUp() override { open(shell.jogPosition(), "MSC1"); }
     QLineEdit* cell(const char* column, int row) {
-        return box(*table, QString::fromLatin1(column).arg(row).toLatin1().constData());
+        return box(*panel, QString::fromLatin1(column).arg(row).toLatin1().constData());
     }
     // pos, vel, acc of a row, as "pos vel acc".
     QString rowText(int row) {
@@ -53,51 +38,42 @@ struct Table : PanelFixture {
         for (int row = 0; row < 7; ++row)
             for (const char* column : kColumns) {
                 QLineEdit* b = cell(column, row);
-                wrong += backColour(b) != expected ||
-                         b->grab().toImage().pixelColor(4, b->height() / 2) != expected;
+                wrong += backColour(b) != expected || shownColour(b) != expected;
             }
         return wrong;
     }
-    QString move(int row) {
-        msc1->sent.clear();
-        click(*table, QString("cmd_move1_%1").arg(row).toLatin1().constData());
-        return hexOf(msc1->lastSent());
-    }
-    void reply(const QByteArray& bytes) {
-        msc1->push(bytes);
-        pumpEvents();
-    }
+    QString move(int row) { return press(QString("cmd_move1_%1").arg(row).toLatin1().constData()); }
 };
 
 } // namespace
 
 TEST_F(Table, downloadSendsSevenEntriesPacedAndPaintsEachRowBeforeItsFrame) {
-    reply(fromHex("BB 00 04 64 00 00 00 00 00 00 00 EE 00")); // an earlier move's reply
-    const QString rx = box(*table, "rx2_txt")->text();
+    reply("BB 00 04 64 00 00 00 00 00 00 00 EE 00"); // an earlier move's reply
+    const QString rx = box(*panel, "rx2_txt")->text();
     int cyanAtSend = 0; // boxes of the frame's row already painted when it goes out
-    msc1->answer = [&](const QByteArray& block) {
+    msc->answer = [&](const QByteArray& block) {
         for (const char* column : kColumns)
             cyanAtSend += backColour(cell(column, block[3] - 1)) == kCyan;
         return QByteArray();
     };
-    click(*table, "CMD_DOWN");
+    click(*panel, "CMD_DOWN");
 
-    ASSERT_EQ(msc1->sent.size(), 7u);
-    EXPECT_EQ(hexOf(msc1->sent[0].bytes), "CC 00 0E 01 03 20 00 0A 00 00 00 EE 3C 00 00");
+    ASSERT_EQ(msc->sent.size(), 7u);
+    EXPECT_EQ(hexOf(msc->sent[0].bytes), "CC 00 0E 01 03 20 00 0A 00 00 00 EE 3C 00 00");
     for (int i = 0; i < 7; ++i) {
         // The defaults: only the entry number and the checksum differ.
-        EXPECT_EQ(hexOf(msc1->sent[i].bytes),
+        EXPECT_EQ(hexOf(msc->sent[i].bytes),
                   QString("CC 00 0E 0%1 03 20 00 0A 00 00 00 EE %2 00 00")
                       .arg(i + 1)
                       .arg(0x3C + i, 0, 16)
                       .toUpper());
-        EXPECT_EQ(msc1->sent[i].atMs, 150 * i);
+        EXPECT_EQ(msc->sent[i].atMs, 150 * i);
     }
     EXPECT_EQ(cyanAtSend, 21);
     EXPECT_EQ(pause.durations, std::vector<int>(7, 150));
     EXPECT_EQ(boxesNotShowing(kCyan), 0);
-    EXPECT_EQ(box(*table, "rx2_txt")->text(), rx);
-    EXPECT_EQ(table->read_step(), 0);
+    EXPECT_EQ(box(*panel, "rx2_txt")->text(), rx);
+    EXPECT_EQ(panel->read_step(), 0);
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
@@ -114,7 +90,7 @@ TEST_F(Table, rowMovesCarryTheRowAsItStandsInSixteenAndTwentyFourBits) {
         EXPECT_EQ(move(1).mid(12, 20), QString("FF FF 00 00 ") + bytes) << pos;
     }
     EXPECT_TRUE(pause.durations.empty());
-    EXPECT_EQ(boxesNotShowing(QColor(255, 255, 255)), 0);
+    EXPECT_EQ(boxesNotShowing(kWhite), 0);
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
@@ -128,48 +104,48 @@ TEST_F(Table, aBoxThatIsNotANumberRefusesTheWholeDownloadOrMoveNamingRowAndColum
         cell(column, row)->setText(text);
         for (const QString& button : {QString("CMD_DOWN"), QString("cmd_move1_%1").arg(row)}) {
             messages.shown.clear();
-            click(*table, button.toLatin1().constData());
-            EXPECT_TRUE(msc1->sent.empty()) << name;
+            click(*panel, button.toLatin1().constData());
+            EXPECT_TRUE(msc->sent.empty()) << name;
             ASSERT_EQ(messages.shown.size(), 1) << name;
             EXPECT_TRUE(messages.shown[0].startsWith(QString::fromUtf8(name))) << name;
         }
         cell(column, row)->setText("5");
     }
-    EXPECT_EQ(boxesNotShowing(QColor(255, 255, 255)), 0);
+    EXPECT_EQ(boxesNotShowing(kWhite), 0);
 }
 
 TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     // Before a read-back a reply is only echoed: its trailer is not checked.
-    reply(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C 00 00"));
+    reply("BB 00 0F 64 03 20 00 0A FF FF 9C 00 00");
     EXPECT_TRUE(messages.shown.isEmpty());
-    click(*table, "CMD_READ");
-    EXPECT_EQ(hexOf(msc1->lastSent()), "CC 00 0F 01 00 00 00 00 00 00 00 EE 10 00 00");
-    EXPECT_EQ(box(*table, "rx2_txt")->text(), "");
-    EXPECT_EQ(table->read_step(), 1);
+    click(*panel, "CMD_READ");
+    EXPECT_EQ(hexOf(msc->lastSent()), "CC 00 0F 01 00 00 00 00 00 00 00 EE 10 00 00");
+    EXPECT_EQ(box(*panel, "rx2_txt")->text(), "");
+    EXPECT_EQ(panel->read_step(), 1);
 
-    reply(fromHex(kEntryReply));
+    reply(kEntryReply);
     EXPECT_EQ(rowText(0), "-100 800 10");
-    EXPECT_EQ(table->read_step(), 2);
-    EXPECT_EQ(box(*table, "rx2_txt")->text(), "");
-    EXPECT_EQ(hexOf(msc1->lastSent()), "CC 00 0F 02 00 00 00 00 00 00 00 EE 11 00 00");
+    EXPECT_EQ(panel->read_step(), 2);
+    EXPECT_EQ(box(*panel, "rx2_txt")->text(), "");
+    EXPECT_EQ(hexOf(msc->lastSent()), "CC 00 0F 02 00 00 00 00 00 00 00 EE 11 00 00");
     EXPECT_EQ(pause.durations, std::vector<int>{100});
 
     // A download's or a move's reply changes nothing; the entry's reply does.
-    reply(fromHex("BB 00 0E 64 03 20 00 0A FF FF 9C EE 00"));
-    reply(fromHex("BB 00 04 64 03 20 00 0A FF FF 9C EE 00"));
-    EXPECT_EQ(table->read_step(), 2);
-    EXPECT_EQ(msc1->sent.size(), 2u);
+    reply("BB 00 0E 64 03 20 00 0A FF FF 9C EE 00");
+    reply("BB 00 04 64 03 20 00 0A FF FF 9C EE 00");
+    EXPECT_EQ(panel->read_step(), 2);
+    EXPECT_EQ(msc->sent.size(), 2u);
     EXPECT_EQ(rowText(1), "0 800 10");
-    reply(fromHex(kEntryReply));
+    reply(kEntryReply);
     EXPECT_EQ(rowText(1), "-100 800 10");
-    EXPECT_EQ(table->read_step(), 3);
+    EXPECT_EQ(panel->read_step(), 3);
 
     // A wrong header and, during a read-back, a wrong trailer are reported
     // once each, and the row is still filled.
-    reply(fromHex("BA 00 0F 64 80 00 7F FF 80 00 00 00 00"));
+    reply("BA 00 0F 64 80 00 7F FF 80 00 00 00 00");
     EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"}));
     EXPECT_EQ(rowText(2), "-8388608 -32768 32767");
-    reply(fromHex("BB 00 0F 64 FF FF 00 00 7F FF FF EE 00"));
+    reply("BB 00 0F 64 FF FF 00 00 7F FF FF EE 00");
     EXPECT_EQ(rowText(3), "8388607 -1 0");
     // -32768 is shown whole; typing is limited again once edits fit.
     QLineEdit* vel = cell(kColumns[1], 2);
@@ -178,24 +154,24 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     EXPECT_EQ(vel->text(), "1234");
 
     for (int entry = 5; entry <= 7; ++entry)
-        reply(fromHex(kEntryReply));
-    EXPECT_EQ(table->read_step(), 0);
-    EXPECT_EQ(box(*table, "rx2_txt")->text().size(), 52);
+        reply(kEntryReply);
+    EXPECT_EQ(panel->read_step(), 0);
+    EXPECT_EQ(box(*panel, "rx2_txt")->text().size(), 52);
     EXPECT_EQ(boxesNotShowing(kReadBack), 0);
-    ASSERT_EQ(msc1->sent.size(), 7u);
+    ASSERT_EQ(msc->sent.size(), 7u);
     for (int i = 0; i < 7; ++i) { // entries 1 to 7, each 100 ms after the row before
-        EXPECT_EQ(msc1->sent[i].bytes[3], i + 1);
-        EXPECT_EQ(msc1->sent[i].atMs, 100 * i);
+        EXPECT_EQ(msc->sent[i].bytes[3], i + 1);
+        EXPECT_EQ(msc->sent[i].atMs, 100 * i);
     }
 
     // After the last entry a reply is only echoed again.
-    reply(fromHex("BB 00 0F 64 00 00 00 00 00 00 00 00 00"));
+    reply("BB 00 0F 64 00 00 00 00 00 00 00 00 00");
     EXPECT_EQ(rowText(6), "-100 800 10");
     EXPECT_EQ(messages.shown.size(), 2);
-    EXPECT_EQ(msc1->sent.size(), 7u);
+    EXPECT_EQ(msc->sent.size(), 7u);
 
     // A download during a read-back leaves it where it is.
-    click(*table, "CMD_READ");
-    click(*table, "CMD_DOWN");
-    EXPECT_EQ(table->read_step(), 1);
+    click(*panel, "CMD_READ");
+    click(*panel, "CMD_DOWN");
+    EXPECT_EQ(panel->read_step(), 1);
 }

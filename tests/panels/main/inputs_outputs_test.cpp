@@ -1,7 +1,7 @@
 // "입력" and the lamps, "출력1"/"출력2" and their captions.
 
 #include "panels/main/main_panel.h"
-#include "tests/panels/driver_panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 #include "ui/lamp.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "app/shell.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/panel_fixture.h"
 #include "ui/colours.h"
 #include "ui/lamp.h"
 

@@ -1,5 +1,5 @@
 #include "panels/main/main_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 #include "ui/colours.h"
 
 #include <QTest>
@@ -10,21 +10,17 @@ using namespace stepdrive::test;
 
 namespace {
 
-struct Motion : PanelFixture {
-    MainPanel* main = nullptr;
+struct Motion : DriverPanelFixture<MainPanel> {
     void SetUp() override {
-        main = &shell.main();
         shell.start();
-        port("MSC").setPortOpen(true);
+        open(shell.main(), "MSC");
     }
     QString pressWith(const char* boxName, const char* text, const char* buttonName) {
         if (boxName)
-            box(*main, boxName)->setText(QString::fromUtf8(text));
-        port("MSC").sent.clear();
-        click(*main, buttonName);
-        return hexOf(port("MSC").lastSent());
+            type(boxName, text);
+        return press(buttonName);
     }
-    QColor colourOf(const char* name) { return backColour(button(*main, name)); }
+    QColor colourOf(const char* name) { return backColour(button(*panel, name)); }
 };
 
 } // namespace
@@ -34,7 +30,7 @@ TEST_F(Motion, movesCarryTheirPulsesInAllFourDataBytes) {
     EXPECT_EQ(pressWith("Text_PULSE", "-1000", "CMD_CUR_R"), "AA 00 04 01 FF FF FC 18 EE 17 00 00");
     EXPECT_EQ(pressWith("Text_PULSE", "9999999", "CMD_CUR"), "AA 00 04 00 00 98 96 7F EE B1 00 00");
     EXPECT_EQ(pressWith("Text_PULSE", " 12.5", "CMD_CUR"), "AA 00 04 00 00 00 00 0D EE 11 00 00");
-    EXPECT_EQ(box(*main, "txt_tx")->text(), "AA  00  04  00  00  00  00  0D  EE  11  ");
+    EXPECT_EQ(box(*panel, "txt_tx")->text(), "AA  00  04  00  00  00  00  0D  EE  11  ");
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
@@ -61,12 +57,12 @@ TEST_F(Motion, jogButtonsShowTheLastDirectionStarted) {
 
 TEST_F(Motion, homeSearchAndPositionRequest) {
     EXPECT_EQ(pressWith(nullptr, nullptr, "cmd_orgin"), "AA 00 07 01 00 00 00 00 EE 08 00 00");
-    EXPECT_EQ(main->read_data(), 0);
+    EXPECT_EQ(panel->read_data(), 0);
 
-    setBackColour(box(*main, "Text_RPOS"), colour::readBack);
+    setBackColour(box(*panel, "Text_RPOS"), colour::readBack);
     EXPECT_EQ(pressWith(nullptr, nullptr, "Cmd_RPOS"), "AA 00 06 08 00 00 00 00 EE 0E 00 00");
-    EXPECT_EQ(main->read_data(), 8);
-    EXPECT_EQ(backColour(box(*main, "Text_RPOS")), QColor(255, 255, 255));
+    EXPECT_EQ(panel->read_data(), 8);
+    EXPECT_EQ(backColour(box(*panel, "Text_RPOS")), QColor(255, 255, 255));
 }
 
 TEST_F(Motion, anEntryThatIsNotANumberSendsNothingAndNamesTheBox) {
@@ -87,23 +83,23 @@ TEST_F(Motion, anEntryThatIsNotANumberSendsNothingAndNamesTheBox) {
 }
 
 TEST_F(Motion, sendingOnAClosedPortIsReportedNotFatal) {
-    port("MSC").setPortOpen(false);
-    click(*main, "cmd_orgin");
+    msc->setPortOpen(false);
+    click(*panel, "cmd_orgin");
     EXPECT_EQ(messages.shown.size(), 1);
-    EXPECT_TRUE(port("MSC").sent.empty());
-    EXPECT_EQ(box(*main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
+    EXPECT_TRUE(msc->sent.empty());
+    EXPECT_EQ(box(*panel, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
 }
 
 TEST_F(Motion, escapeStopsTheMotorWhereverTheFocusIsOnThePanel) {
-    main->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
     for (const char* focus : {"Txt_Jog", "Text_PULSE", "rx_txt", "cmd_ROR"}) {
         pressWith("Txt_Jog", "300", "cmd_ROR");
-        auto* widget = main->findChild<QWidget*>(QString::fromLatin1(focus));
+        auto* widget = panel->findChild<QWidget*>(QString::fromLatin1(focus));
         widget->setFocus();
-        port("MSC").sent.clear();
+        msc->sent.clear();
         QTest::keyClick(widget, Qt::Key_Escape);
-        EXPECT_EQ(hexOf(port("MSC").lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00") << focus;
+        EXPECT_EQ(hexOf(msc->lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00") << focus;
         EXPECT_EQ(colourOf("cmd_ROR"), buttonFace()) << focus;
     }
 }

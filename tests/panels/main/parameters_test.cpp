@@ -1,7 +1,7 @@
 // WRITE ALL, READ ALL and the replies of the main panel.
 
 #include "panels/main/main_panel.h"
-#include "tests/panels/driver_panel_fixture.h"
+#include "tests/support/driver_panel_fixture.h"
 #include "tests/support/simulator.h"
 #include "ui/colours.h"
 

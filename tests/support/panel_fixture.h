@@ -1,12 +1,12 @@
 #pragma once
 // A shell with fake port objects, a recording pause and a recording
-// messenger, and short ways to reach a window's controls by name.
+// messenger.
 
 #include "app/shell.h"
+#include "panels/driver_panel.h"
 #include "tests/support/fakes.h"
+#include "tests/support/widgets.h"
 
-#include <QAbstractButton>
-#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
@@ -28,6 +28,16 @@ struct PanelFixture : ::testing::Test {
         EXPECT_TRUE(ports.count(name)) << name.toStdString();
         return *ports[name];
     }
+    // `panel`'s port object open as the connection dialog leaves it (one byte
+    // per read, the frame length as receive threshold), the panel shown.
+    FakeCommControl& openPort(DriverPanel& panel, const char* name) {
+        FakeCommControl& p = port(QString::fromLatin1(name));
+        p.setInputLen(1);
+        p.setPortOpen(true);
+        p.setRThreshold(panel.link().threshold());
+        panel.show();
+        return p;
+    }
     // Every block written on any port.
     QStringList sentAnywhere() const {
         QStringList all;
@@ -35,20 +45,6 @@ struct PanelFixture : ::testing::Test {
             for (const auto& s : p->sent)
                 all << name + QLatin1Char(':') + hexOf(s.bytes);
         return all;
-    }
-
-    static QLineEdit* box(QWidget& window, const char* name) {
-        auto* w = window.findChild<QLineEdit*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    static QAbstractButton* button(QWidget& window, const char* name) {
-        auto* w = window.findChild<QAbstractButton*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    static void click(QWidget& window, const char* name) {
-        QTest::mouseClick(button(window, name), Qt::LeftButton);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/support/panel_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +20,7 @@ TEST_F(PanelFixture, eachPanelEchoesItsOwnLinkInReadOnlyBoxes) {
                           {shell.jogPosition(), "MSC1", "txt_tx", "rx2_txt"},
                           {shell.belt(), "MSC2", "txt_tx2", "rx2_txt"}};
     for (const Case& c : cases) {
-        FakeCommControl& p = port(QString::fromLatin1(c.port));
-        p.setInputLen(1);
-        p.setPortOpen(true);
-        p.setRThreshold(c.panel.link().threshold());
+        FakeCommControl& p = openPort(c.panel, c.port);
         c.panel.link().send({3});
         p.push(QByteArray(c.panel.link().threshold(), char(0xBB)));
         pumpEvents();

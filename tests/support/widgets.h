@@ -1,0 +1,27 @@
+#pragma once
+// Reaching a window's controls by name, as the operator sees them.
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QLineEdit>
+#include <QString>
+
+namespace stepdrive::test {
+
+// The progress marks on the entry and read-back boxes.
+inline const QColor kWhite(255, 255, 255);
+inline const QColor kSent(255, 255, 128);     // light yellow: a value went out
+inline const QColor kReadBack(192, 192, 255); // light blue: a value came back
+
+QLineEdit* box(QWidget& window, const char* name);
+QAbstractButton* button(QWidget& window, const char* name);
+void click(QWidget& window, const char* name);
+// Replaces the text of an entry box key by key, as the operator would.
+void type(QWidget& window, const char* name, const QString& text);
+// Waits until an echo box holds at least `bytes` bytes.
+bool waitForEcho(const QLineEdit* echo, int bytes);
+// The back colour on screen: a pixel inside the box's frame, clear of its
+// centred text.
+QColor shownColour(QLineEdit* box);
+
+} // namespace stepdrive::test
