@@ -105,12 +105,21 @@ TEST_F(Switching, backToTheDialogShowsItConnectedFromEveryPanel) {
     EXPECT_EQ(openPorts(), "MSC");
 }
 
+// The target alone, then (another program takes the device as the operator
+// switches) the target and the way back: one message naming the port each.
 TEST_F(Switching, aTargetPortThatWillNotOpenKeepsTheOperatorWhereHeWas) {
-    port("MSC1").refusedPath = port("MSC1").devicePath();
-    click(shell.main(), "cmd_JP");
-    EXPECT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(visible(), "main");
-    EXPECT_EQ(openPorts(), "MSC");
+    for (const QStringList& refused : {QStringList{"MSC1"}, QStringList{"MSC", "MSC1"}}) {
+        messages.shown.clear();
+        for (const QString& name : refused)
+            port(name).refusedPath = port("MSC").devicePath();
+        click(shell.main(), "cmd_JP");
+        EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+        EXPECT_TRUE(messages.shown.value(0).contains("COM4"));
+        EXPECT_EQ(visible(), "main");
+        if (refused.size() == 1) {
+            EXPECT_EQ(openPorts(), "MSC");
+        }
+    }
 }
 
 TEST_F(Switching, exitFromEveryWindowClosesEveryPortAndEndsTheProgram) {

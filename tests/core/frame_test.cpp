@@ -68,12 +68,19 @@ TEST(Frame, repliesParsedFromTheirOwnBytes) {
     const Case cases[] = {
         {Format::Short, "BB00066480000001EE00", true, 6, {INT32_MIN + 1}, 0},
         {Format::Short, "BA000C6500000381EF00", true, 12, {0x381}, 3},
+        {Format::Short, "BB000664FFFFFC18EE00", true, 6, {-1000}, 0},
+        {Format::Short, "BB00066480000000EE00", true, 6, {INT32_MIN}, 0},
+        {Format::Short, "BB000E65000186A0EF00", true, 14, {100000}, 2},
+        {Format::Short, "BA000665000086A0EF00", false, 6, {0x86A0}, 2},
         {Format::Short, "BB0006640000", true, 6, {std::nullopt}, 0},
         {Format::Short, "BB00", true, 0, {std::nullopt}, 0},
         {Format::Long, "BB000F640320000AFFFF9CEE00", true, 15, {800, 10, -100}, 0},
         {Format::Long, "BB000F6480007FFF80000000", false, 15, {-32768, 32767, -8388608}, 0},
         {Format::Long, "BB000F6480007FFF80000000", true, 15, {-32768, 32767, -8388608}, 1},
+        {Format::Long, "BB000F64FFFF00007FFFFFEE00", true, 15, {-1, 0, 8388607}, 0},
+        {Format::Long, "BA000F6480007FFF80000000", true, 15, {-32768, 32767, -8388608}, 2},
         {Format::Long, "BB000F6403200A", true, 15, {800, std::nullopt, std::nullopt}, 0},
+        {Format::Long, "BB00", true, 0, {std::nullopt, std::nullopt, std::nullopt}, 0},
     };
     for (const Case& c : cases) {
         const QByteArray b = QByteArray::fromHex(c.hex);

@@ -17,8 +17,6 @@ using namespace stepdrive::test;
 
 namespace {
 
-const QColor kReadBack(192, 192, 255);
-
 double steadyMs() {
     return std::chrono::duration<double, std::milli>(
                std::chrono::steady_clock::now().time_since_epoch())

@@ -19,24 +19,10 @@ namespace {
 // Position, velocity and acceleration of the seven rows.
 const char* const kTable[7] = {"-50000 1500 20", "123456 2000 5", "-1 1 0",    "8388607 2047 2047",
                                "-8388608 100 1", "0 800 10",      "7777 -1 -5"};
-const char* const kColumns[] = {"Text_pos_%1", "text_vel_%1", "text_acc_%1"};
 
 class E2eTable : public E2eFixture {
 protected:
     JogPositionPanel& table() { return shell().jogPosition(); }
-
-    // "pos vel acc" into a row's boxes.
-    void typeRow(int row, const char* values) {
-        const QStringList texts = QString(values).split(' ');
-        for (int c = 0; c < 3; ++c)
-            type(table(), QString(kColumns[c]).arg(row).toLatin1().constData(), texts[c]);
-    }
-    std::string rowText(int row) {
-        QStringList texts;
-        for (const char* column : kColumns)
-            texts << box(table(), QString(column).arg(row).toLatin1().constData())->text();
-        return texts.join(' ').toStdString();
-    }
 };
 
 } // namespace
@@ -48,16 +34,16 @@ TEST_F(E2eTable, aDownloadedTableReadsBackAndARowMoveReachesItsPosition) {
     QLineEdit* rx = box(table(), "rx2_txt");
 
     for (int row = 0; row < 7; ++row)
-        typeRow(row, kTable[row]);
+        typeRow(table(), row, kTable[row]);
     click(table(), "CMD_DOWN");
     ASSERT_TRUE(waitForEcho(rx, 7 * 13));
 
     for (int row = 0; row < 7; ++row)
-        typeRow(row, "5 6 7");
+        typeRow(table(), row, "5 6 7");
     click(table(), "CMD_READ");
     ASSERT_TRUE(QTest::qWaitFor([&] { return table().read_step() == 0; }, kWaitMs));
     for (int row = 0; row < 7; ++row)
-        EXPECT_EQ(rowText(row), kTable[row]);
+        EXPECT_EQ(rowText(table(), row), kTable[row]);
 
     click(table(), "cmd_move1_0");
     ASSERT_TRUE(waitForEcho(rx, 2 * 13));

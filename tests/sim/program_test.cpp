@@ -1,6 +1,7 @@
 // Runs the real stepdrive-sim and talks to it over its pseudo-terminal.
 
 #include "core/commands.h"
+#include "core/frame.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simulator.h"
 
@@ -78,23 +79,20 @@ public:
     std::int32_t value(std::uint8_t code, std::uint8_t option) {
         const Bytes r = ask(code, option);
         EXPECT_EQ(r.size(), 10u);
-        if (r.size() != 10)
-            return 0;
-        return static_cast<std::int32_t>(std::uint32_t{r[4]} << 24 | std::uint32_t{r[5]} << 16 |
-                                         std::uint32_t{r[6]} << 8 | r[7]);
+        return parseReply(Format::Short, r.data(), r.size(), true).value().value_or(0);
     }
 
 private:
     int fd_ = -1;
 };
 
+// The reply's length, code, fixed bytes and checksum are right.
 void expectWellFormed(const Bytes& reply, Format format, std::uint8_t code) {
     const int length = formatInfo(format).frameLength;
     ASSERT_EQ(reply.size(), static_cast<std::size_t>(length)) << int(code);
-    EXPECT_EQ(reply[0], kReplyHeader);
-    EXPECT_EQ(reply[2], code);
-    EXPECT_EQ(reply[3], kReplyStatus);
-    EXPECT_EQ(reply[length - 2], kTrailer);
+    const Reply r = parseReply(format, reply.data(), reply.size(), true);
+    EXPECT_EQ(r.code, code);
+    EXPECT_EQ(r.wrongBytes, 0) << int(code);
     EXPECT_EQ(reply[length - 1], checksum(reply.data(), 1, length - 3));
 }
 

@@ -42,4 +42,22 @@ QColor shownColour(QLineEdit* box) {
     return box->grab().toImage().pixelColor(4, box->height() / 2);
 }
 
+QLineEdit* cell(QWidget& table, const char* column, int row) {
+    return box(table, QString::fromLatin1(column).arg(row).toLatin1().constData());
+}
+
+QString rowText(QWidget& table, int row) {
+    QStringList texts;
+    for (const char* column : kTableColumns)
+        texts << cell(table, column, row)->text();
+    return texts.join(QLatin1Char(' '));
+}
+
+void typeRow(QWidget& table, int row, const QString& values) {
+    const QStringList texts = values.split(QLatin1Char(' '));
+    for (int c = 0; c < 3; ++c)
+        type(table, QString::fromLatin1(kTableColumns[c]).arg(row).toLatin1().constData(),
+             texts.value(c));
+}
+
 } // namespace stepdrive::test

@@ -24,4 +24,11 @@ bool waitForEcho(const QLineEdit* echo, int bytes);
 // centred text.
 QColor shownColour(QLineEdit* box);
 
+// The position table's columns, each a box name with the row (0 to 6) for %1.
+inline const char* const kTableColumns[] = {"Text_pos_%1", "text_vel_%1", "text_acc_%1"};
+QLineEdit* cell(QWidget& table, const char* column, int row);
+// A row's boxes as "pos vel acc", and typed from it.
+QString rowText(QWidget& table, int row);
+void typeRow(QWidget& table, int row, const QString& values);
+
 } // namespace stepdrive::test

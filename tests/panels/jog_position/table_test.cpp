@@ -10,34 +10,17 @@ using namespace stepdrive::test;
 namespace {
 
 const QColor kCyan{128, 255, 255};
-const char* const kColumns[] = {"Text_pos_%1", "text_vel_%1", "text_acc_%1"};
 // Entry 1's reply: velocity 800, acceleration 10, position -100.
 const char* const kEntryReply = "BB 00 0F 64 03 20 00 0A FF FF 9C EE 00";
 
 struct Table : DriverPanelFixture<JogPositionPanel> {
     void SetUp() override { open(shell.jogPosition(), "MSC1"); }
-    QLineEdit* cell(const char* column, int row) {
-        return box(*panel, QString::fromLatin1(column).arg(row).toLatin1().constData());
-    }
-    // pos, vel, acc of a row, as "pos vel acc".
-    QString rowText(int row) {
-        QStringList texts;
-        for (const char* column : kColumns)
-            texts << cell(column, row)->text();
-        return texts.join(' ');
-    }
-    // "pos vel acc" into a row's boxes.
-    void setRow(int row, const QString& values) {
-        const QStringList texts = values.split(' ');
-        for (int c = 0; c < 3; ++c)
-            cell(kColumns[c], row)->setText(texts[c]);
-    }
     // How many of the 21 boxes do not show `expected`, in their palette or on screen.
     int boxesNotShowing(const QColor& expected) {
         int wrong = 0;
         for (int row = 0; row < 7; ++row)
-            for (const char* column : kColumns) {
-                QLineEdit* b = cell(column, row);
+            for (const char* column : kTableColumns) {
+                QLineEdit* b = cell(*panel, column, row);
                 wrong += backColour(b) != expected || shownColour(b) != expected;
             }
         return wrong;
@@ -52,8 +35,8 @@ TEST_F(Table, downloadSendsSevenEntriesPacedAndPaintsEachRowBeforeItsFrame) {
     const QString rx = box(*panel, "rx2_txt")->text();
     int cyanAtSend = 0; // boxes of the frame's row already painted when it goes out
     msc->answer = [&](const QByteArray& block) {
-        for (const char* column : kColumns)
-            cyanAtSend += backColour(cell(column, block[3] - 1)) == kCyan;
+        for (const char* column : kTableColumns)
+            cyanAtSend += backColour(cell(*panel, column, block[3] - 1)) == kCyan;
         return QByteArray();
     };
     click(*panel, "CMD_DOWN");
@@ -79,14 +62,14 @@ TEST_F(Table, downloadSendsSevenEntriesPacedAndPaintsEachRowBeforeItsFrame) {
 
 TEST_F(Table, rowMovesCarryTheRowAsItStandsInSixteenAndTwentyFourBits) {
     EXPECT_EQ(move(0), "CC 00 04 00 03 20 00 0A 00 00 00 EE 31 00 00");
-    setRow(6, "-1 2047 100");
+    typeRow(*panel, 6, "-1 2047 100");
     EXPECT_EQ(move(6), "CC 00 04 06 07 FF 00 64 FF FF FF EE 71 00 00");
     const std::pair<const char*, const char*> positions[] = {{"-100000", "FE 79 60"},
                                                              {"1000000", "0F 42 40"},
                                                              {"16777216", "00 00 00"},
                                                              {"8388608", "80 00 00"}};
     for (const auto& [pos, bytes] : positions) {
-        setRow(1, QString(pos) + " -1 0");
+        typeRow(*panel, 1, QString(pos) + " -1 0");
         EXPECT_EQ(move(1).mid(12, 20), QString("FF FF 00 00 ") + bytes) << pos;
     }
     EXPECT_TRUE(pause.durations.empty());
@@ -96,12 +79,12 @@ TEST_F(Table, rowMovesCarryTheRowAsItStandsInSixteenAndTwentyFourBits) {
 
 TEST_F(Table, aBoxThatIsNotANumberRefusesTheWholeDownloadOrMoveNamingRowAndColumn) {
     const std::tuple<int, const char*, const char*, const char*> bad[] = {
-        {0, kColumns[0], "", "1행 위치"},
-        {3, kColumns[2], "abc", "4행 가속도(0~2047)"},
-        {6, kColumns[1], "1e5", "7행 속도(0~2047)"},
-        {5, kColumns[0], "4294967296", "6행 위치"}};
+        {0, kTableColumns[0], "", "1행 위치"},
+        {3, kTableColumns[2], "abc", "4행 가속도(0~2047)"},
+        {6, kTableColumns[1], "1e5", "7행 속도(0~2047)"},
+        {5, kTableColumns[0], "4294967296", "6행 위치"}};
     for (const auto& [row, column, text, name] : bad) {
-        cell(column, row)->setText(text);
+        cell(*panel, column, row)->setText(text);
         for (const QString& button : {QString("CMD_DOWN"), QString("cmd_move1_%1").arg(row)}) {
             messages.shown.clear();
             click(*panel, button.toLatin1().constData());
@@ -109,7 +92,7 @@ TEST_F(Table, aBoxThatIsNotANumberRefusesTheWholeDownloadOrMoveNamingRowAndColum
             ASSERT_EQ(messages.shown.size(), 1) << name;
             EXPECT_TRUE(messages.shown[0].startsWith(QString::fromUtf8(name))) << name;
         }
-        cell(column, row)->setText("5");
+        cell(*panel, column, row)->setText("5");
     }
     EXPECT_EQ(boxesNotShowing(kWhite), 0);
 }
@@ -124,7 +107,7 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     EXPECT_EQ(panel->read_step(), 1);
 
     reply(kEntryReply);
-    EXPECT_EQ(rowText(0), "-100 800 10");
+    EXPECT_EQ(rowText(*panel, 0), "-100 800 10");
     EXPECT_EQ(panel->read_step(), 2);
     EXPECT_EQ(box(*panel, "rx2_txt")->text(), "");
     EXPECT_EQ(hexOf(msc->lastSent()), "CC 00 0F 02 00 00 00 00 00 00 00 EE 11 00 00");
@@ -135,20 +118,26 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     reply("BB 00 04 64 03 20 00 0A FF FF 9C EE 00");
     EXPECT_EQ(panel->read_step(), 2);
     EXPECT_EQ(msc->sent.size(), 2u);
-    EXPECT_EQ(rowText(1), "0 800 10");
+    EXPECT_EQ(rowText(*panel, 1), "0 800 10");
     reply(kEntryReply);
-    EXPECT_EQ(rowText(1), "-100 800 10");
+    EXPECT_EQ(rowText(*panel, 1), "-100 800 10");
     EXPECT_EQ(panel->read_step(), 3);
+
+    // Fewer than three bytes read as code 0: the row waits.
+    msc->setRThreshold(2);
+    reply("BB 00");
+    EXPECT_EQ(panel->read_step(), 3);
+    EXPECT_EQ(msc->sent.size(), 3u);
 
     // A wrong header and, during a read-back, a wrong trailer are reported
     // once each, and the row is still filled.
     reply("BA 00 0F 64 80 00 7F FF 80 00 00 00 00");
     EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"}));
-    EXPECT_EQ(rowText(2), "-8388608 -32768 32767");
+    EXPECT_EQ(rowText(*panel, 2), "-8388608 -32768 32767");
     reply("BB 00 0F 64 FF FF 00 00 7F FF FF EE 00");
-    EXPECT_EQ(rowText(3), "8388607 -1 0");
+    EXPECT_EQ(rowText(*panel, 3), "8388607 -1 0");
     // -32768 is shown whole; typing is limited again once edits fit.
-    QLineEdit* vel = cell(kColumns[1], 2);
+    QLineEdit* vel = cell(*panel, kTableColumns[1], 2);
     vel->selectAll();
     QTest::keyClicks(vel, "123456");
     EXPECT_EQ(vel->text(), "1234");
@@ -166,7 +155,7 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
 
     // After the last entry a reply is only echoed again.
     reply("BB 00 0F 64 00 00 00 00 00 00 00 00 00");
-    EXPECT_EQ(rowText(6), "-100 800 10");
+    EXPECT_EQ(rowText(*panel, 6), "-100 800 10");
     EXPECT_EQ(messages.shown.size(), 2);
     EXPECT_EQ(msc->sent.size(), 7u);
 

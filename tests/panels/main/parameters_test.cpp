@@ -107,6 +107,7 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsNothin
         {"Text_ACCEL", "2048", "에러 가감속 값은 2047보다 작아야 한다."},
         {"Text_HSPD", "2048", "에러 홈 이동 속도 값은 2047보다 작아야 한다."},
         {"Text_REL", "9", "에러 분해능 값은 8보다 작아야 한다."},
+        {"Text_HSPD", "abc", "홈이동속도(0~2047)"}, // not a number
     };
     for (const Case& c : refused) {
         const QString before = textOf(c.box);
@@ -118,7 +119,8 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsNothin
         pause.durations.clear();
         click(*panel, "cmd_Data");
         // One message, and nothing of the sequence: no frame, no pause, no colour.
-        EXPECT_EQ(messages.shown, QStringList(QString::fromUtf8(c.message))) << c.text;
+        ASSERT_EQ(messages.shown.size(), 1) << c.text;
+        EXPECT_TRUE(messages.shown[0].contains(QString::fromUtf8(c.message))) << c.text;
         EXPECT_TRUE(msc->sent.empty()) << c.text;
         EXPECT_TRUE(pause.durations.empty()) << c.text;
         for (const char* name : kEntries)
@@ -127,33 +129,22 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsNothin
     }
 }
 
-TEST_F(MainParameters, writeAllWithAnEntryThatIsNotANumberSendsNothingAtAll) {
-    for (const char* text : {"", "abc", "-", "1e5"}) {
-        setBackColour(boxOf("Text_WDATA2"), colour::readBack);
-        type("Text_HSPD", text);
-        messages.shown.clear();
-        pause.durations.clear();
-        EXPECT_EQ(press("cmd_Data"), "") << text;
-        ASSERT_EQ(messages.shown.size(), 1) << text;
-        EXPECT_TRUE(messages.shown[0].contains("홈이동속도(0~2047)")) << text;
-        EXPECT_TRUE(pause.durations.empty()) << text;
-        EXPECT_EQ(shown("Text_WDATA2"), kReadBack) << text;
-    }
-}
-
 TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
     setBackColour(boxOf("Text_RPOS"), colour::readBack);
     setBackColour(boxOf("Text_RHOFF"), colour::readBack);
     EXPECT_EQ(press("cmd_RData"), "AA 00 06 01 00 00 00 00 EE 07 00 00");
     EXPECT_EQ(panel->read_data(), 1);
+    // Only the program writes them.
     for (const auto& [name, opt1] : kReadBacks)
-        EXPECT_EQ(shown(name), kWhite) << name;
+        EXPECT_TRUE(shown(name) == kWhite && boxOf(name)->isReadOnly()) << name;
+    EXPECT_TRUE(boxOf("Text_RPOS")->isReadOnly());
+    EXPECT_FALSE(boxOf("Text_HOFF")->isReadOnly());
     EXPECT_EQ(shown("Text_RPOS"), kReadBack);
     EXPECT_TRUE(pause.durations.empty());
 
     // A driver that answers every request: one request per reply, in chain
     // order, each after a 100 ms pause, then nothing more.
-    answerReads({{1, 20}, {2, 4}, {4, 800}, {5, 10}, {7, 500}, {9, -12800}, {6, 2}});
+    answerReads({{1, 20}, {2, 4}, {4, 800}, {5, 10}, {7, 500}, {9, INT32_MIN}, {6, 2}});
     std::vector<QString> filled;
     for (const auto& [name, opt1] : kReadBacks)
         QObject::connect(boxOf(name), &QLineEdit::textChanged, [&filled, n = name](const QString&) {
@@ -176,7 +167,7 @@ TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
     EXPECT_EQ(filled, order);
     const std::pair<const char*, const char*> values[] = {
         {"Text_RDATA2", "20"}, {"Text_RDATA3", "4"},  {"Text_RVMAX", "800"},
-        {"Text_RACCEL", "10"}, {"Text_RHSPD", "500"}, {"Text_RHOFF", "-12800"},
+        {"Text_RACCEL", "10"}, {"Text_RHSPD", "500"}, {"Text_RHOFF", "-2147483648"}, // whole
         {"Text_REPOS", "2"}};
     for (const auto& [name, text] : values) {
         EXPECT_EQ(textOf(name), text) << name;
@@ -251,20 +242,6 @@ TEST_F(MainParameters, aBadHeaderAndTrailerAreReportedAndTheReplyStillApplied) {
     EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"})); // header and trailer
     EXPECT_EQ(textOf("Text_RDATA2"), "20");
     EXPECT_EQ(sentHex(), QStringList("AA 00 06 02 00 00 00 00 EE 08 00 00"));
-}
-
-// Only the program writes them, and a long value shows whole.
-TEST_F(MainParameters, readBackBoxesAreReadOnlyAndShowEveryDigit) {
-    for (const auto& [name, opt1] : kReadBacks)
-        EXPECT_TRUE(boxOf(name)->isReadOnly()) << name;
-    EXPECT_TRUE(boxOf("Text_RPOS")->isReadOnly());
-    EXPECT_FALSE(boxOf("Text_HOFF")->isReadOnly());
-
-    answerReads({{9, -2147483647 - 1}});
-    press("cmd_RData");
-    msc->push(shortReply(6, 1));
-    pumpEvents(20);
-    EXPECT_EQ(textOf("Text_RHOFF"), "-2147483648");
 }
 
 // A stop pressed while READ ALL waits: its reply comes between two of the
