@@ -66,25 +66,34 @@ TEST_F(StartDialogTest, opensFromTheMainPanelWithTheDefaults) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(StartDialogTest, connectWithDefaultsConfiguresAllThreeAndOpensMscOnly) {
+// The defaults, then a chosen port and speed: all three port objects take
+// them, and only MSC opens.
+TEST_F(StartDialogTest, connectConfiguresAllThreeAndOpensMscOnly) {
     StartDialog& dialog = openDialog();
-    click(dialog, "cmd_common");
-    expectConfigured("19200,N,8,1", 4);
-    EXPECT_TRUE(port("MSC").PortOpen());
-    EXPECT_FALSE(port("MSC1").PortOpen());
-    EXPECT_FALSE(port("MSC2").PortOpen());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(shell.main().isVisible());
-    EXPECT_TRUE(connectedState(dialog));
-}
-
-TEST_F(StartDialogTest, chosenPortAndBaudGoToEveryPortObject) {
-    StartDialog& dialog = openDialog();
-    combo(dialog, 0)->setCurrentIndex(0);
-    combo(dialog, 1)->setCurrentIndex(1);
-    click(dialog, "cmd_common");
-    expectConfigured("128000,N,8,1", 1);
-    EXPECT_EQ(port("MSC").opens.last(), "/dev/ttyS0 128000,N,8,1");
+    const struct {
+        int portIndex; // -1: as the dialog offers it
+        int baudIndex;
+        const char* settings;
+        int commPort;
+        const char* opened;
+    } cases[] = {{-1, -1, "19200,N,8,1", 4, "/dev/ttyS3 19200,N,8,1"},
+                 {0, 1, "128000,N,8,1", 1, "/dev/ttyS0 128000,N,8,1"}};
+    for (const auto& c : cases) {
+        if (c.portIndex >= 0) {
+            click(shell.main(), "cmd_comm");
+            click(dialog, "cmd_commoff");
+            combo(dialog, 0)->setCurrentIndex(c.portIndex);
+            combo(dialog, 1)->setCurrentIndex(c.baudIndex);
+        }
+        click(dialog, "cmd_common");
+        expectConfigured(c.settings, c.commPort);
+        EXPECT_EQ(port("MSC").opens.last(), c.opened);
+        EXPECT_TRUE(port("MSC").PortOpen());
+        EXPECT_FALSE(port("MSC1").PortOpen() || port("MSC2").PortOpen());
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_TRUE(shell.main().isVisible());
+        EXPECT_TRUE(connectedState(dialog));
+    }
 }
 
 // What is typed into the port box goes to all three port objects: a COM

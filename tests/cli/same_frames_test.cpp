@@ -33,19 +33,12 @@ struct SameFrames : PanelFixture {
 
     void SetUp() override {
         shell.start();
-        openPort(shell.main(), "MSC");
-        openPort(shell.jogPosition(), "MSC1");
-        openPort(shell.belt(), "MSC2");
+        const auto answer = [this](const QByteArray& block) { return windowsDriver.answer(block); };
+        openPort(shell.main(), "MSC").answer = answer;
+        openPort(shell.jogPosition(), "MSC1").answer = answer;
+        openPort(shell.belt(), "MSC2").answer = answer;
     }
     void TearDown() override { qDeleteAll(files); }
-
-    void openPort(DriverPanel& panel, const char* name) {
-        FakeCommControl& p = port(name);
-        p.setInputLen(1);
-        p.setPortOpen(true);
-        p.setRThreshold(panel.link().threshold());
-        p.answer = [this](const QByteArray& block) { return windowsDriver.answer(block); };
-    }
 
     static QStringList startingWith(const QStringList& blocks, const QString& prefix) {
         QStringList kept;

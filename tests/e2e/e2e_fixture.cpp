@@ -42,12 +42,12 @@ void E2eFixture::connectWithDefaults() {
     ASSERT_TRUE(shell().MSC().PortOpen());
 }
 
-void E2eFixture::homeSearchIsAnswered() {
+void E2eFixture::exchange(const char* button, const char* sent, const char* replied) {
     MainPanel& main = shell().main();
-    click(main, "cmd_orgin");
-    EXPECT_EQ(box(main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
-    ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10));
-    EXPECT_EQ(box(main, "rx_txt")->text(), "BB  00  07  64  00  00  00  00  EE  6B  ");
+    click(main, button);
+    EXPECT_EQ(box(main, "txt_tx")->text(), sent) << button;
+    ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10)) << button;
+    EXPECT_EQ(box(main, "rx_txt")->text(), replied) << button;
 }
 
 std::optional<std::int32_t> E2eFixture::driverPosition() {

@@ -22,14 +22,6 @@ class E2eMain : public E2eFixture {
 protected:
     MainPanel& main() { return shell().main(); }
 
-    // Presses a button and checks the frame sent and the reply echoed.
-    void exchange(const char* button, const char* sent, const char* replied) {
-        click(main(), button);
-        EXPECT_EQ(box(main(), "txt_tx")->text(), sent) << button;
-        ASSERT_TRUE(waitForEcho(box(main(), "rx_txt"), 10)) << button;
-        EXPECT_EQ(box(main(), "rx_txt")->text(), replied) << button;
-    }
-
     template <typename Predicate> bool waitForPosition(Predicate reached) {
         return QTest::qWaitFor(
             [&] {

@@ -39,6 +39,7 @@ TEST_F(Failures, aSequenceOnAClosedOrVanishingLineReportsOncePerPress) {
     for (const Press& p : kSequences) {
         SCOPED_TRACE(p.what);
         FakeCommControl& msc = openPort(p.window(shell), p.portName);
+        p.window(shell).show();
 
         // Closed: the first frame is refused with one message, the rest not tried.
         msc.setPortOpen(false);
@@ -148,6 +149,7 @@ TEST_F(Failures, everyEntryBoxRefusesWhatIsNotANumberBeforeAnythingIsSent) {
     for (const Entry& e : everyEntryBox()) {
         DriverPanel& window = e.window(shell);
         FakeCommControl& msc = openPort(window, e.portName);
+        window.show();
         QLineEdit* entry = box(window, e.box);
         const QString kept = entry->text();
         for (const char* text : notNumbers) {

@@ -16,6 +16,7 @@ template <typename Panel> struct DriverPanelFixture : PanelFixture {
     void open(Panel& shown, const char* portName) {
         panel = &shown;
         msc = &openPort(shown, portName);
+        shown.show();
     }
     // The driver's bytes arrive and are handled.
     void reply(const char* hex) {
@@ -34,6 +35,12 @@ template <typename Panel> struct DriverPanelFixture : PanelFixture {
         for (const auto& s : msc->sent)
             all << hexOf(s.bytes);
         return all;
+    }
+    // Each block went out `firstMs` after the press and `stepMs` after the one
+    // before, by the pause clock.
+    void expectPaced(qint64 firstMs, qint64 stepMs) const {
+        for (std::size_t i = 0; i < msc->sent.size(); ++i)
+            EXPECT_EQ(msc->sent[i].atMs, firstMs + stepMs * static_cast<qint64>(i)) << i;
     }
     QLineEdit* boxOf(const char* name) { return box(*panel, name); }
     void type(const char* name, const char* text) { boxOf(name)->setText(QString::fromUtf8(text)); }

@@ -29,13 +29,12 @@ struct PanelFixture : ::testing::Test {
         return *ports[name];
     }
     // `panel`'s port object open as the connection dialog leaves it (one byte
-    // per read, the frame length as receive threshold), the panel shown.
+    // per read, the frame length as receive threshold).
     FakeCommControl& openPort(DriverPanel& panel, const char* name) {
         FakeCommControl& p = port(QString::fromLatin1(name));
         p.setInputLen(1);
         p.setPortOpen(true);
         p.setRThreshold(panel.link().threshold());
-        panel.show();
         return p;
     }
     // Every block written on any port.

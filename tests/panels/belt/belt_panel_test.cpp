@@ -52,8 +52,7 @@ TEST_F(Belt, writeAllOnAnUntouchedPanelSendsFiveFramesPaced) {
                      "AA 00 0D 03 00 00 00 0A EE 1A 00 00", "AA 00 0D 04 00 00 01 90 EE A2 00 00",
                      "AA 00 0D 07 00 00 00 00 EE 14 00 00"}));
     EXPECT_EQ(pause.durations, std::vector<int>({100, 150, 150, 150, 150, 150}));
-    for (std::size_t i = 0; i < msc->sent.size(); ++i)
-        EXPECT_EQ(msc->sent[i].atMs, 100 + 150 * static_cast<qint64>(i)) << i;
+    expectPaced(100, 150);
     EXPECT_EQ(firstAtSend, std::vector<QColor>({kWhite, kSent, kSent, kSent, kSent}));
     for (const char* name : kEntries)
         EXPECT_EQ(shown(name), kSent) << name;
@@ -109,8 +108,7 @@ TEST_F(Belt, readAllWhitensTheBoxesAndSendsExactlyFourRequests) {
                   {"AA 00 0E 01 00 00 00 00 EE 0F 00 00", "AA 00 0E 02 00 00 00 00 EE 10 00 00",
                    "AA 00 0E 03 00 00 00 00 EE 11 00 00", "AA 00 0E 04 00 00 00 00 EE 12 00 00"}));
     EXPECT_EQ(pause.durations, std::vector<int>(4, 100));
-    for (std::size_t i = 1; i < msc->sent.size(); ++i)
-        EXPECT_EQ(msc->sent[i].atMs, 100 * static_cast<qint64>(i)) << i;
+    expectPaced(0, 100);
     const char* const values[] = {"100", "200", "300", "400"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(textOf(kReadBacks[i]), values[i]) << kReadBacks[i];

@@ -43,15 +43,13 @@ TEST_F(Table, downloadSendsSevenEntriesPacedAndPaintsEachRowBeforeItsFrame) {
 
     ASSERT_EQ(msc->sent.size(), 7u);
     EXPECT_EQ(hexOf(msc->sent[0].bytes), "CC 00 0E 01 03 20 00 0A 00 00 00 EE 3C 00 00");
-    for (int i = 0; i < 7; ++i) {
-        // The defaults: only the entry number and the checksum differ.
+    for (int i = 0; i < 7; ++i) // the defaults: only the entry number and the checksum differ
         EXPECT_EQ(hexOf(msc->sent[i].bytes),
                   QString("CC 00 0E 0%1 03 20 00 0A 00 00 00 EE %2 00 00")
                       .arg(i + 1)
                       .arg(0x3C + i, 0, 16)
                       .toUpper());
-        EXPECT_EQ(msc->sent[i].atMs, 150 * i);
-    }
+    expectPaced(0, 150);
     EXPECT_EQ(cyanAtSend, 21);
     EXPECT_EQ(pause.durations, std::vector<int>(7, 150));
     EXPECT_EQ(boxesNotShowing(kCyan), 0);
@@ -148,10 +146,9 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     EXPECT_EQ(box(*panel, "rx2_txt")->text().size(), 52);
     EXPECT_EQ(boxesNotShowing(kReadBack), 0);
     ASSERT_EQ(msc->sent.size(), 7u);
-    for (int i = 0; i < 7; ++i) { // entries 1 to 7, each 100 ms after the row before
+    for (int i = 0; i < 7; ++i) // entries 1 to 7, each 100 ms after the row before
         EXPECT_EQ(msc->sent[i].bytes[3], i + 1);
-        EXPECT_EQ(msc->sent[i].atMs, 100 * i);
-    }
+    expectPaced(0, 100);
 
     // After the last entry a reply is only echoed again.
     reply("BB 00 0F 64 00 00 00 00 00 00 00 00 00");

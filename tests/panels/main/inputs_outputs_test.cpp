@@ -41,15 +41,15 @@ struct MainInputsOutputs : DriverPanelFixture<MainPanel> {
 } // namespace
 
 TEST_F(MainInputsOutputs, outputsToggleTheirCaptionsAndEveryFrameCarriesAllFour) {
-    EXPECT_EQ(press("CMD_OUT1"), "AA 00 0B 01 01 00 00 00 EE 0D 00 00");
-    EXPECT_EQ(caption("CMD_OUT1"), "출력1 OFF");
-    EXPECT_EQ(press("CMD_OUT2"), "AA 00 0B 01 01 01 00 00 EE 0E 00 00");
-    EXPECT_EQ(caption("CMD_OUT2"), "출력2 OFF");
-    EXPECT_EQ(press("CMD_OUT1"), "AA 00 0B 01 00 01 00 00 EE 0D 00 00");
-    EXPECT_EQ(caption("CMD_OUT1"), "출력1 ON");
-    EXPECT_EQ(caption("CMD_OUT2"), "출력2 OFF");
-    EXPECT_EQ(press("CMD_OUT2"), "AA 00 0B 01 00 00 00 00 EE 0C 00 00");
-    EXPECT_EQ(caption("CMD_OUT2"), "출력2 ON");
+    const std::tuple<const char*, const char*, const char*> presses[] = {
+        {"CMD_OUT1", "AA 00 0B 01 01 00 00 00 EE 0D 00 00", "출력1 OFF 출력2 ON"},
+        {"CMD_OUT2", "AA 00 0B 01 01 01 00 00 EE 0E 00 00", "출력1 OFF 출력2 OFF"},
+        {"CMD_OUT1", "AA 00 0B 01 00 01 00 00 EE 0D 00 00", "출력1 ON 출력2 OFF"},
+        {"CMD_OUT2", "AA 00 0B 01 00 00 00 00 EE 0C 00 00", "출력1 ON 출력2 ON"}};
+    for (const auto& [name, frame, captions] : presses) {
+        EXPECT_EQ(press(name), frame);
+        EXPECT_EQ(caption("CMD_OUT1") + ' ' + caption("CMD_OUT2"), QString::fromUtf8(captions));
+    }
 
     // Their replies are only echoed.
     reply("BB 00 0B 64 00 00 00 00 EE 6F");

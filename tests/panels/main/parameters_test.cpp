@@ -59,8 +59,7 @@ TEST_F(MainParameters, writeAllSendsTheSevenParametersPacedAndMarksEachBoxOnceSe
                      "AA 00 05 07 00 00 01 F4 EE 01 00 00", "AA 00 05 09 00 00 32 00 EE 40 00 00",
                      "AA 00 05 06 00 00 00 02 EE 0D 00 00"}));
     EXPECT_EQ(pause.durations, std::vector<int>({100, 150, 150, 150, 150, 150, 150, 150}));
-    for (std::size_t i = 0; i < msc->sent.size(); ++i)
-        EXPECT_EQ(msc->sent[i].atMs, 100 + 150 * static_cast<qint64>(i)) << i;
+    expectPaced(100, 150);
     // All white before the first frame; each box light yellow once its own went out.
     ASSERT_EQ(coloursAtSend.size(), 7u);
     for (std::size_t frame = 0; frame < 7; ++frame)
@@ -158,8 +157,7 @@ TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
                      "AA 00 06 04 00 00 00 00 EE 0A 00 00", "AA 00 06 05 00 00 00 00 EE 0B 00 00",
                      "AA 00 06 07 00 00 00 00 EE 0D 00 00", "AA 00 06 09 00 00 00 00 EE 0F 00 00",
                      "AA 00 06 06 00 00 00 00 EE 0C 00 00"}));
-    for (std::size_t i = 1; i < msc->sent.size(); ++i)
-        EXPECT_EQ(msc->sent[i].atMs, 100 * static_cast<qint64>(i)) << i;
+    expectPaced(0, 100);
     EXPECT_EQ(pause.durations, std::vector<int>(7, 100));
     std::vector<QString> order;
     for (const auto& [name, opt1] : kReadBacks)
@@ -178,32 +176,27 @@ TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-// The inputs, a write's echo, a move's echo while READ ALL waits at step 1.
-TEST_F(MainParameters, aReplyWithAnotherCodeLeavesTheChainWaiting) {
-    for (const char* other : {"BB 00 0C 64 00 00 03 81 EE 00", "BB 00 05 64 00 00 00 07 EE 00",
-                              "BB 00 04 64 00 00 00 07 EE 00"}) {
-        press("cmd_RData");
+// A read reply and the inputs with nothing awaited; the inputs, a write's
+// echo and a move's echo while READ ALL waits at step 1.
+TEST_F(MainParameters, aReplyNotAwaitedFillsNothingAndTheChainWaitsOn) {
+    const std::pair<bool, const char*> cases[] = {{false, "BB 00 06 64 00 00 03 20 EE 77"},
+                                                  {false, "BB 00 0C 64 00 00 03 81 EE 00"},
+                                                  {true, "BB 00 0C 64 00 00 03 81 EE 00"},
+                                                  {true, "BB 00 05 64 00 00 00 07 EE 00"},
+                                                  {true, "BB 00 04 64 00 00 00 07 EE 00"}};
+    for (const auto& [reading, other] : cases) {
+        if (reading)
+            press("cmd_RData");
         msc->sent.clear();
         pause.durations.clear();
         reply(other);
-        EXPECT_TRUE(msc->sent.empty()) << other;
-        EXPECT_TRUE(pause.durations.empty()) << other;
-        EXPECT_EQ(panel->read_data(), 1) << other;
-        EXPECT_EQ(textOf("Text_RDATA2"), "") << other;
+        EXPECT_TRUE(msc->sent.empty() && pause.durations.empty()) << other;
+        EXPECT_EQ(panel->read_data(), reading ? 1 : 0) << other;
+        for (const auto& [name, opt1] : kReadBacks)
+            EXPECT_EQ(textOf(name), "") << other << name;
+        EXPECT_EQ(textOf("Text_RPOS"), "0");
         EXPECT_EQ(shown("Text_RDATA2"), kWhite) << other;
     }
-}
-
-TEST_F(MainParameters, aReplyWithNothingAwaitedChangesNothing) {
-    msc->sent.clear();
-    reply("BB 00 06 64 00 00 03 20 EE 77");
-    reply("BB 00 0C 64 00 00 03 81 EE 00");
-    EXPECT_TRUE(msc->sent.empty());
-    EXPECT_EQ(panel->read_data(), 0);
-    for (const auto& [name, opt1] : kReadBacks)
-        EXPECT_EQ(textOf(name), "") << name;
-    EXPECT_EQ(textOf("Text_RPOS"), "0");
-    EXPECT_TRUE(pause.durations.empty());
 }
 
 TEST_F(MainParameters, aSecondReadAllRestartsAndAPositionReadEndsTheChain) {
