@@ -74,9 +74,7 @@ struct Files : PanelFixture {
                                  "Text_HSPD", "Text_HOFF", "Text_REL"})
             all << box(shell.main(), name)->text();
         for (int i = 0; i < 7; ++i)
-            for (const char* column : {"Text_pos_%1", "text_vel_%1", "text_acc_%1"})
-                all << box(shell.jogPosition(), QString::fromLatin1(column).arg(i).toLatin1())
-                           ->text();
+            all << rowText(shell.jogPosition(), i).split(' ');
         for (const char* name : {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"})
             all << box(shell.belt(), name)->text();
         all << (in2()->isChecked() ? "in2" : "-");
@@ -222,19 +220,6 @@ TEST_F(Files, aRefusedBoxWritesNoFile) {
         EXPECT_FALSE(QFile::exists(path)) << c.box.box;
         at(c.box)->setText(was);
     }
-}
-
-// After a load, WRITE ALL sends the file's values.
-TEST_F(Files, writeAllSendsWhatWasLoaded) {
-    choose("main", "loadSetup",
-           file("motor.json", R"({"motor": {"run_current": 25, "stop_current": 4,
-               "run_speed": 800, "acceleration": 10, "homing_speed": 500, "home_offset": 0,
-               "resolution": 2}})"));
-    EXPECT_TRUE(sentAnywhere().isEmpty());
-    port("MSC").setPortOpen(true);
-    click(shell.main(), "cmd_Data");
-    ASSERT_FALSE(port("MSC").sent.empty());
-    EXPECT_EQ(hexOf(port("MSC").sent[0].bytes), "AA 00 05 01 00 00 00 19 EE 1F 00 00");
 }
 
 // stepdrive-cli applies a file the windows saved to a driver, and reads back
