@@ -4,14 +4,13 @@
 
 #include "cli/cli.h"
 #include "core/commands.h"
-#include "tests/cli/sample_profile.h"
 #include "tests/support/driver_model.h"
 #include "tests/support/fakes.h"
+#include "tests/support/profiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryFile>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -23,6 +22,7 @@ namespace {
 struct Cli : ::testing::Test {
     RecordingPause pause;
     DriverModel model;
+    TempFiles files;
     std::vector<FakeCommControl::Sent> sent;
     int portsMade = 0;
     QString out;
@@ -51,11 +51,7 @@ struct Cli : ::testing::Test {
         return status;
     }
     int apply(const QByteArray& profile, QStringList options = {}) {
-        QTemporaryFile file;
-        EXPECT_TRUE(file.open());
-        file.write(profile);
-        file.flush();
-        return run(options << "apply" << file.fileName());
+        return run(options << "apply" << files.with(profile));
     }
     // The blocks sent, as hex, those starting with `prefix` only.
     QStringList sentHex(const QString& prefix = {}) const {
@@ -394,11 +390,7 @@ bool nestedKeys(const QJsonValue& v) {
 // nested keys, "verified" with "not_verified" where it writes, and "error"
 // with the exit status and a message exactly when it failed.
 TEST_F(Cli, everyCommandsJsonHasOneShape) {
-    QTemporaryFile profile;
-    ASSERT_TRUE(profile.open());
-    profile.write(kNonDefaultProfile);
-    profile.flush();
-    const QString file = profile.fileName();
+    const QString file = files.with(kNonDefaultProfile);
     const struct {
         QStringList arguments;
         int status;
@@ -455,15 +447,12 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
 }
 
 TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
-    QTemporaryFile profile;
-    ASSERT_TRUE(profile.open());
-    profile.write(kNonDefaultProfile);
-    profile.flush();
+    const QString profile = files.with(kNonDefaultProfile);
     for (const bool terminal : {false, true}) {
         QString o, e;
         QTextStream outStream(&o), errStream(&e);
         ASSERT_EQ(cli::run(
-                      {"--port", "/dev/fake", "apply", profile.fileName()},
+                      {"--port", "/dev/fake", "apply", profile},
                       [this](const QString&) {
                           auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
                           port->answer = [this](const QByteArray& b) { return model.answer(b); };

@@ -1,8 +1,8 @@
 // The stepdrive-cli program against stepdrive-sim on a pseudo-terminal:
 // round trips, what goes on the line, failures and their exit statuses.
 
-#include "tests/cli/sample_profile.h"
 #include "tests/support/fakes.h"
+#include "tests/support/profiles.h"
 #include "tests/support/simulator.h"
 
 #include <QElapsedTimer>
@@ -11,7 +11,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -49,13 +48,6 @@ protected:
         err = QString::fromUtf8(process.readAllStandardError());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
-    QString file(const QByteArray& contents) {
-        files.push_back(std::make_unique<QTemporaryFile>());
-        EXPECT_TRUE(files.back()->open());
-        files.back()->write(contents);
-        files.back()->flush();
-        return files.back()->fileName();
-    }
     // The simulator's stamps of the frames it got that start with `prefix`,
     // once there are `count` of them.
     std::vector<double> received(const QString& prefix, std::size_t count) {
@@ -71,7 +63,7 @@ protected:
     }
 
     std::unique_ptr<Simulator> sim;
-    std::vector<std::unique_ptr<QTemporaryFile>> files;
+    TempFiles files;
     QString out;
     QString err;
     qint64 elapsedMs = 0;
@@ -86,7 +78,7 @@ void expectApart(const std::vector<double>& times, double ms, const char* what) 
 
 TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ASSERT_EQ(cli({"apply", file(kNonDefaultProfile)}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"apply", files.with(kNonDefaultProfile)}), 0) << err.toStdString();
     EXPECT_TRUE(out.contains("table.5.position=-8388608\n")) << out.toStdString();
     EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
     EXPECT_FALSE(err.contains("motor 7/7")) << "no progress when standard error is a pipe";
@@ -122,7 +114,7 @@ TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
     ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
     const QString dumped = out;
-    ASSERT_EQ(cli({"apply", file(dumped.toUtf8())}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"apply", files.with(dumped.toUtf8())}), 0) << err.toStdString();
     ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
     EXPECT_EQ(out, dumped);
 }
@@ -159,12 +151,12 @@ TEST_F(Program, aRefusedProfileExitsOneAndPutsNothingOnTheLine) {
         QByteArray(kNonDefaultProfile).replace("\"run_current\": 25", "\"run_current\": 40");
     const QByteArray unknownKey = QByteArray(kNonDefaultProfile).replace("\"speed\"", "\"sped\"");
     const QByteArray broken = QByteArray(kNonDefaultProfile).replace("\"table\": [", "\"table\": ");
-    EXPECT_EQ(cli({"apply", file(runCurrent40)}), 1);
+    EXPECT_EQ(cli({"apply", files.with(runCurrent40)}), 1);
     EXPECT_TRUE(err.contains("motor.run_current: 40 is out of range (0 to 31)"))
         << err.toStdString();
-    EXPECT_EQ(cli({"apply", file(unknownKey)}), 1);
+    EXPECT_EQ(cli({"apply", files.with(unknownKey)}), 1);
     EXPECT_TRUE(err.contains("belt.sped: unknown key")) << err.toStdString();
-    EXPECT_EQ(cli({"apply", file(broken)}), 1);
+    EXPECT_EQ(cli({"apply", files.with(broken)}), 1);
     EXPECT_TRUE(err.contains("malformed JSON at line")) << err.toStdString();
 
     QTest::qWait(200);
@@ -196,7 +188,7 @@ TEST_F(Program, traceWritesEveryFrameOutAndInToStandardError) {
 TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
     Simulator first, second, silent({"--drop", "1"});
     const QString missing = "/dev/stepdrive-nothing-here";
-    const QString motor = file(R"({"motor": {"run_current": 25, "stop_current": 6,
+    const QString motor = files.with(R"({"motor": {"run_current": 25, "stop_current": 6,
         "run_speed": 1200, "acceleration": 40, "homing_speed": 700, "home_offset": -5000,
         "resolution": 4}})");
     const QStringList good{first.devicePath(), second.devicePath()};
@@ -246,7 +238,7 @@ TEST_F(Program, aScriptWaitsForTheMoveAndTheHomeSearchToEnd) {
 
 TEST_F(Program, verifyComparesWithoutWritingAndListsWhatTheDriverChanged) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
-    const QString profile = file(kNonDefaultProfile);
+    const QString profile = files.with(kNonDefaultProfile);
     ASSERT_EQ(cli({"apply", profile}), 0) << err.toStdString();
     ASSERT_EQ(cli({"verify", profile}), 0) << err.toStdString();
     EXPECT_TRUE(err.contains("belt.in2_used=true is not verified")) << err.toStdString();

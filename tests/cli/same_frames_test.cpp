@@ -10,9 +10,9 @@
 #include "panels/main/main_panel.h"
 #include "tests/support/driver_model.h"
 #include "tests/support/panel_fixture.h"
+#include "tests/support/profiles.h"
 
 #include <QCheckBox>
-#include <QTemporaryFile>
 #include <QTextStream>
 
 using namespace stepdrive;
@@ -29,7 +29,7 @@ struct SameFrames : PanelFixture {
     DriverModel windowsDriver;
     DriverModel cliDriver;
     RecordingPause cliPause;
-    std::vector<QTemporaryFile*> files;
+    TempFiles files;
 
     void SetUp() override {
         shell.start();
@@ -38,7 +38,6 @@ struct SameFrames : PanelFixture {
         openPort(shell.jogPosition(), "MSC1").answer = answer;
         openPort(shell.belt(), "MSC2").answer = answer;
     }
-    void TearDown() override { qDeleteAll(files); }
 
     static QStringList startingWith(const QStringList& blocks, const QString& prefix) {
         QStringList kept;
@@ -91,15 +90,6 @@ struct SameFrames : PanelFixture {
         return startingWith(blocks, prefix);
     }
 
-    QString profileFile(const QByteArray& json) {
-        auto* file = new QTemporaryFile;
-        files.push_back(file);
-        EXPECT_TRUE(file->open());
-        file->write(json);
-        file->flush();
-        return file->fileName();
-    }
-
     void type(QWidget& window, const QString& name, int value) {
         box(window, name.toLatin1().constData())->setText(QString::number(value));
     }
@@ -134,14 +124,14 @@ TEST_F(SameFrames, everyCommandSendsTheWindowsFramesForTheSameValues) {
                          .arg(kTable[row][1])
                          .arg(kTable[row][2]);
     }
-    const QString tableProfile = profileFile(("{\"table\": [" + tableJson + "]}").toUtf8());
+    const QString tableProfile = files.with(("{\"table\": [" + tableJson + "]}").toUtf8());
 
     const char* const beltBoxes[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
     const int beltValues[] = {11, 900, 12, 9999};
     for (int i = 0; i < 4; ++i)
         type(belt, beltBoxes[i], beltValues[i]);
     belt.findChild<QCheckBox*>("Check_in2use")->setChecked(true);
-    const QString beltProfile = profileFile(R"({"belt": {"acceleration": 11, "speed": 900,
+    const QString beltProfile = files.with(R"({"belt": {"acceleration": 11, "speed": 900,
         "deceleration": 12, "final_speed": 9999, "in2_used": true}})");
 
     const auto press = [](QWidget& window, const char* name) {

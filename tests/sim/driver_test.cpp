@@ -29,10 +29,7 @@ protected:
         return send(Format::Short, {code, option, data[0], data[1], data[2], data[3]}, when);
     }
     // The signed 32-bit value of a short reply.
-    static std::int32_t valueOf(const Bytes& r) {
-        return static_cast<std::int32_t>(std::uint32_t{r[4]} << 24 | std::uint32_t{r[5]} << 16 |
-                                         std::uint32_t{r[6]} << 8 | r[7]);
-    }
+    static std::int32_t valueOf(const Bytes& r) { return signedBigEndian(r.data() + 4, 4); }
     std::int32_t readPosition(Clock::time_point when) {
         return valueOf(shortCmd(cmd::ReadParameter, opt::Position, 0, when));
     }

@@ -1,4 +1,14 @@
 #pragma once
+// Profiles for stepdrive-cli: a sample, and files that hold what a test
+// writes for as long as the test runs.
+
+#include <QTemporaryFile>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace stepdrive::test {
+
 // A profile of non-default values in every section, negative positions and
 // the ends of the fields among them, the IN2-use flag with it.
 inline const char kNonDefaultProfile[] = R"({
@@ -14,3 +24,20 @@ inline const char kNonDefaultProfile[] = R"({
   "belt": {"acceleration": 11, "speed": 900, "deceleration": 12, "final_speed": 65535,
            "in2_used": true}
 })";
+
+class TempFiles {
+public:
+    // A new file holding `contents`.
+    QString with(const QByteArray& contents) {
+        files_.push_back(std::make_unique<QTemporaryFile>());
+        EXPECT_TRUE(files_.back()->open());
+        files_.back()->write(contents);
+        files_.back()->flush();
+        return files_.back()->fileName();
+    }
+
+private:
+    std::vector<std::unique_ptr<QTemporaryFile>> files_;
+};
+
+} // namespace stepdrive::test
