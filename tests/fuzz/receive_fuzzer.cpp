@@ -52,24 +52,10 @@ private:
     const std::uint8_t* end_;
 };
 
-const char kDigits[] = "0123456789ABCDEF";
-
 // The echo text of bytes [first, first + count): "XX  " per byte.
 QString echoOf(const Bytes& bytes, std::size_t first, std::size_t count) {
-    std::string text(count * 4, ' ');
-    for (std::size_t i = 0; i < count; ++i) {
-        text[4 * i] = kDigits[bytes[first + i] >> 4];
-        text[4 * i + 1] = kDigits[bytes[first + i] & 0x0F];
-    }
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(hexEcho(bytes.data() + first, count));
 }
-
-struct Field {
-    std::size_t first; // 1-based, as the bytes of the reply are counted
-    std::size_t last;
-};
-const std::vector<Field> kShortFields{{5, 8}};
-const std::vector<Field> kLongFields{{5, 6}, {7, 8}, {9, 11}};
 
 class Run {
 public:
@@ -203,24 +189,12 @@ private:
 
     void checkFrame(const std::array<std::uint8_t, 9>& a) const {
         const FormatInfo& f = formatInfo(link.format());
-        const auto n = static_cast<std::size_t>(f.frameLength);
         const QByteArray& sent = port.sent.back().bytes;
         const Bytes block(sent.begin(), sent.end());
-        require(block.size() == n + 2, "the block is the frame and two bytes");
-        require(block[0] == f.commandHeader && block[1] == 0, "frame header");
-        unsigned sum = 0;
-        for (std::size_t i = 1; i + 2 < n; ++i) {
-            if (i >= 2)
-                require(block[i] == a[i - 2], "arguments in order");
-            sum += block[i];
-        }
-        require(block[n - 2] == kTrailer && block[n - 1] == (sum & 0xFF), "trailer and checksum");
-        require(block[n] == 0 && block[n + 1] == 0, "the block ends in two zero bytes");
-        require(link.txEcho() == echoOf(block, 0, n), "the TX echo is the frame");
-        if (!port.sent.empty() && port.PortOpen())
-            require(port.lastSent() == QByteArray(reinterpret_cast<const char*>(block.data()),
-                                                  static_cast<qsizetype>(block.size())),
-                    "the whole block goes on the line");
+        require(block == commandBlock(link.format(), {a.begin(), a.begin() + f.argumentCount}),
+                "the whole block goes on the line: the frame of the arguments, two zero bytes");
+        require(link.txEcho() == echoOf(block, 0, static_cast<std::size_t>(f.frameLength)),
+                "the TX echo is the frame");
     }
 
     void checkEcho() const {
@@ -262,7 +236,7 @@ private:
         require(port.RThreshold() == link.threshold(), "the threshold is restored");
         qsizetype wrong = 0;
         for (const Bytes& r : replies)
-            wrong += wrongBytes(r);
+            wrong += parseReply(link.format(), r.data(), r.size(), checkTrailer_).wrongBytes;
         require(wrongSeen == wrong, "every wrong header, status or trailer byte is counted");
     }
 
@@ -300,38 +274,12 @@ private:
         return replies;
     }
 
-    qsizetype wrongBytes(const Bytes& got) const {
-        const auto at = [&](std::size_t pos, std::uint8_t expected) {
-            return got.size() >= pos && got[pos - 1] != expected ? 1 : 0;
-        };
-        return at(1, kReplyHeader) + at(4, kReplyStatus) +
-               (checkTrailer_ ? at(static_cast<std::size_t>(frameLength_ - 1), kTrailer) : 0);
-    }
-
+    // Each reply is handed on as the reply parser reads its bytes.
     void checkReply(const Reply& reply, const Bytes& got) const {
-        const auto at = [&](std::size_t pos) { return got.size() >= pos ? got[pos - 1] : 0; };
-        require(reply.code == at(3), "the code is the 3rd byte read");
-        require(reply.statusA == at(7) && reply.statusB == at(8),
-                "the status bytes are the 7th and 8th read");
-
-        const auto& fields = link.format() == Format::Short ? kShortFields : kLongFields;
-        require(reply.fields.size() == fields.size(), "one data field per value");
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const Field& f = fields[i];
-            const std::size_t count = f.last - f.first + 1;
-            if (got.size() < f.last) {
-                require(!reply.fields[i] && !reply.value(i), "a field past the bytes is missing");
-                continue;
-            }
-            std::uint32_t value = 0;
-            for (std::size_t k = f.first - 1; k < f.last; ++k)
-                value = value << 8 | got[k];
-            const unsigned bits = static_cast<unsigned>(count * 8);
-            const std::uint32_t sign = std::uint32_t{1} << (bits - 1);
-            const std::int64_t expected =
-                (value & sign) ? std::int64_t{value} - (std::int64_t{1} << bits) : value;
-            require(reply.value(i) == expected, "a field's value is its bytes, signed");
-        }
+        const Reply expected = parseReply(link.format(), got.data(), got.size(), checkTrailer_);
+        require(reply.code == expected.code && reply.statusA == expected.statusA &&
+                    reply.statusB == expected.statusB && reply.fields == expected.fields,
+                "a reply is its own bytes, parsed");
     }
 
     test::RecordingPause pause;
