@@ -12,7 +12,7 @@
 #include "core/profile.h"
 #include "core/write_sequences.h"
 #include "link/pause.h"
-#include "tests/cli/sample_profile.h"
+#include "tests/support/profiles.h"
 #include "tests/support/simulator.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,6 @@
 // writes for as long as the test runs.
 
 #include <QTemporaryFile>
-#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -27,10 +26,11 @@ inline const char kNonDefaultProfile[] = R"({
 
 class TempFiles {
 public:
-    // A new file holding `contents`.
+    // A new file holding `contents`; no path when it could not be made.
     QString with(const QByteArray& contents) {
         files_.push_back(std::make_unique<QTemporaryFile>());
-        EXPECT_TRUE(files_.back()->open());
+        if (!files_.back()->open())
+            return {};
         files_.back()->write(contents);
         files_.back()->flush();
         return files_.back()->fileName();
