@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     // Answered before the window system is touched: they need no display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("stepdrive %s\n", stepdrive::programVersion());
+            std::fputs(stepdrive::versionText("stepdrive").c_str(), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
