@@ -21,7 +21,7 @@
     </message>
     <message>
         <source>IN2 사용시 체크</source>
-        <translation>Check to use IN2</translation>
+        <translation>Use IN2</translation>
     </message>
     <message>
         <source>WRITE ALL</source>
@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>2.속도(0~2047)</source>
-        <translation>2.Speed(0~2047)</translation>
+        <translation>2.Spd(0~2047)</translation>
     </message>
     <message>
         <source>3.감속(0~2047)</source>
@@ -45,7 +45,7 @@
     </message>
     <message>
         <source>4.속도(0~2047)</source>
-        <translation>4.Speed(0~2047)</translation>
+        <translation>4.Spd(0~2047)</translation>
     </message>
     <message>
         <source>TX DATA</source>
@@ -98,7 +98,7 @@
     </message>
     <message>
         <source>속도(0~2047)</source>
-        <translation>Speed(0~2047)</translation>
+        <translation>Spd(0~2047)</translation>
     </message>
     <message>
         <source>위치</source>
@@ -165,7 +165,7 @@
     </message>
     <message>
         <source>홈이동속도(0~2047)</source>
-        <translation>Home speed (0~2047)</translation>
+        <translation>Home spd (0~2047)</translation>
     </message>
     <message>
         <source>홈 OFFSET</source>
