@@ -1,6 +1,7 @@
 // The operator's language: how it is chosen, and that nothing the windows
 // show bypasses the translation system.
 
+#include "app/first_shown.h"
 #include "app/language.h"
 #include "app/start_dialog.h"
 #include "panels/belt/belt_panel.h"
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -102,6 +104,22 @@ TEST(Language, koreanUnlessEnglishIsAsked) {
         EXPECT_EQ(choice.language.toStdString(), c.language) << args.toStdString();
         EXPECT_EQ(!choice.complaint.isEmpty(), c.complained) << args.toStdString();
     }
+}
+
+// The program says an unknown language once and starts in Korean.
+TEST(Language, theProgramSaysAnUnknownLanguageOnce) {
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QString::fromLatin1(kStartupProbeVariable), QStringLiteral("1"));
+    for (int n = 1; n <= 10; ++n)
+        env.insert(QStringLiteral("STEPDRIVE_COM%1").arg(n), QStringLiteral("/nonexistent/com"));
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(STEPDRIVE_APP_PATH), {QStringLiteral("--lang"), QStringLiteral("fr")});
+    ASSERT_TRUE(app.waitForFinished(60000));
+    EXPECT_EQ(app.exitCode(), 0);
+    const QString said = QString::fromLocal8Bit(app.readAllStandardError());
+    EXPECT_EQ(said.count(QStringLiteral("\"fr\"")), 1) << said.toStdString();
 }
 
 // Every message of every translation file has its translation.
