@@ -265,9 +265,8 @@ bool Shell::settleJog() {
     if (!main_ || !main_->jogging())
         return true;
     enum { Stop, LeaveRunning };
-    const int answer = messages_->ask(
-        QStringLiteral("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
-        {QStringLiteral("정지 후 종료"), QStringLiteral("그대로 종료"), QStringLiteral("취소")});
+    const int answer = messages_->ask(tr("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
+                                      {tr("정지 후 종료"), tr("그대로 종료"), tr("취소")});
     if (answer == Stop)
         stopJog();
     return answer == Stop || answer == LeaveRunning;
