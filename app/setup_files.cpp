@@ -35,20 +35,20 @@ QString DialogFileChooser::savePath(QWidget* parent) {
 QString DialogFileChooser::choose(QWidget* parent, bool saving) {
     QSettings settings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive"));
     QFileDialog dialog(
-        parent, saving ? QStringLiteral("설정 저장") : QStringLiteral("설정 불러오기"),
-        settings.value(QLatin1String(kFolderKey)).toString(), QStringLiteral("설정 파일 (*.json)"));
+        parent, saving ? SetupFiles::tr("설정 저장") : SetupFiles::tr("설정 불러오기"),
+        settings.value(QLatin1String(kFolderKey)).toString(), SetupFiles::tr("설정 파일 (*.json)"));
     // Replacing a file is asked by the program, in its own words.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (saving)
         dialog.setDefaultSuffix(QStringLiteral("json"));
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("위치:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("파일 이름:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("파일 형식:"));
+    dialog.setLabelText(QFileDialog::LookIn, SetupFiles::tr("위치:"));
+    dialog.setLabelText(QFileDialog::FileName, SetupFiles::tr("파일 이름:"));
+    dialog.setLabelText(QFileDialog::FileType, SetupFiles::tr("파일 형식:"));
     dialog.setLabelText(QFileDialog::Accept,
-                        saving ? QStringLiteral("저장") : QStringLiteral("열기"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("취소"));
+                        saving ? SetupFiles::tr("저장") : SetupFiles::tr("열기"));
+    dialog.setLabelText(QFileDialog::Reject, SetupFiles::tr("취소"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().constFirst();
@@ -67,8 +67,8 @@ void SetupFiles::addMenuTo(QWidget* window) {
         Qt::Key key;
         void (SetupFiles::*run)(QWidget*);
     } commands[] = {
-        {"loadSetup", QStringLiteral("설정 불러오기…"), Qt::Key_O, &SetupFiles::load},
-        {"saveSetup", QStringLiteral("설정 저장…"), Qt::Key_S, &SetupFiles::save},
+        {"loadSetup", tr("설정 불러오기…"), Qt::Key_O, &SetupFiles::load},
+        {"saveSetup", tr("설정 저장…"), Qt::Key_S, &SetupFiles::save},
     };
     for (const auto& c : commands) {
         auto* action = new QAction(c.caption, window);
@@ -86,15 +86,14 @@ void SetupFiles::load(QWidget* window) {
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        messages_.show(
-            QStringLiteral("%1: 파일을 열 수 없습니다. %2").arg(path, file.errorString()));
+        messages_.show(tr("%1: 파일을 열 수 없습니다. %2").arg(path, file.errorString()));
         return;
     }
     QString error;
     const auto profile = parseProfile(file.readAll(), &error);
     if (!profile) {
-        messages_.show(QStringLiteral("%1: 설정을 불러오지 않았습니다. 바뀐 값은 없습니다.\n%2")
-                           .arg(path, error));
+        messages_.show(
+            tr("%1: 설정을 불러오지 않았습니다. 바뀐 값은 없습니다.\n%2").arg(path, error));
         return;
     }
     showProfile(*profile);
@@ -107,9 +106,8 @@ void SetupFiles::save(QWidget* window) {
     const QString path = chooser_->savePath(window);
     if (path.isEmpty())
         return;
-    if (QFileInfo::exists(path) &&
-        messages_.ask(QStringLiteral("%1 파일이 이미 있습니다. 바꿀까요?").arg(path),
-                      {QStringLiteral("바꾸기"), QStringLiteral("취소")}) != 0)
+    if (QFileInfo::exists(path) && messages_.ask(tr("%1 파일이 이미 있습니다. 바꿀까요?").arg(path),
+                                                 {tr("바꾸기"), tr("취소")}) != 0)
         return;
     write(path, *profile);
 }
@@ -152,8 +150,7 @@ void SetupFiles::write(const QString& path, const Profile& profile) {
         file.write(QJsonDocument(toJson(profile)).toJson(QJsonDocument::Indented)) >= 0 &&
         file.commit())
         return;
-    messages_.show(
-        QStringLiteral("%1: 설정을 저장하지 못했습니다. %2").arg(path, file.errorString()));
+    messages_.show(tr("%1: 설정을 저장하지 못했습니다. %2").arg(path, file.errorString()));
 }
 
 } // namespace stepdrive

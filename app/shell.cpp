@@ -57,26 +57,28 @@ void Shell::start() {
     main().show();
 }
 
-std::unique_ptr<CommControl> Shell::makePort(const QString& name) {
+CommControl& Shell::port(std::unique_ptr<CommControl>& slot, const char* name) {
+    if (slot)
+        return *slot;
     // The port holds its receive events back while the panels' pause runs.
-    auto port = ports_(name, &pause_->gate());
-    connect(port.get(), &CommControl::failed, this,
+    slot = ports_(QString::fromLatin1(name), &pause_->gate());
+    CommControl* port = slot.get();
+    connect(port, &CommControl::failed, this,
             [this](const PortFailure& failure) { messages_->show(portFailureText(failure)); });
     // A lost line leaves the dialog ready to connect again.
-    connect(port.get(), &CommControl::lost, this, [this] {
+    connect(port, &CommControl::lost, this, [this] {
         if (start_)
             start_->setConnected(false);
     });
-    return port;
+    return *port;
 }
 
-// A panel and its port object come into being together, on first reference.
+// A panel comes into being on first reference, over its port object.
 template <typename Panel>
-Panel& Shell::panel(std::unique_ptr<Panel>& slot, std::unique_ptr<CommControl>& port,
+Panel& Shell::panel(std::unique_ptr<Panel>& slot, std::unique_ptr<CommControl>& portSlot,
                     const char* portName, Win w) {
     if (!slot) {
-        port = makePort(QString::fromLatin1(portName));
-        slot = std::make_unique<Panel>(*port, *pause_, *messages_);
+        slot = std::make_unique<Panel>(port(portSlot, portName), *pause_, *messages_);
         wire(w, *slot);
     }
     return *slot;
@@ -122,12 +124,13 @@ bool Shell::Rs232_Probe(CommControl& port, int n) {
 }
 
 void Shell::connectLink(const PortChoice& choice, const QString& settings) {
+    // Each port waits for a whole reply of its panel's frame format.
     const struct {
         CommControl& port;
         int threshold;
-    } configs[] = {{MSC(), main().link().threshold()},
-                   {MSC1(), jogPosition().link().threshold()},
-                   {MSC2(), belt().link().threshold()}};
+    } configs[] = {{MSC(), formatInfo(Format::Short).frameLength},
+                   {MSC1(), formatInfo(Format::Long).frameLength},
+                   {MSC2(), formatInfo(Format::Short).frameLength}};
     for (const auto& c : configs) {
         c.port.setCommPort(choice.com);
         c.port.setDevice(choice.device);
@@ -163,13 +166,13 @@ SetupFiles& Shell::setupFiles() {
 }
 
 CommControl& Shell::MSC() {
-    return main().MSC();
+    return port(msc_, "MSC");
 }
 CommControl& Shell::MSC1() {
-    return jogPosition().MSC1();
+    return port(msc1_, "MSC1");
 }
 CommControl& Shell::MSC2() {
-    return belt().MSC2();
+    return port(msc2_, "MSC2");
 }
 
 QWidget& Shell::window(Win w) {
@@ -262,9 +265,8 @@ bool Shell::settleJog() {
     if (!main_ || !main_->jogging())
         return true;
     enum { Stop, LeaveRunning };
-    const int answer = messages_->ask(
-        QStringLiteral("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
-        {QStringLiteral("정지 후 종료"), QStringLiteral("그대로 종료"), QStringLiteral("취소")});
+    const int answer = messages_->ask(tr("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
+                                      {tr("정지 후 종료"), tr("그대로 종료"), tr("취소")});
     if (answer == Stop)
         stopJog();
     return answer == Stop || answer == LeaveRunning;

@@ -119,7 +119,7 @@ private:
     void stopJog();
     // The windows created so far (null for the others).
     std::array<QWidget*, 4> existingWindows() const;
-    std::unique_ptr<CommControl> makePort(const QString& name);
+    CommControl& port(std::unique_ptr<CommControl>& slot, const char* name);
     template <typename Panel>
     Panel& panel(std::unique_ptr<Panel>& slot, std::unique_ptr<CommControl>& port,
                  const char* portName, Win w);

@@ -905,7 +905,7 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         return kDone;
     }
     if (options->version) {
-        out << kProgram << ' ' << programVersion() << '\n';
+        out << versionText(qPrintable(kProgram)).c_str();
         return kDone;
     }
     const auto command = prepare(options->words, *options, &error);
@@ -1006,7 +1006,7 @@ Options:
   --trace          write every frame out and in, with a timestamp, to
                    standard error (the stepdrive.link wire log)
   -h, --help       show this text
-  --version        print the version
+  --version        print the version and licence
 
 Commands:
   params read                the seven motor parameters

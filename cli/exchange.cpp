@@ -121,17 +121,19 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
                                     .arg(reply.size())
                                     .arg(length)};
 
+    const Reply parsed = parseReply(format, reply.data(), reply.size(), true);
     const struct {
+        bool wrong;
         int at;
         std::uint8_t expected;
         const char* what;
-    } checks[] = {{0, kReplyHeader, "header"},
-                  {2, args.at(0), "command code"},
-                  {3, kReplyStatus, "status"},
-                  {length - 2, kTrailer, "trailer"}};
+    } checks[] = {{(parsed.failed & Reply::Header) != 0, 0, kReplyHeader, "header"},
+                  {parsed.code != args.at(0), 2, args.at(0), "command code"},
+                  {(parsed.failed & Reply::Status) != 0, 3, kReplyStatus, "status"},
+                  {(parsed.failed & Reply::Trailer) != 0, length - 2, kTrailer, "trailer"}};
     for (const auto& c : checks) {
         const std::uint8_t got = reply[static_cast<std::size_t>(c.at)];
-        if (got != c.expected)
+        if (c.wrong)
             throw Failure{kBadReply,
                           QStringLiteral("the reply %1 to %2 has a wrong %3 (%4, expected %5)")
                               .arg(hexOf(reply, reply.size()), sent, QLatin1String(c.what),

@@ -139,15 +139,16 @@ std::int32_t Session::position() {
     return valueOf(command(cmd::ReadParameter, opt::Position, {}));
 }
 
-// Inputs 1 to 8 are the bits of reply byte 8; bits 0 and 1 of byte 7 are
-// the run flag and the home sensor.
+// Inputs 1 to 8 are the bits of the second status byte; bits 0 and 1 of the
+// first are the run flag and the home sensor.
 Inputs Session::inputs() {
-    const Bytes reply = command(cmd::ReadInputs, opt::Inputs, {});
+    const Bytes bytes = command(cmd::ReadInputs, opt::Inputs, {});
+    const Reply reply = parseReply(Format::Short, bytes.data(), bytes.size(), true);
     Inputs result;
     for (std::size_t bit = 0; bit < 8; ++bit)
-        result.in[bit] = reply[7] & (1u << bit);
-    result.running = reply[6] & 0x01;
-    result.homeSensor = reply[6] & 0x02;
+        result.in[bit] = reply.statusB & (1u << bit);
+    result.running = reply.statusA & 0x01;
+    result.homeSensor = reply.statusA & 0x02;
     return result;
 }
 

@@ -106,15 +106,20 @@ Reply parseReply(Format format, const std::uint8_t* bytes, std::size_t count, bo
     const auto length = static_cast<std::size_t>(formatInfo(format).frameLength);
     const auto n = std::min(count, length);
     const auto at = [&](std::size_t pos) -> std::uint8_t { return pos <= n ? bytes[pos - 1] : 0; };
-    const auto wrong = [&](std::size_t pos, std::uint8_t expected) {
-        return pos <= n && bytes[pos - 1] != expected ? 1 : 0;
-    };
     Reply reply;
+    const auto check = [&](Reply::Check c, std::size_t pos, std::uint8_t expected) {
+        if (pos <= n && bytes[pos - 1] != expected) {
+            reply.failed |= c;
+            ++reply.wrongBytes;
+        }
+    };
     reply.code = at(3);
     reply.statusA = at(7);
     reply.statusB = at(8);
-    reply.wrongBytes = wrong(1, kReplyHeader) + wrong(4, kReplyStatus) +
-                       (checkTrailer ? wrong(length - 1, kTrailer) : 0);
+    check(Reply::Header, 1, kReplyHeader);
+    check(Reply::Status, 4, kReplyStatus);
+    if (checkTrailer)
+        check(Reply::Trailer, length - 1, kTrailer);
     for (const ReplyField& f : format == Format::Short ? kShortReplyFields : kLongReplyFields)
         reply.fields.push_back(static_cast<std::size_t>(f.first + f.count) <= n
                                    ? std::optional(signedBigEndian(bytes + f.first, f.count))

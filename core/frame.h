@@ -65,13 +65,15 @@ std::int32_t signedBigEndian(const std::uint8_t* bytes, int count);
 // 7 and 8), the data fields (one 32-bit value in a 10-byte reply; 16-, 16-
 // and 24-bit values in a 13-byte one; a field is missing when fewer bytes
 // came than it needs) and how many of the header, status and (when checked)
-// trailer bytes were wrong. A byte that did not come reads 0.
+// trailer bytes were wrong, and which. A byte that did not come reads 0.
 struct Reply {
+    enum Check : std::uint8_t { Header = 1, Status = 2, Trailer = 4 };
     std::uint8_t code = 0;
     std::uint8_t statusA = 0;
     std::uint8_t statusB = 0;
     std::vector<std::optional<std::int32_t>> fields;
     int wrongBytes = 0;
+    std::uint8_t failed = 0; // the Checks that failed
 
     std::optional<std::int32_t> value(std::size_t field = 0) const {
         return field < fields.size() ? fields[field] : std::nullopt;

@@ -1,7 +1,9 @@
 #pragma once
-// The version every program of the project prints: the project's, from the
-// build.
+// What every program of the project prints for --version: its name, the
+// project's version from the build, and the licence line under them.
+
+#include <string>
 
 namespace stepdrive {
-const char* programVersion();
+std::string versionText(const char* program);
 } // namespace stepdrive

@@ -1,11 +1,11 @@
 #include "panels/driver_panel.h"
 
 #include "link/comm_control.h"
-#include "ui/messenger.h"
 #include "link/pause.h"
 #include "ui/colours.h"
 #include "ui/echo_boxes.h"
 #include "ui/entry_box.h"
+#include "ui/messenger.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +23,7 @@ DriverPanel::DriverPanel(Format format, CommControl& port, Pause& pause, Messeng
         link_.receive(
             [this](const Reply& r) {
                 for (int i = 0; i < r.wrongBytes; ++i)
-                    messages_.show(QStringLiteral("통신에러"));
+                    messages_.show(tr("통신에러"));
                 handleReply(r);
             },
             checksTrailer());
@@ -33,9 +33,9 @@ DriverPanel::DriverPanel(Format format, CommControl& port, Pause& pause, Messeng
 // The port, the speed and what usually keeps a driver from answering.
 QString DriverPanel::silenceMessage() const {
     const QString speed = port_.Settings().section(QLatin1Char(','), 0, 0);
-    return QStringLiteral("%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 "
-                          "드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 "
-                          "켜져 있는지 확인하십시오.")
+    return tr("%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 "
+              "드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 "
+              "켜져 있는지 확인하십시오.")
         .arg(port_.portLabel(), speed);
 }
 
@@ -51,7 +51,7 @@ std::optional<std::vector<std::int32_t>> DriverPanel::readParameters() {
         if (!value)
             return std::nullopt;
         if (!accepts(row.rule, *value)) {
-            messages_.show(QString::fromUtf8(row.refusal));
+            messages_.show(tr(row.refusal));
             return std::nullopt;
         }
         values.push_back(*value);

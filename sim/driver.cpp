@@ -1,6 +1,7 @@
 #include "sim/driver.h"
 
 #include "core/commands.h"
+#include "core/driver_values.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,23 +10,13 @@ namespace stepdrive::sim {
 
 namespace {
 
-// Data bytes each motor parameter uses, by option code; the home offset is
-// the only signed one.
+// Data bytes each motor parameter uses, by option code (none for an option
+// the driver doesn't know); the home offset is the only signed one.
 int parameterWidth(std::uint8_t option) {
-    switch (option) {
-    case 1:
-    case 2:
-    case 6:
-        return 1;
-    case 4:
-    case 5:
-    case 7:
-        return 2;
-    case 9:
-        return 4;
-    default:
-        return 0;
-    }
+    for (const ValueRule& rule : kMotorParameters)
+        if (rule.opt1 == option)
+            return rule.width;
+    return 0;
 }
 
 std::uint32_t unsignedOf(const Bytes& data, std::size_t first, std::size_t count) {
@@ -37,13 +28,6 @@ std::uint32_t unsignedOf(const Bytes& data, std::size_t first, std::size_t count
 
 std::int32_t signedOf(const Bytes& data, std::size_t first, std::size_t count) {
     return signedBigEndian(data.data() + first, static_cast<int>(count));
-}
-
-Bytes join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
 }
 
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
@@ -139,17 +123,12 @@ Bytes Driver::longCommand(std::uint8_t code, std::uint8_t option, const Bytes& d
     case tableCmd::MoveToRow:
         travelTo(signedOf(data, 4, 3), unsignedOf(data, 0, 2), now);
         break;
-    case tableCmd::Download: {
-        TableEntry& e = table_[option - 1u];
-        e.velocity = static_cast<std::uint16_t>(unsignedOf(data, 0, 2));
-        e.acceleration = static_cast<std::uint16_t>(unsignedOf(data, 2, 2));
-        e.position = signedOf(data, 4, 3);
+    case tableCmd::Download:
+        table_[option - 1u] = tableEntryOf(data.data());
         break;
-    }
     case tableCmd::Read: {
-        const TableEntry& e = table_[option - 1u];
-        return join(
-            {bigEndian(e.velocity, 2), bigEndian(e.acceleration, 2), bigEndian(e.position, 3)});
+        const auto d = tableData(table_[option - 1u]);
+        return Bytes(d.begin(), d.end());
     }
     }
     return data;

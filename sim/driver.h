@@ -12,6 +12,7 @@
 // offset, and makes that place position 0; the sensor is then at
 // -offset.
 
+#include "core/driver_values.h"
 #include "sim/framer.h"
 
 #include <array>
@@ -24,12 +25,6 @@ namespace stepdrive::sim {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kPulsesPerSecondPerSpeedUnit = 100;
-
-struct TableEntry {
-    std::uint16_t velocity = 0;
-    std::uint16_t acceleration = 0;
-    std::int32_t position = 0; // 24-bit signed
-};
 
 class Driver {
 public:
@@ -82,7 +77,7 @@ private:
     std::array<std::uint8_t, 4> outputs_{};
     std::array<std::uint16_t, 4> belt_{};
     bool in2Used_ = false;
-    std::array<TableEntry, 7> table_{};
+    std::array<TableEntry, kTableEntries> table_{};
 
     std::int64_t position_ = 0;
     std::int64_t homeSensorAt_ = 0;

@@ -77,7 +77,7 @@ Options (values in decimal or as 0x hexadecimal; --name=value works too):
                   starting with the time of the steady clock (CLOCK_MONOTONIC)
                   in milliseconds, so that pacing on the line can be measured
   -h, --help      show this text and exit
-  --version       print the version and exit
+  --version       print the version and licence and exit
 )";
 
 struct Options {
@@ -134,7 +134,7 @@ Options parseOptions(int argc, char** argv) {
             std::exit(0);
         }
         if (name == "--version") {
-            std::printf("stepdrive-sim %s\n", programVersion());
+            std::fputs(versionText("stepdrive-sim").c_str(), stdout);
             std::exit(0);
         }
         if (name == "-v" || name == "--verbose") {

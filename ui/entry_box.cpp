@@ -3,6 +3,7 @@
 #include "core/entry.h"
 #include "ui/messenger.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -13,7 +14,8 @@ std::optional<std::int32_t> readEntry(const QLineEdit* box, const QString& boxNa
     const QString text = box->text();
     const auto value = parseEntry(text.toStdString());
     if (!value)
-        messages.show(QStringLiteral("%1: \"%2\"은(는) 숫자가 아닙니다. 보내지 않았습니다.")
+        messages.show(QCoreApplication::translate(
+                          "EntryBox", "%1: \"%2\"은(는) 숫자가 아닙니다. 보내지 않았습니다.")
                           .arg(boxName, text));
     return value;
 }

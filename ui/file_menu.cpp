@@ -1,5 +1,6 @@
 #include "ui/file_menu.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -11,7 +12,7 @@ QMenu* addFileMenu(QWidget* window) {
     const QList<QWidget*> form = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     auto* bar = new QMenuBar(window);
     bar->setObjectName(QStringLiteral("menuBar"));
-    QMenu* menu = bar->addMenu(QStringLiteral("파일"));
+    QMenu* menu = bar->addMenu(QCoreApplication::translate("FileMenu", "파일"));
     menu->setObjectName(QStringLiteral("fileMenu"));
     // The bar's height as it will be shown, in the window's font and style.
     bar->ensurePolished();

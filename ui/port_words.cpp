@@ -1,5 +1,7 @@
 #include "ui/port_words.h"
 
+#include <QCoreApplication>
+
 namespace stepdrive {
 
 namespace {
@@ -11,20 +13,21 @@ using Part = LineSettingsFault::Part;
 QString causeText(const PortFailure& f) {
     switch (f.cause) {
     case Cause::NoDevice:
-        return QStringLiteral("장치가 없습니다.");
+        return QCoreApplication::translate("PortWords", "장치가 없습니다.");
     case Cause::NotPermitted:
 #ifdef Q_OS_LINUX
-        return QStringLiteral("장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 "
-                              "(sudo usermod -aG dialout $USER) 다시 로그인하십시오.");
+        return QCoreApplication::translate(
+            "PortWords", "장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 "
+                         "(sudo usermod -aG dialout $USER) 다시 로그인하십시오.");
 #else
-        return QStringLiteral("장치를 쓸 권한이 없습니다.");
+        return QCoreApplication::translate("PortWords", "장치를 쓸 권한이 없습니다.");
 #endif
     case Cause::InUse:
-        return QStringLiteral("다른 프로그램이 사용하고 있습니다.");
+        return QCoreApplication::translate("PortWords", "다른 프로그램이 사용하고 있습니다.");
     case Cause::TimedOut:
-        return QStringLiteral("시간 초과");
+        return QCoreApplication::translate("PortWords", "시간 초과");
     case Cause::Unreadable:
-        return QStringLiteral("읽을 수 없음");
+        return QCoreApplication::translate("PortWords", "읽을 수 없음");
     case Cause::System:
         break;
     }
@@ -35,22 +38,25 @@ QString settingsText(const LineSettingsFault& s) {
     QString why;
     switch (s.part) {
     case Part::Shape:
-        why = QStringLiteral("형식은 \"속도,패리티,데이터 비트,정지 비트\"입니다");
+        why = QCoreApplication::translate("PortWords",
+                                          "형식은 \"속도,패리티,데이터 비트,정지 비트\"입니다");
         break;
     case Part::Baud:
-        why = QStringLiteral("통신속도 \"%1\"은(는) 숫자가 아닙니다").arg(s.value);
+        why = QCoreApplication::translate("PortWords", "통신속도 \"%1\"은(는) 숫자가 아닙니다")
+                  .arg(s.value);
         break;
     case Part::Parity:
-        why = QStringLiteral("패리티 \"%1\"").arg(s.value);
+        why = QCoreApplication::translate("PortWords", "패리티 \"%1\"").arg(s.value);
         break;
     case Part::DataBits:
-        why = QStringLiteral("데이터 비트 \"%1\"").arg(s.value);
+        why = QCoreApplication::translate("PortWords", "데이터 비트 \"%1\"").arg(s.value);
         break;
     case Part::StopBits:
-        why = QStringLiteral("정지 비트 \"%1\"").arg(s.value);
+        why = QCoreApplication::translate("PortWords", "정지 비트 \"%1\"").arg(s.value);
         break;
     }
-    return QStringLiteral("통신 설정 \"%1\"을(를) 쓸 수 없습니다: %2").arg(s.text, why);
+    return QCoreApplication::translate("PortWords", "통신 설정 \"%1\"을(를) 쓸 수 없습니다: %2")
+        .arg(s.text, why);
 }
 } // namespace
 
@@ -58,17 +64,24 @@ QString portFailureText(const PortFailure& f) {
     using Kind = PortFailure::Kind;
     switch (f.kind) {
     case Kind::NoPortNumber:
-        return QStringLiteral("%1: 포트 번호가 없습니다. 포트를 목록에서 고르십시오.").arg(f.port);
+        return QCoreApplication::translate("PortWords",
+                                           "%1: 포트 번호가 없습니다. 포트를 목록에서 고르십시오.")
+            .arg(f.port);
     case Kind::BadSettings:
         return QStringLiteral("%1: %2").arg(f.port, settingsText(f.settings));
     case Kind::OpenRefused:
-        return QStringLiteral("%1을(를) 열 수 없습니다: %2").arg(f.port, causeText(f));
+        return QCoreApplication::translate("PortWords", "%1을(를) 열 수 없습니다: %2")
+            .arg(f.port, causeText(f));
     case Kind::NotOpen:
-        return QStringLiteral("%1: 포트가 열려 있지 않아 보내지 못했습니다.").arg(f.port);
+        return QCoreApplication::translate("PortWords",
+                                           "%1: 포트가 열려 있지 않아 보내지 못했습니다.")
+            .arg(f.port);
     case Kind::WriteFailed:
-        return QStringLiteral("%1: 보내지 못했습니다: %2").arg(f.port, causeText(f));
+        return QCoreApplication::translate("PortWords", "%1: 보내지 못했습니다: %2")
+            .arg(f.port, causeText(f));
     case Kind::Lost:
-        return QStringLiteral(
+        return QCoreApplication::translate(
+                   "PortWords",
                    "%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)")
             .arg(f.port, causeText(f));
     }

@@ -69,8 +69,8 @@ void BeltDiagram::paintEvent(QPaintEvent*) {
     p.drawLine(QPointF(x0, y0), QPointF(x0, 118));
     arrowHead(p, QPointF(462, y0), QPointF(x0, y0));
     arrowHead(p, QPointF(x0, 118), QPointF(x0, y0));
-    p.drawText(QRectF(x0 + 4, 114, 50, 14), Qt::AlignLeft, QStringLiteral("속도"));
-    p.drawText(QRectF(400, y0 - 16, 60, 14), Qt::AlignRight, QStringLiteral("이동거리"));
+    p.drawText(QRectF(x0 + 4, 114, 50, 14), Qt::AlignLeft, tr("속도"));
+    p.drawText(QRectF(400, y0 - 16, 60, 14), Qt::AlignRight, tr("이동거리"));
 
     const double rampEnd = 90, in1 = sensorX[0], decelEnd = object.left(), in3 = sensorX[2];
     QPainterPath profile(QPointF(x0, y0));
@@ -83,10 +83,10 @@ void BeltDiagram::paintEvent(QPaintEvent*) {
     p.drawPath(profile);
 
     p.setPen(QPen(Qt::black, 1));
-    p.drawText(QRectF(x0 + 6, 168, 60, 14), Qt::AlignLeft, QStringLiteral("1.가속"));
-    p.drawText(QRectF(rampEnd + 20, yHigh - 16, 80, 14), Qt::AlignLeft, QStringLiteral("2.속도"));
-    p.drawText(QRectF(in1 + 4, 150, 70, 14), Qt::AlignLeft, QStringLiteral("3.감속"));
-    p.drawText(QRectF(decelEnd + 6, yLow - 16, 70, 14), Qt::AlignLeft, QStringLiteral("4.속도"));
+    p.drawText(QRectF(x0 + 6, 168, 60, 14), Qt::AlignLeft, tr("1.가속"));
+    p.drawText(QRectF(rampEnd + 20, yHigh - 16, 80, 14), Qt::AlignLeft, tr("2.속도"));
+    p.drawText(QRectF(in1 + 4, 150, 70, 14), Qt::AlignLeft, tr("3.감속"));
+    p.drawText(QRectF(decelEnd + 6, yLow - 16, 70, 14), Qt::AlignLeft, tr("4.속도"));
 
     p.setPen(QPen(Qt::black, 1, Qt::DashLine));
     p.drawLine(QPointF(object.left(), object.bottom()), QPointF(decelEnd, yLow));

@@ -17,8 +17,10 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
     QLineEdit* const entries[] = {u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4};
     const QLabel* const labels[] = {u.Label16, u.Label15, u.Label1, u.Label2};
     const char* const refusals[] = {
-        "에러 가감속 값은 2047보다 작아야 한다.", "에러 구동속도 값은 2047보다 작아야 한다.",
-        "에러 가감속 값은 2047보다 작아야 한다.", "에러 구동속도 값은 2047보다 작아야 한다."};
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 가감속 값은 2047보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 구동속도 값은 2047보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 가감속 값은 2047보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 구동속도 값은 2047보다 작아야 한다.")};
     for (int i = 0; i < kBeltParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kBeltParameters[i], refusals[i]});
     readBacks_ = {

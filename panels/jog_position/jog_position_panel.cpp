@@ -55,12 +55,12 @@ std::optional<TableEntry> JogPositionPanel::readRow(int row, bool carriedWhole) 
                   {text_vel_[row], ui_->Label2_1, tableSpeedRange()}};
     std::int32_t values[3];
     for (int i = 0; i < 3; ++i) {
-        const QString name = QStringLiteral("%1행 %2").arg(row + 1).arg(fields[i].heading->text());
+        const QString name = tr("%1행 %2").arg(row + 1).arg(fields[i].heading->text());
         const auto value = readEntry(fields[i].box, name, messages_);
         if (!value)
             return std::nullopt;
         if (carriedWhole && (*value < fields[i].range.min || *value > fields[i].range.max)) {
-            messages_.show(QStringLiteral("%1: %2은(는) %3~%4 범위를 벗어납니다.")
+            messages_.show(tr("%1: %2은(는) %3~%4 범위를 벗어납니다.")
                                .arg(name)
                                .arg(*value)
                                .arg(fields[i].range.min)

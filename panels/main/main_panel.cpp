@@ -17,7 +17,11 @@ namespace {
 // `read_data` while the input states are awaited.
 constexpr std::uint8_t kReadingInputs = 10;
 // The captions of the output buttons by output and state: what a press does.
-const char* const kOutputCaptions[2][2] = {{"출력1 ON", "출력1 OFF"}, {"출력2 ON", "출력2 OFF"}};
+const char* const kOutputCaptions[2][2] = {
+    {QT_TRANSLATE_NOOP("stepdrive::MainPanel", "출력1 ON"),
+     QT_TRANSLATE_NOOP("stepdrive::MainPanel", "출력1 OFF")},
+    {QT_TRANSLATE_NOOP("stepdrive::MainPanel", "출력2 ON"),
+     QT_TRANSLATE_NOOP("stepdrive::MainPanel", "출력2 OFF")}};
 } // namespace
 
 MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidget* parent)
@@ -31,10 +35,13 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     const QLabel* const labels[] = {u.Label12, u.Label13, u.Label16, u.Label15,
                                     u.Label17, u.Label20, u.Label18};
     const char* const refusals[] = {
-        "에러 동작전류 값은 32보다 작아야 한다.",       "에러 정지전류 값은 32보다 작아야 한다.",
-        "에러 구동속도 값은 2047보다 작아야 한다.",     "에러 가감속 값은 2047보다 작아야 한다.",
-        "에러 홈 이동 속도 값은 2047보다 작아야 한다.", "",
-        "에러 분해능 값은 8보다 작아야 한다."};
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 동작전류 값은 32보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 정지전류 값은 32보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 구동속도 값은 2047보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 가감속 값은 2047보다 작아야 한다."),
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 홈 이동 속도 값은 2047보다 작아야 한다."),
+        "",
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 분해능 값은 8보다 작아야 한다.")};
     for (int i = 0; i < kMotorParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kMotorParameters[i], refusals[i]});
     readBacks_ = {
@@ -175,7 +182,7 @@ void MainPanel::CMD_OUT2_Click() {
 // Every output frame carries all four states as the panel remembers them.
 void MainPanel::toggleOutput(std::size_t output, QAbstractButton* button) {
     outputs_[output] = outputs_[output] ? 0 : 1;
-    button->setText(QString::fromUtf8(kOutputCaptions[output][outputs_[output]]));
+    button->setText(tr(kOutputCaptions[output][outputs_[output]]));
     protocol(cmd::SetOutputs, opt::Outputs, outputs_[0], outputs_[1], outputs_[2], outputs_[3]);
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package of a build: made by CPack in a scratch folder, listed
 # and read with dpkg-deb, unpacked into a scratch root with dpkg -x and its
-# programs run from there; its desktop entry validated, each manual page
-# rendered without a warning, and lintian reporting no error.
+# programs run from there; no run path in them nor in the built ones; its
+# licence named; its desktop entry validated, each manual page rendered
+# without a warning, and lintian reporting no error.
 #
 #   package_test.sh BUILD_DIR VERSION
 set -uo pipefail
@@ -54,15 +55,24 @@ check "the Hangul font among the dependencies" grep -q "fonts-nanum" <<<"$depend
 check "Qt's libraries among the dependencies, from the binaries" \
     grep -q "libqt6serialport6" <<<"$depends"
 
-# Unpacked, the programs run from the scratch root.
+# Unpacked, the programs run from the scratch root; neither they nor the
+# built ones carry a run path (an empty entry is the current folder).
 root="$work/root"
 dpkg -x "$deb" "$root"
+no_run_path() { ! readelf -d "$1" | grep -qE '\((RPATH|RUNPATH)\)'; }
+for bin in "$build/app/stepdrive" "$build/cli/stepdrive-cli" "$build/sim/stepdrive-sim"; do
+    check "no run path in $bin" no_run_path "$bin"
+done
 for program in stepdrive stepdrive-cli stepdrive-sim; do
     bin="$root/usr/bin/$program"
     check "$program is stripped" bash -c "! readelf -S --wide '$bin' | grep -q '\.symtab'"
-    check "$program --version prints $version" \
-        test "$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --version)" = "$program $version"
+    check "no run path in the packaged $program" no_run_path "$bin"
+    env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --version >"$work/version"
+    check "$program --version prints $version" test "$(head -1 "$work/version")" = "$program $version"
+    check "$program --version names the licence" grep -q "GPL-3.0-or-later" "$work/version"
 done
+check "the copyright file names the licence" \
+    grep -qx "License: GPL-3.0-or-later" "$root/usr/share/doc/stepdrive/copyright"
 for program in stepdrive-cli stepdrive-sim; do
     "$root/usr/bin/$program" --help >"$work/help" 2>&1
     status=$?

@@ -1,5 +1,7 @@
-// Renders every window offscreen to a PNG: stepdrive_screenshots DIR.
+// Renders every window offscreen to a PNG: stepdrive_screenshots DIR; the
+// Korean windows into DIR, the English ones into DIR/en.
 
+#include "app/language.h"
 #include "app/shell.h"
 #include "app/start_dialog.h"
 #include "panels/belt/belt_panel.h"
@@ -15,20 +17,10 @@
 
 using namespace stepdrive;
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: stepdrive_screenshots DIR\n");
-        return 2;
-    }
-    applyApplicationLook();
-    const QTemporaryDir settings; // the dialog as on a first start
-    test::keepSettingsIn(settings.path());
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
+namespace {
+// Renders the four windows, in the language in use, into `dir`.
+bool render(const QDir& dir) {
     QDir().mkpath(dir.path());
-
     test::RecordingPause pause;
     test::RecordingMessenger messages;
     Shell shell([](const QString& name,
@@ -47,10 +39,29 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath(QString::fromLatin1(file));
         if (!window->grab().save(path)) {
             std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-            return 1;
+            return false;
         }
         std::printf("%s\n", qPrintable(path));
         window->hide();
     }
-    return 0;
+    return true;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: stepdrive_screenshots DIR\n");
+        return 2;
+    }
+    applyApplicationLook();
+    const QTemporaryDir settings; // the dialog as on a first start
+    test::keepSettingsIn(settings.path());
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!render(dir))
+        return 1;
+    useLanguage(QStringLiteral("en"));
+    return render(QDir(dir.filePath(QStringLiteral("en")))) ? 0 : 1;
 }

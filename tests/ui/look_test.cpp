@@ -6,10 +6,13 @@
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/panel_fixture.h"
+#include "tests/ui/in_language.h"
 #include "ui/colours.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,7 +45,10 @@ std::string describe(const QColor& c) {
     return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue()).toStdString();
 }
 
-struct Look : PanelFixture {
+// Each case runs with the windows in Korean and in English.
+struct Look : InLanguage, PanelFixture, ::testing::WithParamInterface<const char*> {
+    Look() : InLanguage(GetParam()) {}
+
     // Every button, combo box, list and text box of the window shows the
     // back colour its form gives it, or the system's default where none is given.
     void expectFormColours(QWidget& window) {
@@ -68,16 +74,57 @@ struct Look : PanelFixture {
     }
 };
 
+// Whether `text` shows whole in `room`, on one line or wrapped by words when
+// `wraps`.
+bool fits(const QFontMetrics& metrics, const QRect& room, const QString& text, bool wraps) {
+    const QRect needed = metrics.boundingRect(
+        QRect(0, 0, room.width(), 10000), Qt::AlignCenter | (wraps ? Qt::TextWordWrap : 0), text);
+    return needed.width() <= room.width() && needed.height() <= room.height() + 2;
+}
+
 } // namespace
 
-TEST_F(Look, everyControlShowsItsBackColourAsItStands) {
+INSTANTIATE_TEST_SUITE_P(Languages, Look, ::testing::Values("ko", "en"));
+
+// Every caption shows whole in its control: on one line, or wrapped where the
+// control wraps (labels that wrap, buttons too narrow for their caption).
+TEST_P(Look, everyCaptionFitsItsControl) {
+    for (QWidget* window : std::initializer_list<QWidget*>{&shell.main(), &shell.startDialog(),
+                                                           &shell.jogPosition(), &shell.belt()}) {
+        window->show();
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            const QFontMetrics metrics = w->fontMetrics();
+            QString text;
+            bool whole = true;
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                text = label->text();
+                whole = fits(metrics, label->contentsRect(), text, label->wordWrap());
+            } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
+                text = box->text();
+                whole = fits(metrics, box->rect().adjusted(20, 0, 0, 0), text, false);
+            } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+                text = group->title();
+                whole = fits(metrics, group->rect().adjusted(8, 0, -8, 0), text, false);
+            } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+                text = button->text();
+                whole = fits(metrics, button->rect().adjusted(2, 2, -2, -2), text, true);
+            }
+            EXPECT_TRUE(whole) << window->objectName().toStdString() << "."
+                               << w->objectName().toStdString() << ": " << text.toStdString()
+                               << " (" << metrics.horizontalAdvance(text) << " pixels in "
+                               << w->width() << ")";
+        }
+    }
+}
+
+TEST_P(Look, everyControlShowsItsBackColourAsItStands) {
     expectFormColours(shell.main());
     expectFormColours(shell.startDialog());
     expectFormColours(shell.jogPosition());
     expectFormColours(shell.belt());
 }
 
-TEST_F(Look, jogButtonsShowRedForTheLastDirectionStarted) {
+TEST_P(Look, jogButtonsShowRedForTheLastDirectionStarted) {
     MainPanel& main = shell.main();
     shell.start();
     port("MSC").setPortOpen(true);
@@ -91,7 +138,7 @@ TEST_F(Look, jogButtonsShowRedForTheLastDirectionStarted) {
     EXPECT_EQ(describe(shownColour(button(main, "cmd_ROR"))), describe(buttonFace()));
 }
 
-TEST_F(Look, windowsReadRight) {
+TEST_P(Look, windowsReadRight) {
     MainPanel& main = shell.main();
     shell.start();
     pumpEvents();
@@ -135,12 +182,12 @@ TEST_F(Look, windowsReadRight) {
     }
 }
 
-// "출력1 OFF" is wider than its 57-pixel button: it wraps onto two lines,
-// none of it cut off at the sides.
-TEST_F(Look, wideCaptionsWrapInsideTheirButton) {
+// "출력1 OFF", and "OUT1 OFF" too, is wider than its 57-pixel button: it
+// wraps onto two lines, none of it cut off at the sides.
+TEST_P(Look, wideCaptionsWrapInsideTheirButton) {
     MainPanel& main = shell.main();
     QAbstractButton* out1 = button(main, "CMD_OUT1");
-    out1->setText(QStringLiteral("출력1 OFF"));
+    out1->setText(MainPanel::tr("출력1 OFF"));
     const QImage image = out1->grab().toImage();
     auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 96; };
     std::vector<bool> rows(image.height(), false);

@@ -1,0 +1,537 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ko">
+<context>
+    <name>BeltPanelForm</name>
+    <message>
+        <source>통신설정</source>
+        <translation>Connection settings</translation>
+    </message>
+    <message>
+        <source>MAIN</source>
+        <translation>MAIN</translation>
+    </message>
+    <message>
+        <source>JOG/Position</source>
+        <translation>JOG/Position</translation>
+    </message>
+    <message>
+        <source>종료</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>IN2 사용시 체크</source>
+        <translation>Use IN2</translation>
+    </message>
+    <message>
+        <source>WRITE ALL</source>
+        <translation>Write all</translation>
+    </message>
+    <message>
+        <source>READ ALL</source>
+        <translation>Read all</translation>
+    </message>
+    <message>
+        <source>1.가속(0~2047)</source>
+        <translation>1.Accel(0~2047)</translation>
+    </message>
+    <message>
+        <source>2.속도(0~2047)</source>
+        <translation>2.Spd(0~2047)</translation>
+    </message>
+    <message>
+        <source>3.감속(0~2047)</source>
+        <translation>3.Decel(0~2047)</translation>
+    </message>
+    <message>
+        <source>4.속도(0~2047)</source>
+        <translation>4.Spd(0~2047)</translation>
+    </message>
+    <message>
+        <source>TX DATA</source>
+        <translation>TX DATA</translation>
+    </message>
+    <message>
+        <source>RX DATA</source>
+        <translation>RX DATA</translation>
+    </message>
+</context>
+<context>
+    <name>EntryBox</name>
+    <message>
+        <source>%1: &quot;%2&quot;은(는) 숫자가 아닙니다. 보내지 않았습니다.</source>
+        <translation>%1: &quot;%2&quot; is not a number. Nothing was sent.</translation>
+    </message>
+</context>
+<context>
+    <name>FileMenu</name>
+    <message>
+        <source>파일</source>
+        <translation>File</translation>
+    </message>
+</context>
+<context>
+    <name>JogPositionPanelForm</name>
+    <message>
+        <source>통신설정</source>
+        <translation>Connection settings</translation>
+    </message>
+    <message>
+        <source>MAIN</source>
+        <translation>MAIN</translation>
+    </message>
+    <message>
+        <source>BELT MODE</source>
+        <translation>BELT MODE</translation>
+    </message>
+    <message>
+        <source>종료</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>구분</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>가속도(0~2047)</source>
+        <translation>Accel(0~2047)</translation>
+    </message>
+    <message>
+        <source>속도(0~2047)</source>
+        <translation>Spd(0~2047)</translation>
+    </message>
+    <message>
+        <source>위치</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>실행</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>동작</source>
+        <translation>Go</translation>
+    </message>
+    <message>
+        <source>DATA  DOWNLOAD</source>
+        <translation>DATA  DOWNLOAD</translation>
+    </message>
+    <message>
+        <source>DATA READ</source>
+        <translation>DATA READ</translation>
+    </message>
+    <message>
+        <source>TX DATA</source>
+        <translation>TX DATA</translation>
+    </message>
+    <message>
+        <source>RX DATA</source>
+        <translation>RX DATA</translation>
+    </message>
+</context>
+<context>
+    <name>MainPanelForm</name>
+    <message>
+        <source>통신설정</source>
+        <translation>Connection settings</translation>
+    </message>
+    <message>
+        <source>JOG/Position</source>
+        <translation>JOG/Position</translation>
+    </message>
+    <message>
+        <source>BELT MODE</source>
+        <translation>BELT MODE</translation>
+    </message>
+    <message>
+        <source>종료</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>동작전류(0~31)</source>
+        <translation>Run current (0~31)</translation>
+    </message>
+    <message>
+        <source>정지전류(0~31)</source>
+        <translation>Stop current (0~31)</translation>
+    </message>
+    <message>
+        <source>동작속도(0~2047)</source>
+        <translation>Speed (0~2047)</translation>
+    </message>
+    <message>
+        <source>가감속(0~2047)</source>
+        <translation>Accel (0~2047)</translation>
+    </message>
+    <message>
+        <source>홈이동속도(0~2047)</source>
+        <translation>Home spd (0~2047)</translation>
+    </message>
+    <message>
+        <source>홈 OFFSET</source>
+        <translation>Home OFFSET</translation>
+    </message>
+    <message>
+        <source>분해능(0~8)</source>
+        <translation>Resolution (0~8)</translation>
+    </message>
+    <message>
+        <source>WRITE ALL</source>
+        <translation>Write all</translation>
+    </message>
+    <message>
+        <source>READ ALL</source>
+        <translation>Read all</translation>
+    </message>
+    <message>
+        <source>위치값 확인</source>
+        <translation>Read position</translation>
+    </message>
+    <message>
+        <source>절대이동</source>
+        <translation>Absolute move</translation>
+    </message>
+    <message>
+        <source>증분이동</source>
+        <translation>Relative move</translation>
+    </message>
+    <message>
+        <source>이동펄스</source>
+        <translation>Pulses</translation>
+    </message>
+    <message>
+        <source>ROL</source>
+        <translation>ROL</translation>
+    </message>
+    <message>
+        <source>ROR</source>
+        <translation>ROR</translation>
+    </message>
+    <message>
+        <source>원점</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>모터 정지</source>
+        <translation>Motor stop</translation>
+    </message>
+    <message>
+        <source>JOG SPEED (0~2047)</source>
+        <translation>JOG SPEED (0~2047)</translation>
+    </message>
+    <message>
+        <source>입력</source>
+        <translation>Inputs</translation>
+    </message>
+    <message>
+        <source>RUN</source>
+        <translation>RUN</translation>
+    </message>
+    <message>
+        <source>HSEN</source>
+        <translation>HSEN</translation>
+    </message>
+    <message>
+        <source>출력1 ON</source>
+        <translation>OUT1 ON</translation>
+    </message>
+    <message>
+        <source>출력2 ON</source>
+        <translation>OUT2 ON</translation>
+    </message>
+    <message>
+        <source>TX DATA</source>
+        <translation>TX DATA</translation>
+    </message>
+    <message>
+        <source>RX DATA</source>
+        <translation>RX DATA</translation>
+    </message>
+</context>
+<context>
+    <name>PortWords</name>
+    <message>
+        <source>장치가 없습니다.</source>
+        <translation>There is no such device.</translation>
+    </message>
+    <message>
+        <source>장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 (sudo usermod -aG dialout $USER) 다시 로그인하십시오.</source>
+        <translation>You may not use the device. Add the user to the dialout group (sudo usermod -aG dialout $USER) and log in again.</translation>
+    </message>
+    <message>
+        <source>장치를 쓸 권한이 없습니다.</source>
+        <translation>You may not use the device.</translation>
+    </message>
+    <message>
+        <source>다른 프로그램이 사용하고 있습니다.</source>
+        <translation>Another program is using it.</translation>
+    </message>
+    <message>
+        <source>시간 초과</source>
+        <translation>Timed out</translation>
+    </message>
+    <message>
+        <source>읽을 수 없음</source>
+        <translation>Cannot read</translation>
+    </message>
+    <message>
+        <source>형식은 &quot;속도,패리티,데이터 비트,정지 비트&quot;입니다</source>
+        <translation>the form is &quot;speed,parity,data bits,stop bits&quot;</translation>
+    </message>
+    <message>
+        <source>통신속도 &quot;%1&quot;은(는) 숫자가 아닙니다</source>
+        <translation>the speed &quot;%1&quot; is not a number</translation>
+    </message>
+    <message>
+        <source>패리티 &quot;%1&quot;</source>
+        <translation>parity &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>데이터 비트 &quot;%1&quot;</source>
+        <translation>data bits &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>정지 비트 &quot;%1&quot;</source>
+        <translation>stop bits &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>통신 설정 &quot;%1&quot;을(를) 쓸 수 없습니다: %2</source>
+        <translation>The line settings &quot;%1&quot; cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>%1: 포트 번호가 없습니다. 포트를 목록에서 고르십시오.</source>
+        <translation>%1: there is no port number. Choose a port from the list.</translation>
+    </message>
+    <message>
+        <source>%1을(를) 열 수 없습니다: %2</source>
+        <translation>%1 cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>%1: 포트가 열려 있지 않아 보내지 못했습니다.</source>
+        <translation>%1: not sent, the port is not open.</translation>
+    </message>
+    <message>
+        <source>%1: 보내지 못했습니다: %2</source>
+        <translation>%1: not sent: %2</translation>
+    </message>
+    <message>
+        <source>%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)</source>
+        <translation>%1 was disconnected. Check the device and the cable, then connect again. (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>StartDialogForm</name>
+    <message>
+        <source>통신설정</source>
+        <translation>Connection settings</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>사용가능 포트</source>
+        <translation>Available ports</translation>
+    </message>
+    <message>
+        <source>통신속도</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>STOP BIT : 1                    DATA BIT : 8                 PARITY : NONE</source>
+        <translation>STOP BIT : 1                    DATA BIT : 8                 PARITY : NONE</translation>
+    </message>
+    <message>
+        <source>통신 연결</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>종료</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>통신 정지</source>
+        <translation>Disconnect</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::BeltDiagram</name>
+    <message>
+        <source>속도</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>이동거리</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>1.가속</source>
+        <translation>1.Accel</translation>
+    </message>
+    <message>
+        <source>2.속도</source>
+        <translation>2.Speed</translation>
+    </message>
+    <message>
+        <source>3.감속</source>
+        <translation>3.Decel</translation>
+    </message>
+    <message>
+        <source>4.속도</source>
+        <translation>4.Speed</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::DriverPanel</name>
+    <message>
+        <source>에러 가감속 값은 2047보다 작아야 한다.</source>
+        <translation>Error: the acceleration must be less than 2047.</translation>
+    </message>
+    <message>
+        <source>에러 구동속도 값은 2047보다 작아야 한다.</source>
+        <translation>Error: the speed must be less than 2047.</translation>
+    </message>
+    <message>
+        <source>통신에러</source>
+        <translation>Communication error</translation>
+    </message>
+    <message>
+        <source>%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 켜져 있는지 확인하십시오.</source>
+        <translation>%1: the driver did not answer within 1 second. Check that the speed (%2) is the driver&apos;s, that the cable is connected properly and that the driver is powered on.</translation>
+    </message>
+    <message>
+        <source>에러 동작전류 값은 32보다 작아야 한다.</source>
+        <translation>Error: the run current must be less than 32.</translation>
+    </message>
+    <message>
+        <source>에러 정지전류 값은 32보다 작아야 한다.</source>
+        <translation>Error: the stop current must be less than 32.</translation>
+    </message>
+    <message>
+        <source>에러 홈 이동 속도 값은 2047보다 작아야 한다.</source>
+        <translation>Error: the home speed must be less than 2047.</translation>
+    </message>
+    <message>
+        <source>에러 분해능 값은 8보다 작아야 한다.</source>
+        <translation>Error: the resolution must be less than 8.</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::JogPositionPanel</name>
+    <message>
+        <source>%1행 %2</source>
+        <translation>Row %1 %2</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) %3~%4 범위를 벗어납니다.</source>
+        <translation>%1: %2 is outside %3~%4.</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::MainPanel</name>
+    <message>
+        <source>출력1 ON</source>
+        <translation>OUT1 ON</translation>
+    </message>
+    <message>
+        <source>출력1 OFF</source>
+        <translation>OUT1 OFF</translation>
+    </message>
+    <message>
+        <source>출력2 ON</source>
+        <translation>OUT2 ON</translation>
+    </message>
+    <message>
+        <source>출력2 OFF</source>
+        <translation>OUT2 OFF</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::SetupFiles</name>
+    <message>
+        <source>설정 저장</source>
+        <translation>Save settings</translation>
+    </message>
+    <message>
+        <source>설정 불러오기</source>
+        <translation>Load settings</translation>
+    </message>
+    <message>
+        <source>설정 파일 (*.json)</source>
+        <translation>Settings files (*.json)</translation>
+    </message>
+    <message>
+        <source>위치:</source>
+        <translation>Look in:</translation>
+    </message>
+    <message>
+        <source>파일 이름:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>파일 형식:</source>
+        <translation>File type:</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>열기</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>설정 불러오기…</source>
+        <translation>Load settings…</translation>
+    </message>
+    <message>
+        <source>설정 저장…</source>
+        <translation>Save settings…</translation>
+    </message>
+    <message>
+        <source>%1: 파일을 열 수 없습니다. %2</source>
+        <translation>%1: the file cannot be opened. %2</translation>
+    </message>
+    <message>
+        <source>%1: 설정을 불러오지 않았습니다. 바뀐 값은 없습니다.
+%2</source>
+        <translation>%1: the settings were not loaded. Nothing was changed.
+%2</translation>
+    </message>
+    <message>
+        <source>%1 파일이 이미 있습니다. 바꿀까요?</source>
+        <translation>%1 already exists. Replace it?</translation>
+    </message>
+    <message>
+        <source>바꾸기</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>%1: 설정을 저장하지 못했습니다. %2</source>
+        <translation>%1: the settings could not be saved. %2</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::Shell</name>
+    <message>
+        <source>모터가 조그 운전 중입니다. 정지하고 종료할까요?</source>
+        <translation>The motor is jogging. Stop it and exit?</translation>
+    </message>
+    <message>
+        <source>정지 후 종료</source>
+        <translation>Stop and exit</translation>
+    </message>
+    <message>
+        <source>그대로 종료</source>
+        <translation>Exit, leave running</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+</TS>
