@@ -22,9 +22,6 @@ QString seconds(int ms) {
     return QString::number(ms / 1000.0, 'g', 6) + QStringLiteral(" s");
 }
 
-} // namespace
-
-namespace {
 using Cause = PortFailure::Cause;
 using Part = LineSettingsFault::Part;
 
