@@ -342,6 +342,11 @@ TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
         std::vector<int> pauses;
         const char* out;
     } cases[] = {
+        // One key: its one frame, then its read-back.
+        {{"params", "write", "run_speed=1500"},
+         {"AA 00 05 04 00 00 05 DC EE EA", "AA 00 06 04"},
+         {100, 150, 100},
+         "motor.run_speed=1500\n"},
         {{"table", "write", "3", "position=-1200"},
          {"CC 00 0F 03", "CC 00 0E 03 00 00 00 00 FF FB 50", "CC 00 0F 03"},
          {100, 150, 100},

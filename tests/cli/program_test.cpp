@@ -119,17 +119,6 @@ TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
     EXPECT_EQ(out, dumped);
 }
 
-TEST_F(Program, aParameterWriteOfOneKeySendsOneFrameAndVerifiesIt) {
-    ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ComMapping com4(4, sim->devicePath());
-    ASSERT_EQ(cli({"--port", "COM4", "params", "write", "run_speed=1500"}), 0) << err.toStdString();
-    EXPECT_EQ(out, "motor.run_speed=1500\n");
-    const auto frames = received("", 2);
-    EXPECT_EQ(frames.size(), 2u);
-    EXPECT_EQ(sim->receivedAt("AA 00 05 04 00 00 05 DC EE EA").size(), 1u);
-    EXPECT_EQ(sim->receivedAt("AA 00 06 04").size(), 1u);
-}
-
 TEST_F(Program, aBadStatusExitsFiveAndADroppedReplyExitsFourAfterTheTimeout) {
     ASSERT_NO_FATAL_FAILURE(startSimulator({"--fault", "status"}));
     EXPECT_EQ(cli({"position"}), 5);
@@ -143,19 +132,6 @@ TEST_F(Program, aBadStatusExitsFiveAndADroppedReplyExitsFourAfterTheTimeout) {
     EXPECT_TRUE(err.contains("no reply to AA 00 06 01 00 00 00 00 EE 07 within 0.3 s"))
         << err.toStdString();
     EXPECT_EQ(received("", 1).size(), 1u) << "nothing after the unanswered request";
-}
-
-TEST_F(Program, aRefusedProfileExitsOneAndPutsNothingOnTheLine) {
-    ASSERT_NO_FATAL_FAILURE(startSimulator());
-    const QByteArray runCurrent40 =
-        QByteArray(kNonDefaultProfile).replace("\"run_current\": 25", "\"run_current\": 40");
-    // The other reasons a profile is refused are met over a fake port.
-    EXPECT_EQ(cli({"apply", files.with(runCurrent40)}), 1);
-    EXPECT_TRUE(err.contains("motor.run_current: 40 is out of range (0 to 31)"))
-        << err.toStdString();
-
-    QTest::qWait(200);
-    EXPECT_TRUE(sim->receivedAt("").empty());
 }
 
 TEST_F(Program, aMissingDeviceExitsTwo) {
