@@ -94,6 +94,12 @@ TEST_F(StartDialogTest, connectConfiguresAllThreeAndOpensMscOnly) {
         EXPECT_TRUE(shell.main().isVisible());
         EXPECT_TRUE(connectedState(dialog));
     }
+    // Disconnect keeps the dialog and the port and speed chosen.
+    click(shell.main(), "cmd_comm");
+    click(dialog, "cmd_commoff");
+    EXPECT_TRUE(dialog.isVisible() && idleState(dialog));
+    EXPECT_EQ(combo(dialog, 0)->currentText() + ' ' + combo(dialog, 1)->currentText(),
+              "COM1 128000");
 }
 
 // What is typed into the port box goes to all three port objects: a COM
@@ -167,22 +173,6 @@ TEST_F(StartDialogTest, aLostLineShowsTheDialogDisconnected) {
         EXPECT_TRUE(dialog.isVisible()) << name;
         EXPECT_TRUE(idleState(dialog)) << name;
     }
-}
-
-TEST_F(StartDialogTest, disconnectKeepsTheDialogAndReenablesTheSelections) {
-    StartDialog& dialog = openDialog();
-    combo(dialog, 1)->setCurrentIndex(8);
-    click(dialog, "cmd_common");
-    click(shell.main(), "cmd_comm");
-    EXPECT_TRUE(connectedState(dialog));
-    EXPECT_TRUE(port("MSC").PortOpen()); // the link stays open behind the dialog
-
-    click(dialog, "cmd_commoff");
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(port("MSC").PortOpen());
-    EXPECT_TRUE(idleState(dialog));
-    EXPECT_EQ(combo(dialog, 0)->currentText(), "COM4");
-    EXPECT_EQ(combo(dialog, 1)->currentText(), "9600");
 }
 
 // The port last connected is offered at the next start while it is there.
