@@ -183,25 +183,34 @@ TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
     EXPECT_EQ(sim.process().state(), QProcess::Running);
 }
 
-// The options reach the reply shaping (corruption is met by the windows'
-// and the command line's tests).
 TEST(sim_Program, faultOptionsShapeTheReplies) {
-    Simulator sim({"--drop=2", "--split", "3", "--delay-ms", "20", "--noise", "4"});
-    Port port(sim.devicePath().toStdString());
-    port.write(commandBlock(Format::Short, {cmd::HomeSearch, opt::HomeSearch}));
-    Bytes reply = port.read(14);
-    ASSERT_EQ(reply.size(), 14u);
-    EXPECT_EQ(std::count(reply.begin(), reply.begin() + 4, kReplyHeader), 0);
-    EXPECT_EQ(Bytes(reply.begin() + 4, reply.end()),
-              replyFrame(Format::Short, cmd::HomeSearch, {0, 0, 0, 0}));
+    {
+        Simulator sim({"--fault", "status", "--every", "2"});
+        Port port(sim.devicePath().toStdString());
+        for (int n = 1; n <= 4; ++n) {
+            const Bytes reply = port.ask(cmd::Stop, 0);
+            ASSERT_EQ(reply.size(), 10u);
+            EXPECT_EQ(reply[3], n % 2 == 0 ? 0x65 : 0x64) << n;
+        }
+    }
+    {
+        Simulator sim({"--drop=2", "--split", "3", "--delay-ms", "20", "--noise", "4"});
+        Port port(sim.devicePath().toStdString());
+        port.write(commandBlock(Format::Short, {cmd::HomeSearch, opt::HomeSearch}));
+        Bytes reply = port.read(14);
+        ASSERT_EQ(reply.size(), 14u);
+        EXPECT_EQ(std::count(reply.begin(), reply.begin() + 4, kReplyHeader), 0);
+        EXPECT_EQ(Bytes(reply.begin() + 4, reply.end()),
+                  replyFrame(Format::Short, cmd::HomeSearch, {0, 0, 0, 0}));
 
-    // The second reply never comes; the third does.
-    port.write(commandBlock(Format::Short, {cmd::Stop, 0}));
-    EXPECT_TRUE(port.read(1, 300).empty());
-    port.write(commandBlock(Format::Short, {cmd::Stop, 0}));
-    reply = port.read(14);
-    ASSERT_EQ(reply.size(), 14u);
-    EXPECT_EQ(reply[4 + 2], cmd::Stop);
+        // The second reply never comes; the third does.
+        port.write(commandBlock(Format::Short, {cmd::Stop, 0}));
+        EXPECT_TRUE(port.read(1, 300).empty());
+        port.write(commandBlock(Format::Short, {cmd::Stop, 0}));
+        reply = port.read(14);
+        ASSERT_EQ(reply.size(), 14u);
+        EXPECT_EQ(reply[4 + 2], cmd::Stop);
+    }
 }
 
 // The verbose log is stamped with the steady clock, which the tests share
