@@ -260,22 +260,3 @@ TEST(StartDialogPortList, comNumbersThenTheSystemsOtherDevices) {
         shown << QStringList{e.text, e.toolTip, e.port}.join(" | ");
     EXPECT_EQ(shown, expected);
 }
-
-// The shipped port objects and pause: connect opens the pseudo-terminal mapped
-// to COM4 and the home-search frame arrives on the far side whole.
-TEST(StartDialogOnALine, connectThenHomeSearchPutsTwelveBytesOnTheLine) {
-    Pty line;
-    const ComMapping com4(4, line.slavePath());
-    RecordingMessenger messages;
-    Shell shell(messages);
-    shell.setEndProgram([] {});
-    shell.start();
-    click(shell.main(), "cmd_comm");
-    click(shell.startDialog(), "cmd_common");
-    ASSERT_TRUE(shell.MSC().PortOpen());
-    click(shell.main(), "cmd_orgin");
-    EXPECT_EQ(hexOf(line.read(12)), "AA 00 07 01 00 00 00 00 EE 08 00 00");
-    EXPECT_TRUE(messages.shown.isEmpty());
-    shell.exitProgram();
-    EXPECT_FALSE(shell.MSC().PortOpen());
-}

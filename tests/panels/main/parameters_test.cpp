@@ -106,7 +106,6 @@ TEST_F(MainParameters, writeAllRefusesValuesOutsideTheLabelsRangesAndSendsNothin
         {"Text_ACCEL", "2048", "에러 가감속 값은 2047보다 작아야 한다."},
         {"Text_HSPD", "2048", "에러 홈 이동 속도 값은 2047보다 작아야 한다."},
         {"Text_REL", "9", "에러 분해능 값은 8보다 작아야 한다."},
-        {"Text_HSPD", "abc", "홈이동속도(0~2047)"}, // not a number
     };
     for (const Case& c : refused) {
         const QString before = textOf(c.box);
