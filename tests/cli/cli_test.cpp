@@ -28,7 +28,7 @@ struct Cli : ::testing::Test {
     QString out;
     QString err;
 
-    int run(QStringList arguments) {
+    int run(QStringList arguments, bool terminal = false) {
         out.clear();
         err.clear();
         sent.clear();
@@ -45,7 +45,7 @@ struct Cli : ::testing::Test {
                 };
                 return port;
             },
-            [this] { return std::make_unique<LentPause>(pause); }, o, e);
+            [this] { return std::make_unique<LentPause>(pause); }, o, e, terminal);
         o.flush();
         e.flush();
         return status;
@@ -454,19 +454,7 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
 TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
     const QString profile = files.with(kNonDefaultProfile);
     for (const bool terminal : {false, true}) {
-        QString o, e;
-        QTextStream outStream(&o), errStream(&e);
-        ASSERT_EQ(cli::run(
-                      {"--port", "/dev/fake", "apply", profile},
-                      [this](const QString&) {
-                          auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
-                          port->answer = [this](const QByteArray& b) { return model.answer(b); };
-                          return port;
-                      },
-                      [this] { return std::make_unique<LentPause>(pause); }, outStream, errStream,
-                      terminal),
-                  0);
-        errStream.flush();
+        ASSERT_EQ(run({"apply", profile}, terminal), 0);
         const QString lines = terminal ? "/dev/fake writing motor 7/7\n"
                                          "/dev/fake writing motor 7/7, table 7/7\n"
                                          "/dev/fake writing motor 7/7, table 7/7, belt 5/5\n"
@@ -474,6 +462,6 @@ TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
                                          "/dev/fake reading motor 7/7, table 7/7\n"
                                          "/dev/fake reading motor 7/7, table 7/7, belt 4/4\n"
                                        : "";
-        EXPECT_TRUE(e.startsWith(lines + "stepdrive-cli: belt.in2_used")) << e.toStdString();
+        EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: belt.in2_used")) << err.toStdString();
     }
 }
