@@ -56,10 +56,8 @@ TEST_F(StartDialogTest, opensFromTheMainPanelWithTheDefaults) {
     EXPECT_EQ(dialog.windowTitle(), "START");
     EXPECT_EQ(combo(dialog, 0)->count(), 9);
     EXPECT_EQ(combo(dialog, 0)->itemText(8), "COM9");
-    EXPECT_EQ(combo(dialog, 0)->currentText(), "COM4");
     EXPECT_EQ(combo(dialog, 1)->count(), 13);
-    EXPECT_EQ(combo(dialog, 1)->currentText(), "19200");
-    EXPECT_FALSE(button(dialog, "cmd_commoff")->isEnabled());
+    EXPECT_TRUE(idleState(dialog)); // COM4 and 19200 by default: see the connect cases
     // The probe leaves every port closed and sends nothing.
     EXPECT_FALSE(port("MSC").PortOpen());
     EXPECT_TRUE(sentAnywhere().isEmpty());
