@@ -122,52 +122,6 @@ TEST_F(Switching, aTargetPortThatWillNotOpenKeepsTheOperatorWhereHeWas) {
     }
 }
 
-TEST_F(Switching, exitFromEveryWindowClosesEveryPortAndEndsTheProgram) {
-    struct Case {
-        const char* via;
-        std::function<void(Shell&)> reach;
-    };
-    const Case cases[] = {
-        {"main", [](Shell&) {}},
-        {"JP_form", [](Shell& s) { click(s.main(), "cmd_JP"); }},
-        {"Belt_form", [](Shell& s) { click(s.main(), "Command1"); }},
-    };
-    for (const Case& c : cases) {
-        ended = 0;
-        click(shell.main(), "cmd_comm");
-        click(shell.startDialog(), "cmd_commoff");
-        click(shell.startDialog(), "cmd_common");
-        c.reach(shell);
-        for (Win w : {Win::Main, Win::JogPosition, Win::Belt})
-            if (shell.window(w).isVisible())
-                click(shell.window(w), "CMD_EXIT");
-        EXPECT_EQ(ended, 1) << c.via;
-        EXPECT_EQ(openPorts(), "") << c.via;
-        EXPECT_EQ(visible(), "") << c.via;
-    }
-}
-
-TEST_F(Switching, closingAnyWindowEndsTheProgramAfterClosingThePorts) {
-    click(shell.main(), "cmd_comm");
-    EXPECT_TRUE(port("MSC").PortOpen());
-    shell.startDialog().close();
-    EXPECT_EQ(ended, 1);
-    EXPECT_EQ(openPorts(), "");
-
-    ended = 0;
-    shell.showOnly(shell.startDialog());
-    click(shell.startDialog(), "cmd_commoff");
-    click(shell.startDialog(), "cmd_common");
-    click(shell.main(), "cmd_JP");
-    shell.jogPosition().close();
-    EXPECT_EQ(ended, 1);
-    EXPECT_EQ(openPorts(), "");
-
-    ended = 0;
-    click(shell.startDialog(), "CMD3");
-    EXPECT_EQ(ended, 1);
-}
-
 // Before the first connect no port object has been configured, so a switch
 // has no link to hand over and opens nothing.
 TEST_F(PanelFixture, beforeTheFirstConnectASwitchOpensNoPort) {
@@ -260,8 +214,12 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
 }
 
 TEST_F(Exit, noQuestionWithoutARunningJogAndNoHangWithoutAReply) {
+    // Every window's exit button and close box end the program, ports closed.
     const std::vector<Step> noJog[] = {
         {{Win::Main, "CMD_EXIT"}},
+        {{Win::Main, "Command1"}, {Win::Belt, "CMD_EXIT"}},
+        {{Win::Main, "cmd_JP"}, {Win::JogPosition, nullptr}},
+        {{Win::Main, "cmd_comm"}, {Win::Start, nullptr}},
         {{Win::Main, "cmd_ROL"}, {Win::Main, "mtr_STOP"}, {Win::Main, "CMD_EXIT"}},
         // A jog frame that did not go out starts nothing.
         {{Win::Main, "cmd_comm"},
@@ -274,9 +232,11 @@ TEST_F(Exit, noQuestionWithoutARunningJogAndNoHangWithoutAReply) {
         walk({steps.begin(), steps.end() - 1});
         const auto sent = sentAnywhere();
         walk({steps.back()});
-        EXPECT_TRUE(messages.asked.isEmpty()) << steps.size();
-        EXPECT_EQ(sentAnywhere(), sent) << steps.size();
-        EXPECT_EQ(ended, 1) << steps.size();
+        const auto what = &steps - noJog;
+        EXPECT_TRUE(messages.asked.isEmpty()) << what;
+        EXPECT_EQ(sentAnywhere(), sent) << what;
+        EXPECT_EQ(ended, 1) << what;
+        EXPECT_EQ(openPorts() + " / " + visible(), " / ") << what;
     }
 
     // A driver that does not answer the stop holds the exit up for a moment

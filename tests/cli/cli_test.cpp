@@ -28,7 +28,7 @@ struct Cli : ::testing::Test {
     QString out;
     QString err;
 
-    int run(QStringList arguments) {
+    int run(QStringList arguments, bool terminal = false) {
         out.clear();
         err.clear();
         sent.clear();
@@ -45,7 +45,7 @@ struct Cli : ::testing::Test {
                 };
                 return port;
             },
-            [this] { return std::make_unique<LentPause>(pause); }, o, e);
+            [this] { return std::make_unique<LentPause>(pause); }, o, e, terminal);
         o.flush();
         e.flush();
         return status;
@@ -342,6 +342,11 @@ TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
         std::vector<int> pauses;
         const char* out;
     } cases[] = {
+        // One key: its one frame, then its read-back.
+        {{"params", "write", "run_speed=1500"},
+         {"AA 00 05 04 00 00 05 DC EE EA", "AA 00 06 04"},
+         {100, 150, 100},
+         "motor.run_speed=1500\n"},
         {{"table", "write", "3", "position=-1200"},
          {"CC 00 0F 03", "CC 00 0E 03 00 00 00 00 FF FB 50", "CC 00 0F 03"},
          {100, 150, 100},
@@ -449,19 +454,7 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
 TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
     const QString profile = files.with(kNonDefaultProfile);
     for (const bool terminal : {false, true}) {
-        QString o, e;
-        QTextStream outStream(&o), errStream(&e);
-        ASSERT_EQ(cli::run(
-                      {"--port", "/dev/fake", "apply", profile},
-                      [this](const QString&) {
-                          auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
-                          port->answer = [this](const QByteArray& b) { return model.answer(b); };
-                          return port;
-                      },
-                      [this] { return std::make_unique<LentPause>(pause); }, outStream, errStream,
-                      terminal),
-                  0);
-        errStream.flush();
+        ASSERT_EQ(run({"apply", profile}, terminal), 0);
         const QString lines = terminal ? "/dev/fake writing motor 7/7\n"
                                          "/dev/fake writing motor 7/7, table 7/7\n"
                                          "/dev/fake writing motor 7/7, table 7/7, belt 5/5\n"
@@ -469,6 +462,6 @@ TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
                                          "/dev/fake reading motor 7/7, table 7/7\n"
                                          "/dev/fake reading motor 7/7, table 7/7, belt 4/4\n"
                                        : "";
-        EXPECT_TRUE(e.startsWith(lines + "stepdrive-cli: belt.in2_used")) << e.toStdString();
+        EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: belt.in2_used")) << err.toStdString();
     }
 }

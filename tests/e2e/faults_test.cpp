@@ -12,7 +12,6 @@
 #include "tests/support/pty.h"
 #include "ui/colours.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QRandomGenerator>
@@ -230,16 +229,11 @@ TEST(E2eNoise, aFloodOfNoiseLeavesThePanelWorking) {
     shell.setEndProgram([] {});
     shell.start();
     MainPanel& main = shell.main();
-    QTest::mouseClick(main.findChild<QAbstractButton*>(QStringLiteral("cmd_comm")), Qt::LeftButton);
-    QTest::mouseClick(shell.startDialog().findChild<QAbstractButton*>(QStringLiteral("cmd_common")),
-                      Qt::LeftButton);
+    click(main, "cmd_comm");
+    click(shell.startDialog(), "cmd_common");
     ASSERT_TRUE(shell.MSC().PortOpen());
-    auto* rx = main.findChild<QLineEdit*>(QStringLiteral("rx_txt"));
-    auto* readRun = main.findChild<QLineEdit*>(QStringLiteral("Text_RDATA2"));
-    auto click = [&](const char* name) {
-        QTest::mouseClick(main.findChild<QAbstractButton*>(QString::fromLatin1(name)),
-                          Qt::LeftButton);
-    };
+    QLineEdit* rx = box(main, "rx_txt");
+    QLineEdit* readRun = box(main, "Text_RDATA2");
 
     QRandomGenerator noise(7);
     auto flood = [&](int mebibytes, const std::function<void()>& halfway) {
@@ -255,19 +249,19 @@ TEST(E2eNoise, aFloodOfNoiseLeavesThePanelWorking) {
     };
 
     // Idle: a click half-way through is handled while the noise goes on.
-    flood(2, [&] { click("cmd_orgin"); });
+    flood(2, [&] { click(main, "cmd_orgin"); });
     EXPECT_LE(rx->text().size(), 4 * FrameLink::kRxEchoShownBytes);
     EXPECT_GT(messages.shown.size(), 0);
     EXPECT_TRUE(line.read(1 << 20, 500).contains(QByteArray::fromHex("AA00070100000000EE08")));
 
     // In a read-back: the chain gets garbage and waits; READ ALL starts it
     // again once the line is quiet.
-    click("cmd_RData");
+    click(main, "cmd_RData");
     flood(2, [] {});
     line.read(1 << 20, 200);
     messages.shown.clear();
     setBackColour(readRun, colour::white);
-    click("cmd_RData");
+    click(main, "cmd_RData");
     EXPECT_EQ(line.read(12), QByteArray::fromHex("AA00060100000000EE070000"));
     line.write(QByteArray::fromHex("BB0006640000001FEE00"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return readRun->text() == "31"; }, kWaitMs));

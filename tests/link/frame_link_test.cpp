@@ -51,7 +51,6 @@ TEST_F(ShortLink, sendWritesTheWholeBufferAndEchoesTheFrame) {
     link.send({7, 1, 0, 0, 0, 0});
     EXPECT_EQ(hexOf(port.lastSent()), "AA 00 07 01 00 00 00 00 EE 08 00 00");
     EXPECT_EQ(link.txEcho(), "AA  00  07  01  00  00  00  00  EE  08  ");
-    EXPECT_EQ(link.txEcho().size(), 40);
     // The 10-byte panels start every request with an empty RX echo.
     EXPECT_TRUE(link.rxEcho().isEmpty());
 }

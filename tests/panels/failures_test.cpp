@@ -6,10 +6,12 @@
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/driver_panel_fixture.h"
+#include "ui/colours.h"
 
 #include <QLabel>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace stepdrive;
 using namespace stepdrive::test;
@@ -95,9 +97,9 @@ namespace {
 struct Entry {
     std::function<DriverPanel&(Shell&)> window;
     const char* portName;
-    const char* box;
-    const char* button;
-    const char* named;
+    std::string box;
+    std::string button;
+    std::string named;
 };
 
 std::vector<Entry> everyEntryBox() {
@@ -121,22 +123,14 @@ std::vector<Entry> everyEntryBox() {
         {belt, "MSC2", "Text_wacc3", "cmd_Data", "3.감속"},
         {belt, "MSC2", "Text_wvmax4", "cmd_Data", "4.속도"},
     };
-    static const std::vector<std::string> tableNames = [] {
-        std::vector<std::string> names;
-        for (int i = 0; i < 7; ++i)
-            for (const char* column : {"Text_pos_", "text_vel_", "text_acc_"})
-                names.push_back(column + std::to_string(i));
-        return names;
-    }();
-    static const std::vector<std::string> moves = {"cmd_move1_0", "cmd_move1_1", "cmd_move1_2",
-                                                   "cmd_move1_3", "cmd_move1_4", "cmd_move1_5",
-                                                   "cmd_move1_6"};
-    static const std::vector<std::string> rows = {"1행", "2행", "3행", "4행", "5행", "6행", "7행"};
-    for (std::size_t i = 0; i < tableNames.size(); ++i) {
-        all.push_back({table, "MSC1", tableNames[i].c_str(), "CMD_DOWN", rows[i / 3].c_str()});
-        all.push_back(
-            {table, "MSC1", tableNames[i].c_str(), moves[i / 3].c_str(), rows[i / 3].c_str()});
-    }
+    // The table's messages name the row and the column.
+    std::map<char, std::string> labels{{'p', "위치"}, {'v', "속도"}, {'a', "가속도"}};
+    for (int row = 0; row < 7; ++row)
+        for (const char* column : {"Text_pos_", "text_vel_", "text_acc_"})
+            for (const std::string& button :
+                 {std::string("CMD_DOWN"), "cmd_move1_" + std::to_string(row)})
+                all.push_back({table, "MSC1", column + std::to_string(row), button,
+                               std::to_string(row + 1) + "행 " + labels[column[5]]});
     return all;
 }
 
@@ -150,7 +144,7 @@ TEST_F(Failures, everyEntryBoxRefusesWhatIsNotANumberBeforeAnythingIsSent) {
         DriverPanel& window = e.window(shell);
         FakeCommControl& msc = openPort(window, e.portName);
         window.show();
-        QLineEdit* entry = box(window, e.box);
+        QLineEdit* entry = box(window, e.box.c_str());
         const QString kept = entry->text();
         for (const char* text : notNumbers) {
             entry->setText(QString::fromUtf8(text)); // as much of it as the box takes
@@ -159,13 +153,14 @@ TEST_F(Failures, everyEntryBoxRefusesWhatIsNotANumberBeforeAnythingIsSent) {
             msc.sent.clear();
             messages.shown.clear();
             pause.durations.clear();
-            click(window, e.button);
+            click(window, e.button.c_str());
             EXPECT_TRUE(msc.sent.empty() && pause.durations.empty())
                 << e.box << " " << e.button << " \"" << text << "\"";
             ASSERT_EQ(messages.shown.size(), 1)
                 << e.box << " " << e.button << " \"" << text << "\"";
-            EXPECT_TRUE(messages.shown[0].contains(QString::fromUtf8(e.named)))
+            EXPECT_TRUE(messages.shown[0].contains(QString::fromStdString(e.named)))
                 << e.box << ": " << messages.shown[0].toStdString();
+            EXPECT_EQ(backColour(entry), colour::white) << e.box << ": nothing is painted";
             ++refused;
         }
         entry->setText(kept);

@@ -155,18 +155,6 @@ TEST(sim_Program, keepsStateAndMovesTheMotor) {
     status = port.ask(cmd::ReadInputs, opt::Inputs);
     ASSERT_EQ(status.size(), 10u);
     EXPECT_EQ(status[6], 0x00);
-
-    // A jog runs until stopped.
-    port.ask(cmd::JogLeft, 0, 100);
-    status = port.ask(cmd::ReadInputs, opt::Inputs);
-    ASSERT_EQ(status.size(), 10u);
-    EXPECT_EQ(status[6] & 0x01, 0x01);
-    std::this_thread::sleep_for(50ms);
-    port.ask(cmd::Stop, 0);
-    const std::int32_t stopped = port.value(cmd::ReadParameter, opt::Position);
-    EXPECT_LT(stopped, 20000);
-    std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(port.value(cmd::ReadParameter, opt::Position), stopped);
 }
 
 // The host closes and reopens the port on every panel switch. The program's

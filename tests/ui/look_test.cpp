@@ -124,20 +124,6 @@ TEST_P(Look, everyControlShowsItsBackColourAsItStands) {
     expectFormColours(shell.belt());
 }
 
-TEST_P(Look, jogButtonsShowRedForTheLastDirectionStarted) {
-    MainPanel& main = shell.main();
-    shell.start();
-    port("MSC").setPortOpen(true);
-    click(main, "cmd_ROL");
-    EXPECT_EQ(describe(shownColour(button(main, "cmd_ROL"))), describe(QColor(255, 0, 0)));
-    EXPECT_EQ(describe(shownColour(button(main, "cmd_ROR"))), describe(buttonFace()));
-    click(main, "cmd_ROR");
-    EXPECT_EQ(describe(shownColour(button(main, "cmd_ROR"))), describe(QColor(255, 0, 0)));
-    EXPECT_EQ(describe(shownColour(button(main, "cmd_ROL"))), describe(buttonFace()));
-    click(main, "mtr_STOP");
-    EXPECT_EQ(describe(shownColour(button(main, "cmd_ROR"))), describe(buttonFace()));
-}
-
 TEST_P(Look, windowsReadRight) {
     MainPanel& main = shell.main();
     shell.start();

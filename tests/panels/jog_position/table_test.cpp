@@ -75,26 +75,6 @@ TEST_F(Table, rowMovesCarryTheRowAsItStandsInSixteenAndTwentyFourBits) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(Table, aBoxThatIsNotANumberRefusesTheWholeDownloadOrMoveNamingRowAndColumn) {
-    const std::tuple<int, const char*, const char*, const char*> bad[] = {
-        {0, kTableColumns[0], "", "1행 위치"},
-        {3, kTableColumns[2], "abc", "4행 가속도(0~2047)"},
-        {6, kTableColumns[1], "1e5", "7행 속도(0~2047)"},
-        {5, kTableColumns[0], "4294967296", "6행 위치"}};
-    for (const auto& [row, column, text, name] : bad) {
-        cell(*panel, column, row)->setText(text);
-        for (const QString& button : {QString("CMD_DOWN"), QString("cmd_move1_%1").arg(row)}) {
-            messages.shown.clear();
-            click(*panel, button.toLatin1().constData());
-            EXPECT_TRUE(msc->sent.empty()) << name;
-            ASSERT_EQ(messages.shown.size(), 1) << name;
-            EXPECT_TRUE(messages.shown[0].startsWith(QString::fromUtf8(name))) << name;
-        }
-        cell(*panel, column, row)->setText("5");
-    }
-    EXPECT_EQ(boxesNotShowing(kWhite), 0);
-}
-
 TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     // Before a read-back a reply is only echoed: its trailer is not checked.
     reply("BB 00 0F 64 03 20 00 0A FF FF 9C 00 00");
