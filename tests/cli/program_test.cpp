@@ -104,6 +104,17 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     expectApart(tableReads, 100.0, "table read");
 }
 
+// The command line takes back what it dumps: the file a technician keeps
+// sets up the next drive.
+TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
+    const QString dumped = out;
+    ASSERT_EQ(cli({"apply", files.with(dumped.toUtf8())}), 0) << err.toStdString();
+    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
+    EXPECT_EQ(out, dumped);
+}
+
 TEST_F(Program, aMissingDeviceExitsTwo) {
     EXPECT_EQ(cli({"--port", "/dev/stepdrive-nothing-here", "position"}), 2);
     EXPECT_TRUE(err.contains("the port can't be opened: /dev/stepdrive-nothing-here"))
