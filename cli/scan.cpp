@@ -20,21 +20,8 @@ std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
             coms.insert(m.captured(1).toInt() + 1);
 
     std::vector<ScanEntry> entries;
-    std::vector<bool> listed(system.size(), false);
-    const auto description = [&](std::size_t i) {
-        listed[i] = true;
-        return describe(system[i]).mid(system[i].path.size()).trimmed();
-    };
-    for (int n : coms) {
-        ScanEntry e{comName(n), portDevice(n), {}};
-        for (std::size_t i = 0; i < system.size(); ++i)
-            if (!listed[i] && sameDevice(e.device, system[i].path))
-                e.description = description(i);
-        entries.push_back(e);
-    }
-    for (std::size_t i = 0; i < system.size(); ++i)
-        if (!listed[i])
-            entries.push_back({system[i].path, system[i].path, description(i)});
+    for (const PortOffer& o : portOffers({coms.begin(), coms.end()}, system))
+        entries.push_back({o.port, o.device, o.system ? details(*o.system) : QString()});
     return entries;
 }
 

@@ -3,6 +3,7 @@
 // stepdrive-cli's scan.
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace stepdrive {
@@ -18,10 +19,25 @@ struct SystemPort {
 // The system's serial devices, asked for once per call.
 std::vector<SystemPort> systemPorts();
 
+// "FTDI FT232R USB UART (A50285BI)", or empty when the system says nothing.
+QString details(const SystemPort& port);
 // "/dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"
 QString describe(const SystemPort& port);
 
 // One device under two names (a link in /dev/serial/by-id) is one device.
 bool sameDevice(const QString& a, const QString& b);
+
+// A port to offer the operator: a COM number and the device it maps to, or
+// a device of the system's that no COM number maps to.
+struct PortOffer {
+    QString port;                     // what a port box or --port takes: "COM4", or the device
+    QString device;                   // the device it opens
+    std::optional<SystemPort> system; // what the system reports of that device
+};
+
+// One offer for each of `coms`, in order, with the system's word on its
+// device, then one for each device of `system` that none of them maps to.
+std::vector<PortOffer> portOffers(const std::vector<int>& coms,
+                                  const std::vector<SystemPort>& system);
 
 } // namespace stepdrive
