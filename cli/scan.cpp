@@ -1,7 +1,5 @@
 #include "cli/scan.h"
 
-#include "link/port_names.h"
-
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <set>
