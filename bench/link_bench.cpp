@@ -110,7 +110,7 @@ void receiveBurst(benchmark::State& state) {
     QObject::connect(&port, &CommControl::OnComm, [&] {
         link.receive([&](const Reply& r) {
             sum += r.value().value_or(0);
-            wrong += r.wrongBytes;
+            wrong += r.wrongBytes();
         });
     });
 

@@ -108,10 +108,8 @@ Reply parseReply(Format format, const std::uint8_t* bytes, std::size_t count, bo
     const auto at = [&](std::size_t pos) -> std::uint8_t { return pos <= n ? bytes[pos - 1] : 0; };
     Reply reply;
     const auto check = [&](Reply::Check c, std::size_t pos, std::uint8_t expected) {
-        if (pos <= n && bytes[pos - 1] != expected) {
+        if (pos <= n && bytes[pos - 1] != expected)
             reply.failed |= c;
-            ++reply.wrongBytes;
-        }
     };
     reply.code = at(3);
     reply.statusA = at(7);

@@ -72,8 +72,11 @@ struct Reply {
     std::uint8_t statusA = 0;
     std::uint8_t statusB = 0;
     std::vector<std::optional<std::int32_t>> fields;
-    int wrongBytes = 0;
-    std::uint8_t failed = 0; // the Checks that failed
+    std::uint8_t failed = 0; // the Checks that failed, one byte each
+
+    int wrongBytes() const {
+        return (failed & Header ? 1 : 0) + (failed & Status ? 1 : 0) + (failed & Trailer ? 1 : 0);
+    }
 
     std::optional<std::int32_t> value(std::size_t field = 0) const {
         return field < fields.size() ? fields[field] : std::nullopt;

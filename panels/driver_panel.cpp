@@ -22,7 +22,7 @@ DriverPanel::DriverPanel(Format format, CommControl& port, Pause& pause, Messeng
     connect(&port_, &CommControl::OnComm, this, [this] {
         link_.receive(
             [this](const Reply& r) {
-                for (int i = 0; i < r.wrongBytes; ++i)
+                for (int i = 0; i < r.wrongBytes(); ++i)
                     messages_.show(tr("통신에러"));
                 handleReply(r);
             },

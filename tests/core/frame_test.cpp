@@ -81,7 +81,7 @@ TEST(Frame, repliesParsedFromTheirOwnBytes) {
                                    static_cast<std::size_t>(b.size()), c.checkTrailer);
         EXPECT_EQ(r.code, c.code) << c.hex;
         EXPECT_EQ(r.fields, c.fields) << c.hex;
-        EXPECT_EQ(r.wrongBytes, c.wrong) << c.hex;
+        EXPECT_EQ(r.wrongBytes(), c.wrong) << c.hex;
     }
     const QByteArray status = QByteArray::fromHex("BB000C6400000381EE00");
     const Reply inputs = parseReply(

@@ -222,7 +222,7 @@ private:
                     sinceClear_.insert(sinceClear_.end(), got.begin(), got.end());
                     checkEcho();
                 }
-                wrongSeen += reply.wrongBytes;
+                wrongSeen += reply.wrongBytes();
                 checkReply(reply, replies[handled++]);
                 actAsAChain();
             },
@@ -236,7 +236,7 @@ private:
         require(port.RThreshold() == link.threshold(), "the threshold is restored");
         qsizetype wrong = 0;
         for (const Bytes& r : replies)
-            wrong += parseReply(link.format(), r.data(), r.size(), checkTrailer_).wrongBytes;
+            wrong += parseReply(link.format(), r.data(), r.size(), checkTrailer_).wrongBytes();
         require(wrongSeen == wrong, "every wrong header, status or trailer byte is counted");
     }
 

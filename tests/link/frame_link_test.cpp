@@ -20,7 +20,7 @@ struct LinkCase : ::testing::Test {
     int wrong() const {
         int n = 0;
         for (const Reply& r : replies)
-            n += r.wrongBytes;
+            n += r.wrongBytes();
         return n;
     }
 

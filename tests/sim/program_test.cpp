@@ -92,7 +92,7 @@ void expectWellFormed(const Bytes& reply, Format format, std::uint8_t code) {
     ASSERT_EQ(reply.size(), static_cast<std::size_t>(length)) << int(code);
     const Reply r = parseReply(format, reply.data(), reply.size(), true);
     EXPECT_EQ(r.code, code);
-    EXPECT_EQ(r.wrongBytes, 0) << int(code);
+    EXPECT_EQ(r.wrongBytes(), 0) << int(code);
     EXPECT_EQ(reply[length - 1], checksum(reply.data(), 1, length - 3));
 }
 
