@@ -665,10 +665,7 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
             [n = *row](Session& s) {
                 const TableEntry e = s.readTableEntry(n);
                 s.moveToRow(n, e);
-                const QString key = QStringLiteral("table.%1.").arg(n);
-                return Values{{key + QLatin1String("position"), e.position},
-                              {key + QLatin1String("velocity"), e.velocity},
-                              {key + QLatin1String("acceleration"), e.acceleration}};
+                return valuesOf(rowItems(n, e));
             },
             waitMs);
     }
