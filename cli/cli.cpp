@@ -884,11 +884,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         Printer(out, json).finish(QJsonValue::Null, kUsageError, what);
         return static_cast<int>(kUsageError);
     };
-    const auto usage = [&](const QString& what) { return refuse(what); };
     QString error;
     const auto options = parseOptions(arguments, &error);
     if (!options)
-        return usage(error);
+        return refuse(error);
     if (options->help) {
         out << helpText();
         return kDone;
@@ -903,25 +902,25 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     if (!command && reads && options->words.size() == 2)
         return refuse(error, false); // the command line is right; the file is not
     if (!command)
-        return usage(error);
+        return refuse(error);
     const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
                        options->words.mid(0, 2) == QStringList{"table", "run"};
     if (options->wait && !moves)
-        return usage(QStringLiteral("--wait goes with move, home and table run only"));
+        return refuse(QStringLiteral("--wait goes with move, home and table run only"));
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
     for (const QString& p : ports)
         if (ports.count(p) > 1)
-            return usage(QStringLiteral("--port %1 is given twice").arg(p));
+            return refuse(QStringLiteral("--port %1 is given twice").arg(p));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
     if (ports.isEmpty())
-        return usage(QStringLiteral("--port is required"));
+        return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    if (several && verb != QLatin1String("apply") && verb != QLatin1String("verify") &&
-        verb != QLatin1String("dump"))
-        return usage(QStringLiteral("only apply, verify and dump take more than one --port"));
+    const bool document = verb == QLatin1String("dump");
+    if (several && !reads && !document)
+        return refuse(QStringLiteral("only apply, verify and dump take more than one --port"));
 
     Options o = *options;
     std::mutex saying;
@@ -935,7 +934,6 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
 
     // One line prints as it would alone; several name their port on each
     // line, key one dump by port, or list their JSON objects.
-    const bool document = verb == QLatin1String("dump");
     QJsonObject byPort;
     QJsonArray listed;
     int status = kDone;
