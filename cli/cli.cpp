@@ -274,6 +274,11 @@ Held heldOf(const Profile& p) {
     return {items(p), toJson(p)};
 }
 
+// Values read one by one, nested by their keys.
+Held heldOf(const std::vector<Item>& items) {
+    return {items, nested(valuesOf(items))};
+}
+
 // Compares what was written, or what the file `verified` holds, with what
 // the driver holds; prints what it holds, or the differences.
 int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, const Held& held,
@@ -436,8 +441,8 @@ std::optional<Command> tableWrite(const QStringList& words, const Options&, QStr
             e = s.readTableEntry(n);
         e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
         s.writeTableEntry(n, e);
-        const std::vector<Item> held = rowItems(n, s.readTableEntry(n));
-        return compare(p, err, rowItems(n, e), {held, nested(valuesOf(held))}, std::nullopt);
+        return compare(p, err, rowItems(n, e), heldOf(rowItems(n, s.readTableEntry(n))),
+                       std::nullopt);
     });
 }
 
@@ -458,7 +463,7 @@ std::optional<Command> beltWrite(const QStringList& settings, const Options&, QS
                 wanted.push_back({key, *v});
                 held.push_back({key, s.readBelt(i)});
             }
-        return compare(p, err, wanted, {held, nested(valuesOf(held))}, in2Used);
+        return compare(p, err, wanted, heldOf(held), in2Used);
     });
 }
 
