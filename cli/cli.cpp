@@ -264,77 +264,6 @@ std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what
     return static_cast<std::int32_t>(value);
 }
 
-// How each command is written: its words, then the arguments it needs;
-// `more`: any number of KEY=VALUE after them.
-struct Syntax {
-    QStringList words;
-    QStringList arguments;
-    bool more = false;
-};
-
-const std::vector<Syntax>& syntaxes() {
-    static const std::vector<Syntax> all{
-        {{"params", "read"}, {}},
-        {{"params", "write"}, {"KEY=VALUE"}, true},
-        {{"move", "abs"}, {"PULSES"}},
-        {{"move", "rel"}, {"PULSES"}},
-        {{"jog", "left"}, {"SPEED"}},
-        {{"jog", "right"}, {"SPEED"}},
-        {{"stop"}, {}},
-        {{"home"}, {}},
-        {{"position"}, {}},
-        {{"inputs"}, {}},
-        {{"outputs"}, {"S1", "S2"}},
-        {{"table", "read"}, {}},
-        {{"table", "run"}, {"ROW"}},
-        {{"table", "write"}, {"ROW", "KEY=VALUE"}, true},
-        {{"belt", "read"}, {}},
-        {{"belt", "write"}, {"KEY=VALUE"}, true},
-        {{"dump"}, {}},
-        {{"apply"}, {"FILE"}},
-        {{"verify"}, {"FILE"}},
-        {{"scan"}, {}},
-    };
-    return all;
-}
-
-// `words` name a command and give the arguments it needs, no more; or false
-// with *error naming what is missing or too much.
-bool checkSyntax(const QStringList& words, QString* error) {
-    if (words.isEmpty()) {
-        *error = QStringLiteral("no command given");
-        return false;
-    }
-    QStringList next; // the words that may follow words[0]
-    for (const Syntax& s : syntaxes()) {
-        if (s.words[0] == words[0] && s.words.size() > 1)
-            next << s.words[1];
-        if (words.mid(0, s.words.size()) != s.words)
-            continue;
-        const QString name = s.words.join(QLatin1Char(' '));
-        const auto given = words.size() - s.words.size();
-        if (given < s.arguments.size()) {
-            *error = QStringLiteral("%1 needs %2")
-                         .arg(name, s.arguments.mid(given).join(QStringLiteral(" and ")));
-            return false;
-        }
-        if (given > s.arguments.size() && !s.more) {
-            *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
-                         .arg(name,
-                              s.arguments.isEmpty() ? QStringLiteral("no argument")
-                                                    : s.arguments.join(QLatin1Char(' ')),
-                              words.mid(s.words.size() + s.arguments.size()).join(' '));
-            return false;
-        }
-        return true;
-    }
-    if (words.size() == 1 && !next.isEmpty())
-        *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
-    else
-        *error = QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
-    return false;
-}
-
 // What the driver holds of the values compared: by key, and as JSON.
 struct Held {
     std::vector<Item> items;
@@ -343,6 +272,11 @@ struct Held {
 
 Held heldOf(const Profile& p) {
     return {items(p), toJson(p)};
+}
+
+// Values read one by one, nested by their keys.
+Held heldOf(const std::vector<Item>& items) {
+    return {items, nested(valuesOf(items))};
 }
 
 // Compares what was written, or what the file `verified` holds, with what
@@ -469,7 +403,7 @@ keyValues(const QStringList& settings, const std::vector<Field>& fields, const Q
     return values;
 }
 
-std::optional<Command> paramsWrite(const QStringList& settings, QString* error) {
+std::optional<Command> paramsWrite(const QStringList& settings, const Options&, QString* error) {
     const auto values =
         keyValues(settings, fieldsOf(kMotorParameters), QStringLiteral("params write"), error);
     if (!values)
@@ -490,7 +424,7 @@ std::vector<Item> rowItems(int number, const TableEntry& e) {
 
 // The fields not given are read from the driver first; all three are
 // written and read back.
-std::optional<Command> tableWrite(const QStringList& words, QString* error) {
+std::optional<Command> tableWrite(const QStringList& words, const Options&, QString* error) {
     const auto row = wholeNumber(words[0], QStringLiteral("ROW"), {1, kTableEntries}, error);
     if (!row)
         return std::nullopt;
@@ -507,12 +441,12 @@ std::optional<Command> tableWrite(const QStringList& words, QString* error) {
             e = s.readTableEntry(n);
         e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
         s.writeTableEntry(n, e);
-        const std::vector<Item> held = rowItems(n, s.readTableEntry(n));
-        return compare(p, err, rowItems(n, e), {held, nested(valuesOf(held))}, std::nullopt);
+        return compare(p, err, rowItems(n, e), heldOf(rowItems(n, s.readTableEntry(n))),
+                       std::nullopt);
     });
 }
 
-std::optional<Command> beltWrite(const QStringList& settings, QString* error) {
+std::optional<Command> beltWrite(const QStringList& settings, const Options&, QString* error) {
     std::optional<bool> in2Used;
     const auto values = keyValues(settings, fieldsOf(kBeltParameters), QStringLiteral("belt write"),
                                   error, &in2Used);
@@ -529,7 +463,7 @@ std::optional<Command> beltWrite(const QStringList& settings, QString* error) {
                 wanted.push_back({key, *v});
                 held.push_back({key, s.readBelt(i)});
             }
-        return compare(p, err, wanted, {held, nested(valuesOf(held))}, in2Used);
+        return compare(p, err, wanted, heldOf(held), in2Used);
     });
 }
 
@@ -548,8 +482,8 @@ std::optional<Profile> readProfile(const QString& path, QString* error) {
     return profile;
 }
 
-std::optional<Command> apply(const QString& path, QString* error) {
-    const auto profile = readProfile(path, error);
+std::optional<Command> apply(const QStringList& arguments, const Options&, QString* error) {
+    const auto profile = readProfile(arguments[0], error);
     if (!profile)
         return std::nullopt;
     return [wanted = *profile](Session& s, Printer& p, QTextStream& err) {
@@ -558,7 +492,8 @@ std::optional<Command> apply(const QString& path, QString* error) {
 }
 
 // Reads back what the file holds and compares, writing nothing.
-std::optional<Command> verify(const QString& path, QString* error) {
+std::optional<Command> verify(const QStringList& arguments, const Options&, QString* error) {
+    const QString& path = arguments[0];
     const auto profile = readProfile(path, error);
     if (!profile)
         return std::nullopt;
@@ -613,120 +548,179 @@ Command moving(std::function<Values(Session&)> act, std::optional<int> waitMs) {
     };
 }
 
-// The command of `words`, checked in full, or nullopt with *error.
-std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
-    if (!checkSyntax(words, error))
-        return std::nullopt;
-    const std::optional<int> waitMs = o.wait ? std::optional<int>(o.waitTimeoutMs) : std::nullopt;
-    const auto is = [&](std::initializer_list<const char*> pattern, int extra = 0) {
-        if (words.size() != static_cast<int>(pattern.size()) + extra)
-            return false;
-        int i = 0;
-        for (const char* w : pattern)
-            if (words[i++] != QLatin1String(w))
-                return false;
-        return true;
-    };
-    const auto number = [&](int at, const QString& what, Range range) {
-        return wholeNumber(words[at], what, range, error);
-    };
-    const Range anyValue{std::numeric_limits<std::int32_t>::min(),
-                         std::numeric_limits<std::int32_t>::max()};
+// --wait's limit, when --wait is given.
+std::optional<int> waitLimit(const Options& o) {
+    return o.wait ? std::optional<int>(o.waitTimeoutMs) : std::nullopt;
+}
 
-    if (is({"params", "read"}))
-        return reading(section(QStringLiteral("motor")));
-    if (words.size() >= 2 && words[0] == QLatin1String("params") &&
-        words[1] == QLatin1String("write"))
-        return paramsWrite(words.mid(2), error);
-    if (is({"table", "read"}))
-        return reading(section(QStringLiteral("table")));
-    if (words.size() >= 3 && words[0] == QLatin1String("table") &&
-        words[1] == QLatin1String("write"))
-        return tableWrite(words.mid(2), error);
-    if (words.size() >= 2 && words[0] == QLatin1String("belt") &&
-        words[1] == QLatin1String("write"))
-        return beltWrite(words.mid(2), error);
-    if (is({"belt", "read"}))
-        return reading(section(QStringLiteral("belt")));
-    if (is({"dump"}))
-        return Command([](Session& s, Printer& p, QTextStream&) {
-            p.document(toJson(s.read(everythingReadable())));
-            return static_cast<int>(kDone);
-        });
-    if (is({"apply"}, 1))
-        return apply(words[1], error);
-    if (is({"verify"}, 1))
-        return verify(words[1], error);
-    if (is({"table", "run"}, 1)) {
-        const auto row = number(2, QStringLiteral("ROW"), {1, kTableEntries});
-        if (!row)
-            return std::nullopt;
-        return moving(
-            [n = *row](Session& s) {
-                const TableEntry e = s.readTableEntry(n);
-                s.moveToRow(n, e);
-                const QString key = QStringLiteral("table.%1.").arg(n);
-                return Values{{key + QLatin1String("position"), e.position},
-                              {key + QLatin1String("velocity"), e.velocity},
-                              {key + QLatin1String("acceleration"), e.acceleration}};
-            },
-            waitMs);
-    }
-    if (is({"move"}, 2) && (words[1] == QLatin1String("abs") || words[1] == QLatin1String("rel"))) {
-        const auto pulses = number(2, QStringLiteral("PULSES"), anyValue);
+// Makes a command of the arguments that follow its words, checked in full,
+// or nullopt with *error.
+using Builder = std::function<std::optional<Command>(const QStringList& arguments, const Options& o,
+                                                     QString* error)>;
+
+// A command that takes no argument.
+Builder always(Command command) {
+    return [command = std::move(command)](const QStringList&, const Options&, QString*) {
+        return std::optional<Command>(command);
+    };
+}
+
+std::optional<Command> tableRun(const QStringList& arguments, const Options& o, QString* error) {
+    const auto row = wholeNumber(arguments[0], QStringLiteral("ROW"), {1, kTableEntries}, error);
+    if (!row)
+        return std::nullopt;
+    return moving(
+        [n = *row](Session& s) {
+            const TableEntry e = s.readTableEntry(n);
+            s.moveToRow(n, e);
+            return valuesOf(rowItems(n, e));
+        },
+        waitLimit(o));
+}
+
+// move abs and move rel.
+Builder motion(bool relative) {
+    return [relative](const QStringList& arguments, const Options& o,
+                      QString* error) -> std::optional<Command> {
+        const Range anyValue{std::numeric_limits<std::int32_t>::min(),
+                             std::numeric_limits<std::int32_t>::max()};
+        const auto pulses = wholeNumber(arguments[0], QStringLiteral("PULSES"), anyValue, error);
         if (!pulses)
             return std::nullopt;
-        const bool relative = words[1] == QLatin1String("rel");
         return moving(
             [relative, v = *pulses](Session& s) {
                 s.move(relative, v);
                 return Values{};
             },
-            waitMs);
-    }
-    if (is({"jog"}, 2) &&
-        (words[1] == QLatin1String("left") || words[1] == QLatin1String("right"))) {
-        const auto speed = number(2, QStringLiteral("SPEED"), kJogSpeed);
+            waitLimit(o));
+    };
+}
+
+// jog left and jog right.
+Builder jogging(bool right) {
+    return [right](const QStringList& arguments, const Options&,
+                   QString* error) -> std::optional<Command> {
+        const auto speed = wholeNumber(arguments[0], QStringLiteral("SPEED"), kJogSpeed, error);
         if (!speed)
             return std::nullopt;
-        const bool right = words[1] == QLatin1String("right");
         return acting([right, v = *speed](Session& s) { s.jog(right, v); });
-    }
-    if (is({"stop"}))
-        return acting([](Session& s) { s.stop(); });
-    if (is({"home"}))
-        return moving(
-            [](Session& s) {
-                s.homeSearch();
-                return Values{};
-            },
-            waitMs);
-    if (is({"outputs"}, 2)) {
-        const auto first = number(1, QStringLiteral("S1"), {0, 1});
-        const auto second = first ? number(2, QStringLiteral("S2"), {0, 1}) : std::nullopt;
-        if (!second)
-            return std::nullopt;
-        return acting([a = *first, b = *second](Session& s) { s.setOutputs(a, b); });
-    }
-    if (is({"position"}) || is({"scan"})) // scan asks each port for its position
-        return Command([](Session& s, Printer& p, QTextStream&) {
-            p.values({{QStringLiteral("position"), s.position()}});
-            return static_cast<int>(kDone);
-        });
-    if (is({"inputs"}))
-        return Command([](Session& s, Printer& p, QTextStream&) {
-            const Inputs in = s.inputs();
-            Values v;
-            for (std::size_t i = 0; i < in.in.size(); ++i)
-                v.emplace_back(QStringLiteral("in%1").arg(i + 1), in.in[i]);
-            v.emplace_back(QStringLiteral("running"), in.running);
-            v.emplace_back(QStringLiteral("home_sensor"), in.homeSensor);
-            p.values(v);
-            return static_cast<int>(kDone);
-        });
+    };
+}
 
-    *error = words.isEmpty() ? QStringLiteral("no command given")
-                             : QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
+std::optional<Command> home(const QStringList&, const Options& o, QString*) {
+    return moving(
+        [](Session& s) {
+            s.homeSearch();
+            return Values{};
+        },
+        waitLimit(o));
+}
+
+std::optional<Command> outputs(const QStringList& arguments, const Options&, QString* error) {
+    const auto first = wholeNumber(arguments[0], QStringLiteral("S1"), {0, 1}, error);
+    const auto second =
+        first ? wholeNumber(arguments[1], QStringLiteral("S2"), {0, 1}, error) : std::nullopt;
+    if (!second)
+        return std::nullopt;
+    return acting([a = *first, b = *second](Session& s) { s.setOutputs(a, b); });
+}
+
+Command position() {
+    return [](Session& s, Printer& p, QTextStream&) {
+        p.values({{QStringLiteral("position"), s.position()}});
+        return static_cast<int>(kDone);
+    };
+}
+
+Command dump() {
+    return [](Session& s, Printer& p, QTextStream&) {
+        p.document(toJson(s.read(everythingReadable())));
+        return static_cast<int>(kDone);
+    };
+}
+
+Command inputs() {
+    return [](Session& s, Printer& p, QTextStream&) {
+        const Inputs in = s.inputs();
+        Values v;
+        for (std::size_t i = 0; i < in.in.size(); ++i)
+            v.emplace_back(QStringLiteral("in%1").arg(i + 1), in.in[i]);
+        v.emplace_back(QStringLiteral("running"), in.running);
+        v.emplace_back(QStringLiteral("home_sensor"), in.homeSensor);
+        p.values(v);
+        return static_cast<int>(kDone);
+    };
+}
+
+// How each command is written: its words, then the arguments it needs
+// (`more`: any number of KEY=VALUE after them), and what makes it.
+struct Syntax {
+    QStringList words;
+    QStringList arguments;
+    Builder build;
+    bool more = false;
+};
+
+const std::vector<Syntax>& syntaxes() {
+    static const std::vector<Syntax> all{
+        {{"params", "read"}, {}, always(reading(section(QStringLiteral("motor"))))},
+        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, true},
+        {{"move", "abs"}, {"PULSES"}, motion(false)},
+        {{"move", "rel"}, {"PULSES"}, motion(true)},
+        {{"jog", "left"}, {"SPEED"}, jogging(false)},
+        {{"jog", "right"}, {"SPEED"}, jogging(true)},
+        {{"stop"}, {}, always(acting([](Session& s) { s.stop(); }))},
+        {{"home"}, {}, home},
+        {{"position"}, {}, always(position())},
+        {{"inputs"}, {}, always(inputs())},
+        {{"outputs"}, {"S1", "S2"}, outputs},
+        {{"table", "read"}, {}, always(reading(section(QStringLiteral("table"))))},
+        {{"table", "run"}, {"ROW"}, tableRun},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, true},
+        {{"belt", "read"}, {}, always(reading(section(QStringLiteral("belt"))))},
+        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, true},
+        {{"dump"}, {}, always(dump())},
+        {{"apply"}, {"FILE"}, apply},
+        {{"verify"}, {"FILE"}, verify},
+        {{"scan"}, {}, always(position())}, // scan asks each port for its position
+    };
+    return all;
+}
+
+// The command `words` name, checked in full; or nullopt with *error naming
+// what is missing, too much or wrong.
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+    if (words.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return std::nullopt;
+    }
+    QStringList next; // the words that may follow words[0]
+    for (const Syntax& s : syntaxes()) {
+        if (s.words[0] == words[0] && s.words.size() > 1)
+            next << s.words[1];
+        if (words.mid(0, s.words.size()) != s.words)
+            continue;
+        const QString name = s.words.join(QLatin1Char(' '));
+        const auto given = words.size() - s.words.size();
+        if (given < s.arguments.size()) {
+            *error = QStringLiteral("%1 needs %2")
+                         .arg(name, s.arguments.mid(given).join(QStringLiteral(" and ")));
+            return std::nullopt;
+        }
+        if (given > s.arguments.size() && !s.more) {
+            *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
+                         .arg(name,
+                              s.arguments.isEmpty() ? QStringLiteral("no argument")
+                                                    : s.arguments.join(QLatin1Char(' ')),
+                              words.mid(s.words.size() + s.arguments.size()).join(' '));
+            return std::nullopt;
+        }
+        return s.build(words.mid(s.words.size()), o, error);
+    }
+    if (words.size() == 1 && !next.isEmpty())
+        *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
+    else
+        *error = QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
     return std::nullopt;
 }
 
@@ -895,11 +889,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         Printer(out, json).finish(QJsonValue::Null, kUsageError, what);
         return static_cast<int>(kUsageError);
     };
-    const auto usage = [&](const QString& what) { return refuse(what); };
     QString error;
     const auto options = parseOptions(arguments, &error);
     if (!options)
-        return usage(error);
+        return refuse(error);
     if (options->help) {
         out << helpText();
         return kDone;
@@ -914,25 +907,25 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     if (!command && reads && options->words.size() == 2)
         return refuse(error, false); // the command line is right; the file is not
     if (!command)
-        return usage(error);
+        return refuse(error);
     const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
                        options->words.mid(0, 2) == QStringList{"table", "run"};
     if (options->wait && !moves)
-        return usage(QStringLiteral("--wait goes with move, home and table run only"));
+        return refuse(QStringLiteral("--wait goes with move, home and table run only"));
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
     for (const QString& p : ports)
         if (ports.count(p) > 1)
-            return usage(QStringLiteral("--port %1 is given twice").arg(p));
+            return refuse(QStringLiteral("--port %1 is given twice").arg(p));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
     if (ports.isEmpty())
-        return usage(QStringLiteral("--port is required"));
+        return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    if (several && verb != QLatin1String("apply") && verb != QLatin1String("verify") &&
-        verb != QLatin1String("dump"))
-        return usage(QStringLiteral("only apply, verify and dump take more than one --port"));
+    const bool document = verb == QLatin1String("dump");
+    if (several && !reads && !document)
+        return refuse(QStringLiteral("only apply, verify and dump take more than one --port"));
 
     Options o = *options;
     std::mutex saying;
@@ -946,7 +939,6 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
 
     // One line prints as it would alone; several name their port on each
     // line, key one dump by port, or list their JSON objects.
-    const bool document = verb == QLatin1String("dump");
     QJsonObject byPort;
     QJsonArray listed;
     int status = kDone;
