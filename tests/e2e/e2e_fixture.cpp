@@ -1,7 +1,6 @@
 #include "tests/e2e/e2e_fixture.h"
 
 #include "app/start_dialog.h"
-#include "core/frame.h"
 #include "link/comm_control.h"
 #include "panels/main/main_panel.h"
 
@@ -42,23 +41,12 @@ void E2eFixture::connectWithDefaults() {
     ASSERT_TRUE(shell().MSC().PortOpen());
 }
 
-void E2eFixture::exchange(const char* button, const char* sent, const char* replied) {
+void E2eFixture::homeSearchIsAnswered() {
     MainPanel& main = shell().main();
-    click(main, button);
-    EXPECT_EQ(box(main, "txt_tx")->text(), sent) << button;
-    ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10)) << button;
-    EXPECT_EQ(box(main, "rx_txt")->text(), replied) << button;
-}
-
-std::optional<std::int32_t> E2eFixture::driverPosition() {
-    MainPanel& main = shell().main();
-    click(main, "Cmd_RPOS");
-    if (!waitForEcho(box(main, "rx_txt"), 10))
-        return std::nullopt;
-    const QByteArray reply = QByteArray::fromHex(box(main, "rx_txt")->text().toLatin1());
-    return parseReply(Format::Short, reinterpret_cast<const std::uint8_t*>(reply.constData()),
-                      static_cast<std::size_t>(reply.size()), true)
-        .value();
+    click(main, "cmd_orgin");
+    EXPECT_EQ(box(main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
+    ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10));
+    EXPECT_EQ(box(main, "rx_txt")->text(), "BB  00  07  64  00  00  00  00  EE  6B  ");
 }
 
 } // namespace stepdrive::test

@@ -9,13 +9,10 @@
 #include "tests/support/simulator.h"
 #include "tests/support/widgets.h"
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace stepdrive::test {
 
@@ -31,18 +28,8 @@ protected:
     bool useSimulator(std::unique_ptr<Simulator> next);
     // "통신설정" on the main panel, then "통신 연결" with the dialog's defaults.
     void connectWithDefaults();
-    // Presses a button on the main panel and checks the frame sent and the
-    // reply echoed.
-    void exchange(const char* button, const char* sent, const char* replied);
-    // "원점" on the main panel, answered.
-    void homeSearchIsAnswered() {
-        exchange("cmd_orgin", "AA  00  07  01  00  00  00  00  EE  08  ",
-                 "BB  00  07  64  00  00  00  00  EE  6B  ");
-    }
-
-    // "위치값 확인" on the main panel: the position the driver answers with,
-    // read off the RX echo.
-    std::optional<std::int32_t> driverPosition();
+    // "원점" on the main panel: the frame sent and the reply echoed.
+    void homeSearchIsAnswered();
 
     std::unique_ptr<Simulator> sim;
     RecordingMessenger messages;

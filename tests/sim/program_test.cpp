@@ -5,88 +5,51 @@
 #include "tests/support/fakes.h"
 #include "tests/support/simulator.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace stepdrive;
 using namespace stepdrive::test;
-using namespace std::chrono_literals;
 
 namespace {
 
-// The host's end of the line: the slave side, raw, as a serial port.
-class Port {
+// The host's end of the line, opened as the program's own port class opens
+// it: exclusively, raw, at 19200.
+class Port : public QSerialPort {
 public:
-    explicit Port(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0)
-            return;
-        termios t{};
-        tcgetattr(fd_, &t);
-        cfmakeraw(&t);
-        cfsetspeed(&t, B19200);
-        tcsetattr(fd_, TCSANOW, &t);
+    explicit Port(const QString& path) : QSerialPort(path) {
+        setBaudRate(19200);
+        open(QIODevice::ReadWrite);
     }
-    ~Port() { close(); }
-    void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
+    void send(const Bytes& bytes) {
+        QSerialPort::write(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<qint64>(bytes.size()));
+        EXPECT_TRUE(waitForBytesWritten(kWaitMs));
     }
-    bool isOpen() const { return fd_ >= 0; }
-
-    void write(const Bytes& bytes) {
-        ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // Up to `count` bytes, waiting at most `waitMs` for them.
     Bytes read(std::size_t count, int waitMs = kWaitMs) {
-        Bytes got;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-        while (got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                break;
-            pollfd pfd{fd_, POLLIN, 0};
-            if (poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
-                continue;
-            std::uint8_t buffer[64];
-            const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, count - got.size()));
-            if (n > 0)
-                got.insert(got.end(), buffer, buffer + n);
+        const QDeadlineTimer deadline(waitMs);
+        while (static_cast<std::size_t>(bytesAvailable()) < count &&
+               waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
         }
-        return got;
+        const QByteArray got = QSerialPort::read(static_cast<qint64>(count));
+        return Bytes(got.begin(), got.end());
     }
-
-    // Sends one command and returns the reply (whatever arrived in time).
     Bytes ask(Format format, const std::vector<std::uint8_t>& args) {
-        write(commandBlock(format, args));
+        send(commandBlock(format, args));
         return read(static_cast<std::size_t>(formatInfo(format).frameLength));
     }
     Bytes ask(std::uint8_t code, std::uint8_t option, std::int32_t value = 0) {
         const Bytes d = bigEndian(value, 4);
         return ask(Format::Short, {code, option, d[0], d[1], d[2], d[3]});
     }
-    std::int32_t value(std::uint8_t code, std::uint8_t option) {
-        const Bytes r = ask(code, option);
-        EXPECT_EQ(r.size(), 10u);
-        return parseReply(Format::Short, r.data(), r.size(), true).value().value_or(0);
-    }
-
-private:
-    int fd_ = -1;
 };
 
-// The reply's length, code, fixed bytes and checksum are right.
 void expectWellFormed(const Bytes& reply, Format format, std::uint8_t code) {
     const int length = formatInfo(format).frameLength;
     ASSERT_EQ(reply.size(), static_cast<std::size_t>(length)) << int(code);
@@ -118,67 +81,48 @@ Finished runToEnd(const QStringList& arguments) {
 TEST(sim_Program, answersEveryCommandOfTheTable) {
     Simulator sim;
     ASSERT_FALSE(sim.devicePath().toStdString().empty());
-    Port port(sim.devicePath().toStdString());
+    Port port(sim.devicePath());
     ASSERT_TRUE(port.isOpen());
     for (const CommandCode& c : kCommandTable)
         for (std::uint8_t o : c.opts)
             expectWellFormed(port.ask(c.format, {c.cmd, o}), c.format, c.cmd);
 
     // Outside the table, and after garbage on the line: still answered.
-    port.write({0x00, 0xAA, 0x55, 0xCC, 0xEE, 0x01});
+    port.send({0x00, 0xAA, 0x55, 0xCC, 0xEE, 0x01});
     const Bytes unknown = port.ask(Format::Short, {0x21, 0x03, 9, 8, 7, 6});
     EXPECT_EQ(unknown, replyFrame(Format::Short, 0x21, {9, 8, 7, 6}));
 }
 
-TEST(sim_Program, keepsStateAndMovesTheMotor) {
+// The inputs given on the command line, and a move that ends on the
+// simulator's own clock.
+TEST(sim_Program, reportsTheGivenInputsAndMovesTheMotor) {
     Simulator sim({"--inputs", "0x5A"});
-    Port port(sim.devicePath().toStdString());
+    Port port(sim.devicePath());
     ASSERT_TRUE(port.isOpen());
-
-    EXPECT_EQ(port.value(cmd::ReadParameter, 4), 800);
-    port.ask(cmd::WriteParameter, 4, 2047);
-    EXPECT_EQ(port.value(cmd::ReadParameter, 4), 2047);
-
-    // Standing at home: home sensor on, not running; the inputs as given.
-    Bytes status = port.ask(cmd::ReadInputs, opt::Inputs);
+    const Bytes status = port.ask(cmd::ReadInputs, opt::Inputs);
     ASSERT_EQ(status.size(), 10u);
-    EXPECT_EQ(status[6], 0x02);
     EXPECT_EQ(status[7], 0x5A);
 
-    // 20000 pulses at 2047 (204700 pulses a second) are over quickly.
+    // 20000 pulses at the default run speed (80000 pulses a second).
     port.ask(cmd::Move, opt::MoveAbsolute, 20000);
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (port.value(cmd::ReadParameter, opt::Position) != 20000 &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(port.value(cmd::ReadParameter, opt::Position), 20000);
-    status = port.ask(cmd::ReadInputs, opt::Inputs);
-    ASSERT_EQ(status.size(), 10u);
-    EXPECT_EQ(status[6], 0x00);
+    const auto position = [&] {
+        const Bytes r = port.ask(cmd::ReadParameter, opt::Position);
+        return parseReply(Format::Short, r.data(), r.size(), true).value();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return position() == 20000; }, kWaitMs));
 }
 
-// The host closes and reopens the port on every panel switch. The program's
-// own port class takes the line exclusively and sets its own mode.
+// The host closes and reopens the port on every panel switch.
 TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
     Simulator sim;
-    {
-        Port port(sim.devicePath().toStdString());
-        port.ask(cmd::WriteParameter, 1, 17);
-    }
-    QSerialPort port(QString::fromStdString(sim.devicePath().toStdString()));
-    port.setBaudRate(19200);
     for (int round = 0; round < 3; ++round) {
-        std::this_thread::sleep_for(50ms);
-        ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
-        const Bytes block = commandBlock(Format::Short, {cmd::ReadParameter, 1});
-        port.write(reinterpret_cast<const char*>(block.data()), static_cast<qint64>(block.size()));
-        ASSERT_TRUE(port.waitForBytesWritten(kWaitMs));
-        while (port.bytesAvailable() < 10 && port.waitForReadyRead(kWaitMs)) {
-        }
-        const QByteArray reply = port.readAll();
-        ASSERT_EQ(reply.size(), 10) << round;
-        EXPECT_EQ(hexOf(reply), hexOf(replyFrame(Format::Short, 6, {0, 0, 0, 17})));
-        port.close();
+        QTest::qWait(50);
+        Port port(sim.devicePath());
+        ASSERT_TRUE(port.isOpen()) << port.errorString().toStdString();
+        if (round == 0)
+            port.ask(cmd::WriteParameter, 1, 17);
+        EXPECT_EQ(port.ask(cmd::ReadParameter, 1), replyFrame(Format::Short, 6, {0, 0, 0, 17}))
+            << round;
     }
     EXPECT_EQ(sim.process().state(), QProcess::Running);
 }
@@ -186,7 +130,7 @@ TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
 TEST(sim_Program, faultOptionsShapeTheReplies) {
     {
         Simulator sim({"--fault", "status", "--every", "2"});
-        Port port(sim.devicePath().toStdString());
+        Port port(sim.devicePath());
         for (int n = 1; n <= 4; ++n) {
             const Bytes reply = port.ask(cmd::Stop, 0);
             ASSERT_EQ(reply.size(), 10u);
@@ -195,8 +139,8 @@ TEST(sim_Program, faultOptionsShapeTheReplies) {
     }
     {
         Simulator sim({"--drop=2", "--split", "3", "--delay-ms", "20", "--noise", "4"});
-        Port port(sim.devicePath().toStdString());
-        port.write(commandBlock(Format::Short, {cmd::HomeSearch, opt::HomeSearch}));
+        Port port(sim.devicePath());
+        port.send(commandBlock(Format::Short, {cmd::HomeSearch, opt::HomeSearch}));
         Bytes reply = port.read(14);
         ASSERT_EQ(reply.size(), 14u);
         EXPECT_EQ(std::count(reply.begin(), reply.begin() + 4, kReplyHeader), 0);
@@ -204,9 +148,9 @@ TEST(sim_Program, faultOptionsShapeTheReplies) {
                   replyFrame(Format::Short, cmd::HomeSearch, {0, 0, 0, 0}));
 
         // The second reply never comes; the third does.
-        port.write(commandBlock(Format::Short, {cmd::Stop, 0}));
+        port.send(commandBlock(Format::Short, {cmd::Stop, 0}));
         EXPECT_TRUE(port.read(1, 300).empty());
-        port.write(commandBlock(Format::Short, {cmd::Stop, 0}));
+        port.send(commandBlock(Format::Short, {cmd::Stop, 0}));
         reply = port.read(14);
         ASSERT_EQ(reply.size(), 14u);
         EXPECT_EQ(reply[4 + 2], cmd::Stop);
@@ -217,7 +161,7 @@ TEST(sim_Program, faultOptionsShapeTheReplies) {
 // with the simulator: pacing on the line can be measured from it.
 TEST(sim_Program, verboseLogStampsEachFrameWithTheSteadyClock) {
     Simulator sim({"--verbose"});
-    Port port(sim.devicePath().toStdString());
+    Port port(sim.devicePath());
     ASSERT_TRUE(port.isOpen());
     const auto msNow = [] {
         return std::chrono::duration<double, std::milli>(

@@ -18,7 +18,6 @@ template <typename Panel> struct DriverPanelFixture : PanelFixture {
         msc = &openPort(shown, portName);
         shown.show();
     }
-    // The driver's bytes arrive and are handled.
     void reply(const char* hex) {
         msc->push(fromHex(hex));
         pumpEvents();

@@ -62,7 +62,6 @@ public:
     std::function<QByteArray(const QByteArray&)> answer;
     const RecordingPause* clock;
 
-    // Bytes from the driver arrive.
     void push(const QByteArray& bytes) {
         in += bytes;
         dataArrived();
@@ -114,7 +113,6 @@ public:
 
     // Every question asked, as its text and its choices joined by " | ".
     QStringList asked;
-    // What each question is answered with.
     int answer = -1;
     int ask(const QString& text, const QStringList& choices) override {
         asked << text + QStringLiteral(" | ") + choices.join(QStringLiteral(" | "));

@@ -37,7 +37,6 @@ struct PanelFixture : ::testing::Test {
         p.setRThreshold(panel.link().threshold());
         return p;
     }
-    // Every block written on any port.
     QStringList sentAnywhere() const {
         QStringList all;
         for (const auto& [name, p] : ports)
