@@ -13,6 +13,10 @@ FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
       buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {
     replyTimer_.setSingleShot(true);
     connect(&replyTimer_, &QTimer::timeout, this, &FrameLink::replyOverdue);
+    connect(&port_, &CommControl::lost, this, [this] {
+        stopAwaiting();
+        emit abandoned();
+    });
 }
 
 int FrameLink::threshold() const {
@@ -38,25 +42,39 @@ bool FrameLink::send(std::vector<std::uint8_t> args) {
         return false;
     // Replies awaited on an earlier opening of the port will never come.
     if (awaitingOpening_ != port_.openings())
-        awaiting_ = 0;
+        awaiting_.clear();
     awaitingOpening_ = port_.openings();
-    if (awaiting_++ == 0)
+    if (awaiting_.empty()) {
+        garbled_ = false;
+        replyTimer_.start(replyTimeoutMs_);
+    }
+    awaiting_.push_back(args[0]);
+    return true;
+}
+
+bool FrameLink::replyCame(std::uint8_t code) {
+    const auto answered = std::find(awaiting_.begin(), awaiting_.end(), code);
+    if (answered == awaiting_.end())
+        return false;
+    awaiting_.erase(answered);
+    if (awaiting_.empty())
+        replyTimer_.stop();
+    else
         replyTimer_.start(replyTimeoutMs_);
     return true;
 }
 
-void FrameLink::replyCame() {
-    if (awaiting_ > 0)
-        --awaiting_;
-    if (awaiting_ > 0)
-        replyTimer_.start(replyTimeoutMs_);
-    else
-        replyTimer_.stop();
+void FrameLink::stopAwaiting() {
+    awaiting_.clear();
+    replyTimer_.stop();
 }
 
 void FrameLink::replyOverdue() {
     if (!port_.PortOpen() || port_.openings() != awaitingOpening_) {
-        awaiting_ = 0; // the line went away: that was said when it did
+        // The line was closed or went away: no reply will come, and a loss
+        // was said when it happened.
+        stopAwaiting();
+        emit abandoned();
         return;
     }
     // A reply that came in while a pause or a handler held it back is not
@@ -65,8 +83,8 @@ void FrameLink::replyOverdue() {
         replyTimer_.start(replyTimeoutMs_ / 10);
         return;
     }
-    awaiting_ = 0;
-    emit silent();
+    stopAwaiting();
+    emit silent(garbled_);
 }
 
 bool FrameLink::sendFollowing(std::vector<std::uint8_t> args) {
@@ -113,10 +131,10 @@ void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool ch
         for (int at = 0; at == 0 || (at + length <= size && raw[at] == kReplyHeader);
              at += length) {
             const int count = std::min(length, size - at);
-            if (count == length)
-                replyCame();
             const Reply reply =
                 parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer);
+            if (count < length || !replyCame(reply.code))
+                garbled_ = true;
             handle(reply);
             emit replied(reply.code);
         }

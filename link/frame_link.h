@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -62,24 +64,35 @@ public:
 signals:
     void txEchoChanged(const QString& text);
     void rxEchoChanged(const QString& text);
-    // Frames went out and no whole reply came back within the reply timeout
-    // while the port stayed open: raised once, then nothing is awaited.
-    void silent();
+    // Frames went out and no readable reply came back within the reply
+    // timeout while the port stayed open: raised once, then nothing is
+    // awaited. `garbled` when bytes did come but not as a reply to what was
+    // sent (noise on the line, a reply for another command).
+    void silent(bool garbled);
+    // The line closed or went away while replies were awaited: they will not
+    // come, and nothing is awaited any more. Its loss has been said apart.
+    void abandoned();
     // A reply with `code` has been handled by the panel.
     void replied(std::uint8_t code);
 
 private:
     void echoReceived(const QByteArray& bytes);
-    void replyCame();
+    // A whole frame carrying `code`: true when it answers a frame sent.
+    bool replyCame(std::uint8_t code);
     void replyOverdue();
+    void stopAwaiting();
 
     Format format_;
     CommControl& port_;
     Bytes buffer_;
     QString txEcho_;
     QString rxEcho_;
-    // Frames sent and not answered yet, on the port's current opening.
-    int awaiting_ = 0;
+    // The command codes of the frames sent and not answered yet, on the
+    // port's current opening, oldest first. A reply carries the code it
+    // answers, so noise that fills a frame's worth is not taken for one.
+    std::deque<std::uint8_t> awaiting_;
+    // Bytes came while awaiting that answered nothing or failed a check.
+    bool garbled_ = false;
     int awaitingOpening_ = 0;
     int replyTimeoutMs_ = kReplyTimeoutMs;
     QTimer replyTimer_;

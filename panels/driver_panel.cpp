@@ -9,13 +9,20 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace stepdrive {
 
 DriverPanel::DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                          QWidget* parent)
     : QWidget(parent), port_(port), pause_(pause), messages_(messages), link_(format, port) {
-    connect(&link_, &FrameLink::silent, this, [this] { messages_.show(silenceMessage()); });
+    // A read that gets no readable reply in time ends short, and so does one
+    // whose line closed or went away (that loss was said apart).
+    connect(&link_, &FrameLink::silent, this, [this](bool garbled) {
+        endReadShort();
+        messages_.show(silenceMessage(garbled));
+    });
+    connect(&link_, &FrameLink::abandoned, this, &DriverPanel::endReadShort);
     // Every receive event of the panel's port goes one way: the receive
     // procedure, each wrong header, status or trailer byte said, then the
     // panel's reply handling.
@@ -30,9 +37,15 @@ DriverPanel::DriverPanel(Format format, CommControl& port, Pause& pause, Messeng
     });
 }
 
-// The port, the speed and what usually keeps a driver from answering.
-QString DriverPanel::silenceMessage() const {
+// The port, the speed and what usually keeps a driver from answering, or
+// its answers from being read.
+QString DriverPanel::silenceMessage(bool garbled) const {
     const QString speed = port_.Settings().section(QLatin1Char(','), 0, 0);
+    if (garbled)
+        return tr("%1: 드라이버의 응답이 1초 안에 읽을 수 있는 형태로 오지 않았습니다(응답이 "
+                  "깨졌거나 빠졌습니다). 케이블과 접지, 주변의 잡음원, 통신속도(%2)가 "
+                  "드라이버와 같은지 확인하십시오.")
+            .arg(port_.portLabel(), speed);
     return tr("%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 "
               "드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 "
               "켜져 있는지 확인하십시오.")
@@ -40,6 +53,8 @@ QString DriverPanel::silenceMessage() const {
 }
 
 void DriverPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
+    for (const WriteRow& row : parameters_)
+        guardEntryBox(row.entry, row.label->text(), messages_);
     bindEchoBoxes(link_, tx, rx);
     setUpWindow(this, border);
 }
@@ -92,12 +107,34 @@ void DriverPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {
     }
 }
 
+void DriverPanel::beginRead(std::vector<QLineEdit*> boxes) {
+    endReadShort();
+    unfilled_ = std::move(boxes);
+}
+
+void DriverPanel::fillReadBox(QLineEdit* box, std::int32_t value) {
+    showWhole(box, value);
+    setBackColour(box, colour::readBack);
+    unfilled_.erase(std::remove(unfilled_.begin(), unfilled_.end(), box), unfilled_.end());
+}
+
+void DriverPanel::endReadShort() {
+    for (QLineEdit* box : unfilled_) {
+        box->clear();
+        setBackColour(box, colour::white);
+    }
+    unfilled_.clear();
+    stopWaiting();
+}
+
 void DriverPanel::startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd,
                                 std::uint8_t first, std::uint8_t& state) {
+    beginRead(boxes);
     for (QLineEdit* box : boxes)
         setBackColour(box, colour::white);
     state = first;
-    link_.send({cmd, first, 0, 0, 0, 0});
+    if (!link_.send({cmd, first, 0, 0, 0, 0}))
+        endReadShort();
 }
 
 bool DriverPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& rows,
@@ -108,12 +145,13 @@ bool DriverPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& r
         const auto value = reply.value();
         if (!value)
             return true; // not all of it came: the chain waits on
-        row.box->setText(QString::number(*value));
-        setBackColour(row.box, colour::readBack);
+        fillReadBox(row.box, *value);
         pause_.sleep(pacing::kAfterReadBackMs);
+        if (state != row.step)
+            return true; // the read ended during the pause
         state = row.next;
-        if (state != 0)
-            link_.sendFollowing({row.code, state, 0, 0, 0, 0});
+        if (state != 0 && !link_.sendFollowing({row.code, state, 0, 0, 0, 0}))
+            endReadShort();
         return true;
     }
     return false;

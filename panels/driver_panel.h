@@ -5,8 +5,8 @@
 // and belt panels, which differ only in their tables.
 
 #include "core/driver_values.h"
-#include "link/frame_link.h"
 #include "core/write_sequences.h"
+#include "link/frame_link.h"
 #include "ui/form_look.h"
 
 #include <QString>
@@ -61,7 +61,8 @@ protected:
     DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);
 
-    // After setupUi: the echo boxes, the form look, the border and centring.
+    // After setupUi and the parameter rows: the parameter entry boxes
+    // guarded, the echo boxes, the form look, the border and centring.
     void setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border);
 
     // WRITE ALL: every entry is read first (readParameters), and one refused
@@ -80,19 +81,30 @@ protected:
     // writes them, and a value shows whole whatever its length.
     static void makeReadBackBoxes(const std::vector<ReadBackRow>& rows);
 
+    // A read starts that will fill `boxes`; one still running ends short
+    // first. Their texts stay until they are filled or the read ends.
+    void beginRead(std::vector<QLineEdit*> boxes);
+    // A read box shows the value that came back, in decimal, light blue.
+    void fillReadBox(QLineEdit* box, std::int32_t value);
+    // The read in progress ends without all its values: the boxes it did not
+    // fill are emptied, so no number of an earlier read stands where a new
+    // one was asked for, and the panel stops waiting.
+    void endReadShort();
+    // The panel forgets which reply it was waiting for.
+    virtual void stopWaiting() = 0;
+
     // READ ALL: the boxes turn white (their texts stay), the panel waits at
     // `first` and asks for it.
     void startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd, std::uint8_t first,
                        std::uint8_t& state);
 
-    // A reply that answers the step `state` waits at fills its box in
-    // decimal, paints it light blue, pauses and moves the chain on. A reply
-    // whose value is incomplete leaves the chain waiting. True when the
-    // reply was a step of the table.
+    // A reply that answers the step `state` waits at fills its box, pauses
+    // and moves the chain on. A reply whose value is incomplete leaves the
+    // chain waiting. True when the reply was a step of the table.
     bool readBack(const Reply& reply, const std::vector<ReadBackRow>& rows, std::uint8_t& state);
-
-    // Said when the driver left a frame unanswered.
-    QString silenceMessage() const;
+    // Said when the driver left a frame unanswered, or its replies could not
+    // be read (`garbled`).
+    QString silenceMessage(bool garbled) const;
 
     // The panel's own handling of one reply, once the receive procedure has
     // read, echoed and checked it.
@@ -107,6 +119,10 @@ protected:
     FrameLink link_;
     // The parameters WRITE ALL sends, in its order.
     std::vector<WriteRow> parameters_;
+
+private:
+    // The boxes of the read in progress not filled yet.
+    std::vector<QLineEdit*> unfilled_;
 };
 
 } // namespace stepdrive

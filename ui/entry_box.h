@@ -16,6 +16,15 @@ class Messenger;
 std::optional<std::int32_t> readEntry(const QLineEdit* box, const QString& boxName,
                                       Messenger& messages);
 
+// Makes `box` (named `boxName` to the operator) an entry box that never
+// holds what the operator did not give:
+// - a paste or drop that does not fit its room is refused whole with one
+//   message, never cut to fit (blanks around a pasted number are dropped
+//   first);
+// - a progress mark (light yellow, light cyan, light blue) lasts only while
+//   the text that earned it stands: any change of text turns it white.
+void guardEntryBox(QLineEdit* box, const QString& boxName, Messenger& messages);
+
 // Shows `value` whole in a box, even when it is longer than the characters
 // the operator may type there; the box takes typing up to its own limit
 // again once edits bring it within.

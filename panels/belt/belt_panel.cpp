@@ -31,8 +31,6 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
     };
     makeReadBackBoxes(readBacks_);
 
-    // A silent driver ends the wait: the next read starts afresh.
-    connect(&link_, &FrameLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &BeltPanel::cmd_RData_Click);
     Form_Load();

@@ -36,6 +36,7 @@ private:
     void cmd_Data_Click();
     void cmd_RData_Click();
     void handleReply(const Reply& reply) override;
+    void stopWaiting() override { read_step_ = 0; }
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
     std::vector<ReadBackRow> readBacks_;

@@ -30,8 +30,6 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
     cmd_move1_ = {ui_->cmd_move1_0, ui_->cmd_move1_1, ui_->cmd_move1_2, ui_->cmd_move1_3,
                   ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
 
-    // A silent driver ends the wait: the next read starts afresh.
-    connect(&link_, &FrameLink::silent, this, [this] { read_step_ = 0; });
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
     connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);
     for (int i = 0; i < kRows; ++i)
@@ -42,20 +40,28 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
 JogPositionPanel::~JogPositionPanel() = default;
 
 void JogPositionPanel::Form_Load() {
+    for (int row = 0; row < kRows; ++row)
+        for (const Field& field : fieldsOf(row))
+            guardEntryBox(field.box, field.name, messages_);
     setUpPanel(ui_->txt_tx, ui_->rx2_txt, Border::Sizable);
 }
 
+// A row's boxes in the order its frame carries them, each named by its row
+// and its column's heading.
+std::array<JogPositionPanel::Field, 3> JogPositionPanel::fieldsOf(int row) const {
+    const auto named = [row](const QLabel* heading) {
+        return tr("%1행 %2").arg(row + 1).arg(heading->text());
+    };
+    return {{{Text_pos_[row], named(ui_->Label2_0), tablePositionRange()},
+             {text_acc_[row], named(ui_->Label1_0), tableSpeedRange()},
+             {text_vel_[row], named(ui_->Label2_1), tableSpeedRange()}}};
+}
+
 std::optional<TableEntry> JogPositionPanel::readRow(int row, bool carriedWhole) {
-    const struct {
-        QLineEdit* box;
-        const QLabel* heading;
-        Range range;
-    } fields[] = {{Text_pos_[row], ui_->Label2_0, tablePositionRange()},
-                  {text_acc_[row], ui_->Label1_0, tableSpeedRange()},
-                  {text_vel_[row], ui_->Label2_1, tableSpeedRange()}};
+    const auto fields = fieldsOf(row);
     std::int32_t values[3];
     for (int i = 0; i < 3; ++i) {
-        const QString name = tr("%1행 %2").arg(row + 1).arg(fields[i].heading->text());
+        const QString& name = fields[i].name;
         const auto value = readEntry(fields[i].box, name, messages_);
         if (!value)
             return std::nullopt;
@@ -113,7 +119,10 @@ void JogPositionPanel::CMD_DOWN_Click() {
 }
 
 void JogPositionPanel::CMD_READ_Click() {
-    // The reply fields are read out of the RX echo, so it must start empty.
+    std::vector<QLineEdit*> boxes;
+    for (int i = 0; i < kRows; ++i)
+        boxes.insert(boxes.end(), {Text_pos_[i], text_vel_[i], text_acc_[i]});
+    beginRead(boxes);
     link_.clearRx();
     read_step_ = 1;
     requestEntry();
@@ -122,10 +131,8 @@ void JogPositionPanel::CMD_READ_Click() {
 void JogPositionPanel::requestEntry() {
     const std::initializer_list<std::uint8_t> args{tableCmd::Read, read_step_, 0, 0, 0, 0, 0, 0, 0};
     // The first request is the press's own; the others follow replies.
-    if (read_step_ == 1)
-        link_.send(args);
-    else
-        link_.sendFollowing(args);
+    if (!(read_step_ == 1 ? link_.send(args) : link_.sendFollowing(args)))
+        endReadShort();
 }
 
 void JogPositionPanel::cmd_move1_Click(int Index) {
@@ -146,12 +153,12 @@ void JogPositionPanel::handleReply(const Reply& reply) {
         return; // not all of the entry echoed: the row stays, the chain waits
 
     const int r = read_step_ - 1;
-    showWhole(text_vel_[r], *vel);
-    showWhole(text_acc_[r], *acc);
-    showWhole(Text_pos_[r], *pos);
-    for (QLineEdit* box : {text_vel_[r], text_acc_[r], Text_pos_[r]})
-        setBackColour(box, colour::readBack);
+    fillReadBox(text_vel_[r], *vel);
+    fillReadBox(text_acc_[r], *acc);
+    fillReadBox(Text_pos_[r], *pos);
     pause_.sleep(pacing::kAfterReadBackMs);
+    if (read_step_ != r + 1)
+        return; // the read ended during the pause
 
     if (read_step_ < kRows) {
         link_.clearRx();

@@ -2,6 +2,7 @@
 // The position table panel `JP_form`: seven rows of position, velocity and
 // acceleration, downloaded, read back and run over 13-byte frames.
 
+#include "core/profile.h"
 #include "panels/driver_panel.h"
 
 #include <array>
@@ -49,6 +50,12 @@ private:
     void CMD_READ_Click();
     void cmd_move1_Click(int Index);
 
+    struct Field {
+        QLineEdit* box;
+        QString name;
+        Range range;
+    };
+    std::array<Field, 3> fieldsOf(int row) const;
     // The three boxes of row `row` (0-6), read as readTable reads them.
     std::optional<TableEntry> readRow(int row, bool carriedWhole = false);
     // One command carrying a row's values: velocity and acceleration in 16
@@ -59,6 +66,7 @@ private:
     void requestEntry();
 
     void handleReply(const Reply& reply) override;
+    void stopWaiting() override { read_step_ = 0; }
     bool checksTrailer() const override { return read_step_ != 0; }
 
     std::unique_ptr<Ui::JogPositionPanelForm> ui_;

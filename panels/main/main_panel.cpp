@@ -56,8 +56,6 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     };
     makeReadBackBoxes(readBacks_);
 
-    // A silent driver ends the wait: the next read starts afresh.
-    connect(&link_, &FrameLink::silent, this, [this] { read_data_ = 0; });
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &MainPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &MainPanel::cmd_RData_Click);
 
@@ -81,18 +79,21 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
 MainPanel::~MainPanel() = default;
 
 void MainPanel::Form_Load() {
+    guardEntryBox(ui_->Text_PULSE, ui_->Label3->text(), messages_);
+    guardEntryBox(ui_->Txt_Jog, ui_->Label9->text(), messages_);
     setUpPanel(ui_->txt_tx, ui_->rx_txt, Border::Fixed);
 }
 
-void MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
+bool MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {
     if (!link_.send({cmd, opt1, data3, data2, data1, data0}))
-        return;
+        return false;
     // Only a frame that went out starts or ends a jog.
     if (cmd == cmd::JogLeft || cmd == cmd::JogRight)
         jogging_ = true;
     else if (cmd == cmd::Stop)
         jogging_ = false;
+    return true;
 }
 
 void MainPanel::cmd_Data_Click() {
@@ -161,12 +162,16 @@ void MainPanel::cmd_orgin_Click() {
 }
 
 void MainPanel::Cmd_RPOS_Click() {
+    beginRead({ui_->Text_RPOS});
     read_data_ = opt::Position;
     setBackColour(ui_->Text_RPOS, colour::white);
-    protocol(cmd::ReadParameter, opt::Position, 0, 0, 0, 0);
+    if (!protocol(cmd::ReadParameter, opt::Position, 0, 0, 0, 0))
+        endReadShort();
 }
 
+// Waiting for the inputs ends any read-back in progress.
 void MainPanel::CMD_IN_Click() {
+    beginRead({});
     read_data_ = kReadingInputs;
     protocol(cmd::ReadInputs, opt::Inputs, 0, 0, 0, 0);
 }

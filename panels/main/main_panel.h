@@ -38,8 +38,9 @@ public:
     // "모터 정지": also Escape on this panel, and the exit when asked to stop.
     void mtr_STOP_Click();
 
-    // Builds, echoes and writes one 10-byte command frame.
-    void protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
+    // Builds, echoes and writes one 10-byte command frame; false when it
+    // did not go out.
+    bool protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3, std::uint8_t data2,
                   std::uint8_t data1, std::uint8_t data0);
 
 private:
@@ -71,6 +72,7 @@ private:
     void showInputs(std::uint8_t statusA, std::uint8_t statusB);
 
     void handleReply(const Reply& reply) override;
+    void stopWaiting() override { read_data_ = 0; }
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
     // Replies with code 6: the READ ALL chain and the position read.

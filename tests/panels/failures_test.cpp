@@ -1,14 +1,19 @@
-// What the panels do when the line fails them or the operator types something
-// that is not a number.
+// What the panels do when the line fails them or the operator gives something
+// that is not a number: the windows never show a value the drive does not
+// hold, and the drive never gets a number the operator did not give.
 
 #include "core/entry.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/driver_panel_fixture.h"
+#include "tests/support/simulator.h"
 #include "ui/colours.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -167,4 +172,167 @@ TEST_F(Failures, everyEntryBoxRefusesWhatIsNotANumberBeforeAnythingIsSent) {
     }
     // Every box met most of them, whatever its length.
     EXPECT_GT(refused, 57 * 4);
+}
+
+// Each entry box once, with its message name.
+std::vector<Entry> eachEntryBoxOnce() {
+    std::vector<Entry> once;
+    for (const Entry& e : everyEntryBox())
+        if (once.empty() || once.back().box != e.box)
+            once.push_back(e);
+    return once;
+}
+
+// A paste that does not fit is refused whole, never cut: the box keeps its
+// text, one message names it and its room, nothing goes out. One that fits
+// once its blanks are dropped goes in whole.
+TEST_F(Failures, aPasteThatDoesNotFitIsRefusedWholeInEveryEntryBox) {
+    int limited = 0;
+    for (const Entry& e : eachEntryBoxOnce()) {
+        DriverPanel& window = e.window(shell);
+        FakeCommControl& msc = openPort(window, e.portName);
+        window.show();
+        QLineEdit* entry = box(window, e.box.c_str());
+        const int room = entry->maxLength();
+        if (room >= 32767)
+            continue; // no room to speak of: a paste is never cut
+        ++limited;
+        const auto paste = [&](const QString& text) {
+            QGuiApplication::clipboard()->setText(text);
+            entry->setText(QStringLiteral("1"));
+            entry->selectAll();
+            messages.shown.clear();
+            QTest::keyClick(entry, Qt::Key_V, Qt::ControlModifier);
+        };
+        msc.sent.clear();
+        paste(QString(room + 1, QLatin1Char('2')));
+        EXPECT_EQ(entry->text(), "1") << e.box;
+        ASSERT_EQ(messages.shown.size(), 1) << e.box;
+        EXPECT_TRUE(messages.shown[0].contains(QString::fromStdString(e.named)) &&
+                    messages.shown[0].contains(": " + QString::number(room)))
+            << messages.shown[0].toStdString();
+
+        paste(QStringLiteral(" %1\n").arg(QString(room, QLatin1Char('3'))));
+        EXPECT_EQ(entry->text(), QString(room, QLatin1Char('3'))) << e.box;
+        EXPECT_TRUE(messages.shown.isEmpty()) << e.box;
+        EXPECT_TRUE(msc.sent.empty()) << e.box;
+        entry->setText(QStringLiteral("1"));
+    }
+    EXPECT_GT(limited, 20);
+}
+
+// A progress mark stands only on the text that earned it: typed over, or
+// set by a file being loaded, the box is white again.
+TEST_F(Failures, everyEntryBoxLosesItsMarkWhenItsTextChanges) {
+    const std::function<void(QLineEdit*)> changes[] = {
+        [](QLineEdit* b) { QTest::keyClick(b, Qt::Key_Backspace); },
+        [](QLineEdit* b) { b->setText(QStringLiteral("7")); },
+    };
+    for (const Entry& e : eachEntryBoxOnce()) {
+        DriverPanel& window = e.window(shell);
+        window.show();
+        QLineEdit* entry = box(window, e.box.c_str());
+        for (const auto& change : changes)
+            for (const QColor& mark : {kSent, QColor(128, 255, 255), kReadBack}) {
+                entry->setText(QStringLiteral("12"));
+                setBackColour(entry, mark);
+                entry->setText(QStringLiteral("12")); // the same text keeps it
+                ASSERT_EQ(shownColour(entry), mark) << e.box;
+                entry->setCursorPosition(2);
+                change(entry);
+                EXPECT_EQ(shownColour(entry), kWhite) << e.box;
+            }
+    }
+}
+
+namespace {
+
+// A read of each panel: the button, the reply to its first request and the
+// box that fills, and a box it fills later (or never).
+struct Read {
+    const char* what;
+    std::function<DriverPanel&(Shell&)> window;
+    const char* portName;
+    const char* button;
+    QByteArray firstReply;
+    const char* filled;
+    const char* unfilled;
+};
+
+QByteArray bytesOf(const Bytes& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()));
+}
+
+const Read kReads[] = {
+    {"main READ ALL", [](Shell& s) -> DriverPanel& { return s.main(); }, "MSC", "cmd_RData",
+     shortReply(6, 20), "Text_RDATA2", "Text_REPOS"},
+    {"position",
+     [](Shell& s) -> DriverPanel& { return s.main(); },
+     "MSC",
+     "Cmd_RPOS",
+     {},
+     nullptr,
+     "Text_RPOS"},
+    {"table read", [](Shell& s) -> DriverPanel& { return s.jogPosition(); }, "MSC1", "CMD_READ",
+     bytesOf(replyFrame(Format::Long, 15, {3, 32, 0, 10, 0, 0, 5})), "Text_pos_0", "Text_pos_6"},
+    {"belt READ ALL", [](Shell& s) -> DriverPanel& { return s.belt(); }, "MSC2", "cmd_RData",
+     shortReply(14, 5), "Text_racc1", "Text_rvmax4"},
+};
+
+// How a read ends short, and how many messages that gives.
+struct Ending {
+    const char* what;
+    std::function<void(FakeCommControl&, const Read&)> act;
+    int messages;
+};
+
+const Ending kEndings[] = {
+    {"a silent driver", [](FakeCommControl&, const Read&) {}, 1},
+    // Noise that fills a frame's worth is no reply: its three wrong bytes are
+    // said, then that no reply could be read.
+    {"noise",
+     [](FakeCommControl& p, const Read& r) {
+         p.push(QByteArray(r.firstReply.size() ? r.firstReply.size() : 10, '\x11'));
+     },
+     4},
+    {"a lost line", [](FakeCommControl& p, const Read&) { p.lose(); }, 1},
+    {"a closed port", [](FakeCommControl& p, const Read&) { p.setPortOpen(false); }, 0},
+};
+
+} // namespace
+
+// A read that ends short for any reason empties every box it did not fill,
+// so no number of an earlier read stands there; the boxes it filled keep
+// their values.
+TEST_F(Failures, aReadEndingShortEmptiesTheBoxesItDidNotFill) {
+    for (const Read& r : kReads)
+        for (const Ending& end : kEndings) {
+            SCOPED_TRACE(std::string(r.what) + ", " + end.what);
+            DriverPanel& window = r.window(shell);
+            FakeCommControl& msc = openPort(window, r.portName);
+            window.show();
+            window.link().setReplyTimeout(20);
+            QLineEdit* stale = box(window, r.unfilled);
+            stale->setText(QStringLiteral("999"));
+            messages.shown.clear();
+            click(window, r.button);
+            if (r.filled)
+                msc.push(r.firstReply);
+            pumpEvents();
+            end.act(msc, r);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return stale->text().isEmpty(); }, kWaitMs))
+                << stale->text().toStdString();
+            EXPECT_EQ(shownColour(stale), kWhite);
+            if (r.filled) {
+                EXPECT_FALSE(box(window, r.filled)->text().isEmpty());
+                EXPECT_EQ(shownColour(box(window, r.filled)), kReadBack);
+            }
+            QTest::qWait(40);
+            ASSERT_EQ(messages.shown.size(), end.messages)
+                << messages.shown.join('\n').toStdString();
+            if (end.messages) {
+                EXPECT_EQ(messages.shown.back().contains("깨졌"), std::string(end.what) == "noise")
+                    << messages.shown.back().toStdString();
+            }
+        }
 }
