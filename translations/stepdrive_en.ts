@@ -62,6 +62,10 @@
         <source>%1: &quot;%2&quot;은(는) 숫자가 아닙니다. 보내지 않았습니다.</source>
         <translation>%1: &quot;%2&quot; is not a number. Nothing was sent.</translation>
     </message>
+    <message>
+        <source>%1: %2자까지 들어갑니다. 붙여 넣은 &quot;%3&quot;(%4자)을(를) 받지 않았습니다.</source>
+        <translation>%1: takes at most %2 characters. The pasted &quot;%3&quot; (%4 characters) was not taken.</translation>
+    </message>
 </context>
 <context>
     <name>FileMenu</name>
@@ -398,6 +402,10 @@
     <message>
         <source>%1: 드라이버가 1초 안에 응답하지 않았습니다. 통신속도(%2)가 드라이버와 같은지, 케이블이 바르게 연결되었는지, 드라이버의 전원이 켜져 있는지 확인하십시오.</source>
         <translation>%1: the driver did not answer within 1 second. Check that the speed (%2) is the driver&apos;s, that the cable is connected properly and that the driver is powered on.</translation>
+    </message>
+    <message>
+        <source>%1: 드라이버의 응답이 1초 안에 읽을 수 있는 형태로 오지 않았습니다(응답이 깨졌거나 빠졌습니다). 케이블과 접지, 주변의 잡음원, 통신속도(%2)가 드라이버와 같은지 확인하십시오.</source>
+        <translation>%1: no readable reply came from the driver within 1 second (the replies were garbled or missing). Check the cable and its grounding, sources of electrical noise nearby, and that the speed (%2) is the driver&apos;s.</translation>
     </message>
     <message>
         <source>에러 동작전류 값은 32보다 작아야 한다.</source>
