@@ -75,7 +75,10 @@ std::optional<std::vector<std::int32_t>> DriverPanel::readParameters() {
 }
 
 void DriverPanel::showParameter(std::size_t index, std::int32_t value) {
-    showWhole(parameters_.at(index).entry, value);
+    QLineEdit* box = parameters_.at(index).entry;
+    showWhole(box, value);
+    // Shown, not sent: no mark says otherwise, even for the value that went out.
+    setBackColour(box, colour::white);
 }
 
 bool DriverPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe) {

@@ -54,7 +54,8 @@ public:
     // the order WRITE ALL sends them, read as it reads them: nullopt after
     // the message for the first that is not a number or that its row refuses.
     std::optional<std::vector<std::int32_t>> readParameters();
-    // Shows `value` in the entry box of parameter `index`.
+    // Shows `value` in the entry box of parameter `index`, white: shown, not
+    // sent.
     void showParameter(std::size_t index, std::int32_t value);
 
 protected:

@@ -95,6 +95,8 @@ void JogPositionPanel::showTable(const std::array<TableEntry, kRows>& table) {
         showWhole(Text_pos_[i], table[i].position);
         showWhole(text_vel_[i], table[i].velocity);
         showWhole(text_acc_[i], table[i].acceleration);
+        for (QLineEdit* box : {Text_pos_[i], text_vel_[i], text_acc_[i]})
+            setBackColour(box, colour::white);
     }
 }
 

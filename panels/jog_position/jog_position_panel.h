@@ -39,7 +39,7 @@ public:
     // row and the column, when a box is not a number or, when `carriedWhole`,
     // holds a value its field does not carry unchanged.
     std::optional<std::array<TableEntry, kRows>> readTable(bool carriedWhole = false);
-    // Fills the table's boxes; their colours stay.
+    // Fills the table's boxes, white: shown, not sent.
     void showTable(const std::array<TableEntry, kRows>& table);
 
     // Builds, echoes and writes one 13-byte command frame.

@@ -7,6 +7,7 @@
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/panel_fixture.h"
+#include "ui/colours.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -127,8 +128,16 @@ TEST_F(Files, aSavedSetUpLoadsBackWhole) {
     for (const Named& n : kTyped)
         at(n)->setText("1");
     in2()->setChecked(false);
+    // Marks of values sent before: a load sends nothing, so none survives it,
+    // not even on a box whose text the file leaves as it was.
+    const Named marked[] = {
+        kTyped[0], kTyped[2], kTyped[5], {"main", "Text_WDATA3"}, {"JP_form", "Text_pos_0"}};
+    for (const Named& n : marked)
+        setBackColour(at(n), kSent);
     choose("Belt_form", "loadSetup", path);
     EXPECT_EQ(entries(), typed);
+    for (const Named& n : marked)
+        EXPECT_EQ(shownColour(at(n)), kWhite) << n.box;
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_TRUE(sentAnywhere().isEmpty());
 }
