@@ -46,6 +46,10 @@ void runModal(QMessageBox& box) {
     qApp->installEventFilter(&freshKeys);
     box.exec();
     qApp->removeEventFilter(&freshKeys);
+    // A box this one was shown over takes the keys again, also where no
+    // window manager hands the focus back.
+    if (QWidget* under = QApplication::activeModalWidget())
+        under->activateWindow();
 }
 } // namespace
 

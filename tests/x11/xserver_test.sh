@@ -14,7 +14,7 @@ app=$1
 sim=$2
 
 skip() { echo "SKIPPED: $*"; exit 77; }
-for tool in Xvfb xdotool xwininfo import; do
+for tool in Xvfb xdotool xwininfo import xclip; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
 done
 
@@ -79,6 +79,15 @@ colourAt() { # colourAt WINDOW-NAME LEFT TOP
     Y=$((Y + $(formTop "$w" "$1")))
     import -window root -crop "1x1+$((X + $2 / 15))+$((Y + $3 / 15))" -depth 8 txt:- |
         tail -1 | grep -o '#[0-9A-F]\{6\}' | tr -d '#'
+}
+# How many pixels inside a box of a form (twips, its frame left out) are not
+# white: 0 for a white, blank box.
+inked() { # inked WINDOW-NAME LEFT TOP WIDTH HEIGHT
+    local w X Y; w=$(windows "$1" | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    Y=$((Y + $(formTop "$w" "$1")))
+    import -window root -crop "$(($4 / 15 - 8))x$(($5 / 15 - 8))+$((X + $2 / 15 + 4))+$((Y + $3 / 15 + 4))" \
+        -depth 8 txt:- | tail -n +2 | grep -vc '#FFFFFF'
 }
 expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
     local got; got=$(colourAt "$3" "$4" "$5")
@@ -192,6 +201,27 @@ sleep 0.3
 for row in 2400 3000 3600 4200 4800 5400 6120; do
     expectColour "the entry box at $row after WRITE ALL" FFFF80 MAIN 1590 $((row + 247))
 done
+# A value typed over a written one was not sent: its box is white again.
+clickAt MAIN 144 176 && xdotool key ctrl+a type "21"
+expectColour "the run current typed over after WRITE ALL" FFFFFF MAIN 1590 2647
+expectColour "the stop current as written" FFFF80 MAIN 1590 3247
+clickAt MAIN 144 176 && xdotool key ctrl+a type "20"
+
+# A number pasted into 이동펄스 that its 7 characters can't hold is refused
+# whole: one message, the box keeps 1000, and 증분이동 moves by 1000, never
+# by the 2000000 a cut paste would leave.
+clickAt MAIN 488 184 && xdotool key ctrl+a type "1000"
+printf 20000000 | xclip -selection clipboard
+clickAt MAIN 488 184 && xdotool key ctrl+a ctrl+v
+oneBox "a paste too wide for 이동펄스"
+shot paste-refused
+xdotool key Return
+waitFor 3 gone stepdrive || fail "the paste's message box did not close"
+click MAIN 7080 1440 1335 855 # 증분이동
+waitFor 3 simSaw "AA  00  04  01  00  00  03  E8" && pass "증분이동 moved by the 1000 kept" ||
+    fail "증분이동 did not move by 1000"
+simSaw "AA  00  04  01  00  1E  84  80" && fail "a cut paste went out as 2000000" ||
+    pass "no cut paste went out"
 # READ ALL fills the read-back boxes light blue, resolution last.
 click MAIN 3240 1440 1455 855
 waitFor 5 simSaw "AA  00  06  06" && sleep 0.5 || fail "READ ALL did not reach its last request"
@@ -338,6 +368,51 @@ fileDialog ctrl+s "설정 저장" two.json
 waitFor 3 test -s "$setups/two.json" && cmp -s "$setups/one.json" "$setups/two.json" &&
     pass "Ctrl+O put the file's values back in the boxes" ||
     fail "the boxes after Ctrl+O saved as $(grep run_current "$setups/two.json" 2>/dev/null)"
+
+# Noise on the line: READ ALL gets its "통신에러" boxes, then within about a
+# second and a half one box says no readable reply came; the chain stops
+# at its first request and empties the boxes the read before had filled.
+startSim noisy --noise 40
+openDialog
+click START 4920 1200 2055 735 # "통신 정지"
+typePort "$line"
+click START 4920 240 2055 855
+waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to a noisy driver did not return"
+[ "$(inked MAIN 3240 2400 1455 495)" -gt 0 ] || fail "the read-back boxes were empty before"
+click MAIN 3240 1440 1455 855
+start=$(date +%s%N)
+seen="" wide=0 tries=0
+noteBoxes() { # the boxes not seen before, and how many of them are wide
+    local w X Y WIDTH HEIGHT SCREEN WINDOW
+    for w in $(windows stepdrive); do
+        case " $seen " in *" $w "*) continue ;; esac
+        seen="$seen $w"
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" -gt 300 ] && wide=$((wide + 1)) && shot noisy-read-all
+    done
+}
+while waitFor 3 shown stepdrive && [ $tries -lt 20 ]; do
+    tries=$((tries + 1))
+    sleep 0.2
+    noteBoxes
+    xdotool key Return
+    sleep 0.3
+done
+echo "note: the noisy READ ALL's boxes were all answered $((($(date +%s%N) - start) / 1000000)) ms after its press"
+gone stepdrive && pass "Return answered every box of the noisy READ ALL" ||
+    fail "a box of the noisy READ ALL did not close on Return"
+[ "$wide" = 1 ] && [ "$(echo $seen | wc -w)" -ge 4 ] &&
+    pass "통신에러 boxes, then one box for the unreadable replies" ||
+    fail "$(echo $seen | wc -w) boxes, $wide of them long, for a noisy READ ALL"
+[ "$(grep -c "<- AA  00  06" "$sim_log")" = 1 ] && pass "the noisy chain stopped at its first request" ||
+    fail "the noisy chain sent $(grep -c "<- AA  00  06" "$sim_log") requests"
+shot emptied-boxes
+blank=0
+for row in 2400 3000 3600 4200 4800 5400 6120; do
+    [ "$(inked MAIN 3240 "$row" 1455 495)" = 0 ] && blank=$((blank + 1))
+done
+[ $blank = 7 ] && pass "every read-back box is blank after the noisy READ ALL" ||
+    fail "$((7 - blank)) read-back boxes still show a number after the noisy READ ALL"
 
 echo "$failures failed"
 [ $failures -eq 0 ]
