@@ -104,10 +104,11 @@ bool DriverPanel::sendInSequence(std::size_t index, const std::vector<std::uint8
 }
 
 void DriverPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {
-    for (const ReadBackRow& row : rows) {
-        row.box->setReadOnly(true);
-        row.box->setMaxLength(32767); // Qt's default: no limit worth the name
-    }
+    for (const ReadBackRow& row : rows)
+        for (QLineEdit* box : row.boxes) {
+            box->setReadOnly(true);
+            box->setMaxLength(32767); // Qt's default: no limit worth the name
+        }
 }
 
 void DriverPanel::beginRead(std::vector<QLineEdit*> boxes) {
@@ -145,15 +146,20 @@ bool DriverPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& r
     for (const ReadBackRow& row : rows) {
         if (row.code != reply.code || row.step != state)
             continue;
-        const auto value = reply.value();
-        if (!value)
-            return true; // not all of it came: the chain waits on
-        fillReadBox(row.box, *value);
+        std::vector<std::int32_t> values;
+        for (std::size_t field = 0; field < row.boxes.size(); ++field) {
+            const auto value = reply.value(field);
+            if (!value)
+                return true; // not all of it came: the chain waits on
+            values.push_back(*value);
+        }
+        for (std::size_t field = 0; field < row.boxes.size(); ++field)
+            fillReadBox(row.boxes[field], values[field]);
         pause_.sleep(pacing::kAfterReadBackMs);
         if (state != row.step)
             return true; // the read ended during the pause
         state = row.next;
-        if (state != 0 && !link_.sendFollowing({row.code, state, 0, 0, 0, 0}))
+        if (state != 0 && !requestStep(row.code, state))
             endReadShort();
         return true;
     }

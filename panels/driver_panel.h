@@ -36,12 +36,13 @@ struct WriteRow {
 };
 
 // One step of a read-back chain: a reply with `code` while the panel waits
-// at `step` fills `box`. The panel then waits at `next` and, unless it is 0,
-// asks for it with the same command (a reply carries the code it answers).
+// at `step` fills `boxes` with its fields, in order. The panel then waits at
+// `next` and, unless it is 0, asks for it with the same command (a reply
+// carries the code it answers).
 struct ReadBackRow {
     std::uint8_t code;
     std::uint8_t step;
-    QLineEdit* box;
+    std::vector<QLineEdit*> boxes;
     std::uint8_t next;
 };
 
@@ -99,10 +100,14 @@ protected:
     void startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd, std::uint8_t first,
                        std::uint8_t& state);
 
-    // A reply that answers the step `state` waits at fills its box, pauses
-    // and moves the chain on. A reply whose value is incomplete leaves the
-    // chain waiting. True when the reply was a step of the table.
+    // A reply that answers the step `state` waits at fills its boxes, pauses
+    // and moves the chain on. A reply missing a field leaves the chain
+    // waiting. True when the reply was a step of the table.
     bool readBack(const Reply& reply, const std::vector<ReadBackRow>& rows, std::uint8_t& state);
+    // Asks for the next step of a chain, a reply having come.
+    virtual bool requestStep(std::uint8_t code, std::uint8_t step) {
+        return link_.sendFollowing({code, step});
+    }
     // Said when the driver left a frame unanswered, or its replies could not
     // be read (`garbled`).
     QString silenceMessage(bool garbled) const;

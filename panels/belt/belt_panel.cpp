@@ -24,10 +24,10 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
     for (int i = 0; i < kBeltParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kBeltParameters[i], refusals[i]});
     readBacks_ = {
-        {cmd::ReadBelt, 1, u.Text_racc1, 2},
-        {cmd::ReadBelt, 2, u.Text_rvmax2, 3},
-        {cmd::ReadBelt, 3, u.Text_racc3, 4},
-        {cmd::ReadBelt, 4, u.Text_rvmax4, 0},
+        {cmd::ReadBelt, 1, {u.Text_racc1}, 2},
+        {cmd::ReadBelt, 2, {u.Text_rvmax2}, 3},
+        {cmd::ReadBelt, 3, {u.Text_racc3}, 4},
+        {cmd::ReadBelt, 4, {u.Text_rvmax4}, 0},
     };
     makeReadBackBoxes(readBacks_);
 

@@ -29,6 +29,12 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
                  ui_->text_acc_4, ui_->text_acc_5, ui_->text_acc_6};
     cmd_move1_ = {ui_->cmd_move1_0, ui_->cmd_move1_1, ui_->cmd_move1_2, ui_->cmd_move1_3,
                   ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
+    // Entry n's reply carries velocity, acceleration and position.
+    for (int i = 0; i < kRows; ++i)
+        readBacks_.push_back({tableCmd::Read,
+                              static_cast<std::uint8_t>(i + 1),
+                              {text_vel_[i], text_acc_[i], Text_pos_[i]},
+                              static_cast<std::uint8_t>(i + 1 < kRows ? i + 2 : 0)});
 
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
     connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);
@@ -122,19 +128,19 @@ void JogPositionPanel::CMD_DOWN_Click() {
 
 void JogPositionPanel::CMD_READ_Click() {
     std::vector<QLineEdit*> boxes;
-    for (int i = 0; i < kRows; ++i)
-        boxes.insert(boxes.end(), {Text_pos_[i], text_vel_[i], text_acc_[i]});
+    for (const ReadBackRow& row : readBacks_)
+        boxes.insert(boxes.end(), row.boxes.begin(), row.boxes.end());
     beginRead(boxes);
     link_.clearRx();
     read_step_ = 1;
-    requestEntry();
+    if (!link_.send({tableCmd::Read, read_step_}))
+        endReadShort();
 }
 
-void JogPositionPanel::requestEntry() {
-    const std::initializer_list<std::uint8_t> args{tableCmd::Read, read_step_, 0, 0, 0, 0, 0, 0, 0};
-    // The first request is the press's own; the others follow replies.
-    if (!(read_step_ == 1 ? link_.send(args) : link_.sendFollowing(args)))
-        endReadShort();
+// Each request of the table read starts with an empty RX echo.
+bool JogPositionPanel::requestStep(std::uint8_t code, std::uint8_t step) {
+    link_.clearRx();
+    return link_.sendFollowing({code, step});
 }
 
 void JogPositionPanel::cmd_move1_Click(int Index) {
@@ -146,29 +152,7 @@ void JogPositionPanel::cmd_move1_Click(int Index) {
 // Only a table entry's reply during a read-back changes the window: it fills
 // the row of the entry asked for and asks for the next one.
 void JogPositionPanel::handleReply(const Reply& reply) {
-    if (reply.code != tableCmd::Read || read_step_ == 0 || read_step_ > kRows)
-        return;
-    const auto vel = reply.value(0);
-    const auto acc = reply.value(1);
-    const auto pos = reply.value(2);
-    if (!vel || !acc || !pos)
-        return; // not all of the entry echoed: the row stays, the chain waits
-
-    const int r = read_step_ - 1;
-    fillReadBox(text_vel_[r], *vel);
-    fillReadBox(text_acc_[r], *acc);
-    fillReadBox(Text_pos_[r], *pos);
-    pause_.sleep(pacing::kAfterReadBackMs);
-    if (read_step_ != r + 1)
-        return; // the read ended during the pause
-
-    if (read_step_ < kRows) {
-        link_.clearRx();
-        ++read_step_;
-        requestEntry();
-    } else {
-        read_step_ = 0;
-    }
+    readBack(reply, readBacks_, read_step_);
 }
 
 } // namespace stepdrive

@@ -62,10 +62,9 @@ private:
     // bits, position in 24 bits, high byte first. False when it was not
     // sent.
     bool sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values);
-    // Asks the driver for table entry `read_step`.
-    void requestEntry();
 
     void handleReply(const Reply& reply) override;
+    bool requestStep(std::uint8_t code, std::uint8_t step) override;
     void stopWaiting() override { read_step_ = 0; }
     bool checksTrailer() const override { return read_step_ != 0; }
 
@@ -74,6 +73,8 @@ private:
     std::array<QLineEdit*, kRows> text_vel_{};
     std::array<QLineEdit*, kRows> text_acc_{};
     std::array<QPushButton*, kRows> cmd_move1_{};
+    // DATA READ: entries 1 to 7, one row each.
+    std::vector<ReadBackRow> readBacks_;
     // The table entry (1-7) whose read reply is awaited; 0 for none.
     std::uint8_t read_step_ = 0;
 };

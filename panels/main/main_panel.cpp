@@ -45,14 +45,14 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     for (int i = 0; i < kMotorParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kMotorParameters[i], refusals[i]});
     readBacks_ = {
-        {cmd::ReadParameter, 1, u.Text_RDATA2, 2},
-        {cmd::ReadParameter, 2, u.Text_RDATA3, 4},
-        {cmd::ReadParameter, 4, u.Text_RVMAX, 5},
-        {cmd::ReadParameter, 5, u.Text_RACCEL, 7},
-        {cmd::ReadParameter, 7, u.Text_RHSPD, 9},
-        {cmd::ReadParameter, 9, u.Text_RHOFF, 6},
-        {cmd::ReadParameter, 6, u.Text_REPOS, 0},
-        {cmd::ReadParameter, opt::Position, u.Text_RPOS, 0},
+        {cmd::ReadParameter, 1, {u.Text_RDATA2}, 2},
+        {cmd::ReadParameter, 2, {u.Text_RDATA3}, 4},
+        {cmd::ReadParameter, 4, {u.Text_RVMAX}, 5},
+        {cmd::ReadParameter, 5, {u.Text_RACCEL}, 7},
+        {cmd::ReadParameter, 7, {u.Text_RHSPD}, 9},
+        {cmd::ReadParameter, 9, {u.Text_RHOFF}, 6},
+        {cmd::ReadParameter, 6, {u.Text_REPOS}, 0},
+        {cmd::ReadParameter, opt::Position, {u.Text_RPOS}, 0},
     };
     makeReadBackBoxes(readBacks_);
 
