@@ -119,7 +119,9 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
     EXPECT_EQ(run({"--json", "params", "write", "run_current=25"}), 3);
     EXPECT_EQ(out, "{\"differences\":[{\"key\":\"motor.run_current\",\"read\":24,\"wrote\":25}],"
                    "\"error\":{\"message\":\"1 value(s) read back differ from what was written\","
-                   "\"status\":3},\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
+                   "\"not_verified\":[\"motor.run_current\"],\"phase\":\"reading\",\"sent\":true,"
+                   "\"status\":3,\"verified\":{},\"written\":[\"motor.run_current\"]},"
+                   "\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
@@ -203,7 +205,11 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"params", "write"}, "params write needs KEY=VALUE"},
         {{"params", "write", "run_speed=fast"}, "run_speed: \"fast\" is not a number"},
         {{"move", "abs", "1e5"}, "PULSES: \"1e5\" is not a number"},
-        {{"move", "up", "5"}, "unknown command \"move up 5\""},
+        {{"move", "up", "5"}, "move takes abs or rel, not \"up\""},
+        {{"jog", "up", "100"}, "jog takes left or right, not \"up\""},
+        {{"--port", "", "stop"}, "--port: \"\" names no port"},
+        {{"--port", "COM4", "--port", "com4", "dump"}, "are the same device"},
+        {{"-o", "x.json", "position"}, "--output goes with dump only"},
         {{"jog", "left", "2048"}, "SPEED: 2048 is out of range (0 to 2047)"},
         {{"outputs", "2", "0"}, "S1: 2 is out of range (0 to 1)"},
         {{"table", "run", "8"}, "ROW: 8 is out of range (1 to 7)"},
@@ -306,32 +312,47 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
 }
 
-TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClears) {
+// A wait ends only where the motion was to end: a home search that stops
+// at 7 has not reached 0 (exit 3); at --wait-timeout the stop frame goes
+// out (exit 4).
+TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
     const struct {
         QStringList arguments;
         int runningReplies; // input replies that still show the run flag
         int status;
         const char* out;
+        const char* said;
+        int polls;
     } cases[] = {
-        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n"},
-        {{"--wait", "home"}, 0, 0, "position="},
-        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition="},
-        {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"}, 1000, 4, ""},
+        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n", "", 4},
+        {{"--wait", "home"}, 0, 3, "position=7\n", "the motor stopped at 7, not at 0", 1},
+        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition=", "", 2},
+        {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"},
+         1000,
+         4,
+         "",
+         "the motor was still running after 0.2 s, while waiting: the stop command went out and "
+         "was answered",
+         4},
     };
     for (const auto& c : cases) {
         int running = c.runningReplies;
-        model.tamper = [&running](const Bytes& command, Bytes& reply) {
+        model.driver = sim::Driver(0); // standing at 0
+        const bool home = c.arguments.contains("home");
+        model.tamper = [&running, home](const Bytes& command, Bytes& reply) {
             if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
                 reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
+            if (home && command[2] == cmd::ReadParameter && command[3] == opt::Position)
+                reply[kDataAt + 3] = 7;
         };
         pause.durations.clear();
         EXPECT_EQ(run(c.arguments), c.status) << err.toStdString();
         EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
-        const int polls = c.status == 0 ? c.runningReplies + 1 : 4;
-        EXPECT_EQ(sentHex("AA 00 0C").size(), polls);
-        EXPECT_EQ(std::count(pause.durations.begin(), pause.durations.end(), 50), polls);
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_EQ(sentHex("AA 00 0C").size(), c.polls);
+        EXPECT_EQ(std::count(pause.durations.begin(), pause.durations.end(), 50), c.polls);
+        EXPECT_EQ(sentHex("AA 00 03").size(), c.status == 4 ? 1 : 0) << "the stop frame";
     }
-    EXPECT_TRUE(err.contains("the motor is still running after 0.2 s")) << err.toStdString();
     EXPECT_EQ(run({"--wait", "stop"}), 1);
 }
 
@@ -462,6 +483,7 @@ TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
                                          "/dev/fake reading motor 7/7, table 7/7\n"
                                          "/dev/fake reading motor 7/7, table 7/7, belt 4/4\n"
                                        : "";
-        EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: belt.in2_used")) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: /dev/fake: belt.in2_used"))
+            << err.toStdString();
     }
 }

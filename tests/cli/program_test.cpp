@@ -81,7 +81,10 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     QJsonObject belt = expected["belt"].toObject();
     belt.remove("in2_used"); // the driver can't report it
     expected["belt"] = belt;
-    EXPECT_EQ(QJsonDocument::fromJson(out.toUtf8()).object(), expected) << out.toStdString();
+    QJsonObject dumped = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(dumped["about"].toObject()["port"], sim->devicePath()) << out.toStdString();
+    dumped.remove("about");
+    EXPECT_EQ(dumped, expected) << out.toStdString();
 
     // On the line: the 19 frames of the write at least 150 ms apart, then
     // the 18 read requests at least 100 ms after the reply before.
@@ -110,12 +113,16 @@ TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
     const QString dumped = out;
     ASSERT_EQ(cli({"apply", files.with(dumped.toUtf8())}), 0) << err.toStdString();
     ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
-    EXPECT_EQ(out, dumped);
+    const auto withoutDate = [](QString file) {
+        return file.remove(QRegularExpression("\"date\": \"[^\"]*\""));
+    };
+    EXPECT_EQ(withoutDate(out), withoutDate(dumped));
 }
 
 TEST_F(Program, aMissingDeviceExitsTwo) {
     EXPECT_EQ(cli({"--port", "/dev/stepdrive-nothing-here", "position"}), 2);
-    EXPECT_TRUE(err.contains("the port can't be opened: /dev/stepdrive-nothing-here"))
+    EXPECT_TRUE(
+        err.contains("/dev/stepdrive-nothing-here: the port can't be opened: no such device"))
         << err.toStdString();
     ComMapping com9(9, "/dev/stepdrive-nothing-here");
     EXPECT_EQ(cli({"--port", "COM9", "position"}), 2);
