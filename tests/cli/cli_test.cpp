@@ -8,9 +8,11 @@
 #include "tests/support/fakes.h"
 #include "tests/support/profiles.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -302,8 +304,8 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     for (const char* text :
          {"params read", "params write KEY=VALUE", "move abs PULSES", "jog left|right SPEED",
           "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE", "run_current (0-31)",
-          "home_offset (any whole number)", "\"in2_used\": false", "3  the read-back differs",
-          "5  a reply failed the header, status or trailer check"})
+          "home_offset (any whole number)", "\"in2_used\": false", "3    the read-back differs",
+          "5    a reply failed the header, status or trailer check"})
         EXPECT_TRUE(out.contains(text)) << text;
     EXPECT_TRUE(sent.empty());
 
@@ -397,26 +399,70 @@ TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
 }
 
 namespace {
-// No key of `v`, however deep, is dotted: results nest as a profile does.
-bool nestedKeys(const QJsonValue& v) {
-    if (v.isArray()) {
-        const QJsonArray a = v.toArray();
-        return std::all_of(a.begin(), a.end(), [](const QJsonValue& e) { return nestedKeys(e); });
+
+// The README's JSON schema: a key's path ("table[].position", "in*") and
+// the types it may have, the first line that matches a key holding.
+struct SchemaLine {
+    QRegularExpression path;
+    QStringList types;
+};
+
+std::vector<SchemaLine> readmeSchema() {
+    QFile readme(QStringLiteral(STEPDRIVE_README));
+    EXPECT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    std::vector<SchemaLine> lines;
+    for (const QString& line : text.section("```schema\n", 1).section("```", 0, 0).split('\n')) {
+        const QStringList words = line.simplified().split(' ');
+        if (words.size() < 2)
+            continue;
+        const QString pattern = QRegularExpression::escape(words[0]).replace("\\*", "[^.\\[]*");
+        lines.push_back({QRegularExpression("^" + pattern + "$"), words[1].split('|')});
     }
+    EXPECT_GT(lines.size(), 20u);
+    return lines;
+}
+
+QString typeOf(const QJsonValue& v) {
+    return v.isObject()   ? "object"
+           : v.isArray()  ? "array"
+           : v.isString() ? "string"
+           : v.isDouble() ? "number"
+           : v.isBool()   ? "bool"
+                          : "null";
+}
+
+// The keys of `v` that the schema lacks or whose type it does not allow,
+// as "path: type"; "verified" and "error.verified" hold what the top does.
+QStringList offSchema(const QJsonValue& v, const std::vector<SchemaLine>& schema,
+                      const QString& path = {}) {
+    QStringList off;
+    if (!path.isEmpty()) {
+        QString asTop = path;
+        asTop.remove(QRegularExpression("^(error\\.)?verified\\."));
+        const auto line = std::find_if(schema.begin(), schema.end(), [&](const SchemaLine& l) {
+            return l.path.match(asTop).hasMatch();
+        });
+        if (line == schema.end() || !line->types.contains(typeOf(v)))
+            off << path + ": " + typeOf(v);
+    }
+    if (v.isArray())
+        for (const QJsonValue& e : v.toArray())
+            off << offSchema(e, schema, path + "[]");
     const QJsonObject o = v.toObject();
     for (auto i = o.begin(); i != o.end(); ++i)
-        if (i.key().contains('.') || !nestedKeys(i.value()))
-            return false;
-    return true;
+        off << offSchema(i.value(), schema, path.isEmpty() ? i.key() : path + '.' + i.key());
+    return off;
 }
+
 } // namespace
 
-// One shape for every command, done or failed: one line holding an object
-// with "port" (a string, or null for no one port), the result under
-// nested keys, "verified" with "not_verified" where it writes, and "error"
-// with the exit status and a message exactly when it failed. Several ports
-// run on threads of their own, so their shape is met against simulators.
-TEST_F(Cli, everyCommandsJsonHasOneShape) {
+// Every command's JSON, done or failed, follows the schema the README
+// gives: one line holding an object, each key of one type, "error" exactly
+// when it failed. Several ports run on threads of their own, so their
+// shape is met against simulators.
+TEST_F(Cli, everyCommandsJsonFollowsTheReadmesSchema) {
+    const auto schema = readmeSchema();
     const QString file = files.with(kNonDefaultProfile);
     const struct {
         QStringList arguments;
@@ -445,6 +491,9 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
         {{"--colour", "stop"}, 1},
         {{"apply", "/nonexistent/drive.json"}, 1},
         {{"params", "write", "run_current=5"}, 3, kDataAt + 3},
+        {{"table", "write", "3", "position=5"}, 3, kDataAt + 3},
+        {{"verify", file}, 3, kDataAt + 3},
+        {{"apply", file}, 5, kCodeAt},
         {{"position"}, 5, kCodeAt},
     };
     for (const auto& c : cases) {
@@ -455,20 +504,10 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
         const std::string line = c.arguments.join(' ').toStdString();
         ASSERT_EQ(run(QStringList{"--json"} + c.arguments), c.status) << line << err.toStdString();
         ASSERT_TRUE(out.endsWith('\n') && out.count('\n') == 1) << line << out.toStdString();
-        const QJsonDocument document = QJsonDocument::fromJson(out.toUtf8());
-        const QJsonArray all =
-            document.isArray() ? document.array() : QJsonArray{document.object()};
-        for (const QJsonValue& v : all) {
-            const QJsonObject o = v.toObject();
-            EXPECT_TRUE(o["port"].isString() || o["port"].isNull()) << line;
-            EXPECT_TRUE(nestedKeys(o)) << line << out.toStdString();
-            EXPECT_EQ(o.contains("verified"), o.contains("not_verified")) << line;
-            EXPECT_EQ(o.contains("error"), c.status != 0) << line;
-            if (c.status != 0) {
-                EXPECT_EQ(o["error"]["status"], c.status) << line;
-                EXPECT_FALSE(o["error"]["message"].toString().isEmpty()) << line;
-            }
-        }
+        const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+        EXPECT_EQ(offSchema(o, schema).join(", ").toStdString(), "") << line << out.toStdString();
+        EXPECT_EQ(o.contains("error"), c.status != 0) << line;
+        EXPECT_EQ(o["error"]["status"].toInt(), c.status) << line;
     }
 }
 
