@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 
 #include "cli/exchange.h"
+#include "cli/output.h"
+#include "cli/reached.h"
 #include "cli/scan.h"
 #include "cli/session.h"
 #include "core/profile.h"
@@ -10,6 +12,7 @@
 #include "link/port_names.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,9 +20,12 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <QThread>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <optional>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -28,7 +34,6 @@ namespace stepdrive::cli {
 namespace {
 
 const QString kProgram = QStringLiteral("stepdrive-cli");
-constexpr int kDefaultBaud = 19200;
 constexpr double kDefaultTimeoutS = 1.0;
 constexpr double kDefaultWaitTimeoutS = 60.0;
 constexpr double kLongestTimeoutS = 3600.0;
@@ -43,6 +48,7 @@ struct Options {
     int waitTimeoutMs = static_cast<int>(kDefaultWaitTimeoutS * 1000);
     bool json = false;
     bool trace = false;
+    QString output; // dump -o FILE
     bool help = false;
     bool version = false;
     QStringList words; // the command and its arguments
@@ -87,8 +93,10 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
     const QCommandLineOption trace(QStringLiteral("trace"), {});
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
     const QCommandLineOption version(QStringLiteral("version"), {});
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
+                                    QStringLiteral("FILE"));
     QCommandLineParser parser;
-    parser.addOptions({port, baud, timeout, wait, waitTimeout, json, trace, help, version});
+    parser.addOptions({port, baud, timeout, wait, waitTimeout, json, trace, help, version, output});
     QStringList all{kProgram};
     for (const QString& a : arguments)
         all << shielded(a);
@@ -111,6 +119,16 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
     o.trace = parser.isSet(trace);
     o.help = parser.isSet(help);
     o.version = parser.isSet(version);
+    o.output = unshielded(parser.value(output));
+    if (parser.isSet(output) && o.output.isEmpty()) {
+        *error = QStringLiteral("--output: no file named");
+        return std::nullopt;
+    }
+    for (const QString& p : o.ports)
+        if (parsePortChoice(p).path().isEmpty()) {
+            *error = QStringLiteral("--port: \"%1\" names no port").arg(cut(p));
+            return std::nullopt;
+        }
     if (parser.isSet(baud)) {
         const QString v = unshielded(parser.value(baud));
         bool ok = false;
@@ -144,26 +162,6 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
 
 using Values = std::vector<std::pair<QString, QJsonValue>>;
 
-// "table.3.position" and its value as {"table": {"3": {"position": ...}}},
-// added to `o`.
-void insert(QJsonObject& o, QStringList path, const QJsonValue& value) {
-    const QString head = path.takeFirst();
-    if (path.isEmpty()) {
-        o[head] = value;
-        return;
-    }
-    QJsonObject inner = o[head].toObject();
-    insert(inner, path, value);
-    o[head] = inner;
-}
-
-// The values with their dotted keys nested, as a profile nests them.
-QJsonObject nested(const Values& values, QJsonObject o = {}) {
-    for (const auto& [key, value] : values)
-        insert(o, key.split(QLatin1Char('.')), value);
-    return o;
-}
-
 Values valuesOf(const std::vector<Item>& items) {
     Values v;
     for (const Item& item : items)
@@ -175,11 +173,13 @@ Values valuesOf(const std::vector<Item>& items) {
 // one object, made whole when the command ends (see finish()).
 class Printer {
 public:
-    Printer(QTextStream& out, bool json) : out_(out), json_(json) {}
+    // `port` is the --port given; null for none.
+    Printer(QTextStream& out, bool json, QJsonValue port = {})
+        : out_(out), json_(json), port_(std::move(port)) {}
 
     void values(const Values& values) {
         if (json_) {
-            result_ = nested(values, result_);
+            result_ = nestedValues(values, result_);
             return;
         }
         for (const auto& [key, value] : values)
@@ -203,19 +203,16 @@ public:
             result_[i.key()] = i.value();
     }
     bool json() const { return json_; }
+    QString port() const { return port_.toString(); }
 
     // With --json, prints the one object: the port, the result, and on
-    // failure the exit status and the last message.
-    void finish(const QJsonValue& port, int status, const QString& messages) {
+    // failure `error` ({"status", "message", ...}).
+    void finish(const QJsonObject& error = {}) {
         if (!json_)
             return;
-        result_[QStringLiteral("port")] = port;
-        if (status != kDone) {
-            const QStringList lines = messages.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            result_[QStringLiteral("error")] =
-                QJsonObject{{QStringLiteral("status"), status},
-                            {QStringLiteral("message"), lines.value(lines.size() - 1)}};
-        }
+        result_[QStringLiteral("port")] = port_;
+        if (!error.isEmpty())
+            result_[QStringLiteral("error")] = error;
         out_ << QJsonDocument(result_).toJson(QJsonDocument::Compact) << '\n';
     }
 
@@ -230,6 +227,7 @@ private:
 
     QTextStream& out_;
     bool json_;
+    QJsonValue port_;
     QJsonObject result_;
 };
 
@@ -245,11 +243,11 @@ std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what
     const QString t = text.trimmed();
     const QRegularExpressionMatch m = number.match(t);
     if (!m.hasMatch()) {
-        *error = QStringLiteral("%1: \"%2\" is not a number").arg(what, text);
+        *error = QStringLiteral("%1: \"%2\" is not a number").arg(what, cut(text));
         return std::nullopt;
     }
     if (m.captured(1).isEmpty()) {
-        *error = QStringLiteral("%1: \"%2\" is not a whole number").arg(what, text);
+        *error = QStringLiteral("%1: \"%2\" is not a whole number").arg(what, cut(text));
         return std::nullopt;
     }
     bool fits = false;
@@ -276,7 +274,7 @@ Held heldOf(const Profile& p) {
 
 // Values read one by one, nested by their keys.
 Held heldOf(const std::vector<Item>& items) {
-    return {items, nested(valuesOf(items))};
+    return {items, nestedValues(valuesOf(items))};
 }
 
 // Compares what was written, or what the file `verified` holds, with what
@@ -305,9 +303,10 @@ int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, c
     Values lines;
     for (const Difference& d : found) {
         const QJsonValue read = d.read ? QJsonValue(*d.read) : QJsonValue();
-        listed.append(QJsonObject{{QStringLiteral("key"), d.key},
-                                  {QStringLiteral("wrote"), d.wrote},
-                                  {QStringLiteral("read"), read}});
+        listed.append(
+            QJsonObject{{QStringLiteral("key"), d.key},
+                        {wrote ? QStringLiteral("wrote") : QStringLiteral("file"), d.wrote},
+                        {QStringLiteral("read"), read}});
         lines.emplace_back(
             d.key, QStringLiteral("%1 (%2 %3)")
                        .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"),
@@ -321,7 +320,7 @@ int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, c
                              [&](const Difference& d) { return d.key == item.key; }))
                 matched.emplace_back(item.key, item.value);
         print.add({{QStringLiteral("differences"), listed},
-                   {QStringLiteral("verified"), nested(matched)},
+                   {QStringLiteral("verified"), nestedValues(matched)},
                    {QStringLiteral("not_verified"), unverified}});
     } else
         print.values(lines);
@@ -335,8 +334,19 @@ int compare(Printer& print, QTextStream& err, const std::vector<Item>& wanted, c
     return kReadBackDiffers;
 }
 
+// Notes what a command writes (or, with `writes` false, verifies), so that
+// a failure can say what reached the drive.
+void expect(Session& session, std::vector<Item> wanted, bool writes,
+            std::optional<bool> in2Used = std::nullopt) {
+    Reached& r = session.reached();
+    r.wanted = std::move(wanted);
+    r.writes = writes;
+    r.in2Used = in2Used;
+}
+
 // Writes a profile, reads it back and compares.
 int writeAndVerify(Session& session, Printer& print, QTextStream& err, const Profile& wanted) {
+    expect(session, items(wanted), true, wanted.in2Used);
     session.write(wanted);
     return compare(print, err, items(wanted), heldOf(session.read(wanted)), wanted.in2Used);
 }
@@ -379,7 +389,7 @@ keyValues(const QStringList& settings, const std::vector<Field>& fields, const Q
         const auto index = keys.indexOf(key);
         if (index < 0 || !setting.contains(QLatin1Char('='))) {
             *error = QStringLiteral("\"%1\" is not KEY=VALUE with one of the keys %2")
-                         .arg(setting, keys.join(", "));
+                         .arg(cut(setting), keys.join(", "));
             return std::nullopt;
         }
         if (given.contains(key)) {
@@ -389,7 +399,7 @@ keyValues(const QStringList& settings, const std::vector<Field>& fields, const Q
         given << key;
         if (flag && key == kIn2Used) {
             if (text != QLatin1String("true") && text != QLatin1String("false")) {
-                *error = QStringLiteral("in2_used: \"%1\" is not true or false").arg(text);
+                *error = QStringLiteral("in2_used: \"%1\" is not true or false").arg(cut(text));
                 return std::nullopt;
             }
             *flag = text == QLatin1String("true");
@@ -440,6 +450,7 @@ std::optional<Command> tableWrite(const QStringList& words, const Options&, QStr
         if (!v[0] || !v[1] || !v[2])
             e = s.readTableEntry(n);
         e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
+        expect(s, rowItems(n, e), true);
         s.writeTableEntry(n, e);
         return compare(p, err, rowItems(n, e), heldOf(rowItems(n, s.readTableEntry(n))),
                        std::nullopt);
@@ -455,14 +466,16 @@ std::optional<Command> beltWrite(const QStringList& settings, const Options&, QS
     return Command([in2Used, values = *values](Session& s, Printer& p, QTextStream& err) {
         std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
         std::copy(values.begin(), values.end(), each.begin());
-        s.writeBelt(each, in2Used);
         std::vector<Item> wanted, held;
         for (int i = 0; i < kBeltParameterCount; ++i)
-            if (const auto& v = each[static_cast<std::size_t>(i)]) {
-                const QString key = QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key);
-                wanted.push_back({key, *v});
-                held.push_back({key, s.readBelt(i)});
-            }
+            if (const auto& v = each[static_cast<std::size_t>(i)])
+                wanted.push_back(
+                    {QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key), *v});
+        expect(s, wanted, true, in2Used);
+        s.writeBelt(each, in2Used);
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            if (each[static_cast<std::size_t>(i)])
+                held.push_back({wanted[held.size()].key, s.readBelt(i)});
         return compare(p, err, wanted, heldOf(held), in2Used);
     });
 }
@@ -498,6 +511,7 @@ std::optional<Command> verify(const QStringList& arguments, const Options&, QStr
     if (!profile)
         return std::nullopt;
     return [wanted = *profile, path](Session& s, Printer& p, QTextStream& err) {
+        expect(s, items(wanted), false);
         return compare(p, err, items(wanted), heldOf(s.read(wanted)), wanted.in2Used,
                        path == QLatin1String("-") ? QStringLiteral("standard input") : path);
     };
@@ -531,19 +545,32 @@ Command acting(std::function<void(Session&)> act) {
     };
 }
 
+// A motion started: what it prints, and where it is to end (with --wait).
+struct Motion {
+    Values values;
+    std::optional<std::int32_t> target;
+};
+
 // With --wait: waits for the motion to end and adds the position it ended at
-// to what `values` gives; still running at the end is a failure.
-Command moving(std::function<Values(Session&)> act, std::optional<int> waitMs) {
+// to what `act` gives; a motion that ends away from its target is a failure
+// (exit 3), as is one still running at --wait-timeout (exit 4, stopped).
+Command moving(std::function<Motion(Session&, bool wait)> act, std::optional<int> waitMs) {
     return [act = std::move(act), waitMs](Session& s, Printer& p, QTextStream&) {
-        Values v = act(s);
+        Motion m = act(s, waitMs.has_value());
         if (waitMs) {
-            if (!s.waitUntilStopped(*waitMs))
+            s.waitUntilStopped(*waitMs);
+            const std::int32_t at = s.position();
+            m.values.emplace_back(QStringLiteral("position"), at);
+            if (m.target && at != *m.target) {
+                p.values(m.values);
+                s.reached().phase = QStringLiteral("waiting");
                 throw Failure{
-                    kNoReply,
-                    QStringLiteral("the motor is still running after %1 s").arg(*waitMs / 1000.0)};
-            v.emplace_back(QStringLiteral("position"), s.position());
+                    kReadBackDiffers,
+                    QStringLiteral("the motor stopped at %1, not at %2").arg(at).arg(*m.target),
+                    true};
+            }
         }
-        p.values(v);
+        p.values(m.values);
         return static_cast<int>(kDone);
     };
 }
@@ -570,10 +597,10 @@ std::optional<Command> tableRun(const QStringList& arguments, const Options& o, 
     if (!row)
         return std::nullopt;
     return moving(
-        [n = *row](Session& s) {
+        [n = *row](Session& s, bool) {
             const TableEntry e = s.readTableEntry(n);
             s.moveToRow(n, e);
-            return valuesOf(rowItems(n, e));
+            return Motion{valuesOf(rowItems(n, e)), e.position};
         },
         waitLimit(o));
 }
@@ -588,9 +615,12 @@ Builder motion(bool relative) {
         if (!pulses)
             return std::nullopt;
         return moving(
-            [relative, v = *pulses](Session& s) {
+            [relative, v = *pulses](Session& s, bool wait) {
+                // The position counter is 32 bits wide and wraps.
+                const std::uint32_t start =
+                    relative && wait ? static_cast<std::uint32_t>(s.position()) : 0;
                 s.move(relative, v);
-                return Values{};
+                return Motion{{}, static_cast<std::int32_t>(start + static_cast<std::uint32_t>(v))};
             },
             waitLimit(o));
     };
@@ -609,9 +639,9 @@ Builder jogging(bool right) {
 
 std::optional<Command> home(const QStringList&, const Options& o, QString*) {
     return moving(
-        [](Session& s) {
+        [](Session& s, bool) {
             s.homeSearch();
-            return Values{};
+            return Motion{{}, 0}; // the home search ends where it makes position 0
         },
         waitLimit(o));
 }
@@ -632,9 +662,30 @@ Command position() {
     };
 }
 
+// scan's question to each port: its position; a failure is said as it
+// stands, since a read changes nothing.
+Command probe() {
+    return [](Session& s, Printer& p, QTextStream& err) {
+        try {
+            return position()(s, p, err);
+        } catch (Failure f) {
+            f.whole = true;
+            throw f;
+        }
+    };
+}
+
 Command dump() {
     return [](Session& s, Printer& p, QTextStream&) {
-        p.document(toJson(s.read(everythingReadable())));
+        Profile held = s.read(everythingReadable());
+        // Where and when it was dumped, by what; apply and verify pass it by.
+        const std::string program = versionText(qPrintable(kProgram));
+        held.about = {
+            {QStringLiteral("port"), p.port()},
+            {QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+            {QStringLiteral("program"),
+             QString::fromStdString(program.substr(0, program.find('\n')))}};
+        p.document(toJson(held));
         return static_cast<int>(kDone);
     };
 }
@@ -682,7 +733,7 @@ const std::vector<Syntax>& syntaxes() {
         {{"dump"}, {}, always(dump())},
         {{"apply"}, {"FILE"}, apply},
         {{"verify"}, {"FILE"}, verify},
-        {{"scan"}, {}, always(position())}, // scan asks each port for its position
+        {{"scan"}, {}, always(probe())}, // scan asks each port for its position
     };
     return all;
 }
@@ -719,30 +770,52 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
     }
     if (words.size() == 1 && !next.isEmpty())
         *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
+    else if (!next.isEmpty())
+        *error = QStringLiteral("%1 takes %2, not \"%3\"")
+                     .arg(words[0], next.join(QStringLiteral(" or ")), cut(words[1]));
     else
-        *error = QStringLiteral("unknown command \"%1\"").arg(words.join(' '));
+        *error = QStringLiteral("unknown command \"%1\"").arg(cut(words.join(' ')));
     return std::nullopt;
 }
 
-// Opens `port` as --port names it: COM n, or a device path.
+// A device that is no terminal: a regular file, a folder, or a character
+// device that refuses the terminal's calls (/dev/null).
+bool notSerial(const QString& device, const PortFailure& failure) {
+    struct stat st {};
+    if (stat(QFile::encodeName(device).constData(), &st) != 0)
+        return false;
+    return !S_ISCHR(st.st_mode) ||
+           failure.systemText == QString::fromLocal8Bit(std::strerror(ENOTTY));
+}
+
+// Opens `port` as --port names it: COM n, or a device path; or says why
+// not in *error, naming the device when --port gave a COM number.
 bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* error) {
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
     port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
-    const auto reported =
-        QObject::connect(&port, &CommControl::failed,
-                         [error](const PortFailure& f) { *error = portFailureText(f); });
+    PortFailure failure;
+    const auto reported = QObject::connect(&port, &CommControl::failed,
+                                           [&failure](const PortFailure& f) { failure = f; });
     const bool opened = port.setPortOpen(true);
     QObject::disconnect(reported);
-    return opened;
+    if (opened)
+        return true;
+    const QString device = choice.path();
+    *error = QStringLiteral("the port can't be opened: ") +
+             (choice.device.isEmpty() ? device + QStringLiteral(": ") : QString()) +
+             (notSerial(device, failure) ? QStringLiteral("not a serial device")
+                                         : portFailureText(failure));
+    return false;
 }
 
-// What the command did on one line: its exit status, what it printed and
-// its messages, one a line.
+// What the command did on one line: its exit status, what it printed, its
+// messages one a line, and on failure the error object.
 struct LineResult {
     int status = kDone;
     QString out;
     QString err;
+    QJsonObject error;
 };
 
 // Runs the command on the line `choice` names, on the calling thread, with a
@@ -753,13 +826,21 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
     LineResult r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
-    Printer print(out, o.json);
+    Printer print(out, o.json, given);
+    // A failure: its status, and its error object of the status, the
+    // message and what reached the drive.
+    const auto failed = [&](int status, const QString& message, QJsonObject parts) {
+        r.status = status;
+        parts[QStringLiteral("status")] = status;
+        parts[QStringLiteral("message")] = message;
+        r.error = parts;
+    };
     const std::unique_ptr<Pause> pause = makePause();
     const std::unique_ptr<CommControl> port = makePort(portObjectName);
     QString error;
     if (!openPort(*port, parsePortChoice(given), o.baud, &error)) {
-        err << "the port can't be opened: " << error << '\n';
-        r.status = kPortError;
+        err << error << '\n';
+        failed(kPortError, error, reachedJson({}));
     } else {
         Exchange exchange(*port, o.timeoutMs);
         Session session(exchange, *pause);
@@ -779,15 +860,22 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
                         o.sayProgress(progressLine(given, phase, sections));
                 });
         try {
-            r.status = command(session, print, err);
-        } catch (const Failure& failure) {
-            err << failure.message << '\n';
-            r.status = failure.status;
+            const int status = command(session, print, err);
+            err.flush();
+            const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            if (status != kDone) // the command said why, on its last line
+                failed(status, lines.value(lines.size() - 1), reachedJson(session.reached()));
+        } catch (const Failure& f) {
+            const QString message =
+                f.whole ? f.message
+                        : f.message + QStringLiteral(", ") + whatReached(session.reached(), given);
+            err << message << '\n';
+            failed(f.status, message, reachedJson(session.reached()));
         }
         port->setPortOpen(false);
     }
     err.flush();
-    print.finish(given, r.status, r.err);
+    print.finish(r.error);
     return r;
 }
 
@@ -833,16 +921,32 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
     const bool json = o.json;
     o.json = true; // each probe's result, to read back here
     o.ports.clear();
-    for (const ScanEntry& e : entries)
-        o.ports << e.port;
+    // Each device is probed once: two COM numbers of one device would clash
+    // with each other, not with another program.
+    std::vector<int> probeOf;
+    QStringList devices;
+    for (const ScanEntry& e : entries) {
+        if (!devices.contains(e.device)) {
+            devices << e.device;
+            o.ports << e.port;
+        }
+        probeOf.push_back(static_cast<int>(devices.indexOf(e.device)));
+    }
     const std::vector<LineResult> results = runLines(o, probe, makePort, makePause);
 
     QJsonArray found;
+    bool opened = false;
+    bool driver = false;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const ScanEntry& e = entries[i];
-        const QJsonObject probed = QJsonDocument::fromJson(results[i].out.toUtf8()).object();
-        const int status = results[i].status;
-        const QString why = probed[QStringLiteral("error")][QStringLiteral("message")].toString();
+        const auto p = static_cast<std::size_t>(probeOf[i]);
+        const QJsonObject probed = QJsonDocument::fromJson(results[p].out.toUtf8()).object();
+        const int status = results[p].status;
+        opened = opened || status != kPortError;
+        driver = driver || status == kDone;
+        QString why = probed[QStringLiteral("error")][QStringLiteral("message")].toString();
+        if (o.ports[probeOf[i]] != e.port)
+            why = QStringLiteral("the same device as %1").arg(o.ports[probeOf[i]]);
         QJsonObject entry{{QStringLiteral("port"), e.port},
                           {QStringLiteral("device"), e.device},
                           {QStringLiteral("description"), e.description},
@@ -872,13 +976,14 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
                                          {QStringLiteral("ports"), found}})
                    .toJson(QJsonDocument::Compact)
             << '\n';
-    return kDone;
+    // A driver found; else a port opened but no driver answered; else none.
+    return driver ? kDone : opened ? kNoReply : kPortError;
 }
 
-} // namespace
-
-int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err, bool errIsTerminal) {
+// One command line, its standard output into `out` whole (see run()).
+int runCommand(const QStringList& arguments, const PortFactory& makePort,
+               const PauseFactory& makePause, QTextStream& out, QTextStream& err,
+               bool errIsTerminal, QString* outputFile) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -886,7 +991,11 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         err << kProgram << ": " << what << '\n';
         if (usage)
             err << "Try '" << kProgram << " --help'.\n";
-        Printer(out, json).finish(QJsonValue::Null, kUsageError, what);
+        Printer(out, json, QJsonValue::Null)
+            .finish({{QStringLiteral("status"), kUsageError},
+                     {QStringLiteral("message"), what},
+                     {QStringLiteral("phase"), QStringLiteral("checking")},
+                     {QStringLiteral("sent"), false}});
         return static_cast<int>(kUsageError);
     };
     QString error;
@@ -912,18 +1021,25 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
                        options->words.mid(0, 2) == QStringList{"table", "run"};
     if (options->wait && !moves)
         return refuse(QStringLiteral("--wait goes with move, home and table run only"));
+    const bool document = verb == QLatin1String("dump");
+    if (!options->output.isEmpty() && !document)
+        return refuse(QStringLiteral("--output goes with dump only"));
+    *outputFile = options->output;
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
-    for (const QString& p : ports)
-        if (ports.count(p) > 1)
-            return refuse(QStringLiteral("--port %1 is given twice").arg(p));
+    for (int i = 0; i < ports.size(); ++i)
+        for (int j = 0; j < i; ++j)
+            if (parsePortChoice(ports[i]).path() == parsePortChoice(ports[j]).path())
+                return refuse(ports[i] == ports[j]
+                                  ? QStringLiteral("--port %1 is given twice").arg(ports[i])
+                                  : QStringLiteral("--port %1 and --port %2 are the same device")
+                                        .arg(ports[j], ports[i]));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
     if (ports.isEmpty())
         return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    const bool document = verb == QLatin1String("dump");
     if (several && !reads && !document)
         return refuse(QStringLiteral("only apply, verify and dump take more than one --port"));
 
@@ -937,14 +1053,15 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         };
     const std::vector<LineResult> results = runLines(o, *command, makePort, makePause);
 
-    // One line prints as it would alone; several name their port on each
-    // line, key one dump by port, or list their JSON objects.
+    // Each message names its port once. One line prints as it would alone;
+    // several name their port on each line, key one dump by port, or list
+    // their JSON objects.
     QJsonObject byPort;
     QJsonArray listed;
     int status = kDone;
     for (int i = 0; i < ports.size(); ++i) {
         const LineResult& r = results[static_cast<std::size_t>(i)];
-        const QString named = several ? ports[i] + QStringLiteral(": ") : QString();
+        const QString named = ports[i] + QStringLiteral(": ");
         status = std::max(status, r.status);
         err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
         if (!several)
@@ -953,11 +1070,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
             listed.append(QJsonDocument::fromJson(r.out.toUtf8()).object());
         else if (!document)
             out << prefixed(named, r.out);
-        else if (!r.out.isEmpty())
+        else if (r.status == kDone)
             byPort[ports[i]] = QJsonDocument::fromJson(r.out.toUtf8()).object();
         else
-            byPort[ports[i]] = QJsonObject{{QStringLiteral("status"), r.status},
-                                           {QStringLiteral("error"), r.err.trimmed()}};
+            byPort[ports[i]] = QJsonObject{{QStringLiteral("error"), r.error}};
     }
     if (several && options->json)
         out << QJsonDocument(listed).toJson(QJsonDocument::Compact) << '\n';
@@ -966,165 +1082,30 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     return status;
 }
 
-QString helpText() {
-    QStringList keys;
-    for (const ValueRule& rule : kMotorParameters)
-        keys << (rule.min == std::numeric_limits<std::int32_t>::min()
-                     ? QStringLiteral("%1 (any whole number)").arg(QLatin1String(rule.key))
-                     : QStringLiteral("%1 (%2-%3)")
-                           .arg(QLatin1String(rule.key))
-                           .arg(rule.min)
-                           .arg(rule.max));
-    return QStringLiteral(R"help(Usage: stepdrive-cli --port PORT [options] COMMAND [ARGUMENTS]
-       stepdrive-cli [--port PORT...] [options] scan
+} // namespace
 
-Sets up and checks the stepping-motor driver on a serial line, from a shell
-or a script. It speaks the frames the stepdrive windows speak, waits for each
-reply at most --timeout, and every command that writes reads back what it
-wrote and fails when the driver holds something else.
-
-Options:
-  --port PORT      COM<n> or a device path (/dev/ttyUSB0); COM n is the device
-                   in STEPDRIVE_COM<n> when that is set, else /dev/ttyS<n-1>;
-                   apply, verify and dump take it more than once (see
-                   Several drives)
-  --baud N         line speed (default %1); no parity, 8 data bits, 1 stop bit
-  --timeout S      seconds to wait for each reply (default 1; fractions work)
-  --wait           move, home and table run: ask for the inputs every 50 ms
-                   until the run flag clears, then print the position
-  --wait-timeout S how long --wait waits at most (default 60); a motor still
-                   running then ends with exit status 4
-  --json           print results as JSON
-  --trace          write every frame out and in, with a timestamp, to
-                   standard error (the stepdrive.link wire log)
-  -h, --help       show this text
-  --version        print the version and licence
-
-Commands:
-  params read                the seven motor parameters
-  params write KEY=VALUE...  write motor parameters and read them back; keys:
-                             %2
-  move abs PULSES            move to a position
-  move rel PULSES            move by a signed distance
-  jog left|right SPEED       jog until stopped (speed 0-2047)
-  stop                       stop the motor
-  home                       run a home search
-  position                   the current position
-  inputs                     inputs 1-8, the run flag and the home sensor
-  outputs S1 S2              set outputs 1 and 2 (0 or 1); 3 and 4 are sent off
-  table read                 the seven position-table entries
-  table run ROW              move with table entry ROW (1-7) as the driver
-                             holds it
-  table write ROW KEY=VALUE...
-                             write table entry ROW (1-7) and read it back;
-                             keys position, velocity, acceleration: those not
-                             given are read from the driver and written as
-                             it holds them
-  belt read                  the four belt parameters
-  belt write KEY=VALUE...    write belt parameters and read them back; keys
-                             acceleration, speed, deceleration, final_speed
-                             (0-65535), in2_used=true|false (not read back)
-  dump                       everything readable, as a profile (always JSON)
-  scan                       list the serial devices the system reports and
-                             the COM numbers that map to one (STEPDRIVE_COM<n>,
-                             /dev/ttyS<n-1>), or only each --port given; opens
-                             each at --baud and sends it one position request
-                             to see whether a driver answers. scan is the only
-                             command that sends to a port not named by --port,
-                             and only when it is run
-  apply FILE                 write every section of a profile, read it back
-                             and compare (FILE "-" is standard input)
-  verify FILE                read back every section the profile holds and
-                             compare, writing nothing: exit status 0 when the
-                             driver holds the file, 3 with the differences
-
-Pacing, as the windows pace: 100 ms before the first frame of the motor
-parameters and of the belt, 150 ms after every frame of a write, 100 ms after
-every reply of a read-back.
-
-Moves, jogs, stop, home search and outputs can't be read back: their reply is
-checked, nothing more. The belt's IN2-use flag is written but can't be read
-back; stepdrive-cli says so rather than claim it verified.
-
-Profile: a JSON object with any of the sections "motor", "table" and "belt";
-a section given is complete. dump writes what apply reads, for example:
-
-  {
-    "motor": {"run_current": 20, "stop_current": 4, "run_speed": 800,
-              "acceleration": 10, "homing_speed": 500, "home_offset": 12800,
-              "resolution": 2},
-    "table": [{"position": 0, "velocity": 800, "acceleration": 10},
-              {"position": 5000, "velocity": 1200, "acceleration": 20},
-              {"position": -5000, "velocity": 1200, "acceleration": 20},
-              {"position": 0, "velocity": 800, "acceleration": 10},
-              {"position": 0, "velocity": 800, "acceleration": 10},
-              {"position": 0, "velocity": 800, "acceleration": 10},
-              {"position": 0, "velocity": 800, "acceleration": 10}],
-    "belt": {"acceleration": 10, "speed": 800, "deceleration": 10,
-             "final_speed": 400, "in2_used": false}
-  }
-
-  motor  the keys above, in their ranges
-  table  seven entries, entry 1 first: position %3 to %4, velocity and
-         acceleration %5 to %6
-  belt   acceleration, speed, deceleration, final_speed: 0 to 65535 each;
-         in2_used (true or false) is optional and is written only when given
-A file with an unknown key, a key given twice, a missing field, a value out
-of range or that is not a whole number, or malformed JSON is refused before
-anything is sent.
-
-Values are whole numbers, on the command line as in a profile: 20 and 20.0
-are taken, 20.5 and 1e3 are refused, never rounded.
-
-Output: key=value lines (motor.run_current=20, table.1.position=0,
-belt.speed=800, position=1200, in1=0); a write that reads back otherwise
-prints "motor.run_current=24 (wrote 25)", verify "... (the file has 25)".
-
---json prints one JSON object on one line, of one shape for every command:
-  "port"          the --port given (null for scan, or when the command line
-                  was refused)
-  the result      under keys nested as in a profile: "motor": {...},
-                  "table": [...] (one row: "table": {"3": {...}}), "belt",
-                  "position", "in1".."in8", "running", "home_sensor", and for
-                  scan "ports": [{"port", "device", "description", "opened",
-                  "driver", "position" or "message"}]
-  "verified"      where a command writes or verifies: the values read back as
-  "not_verified"  expected, and the keys that can't be read back
-                  ("belt.in2_used"); "differences": [{"key", "wrote", "read"}]
-                  when some read back otherwise
-  "error"         on failure only: {"status": the exit status, "message"}
-Errors are JSON on standard output as well as plain text on standard error;
-the exit status is the same either way. For example:
-  {"port":"COM4","position":5000}
-  {"error":{"message":"no reply to AA 00 06 08 00 00 00 00 EE 0E within 1 s (0 of 10 bytes came)","status":4},"port":"COM4"}
-
-Several drives: apply, verify and dump with --port given more than once set
-up or read every drive at the same time, each line at its own pacing; one
-that is missing, silent or answers wrongly does not stop the others. Each
-result line starts with its port ("COM5: motor.run_current=20"), each message
-names it; dump prints one JSON object keyed by port (a port that failed holds
-its "status" and "error"); with --json, a list of the objects above, one a
-port in the order given. The exit status is the highest of theirs.
-
-Progress: when standard error is a terminal, apply and verify write a line
-there each time a section of a drive is done ("COM5 writing motor 7/7,
-table 7/7"); when it is not (a pipe, a file), nothing.
-
-Exit status:
-  0  done
-  1  usage or file error (nothing sent)
-  2  the port can't be opened (or was lost)
-  3  the read-back differs from what was written (the differences printed)
-  4  no reply in time, or the motor still running after --wait-timeout
-  5  a reply failed the header, status or trailer check (or answered another
-     command)
-)help")
-        .arg(kDefaultBaud)
-        .arg(keys.join(QStringLiteral(",\n                             ")))
-        .arg(tablePositionRange().min)
-        .arg(tablePositionRange().max)
-        .arg(tableSpeedRange().min)
-        .arg(tableSpeedRange().max);
+int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
+        QTextStream& out, QTextStream& err, bool errIsTerminal) {
+    QString text;
+    QTextStream into(&text);
+    QString file;
+    const int status = runCommand(arguments, makePort, makePause, into, err, errIsTerminal, &file);
+    into.flush();
+    if (file.isEmpty() || status != kDone) {
+        out << text; // a dump that failed leaves no file: its error goes here
+        return status;
+    }
+    QString why;
+    if (saveWhole(file, text.toUtf8(), &why))
+        return status;
+    err << kProgram << ": " << why << '\n';
+    if (arguments.contains(QStringLiteral("--json")))
+        Printer(out, true, QJsonValue::Null)
+            .finish({{QStringLiteral("status"), kOutputError},
+                     {QStringLiteral("message"), why},
+                     {QStringLiteral("phase"), QStringLiteral("output")},
+                     {QStringLiteral("sent"), true}});
+    return kOutputError;
 }
 
 } // namespace stepdrive::cli

@@ -16,6 +16,8 @@ class Pause;
 
 namespace stepdrive::cli {
 
+inline constexpr int kDefaultBaud = 19200;
+
 // Make the port object (named for the wire log) and the pause of one line.
 // With several ports each line gets its own, made on the thread it runs on.
 using PortFactory = std::function<std::unique_ptr<CommControl>(const QString& name)>;

@@ -59,18 +59,18 @@ QString portFailureText(const PortFailure& f) {
     using Kind = PortFailure::Kind;
     switch (f.kind) {
     case Kind::NoPortNumber:
-        return QStringLiteral("%1: no port number").arg(f.port);
+        return QStringLiteral("no port number");
     case Kind::BadSettings:
-        return QStringLiteral("%1: %2").arg(f.port, settingsText(f.settings));
+        return settingsText(f.settings);
     case Kind::OpenRefused:
-        return QStringLiteral("%1: %2").arg(f.port, causeText(f));
-    case Kind::NotOpen:
-        return QStringLiteral("%1: the port is not open; nothing was sent").arg(f.port);
+        return causeText(f);
+    case Kind::NotOpen: // after the line was lost: the port closed itself
+        return QStringLiteral("the connection was lost; check the device and the cable");
     case Kind::WriteFailed:
-        return QStringLiteral("%1: could not send: %2").arg(f.port, causeText(f));
+        return QStringLiteral("could not send: %1").arg(causeText(f));
     case Kind::Lost:
-        return QStringLiteral("%1: the connection was lost; check the device and the cable (%2)")
-            .arg(f.port, causeText(f));
+        return QStringLiteral("the connection was lost; check the device and the cable (%1)")
+            .arg(causeText(f));
     }
     return {};
 }
@@ -99,10 +99,11 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
         loop.quit();
     });
 
-    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(block.data()),
-                                 static_cast<qsizetype>(block.size()))) &&
-        lost.isEmpty())
-        lost = QStringLiteral("the command %1 could not be sent").arg(sent);
+    if (port_.Output(QByteArray(reinterpret_cast<const char*>(block.data()),
+                                static_cast<qsizetype>(block.size()))))
+        ++framesSent_;
+    else if (lost.isEmpty()) // the port reports a loss it found before
+        lost = QStringLiteral("the connection was lost; check the device and the cable");
     timer.start(timeoutMs_);
     while (lost.isEmpty() && timer.isActive() && port_.InBufferCount() < length)
         loop.exec();

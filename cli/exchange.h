@@ -23,16 +23,19 @@ enum ExitStatus : int {
     kReadBackDiffers = 3, // the driver holds other values than were written
     kNoReply = 4,         // no whole reply in time
     kBadReply = 5,        // a reply with a wrong header, code, status or trailer
+    kOutputError = 6,     // standard output or the output file could not be written
+    kInterrupted = 130,   // SIGINT or SIGTERM
 };
 
 // What ends a run early: its exit status and what to tell the user.
 struct Failure {
     ExitStatus status;
     QString message;
+    bool whole = false; // the message says what reached the drive itself
 };
 
-// A failure of the port in the command line's words: "/dev/ttyUSB0: no such
-// device" and the like.
+// A failure of the port in the command line's words, without the port,
+// which the caller names once: "no such device" and the like.
 QString portFailureText(const PortFailure& failure);
 
 class Exchange {
@@ -45,10 +48,13 @@ public:
     // time, or comes with a wrong header, status or trailer, or answers
     // another command; the reply's checksum is not checked.
     Bytes ask(Format format, const std::vector<std::uint8_t>& args);
+    // How many command blocks went out.
+    int framesSent() const { return framesSent_; }
 
 private:
     CommControl& port_;
     int timeoutMs_;
+    int framesSent_ = 0;
 };
 
 } // namespace stepdrive::cli

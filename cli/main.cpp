@@ -1,23 +1,34 @@
 // stepdrive-cli: set up and verify the driver from a shell.
 
 #include "cli/cli.h"
+#include "cli/interrupt.h"
+#include "cli/output.h"
 #include "link/pause.h"
 #include "link/serial_comm_control.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    const bool outputClosed = stepdrive::cli::reserveStandardStreams();
+    // A closed pipe is a failed write to report, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
+    stepdrive::cli::watchInterrupts();
     QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
+    QString text;
+    QTextStream out(&text);
     QTextStream err(stderr);
-    return stepdrive::cli::run(
+    const int status = stepdrive::cli::run(
         QCoreApplication::arguments().mid(1),
         [](const QString& name) {
             return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
         },
         [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err,
         isatty(fileno(stderr)) != 0);
+    out.flush();
+    err.flush();
+    return stepdrive::cli::deliver(text, status, outputClosed, err);
 }

@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "cli/exchange.h"
+#include "cli/interrupt.h"
 #include "core/commands.h"
 #include "core/write_sequences.h"
 #include "link/pause.h"
@@ -20,9 +21,39 @@ std::int32_t valueOf(const Bytes& reply) {
 
 Session::Session(Exchange& exchange, Pause& pause) : exchange_(exchange), pause_(pause) {}
 
+Bytes Session::ask(Format format, const std::vector<std::uint8_t>& args, bool evenInterrupted) {
+    if (interrupted() && !evenInterrupted)
+        throw Failure{kInterrupted, QStringLiteral("interrupted")};
+    const int before = exchange_.framesSent();
+    try {
+        const Bytes reply = exchange_.ask(format, args);
+        reached_.sent = true;
+        return reply;
+    } catch (const Failure&) {
+        if (exchange_.framesSent() > before) {
+            reached_.sent = true;
+            reached_.unanswered = keysOfFrame(format, args);
+        }
+        throw;
+    }
+}
+
 Bytes Session::command(std::uint8_t cmd, std::uint8_t opt1,
                        const std::array<std::uint8_t, 4>& data) {
-    return exchange_.ask(Format::Short, {cmd, opt1, data[0], data[1], data[2], data[3]});
+    return ask(Format::Short, {cmd, opt1, data[0], data[1], data[2], data[3]});
+}
+
+void Session::motion(Format format, const std::vector<std::uint8_t>& args) {
+    begin("sending");
+    const int before = exchange_.framesSent();
+    try {
+        ask(format, args);
+    } catch (const Failure&) {
+        reached_.motion = exchange_.framesSent() > before;
+        reached_.commanded = reached_.motion;
+        throw;
+    }
+    reached_.motion = reached_.commanded = true;
 }
 
 std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
@@ -44,11 +75,14 @@ void Session::write(const Profile& p) {
 }
 
 void Session::walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections) {
+    begin("writing");
+    reached_.read.clear(); // what was read before the write verifies nothing
     for (std::size_t n = 0; n < sequences.size(); ++n) {
         const WriteSequence& s = sequences[n];
         const int total = static_cast<int>(s.frames.size());
         walk(s, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
-            exchange_.ask(s.format, args);
+            ask(s.format, args);
+            reached_.written << keysOfFrame(s.format, args);
             reportProgress("writing", sections.value(static_cast<qsizetype>(n)),
                            static_cast<int>(i) + 1, total);
             return true;
@@ -62,14 +96,17 @@ void Session::reportProgress(const char* phase, const QString& section, int done
 }
 
 Profile Session::read(const Profile& which) {
+    begin("reading");
     Profile p;
     const int motor = static_cast<int>(
         std::count_if(which.motor.begin(), which.motor.end(), [](const auto& v) { return v; }));
     int done = 0;
     for (int i = 0; i < kMotorParameterCount; ++i)
         if (which.motor[static_cast<std::size_t>(i)]) {
-            p.motor[static_cast<std::size_t>(i)] =
-                readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+            const std::int32_t v = readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+            p.motor[static_cast<std::size_t>(i)] = v;
+            reached_.read.push_back(
+                {QStringLiteral("motor.") + QLatin1String(kMotorParameters[i].key), v});
             reportProgress("reading", QStringLiteral("motor"), ++done, motor);
         }
     if (which.table) {
@@ -90,10 +127,16 @@ Profile Session::read(const Profile& which) {
 }
 
 TableEntry Session::readTableEntry(int number) {
-    const Bytes reply =
-        exchange_.ask(Format::Long, {tableCmd::Read, static_cast<std::uint8_t>(number)});
+    begin("reading");
+    const Bytes reply = ask(Format::Long, {tableCmd::Read, static_cast<std::uint8_t>(number)});
+    const TableEntry e = tableEntryOf(reply.data() + 4);
+    const QString key = QStringLiteral("table.%1.").arg(number);
+    reached_.read.insert(reached_.read.end(),
+                         {{key + QLatin1String("position"), e.position},
+                          {key + QLatin1String("velocity"), e.velocity},
+                          {key + QLatin1String("acceleration"), e.acceleration}});
     pause_.sleep(pacing::kAfterReadBackMs);
-    return tableEntryOf(reply.data() + 4);
+    return e;
 }
 
 void Session::writeTableEntry(int number, const TableEntry& entry) {
@@ -106,42 +149,55 @@ void Session::writeBelt(const std::array<std::optional<std::int32_t>, kBeltParam
 }
 
 std::int32_t Session::readBelt(int index) {
-    return readBack(cmd::ReadBelt, kBeltParameters[index].opt1);
+    begin("reading");
+    const std::int32_t v = readBack(cmd::ReadBelt, kBeltParameters[index].opt1);
+    reached_.read.push_back(
+        {QStringLiteral("belt.") + QLatin1String(kBeltParameters[index].key), v});
+    return v;
 }
 
 // The row index, 0-6, goes out as the option, not the entry number.
 void Session::moveToRow(int number, const TableEntry& entry) {
     const auto d = tableData(entry);
-    exchange_.ask(Format::Long, {tableCmd::MoveToRow, static_cast<std::uint8_t>(number - 1), d[0],
-                                 d[1], d[2], d[3], d[4], d[5], d[6]});
+    motion(Format::Long, {tableCmd::MoveToRow, static_cast<std::uint8_t>(number - 1), d[0], d[1],
+                          d[2], d[3], d[4], d[5], d[6]});
 }
 
 void Session::move(bool relative, std::int32_t pulses) {
     const auto d = bigEndian(pulses, 4);
-    command(cmd::Move, relative ? opt::MoveIncremental : opt::MoveAbsolute,
-            {d[0], d[1], d[2], d[3]});
+    motion(Format::Short, {cmd::Move, relative ? opt::MoveIncremental : opt::MoveAbsolute, d[0],
+                           d[1], d[2], d[3]});
 }
 
 void Session::jog(bool right, std::int32_t speed) {
     const auto d = bigEndian(speed, 4);
-    command(right ? cmd::JogRight : cmd::JogLeft, 0, {d[0], d[1], d[2], d[3]});
+    motion(Format::Short, {right ? cmd::JogRight : cmd::JogLeft, 0, d[0], d[1], d[2], d[3]});
 }
 
 void Session::stop() {
+    begin("sending");
+    reached_.commanded = true;
     command(cmd::Stop, 0, {});
+    reached_.motion = false;
 }
 
 void Session::homeSearch() {
-    command(cmd::HomeSearch, opt::HomeSearch, {});
+    motion(Format::Short, {cmd::HomeSearch, opt::HomeSearch, 0, 0, 0, 0});
 }
 
 std::int32_t Session::position() {
+    begin("reading");
     return valueOf(command(cmd::ReadParameter, opt::Position, {}));
 }
 
 // Inputs 1 to 8 are the bits of the second status byte; bits 0 and 1 of the
 // first are the run flag and the home sensor.
 Inputs Session::inputs() {
+    begin("reading");
+    return askInputs();
+}
+
+Inputs Session::askInputs() {
     const Bytes bytes = command(cmd::ReadInputs, opt::Inputs, {});
     const Reply reply = parseReply(Format::Short, bytes.data(), bytes.size(), true);
     Inputs result;
@@ -153,22 +209,42 @@ Inputs Session::inputs() {
 }
 
 void Session::setOutputs(bool first, bool second) {
+    begin("sending");
+    reached_.commanded = true;
     command(cmd::SetOutputs, opt::Outputs,
             {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second), 0, 0});
 }
 
 // The time waited is the longer of the clock's and the pauses' sum, so a
 // pause that returns at once still ends the wait.
-bool Session::waitUntilStopped(int limitMs) {
+void Session::waitUntilStopped(int limitMs) {
+    begin("waiting");
     QElapsedTimer clock;
     clock.start();
     for (qint64 paused = 0;; paused += kPollMs) {
         pause_.sleep(kPollMs);
-        if (!inputs().running)
-            return true;
+        if (interrupted())
+            stopAndFail(kInterrupted, QStringLiteral("interrupted"));
+        if (!askInputs().running) {
+            reached_.motion = false;
+            return;
+        }
         if (std::max(clock.elapsed(), paused + kPollMs) >= limitMs)
-            return false;
+            stopAndFail(
+                kNoReply,
+                QStringLiteral("the motor was still running after %1 s").arg(limitMs / 1000.0));
     }
+}
+
+void Session::stopAndFail(int status, const QString& why) {
+    try {
+        ask(Format::Short, {cmd::Stop, 0, 0, 0, 0, 0}, true);
+        reached_.motion = false;
+        reached_.note = QStringLiteral("the stop command went out and was answered");
+    } catch (const Failure& f) {
+        reached_.note = QStringLiteral("the stop command failed (%1)").arg(f.message);
+    }
+    throw Failure{static_cast<ExitStatus>(status), why};
 }
 
 } // namespace stepdrive::cli

@@ -4,6 +4,7 @@
 // (its pauses before the first frame and after each), a read-back pauses
 // 100 ms after each reply.
 
+#include "cli/reached.h"
 #include "core/frame.h"
 #include "core/profile.h"
 #include "core/write_sequences.h"
@@ -37,6 +38,9 @@ public:
 
     Session(Exchange& exchange, Pause& pause);
     void onProgress(Progress progress) { progress_ = std::move(progress); }
+    // What reached the drive so far. A command that writes or verifies puts
+    // what it wants there first.
+    Reached& reached() { return reached_; }
 
     // Writes what the profile holds: the motor parameters, the table entries,
     // the belt parameters and the IN2-use flag, in this order.
@@ -63,9 +67,10 @@ public:
     Inputs inputs();
     // Outputs 3 and 4 are always sent off.
     void setOutputs(bool first, bool second);
-    // Asks for the inputs every kPollMs until the run flag clears: true then,
-    // false when the motor still runs after `limitMs`.
-    bool waitUntilStopped(int limitMs);
+    // Asks for the inputs every kPollMs until the run flag clears. When the
+    // motor still runs after `limitMs`, or on SIGINT or SIGTERM, sends the
+    // stop frame and throws a Failure that says so.
+    void waitUntilStopped(int limitMs);
 
     static constexpr int kPollMs = 50;
 
@@ -73,13 +78,23 @@ private:
     // Walks each sequence; `sections` names them for the progress.
     void walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections = {});
     void reportProgress(const char* phase, const QString& section, int done, int total);
+    // One exchange, noted in reached_; refused once interrupted unless
+    // `evenInterrupted` (the stop frame).
+    Bytes ask(Format format, const std::vector<std::uint8_t>& args, bool evenInterrupted = false);
     Bytes command(std::uint8_t cmd, std::uint8_t opt1, const std::array<std::uint8_t, 4>& data);
+    // A command that starts a motion.
+    void motion(Format format, const std::vector<std::uint8_t>& args);
+    void begin(const char* phase) { reached_.phase = QLatin1String(phase); }
+    Inputs askInputs();
+    // Sends the stop frame after a wait that ended otherwise, then throws.
+    [[noreturn]] void stopAndFail(int status, const QString& why);
     // A request of a read-back and its 32-bit value.
     std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);
 
     Exchange& exchange_;
     Pause& pause_;
     Progress progress_;
+    Reached reached_;
 };
 
 } // namespace stepdrive::cli

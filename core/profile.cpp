@@ -5,7 +5,9 @@
 #include <QJsonParseError>
 #include <QStringList>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -17,6 +19,8 @@ const QString kMotor = QStringLiteral("motor");
 const QString kTable = QStringLiteral("table");
 const QString kBelt = QStringLiteral("belt");
 const QString kIn2Used = QStringLiteral("in2_used");
+const QString kAbout = QStringLiteral("about");
+const QString kPort = QStringLiteral("port");
 const char* const kTableFields[] = {"position", "velocity", "acceleration"};
 
 // A JSON value as the file writes it: 40, "20", true, [1].
@@ -25,20 +29,28 @@ QString jsonText(const QJsonValue& value) {
     return QString::fromUtf8(text.mid(1, text.size() - 2));
 }
 
+// A number as the file writes it, cut to a length fit for a message.
+QString cutNumber(const QString& text) {
+    return text.size() <= 30 ? text : text.left(30) + QStringLiteral("...");
+}
+
 QString tableKey(int entry, const char* field) {
     return QStringLiteral("table.%1.%2").arg(entry).arg(QLatin1String(field));
 }
 
-// A key given twice in one object: its path ("motor.run_current",
-// "table.3.position") and the line and column of its second place.
+// A key given twice in one object, or a number written with an exponent:
+// its path ("motor.run_current", "table.3.position"), the line and column
+// of its (second) place, and for a number its text.
 struct Repeated {
     QString key;
     int line;
     int column;
+    QString number; // "1e3"; empty for a key given twice
 };
 
-// The first repeated key of well-formed JSON, which the JSON reader itself
-// would take silently (the last one winning).
+// The first repeated key or number with an exponent of well-formed JSON,
+// which the JSON reader itself would take silently (the last key winning,
+// the number as a whole one).
 std::optional<Repeated> repeatedKey(const QByteArray& json) {
     struct Level {
         bool object;
@@ -49,8 +61,30 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
     std::vector<Level> levels;
     int line = 1;
     qsizetype lineStart = 0;
+    const auto path = [&levels](const QString& last) {
+        QStringList parts;
+        for (std::size_t l = 0; l + 1 < levels.size(); ++l)
+            parts << (levels[l].object ? levels[l].keys.constLast()
+                                       : QString::number(levels[l].index + 1));
+        return (parts << last).join(QLatin1Char('.'));
+    };
     for (qsizetype i = 0; i < json.size(); ++i) {
         const char c = json[i];
+        const bool afterDigit =
+            i > 0 && (std::isdigit(static_cast<unsigned char>(json[i - 1])) || json[i - 1] == '.');
+        if ((c == 'e' || c == 'E') && afterDigit && !levels.empty()) {
+            qsizetype start = i;
+            while (start > 0 && std::strchr("0123456789.-+", json[start - 1]))
+                --start;
+            qsizetype end = i + 1;
+            while (end < json.size() && std::strchr("0123456789-+", json[end]))
+                ++end;
+            const Level& here = levels.back();
+            return Repeated{
+                path(here.object ? here.keys.constLast() : QString::number(here.index + 1)), line,
+                static_cast<int>(start - lineStart) + 1,
+                QString::fromLatin1(json.mid(start, end - start))};
+        }
         if (c == '\n') {
             ++line;
             lineStart = i + 1;
@@ -72,14 +106,8 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
                                     .toString();
             Level& level = levels.back();
             level.keyNext = false;
-            if (level.keys.contains(key)) {
-                QStringList path;
-                for (std::size_t l = 0; l + 1 < levels.size(); ++l)
-                    path << (levels[l].object ? levels[l].keys.constLast()
-                                              : QString::number(levels[l].index + 1));
-                return Repeated{(path << key).join(QLatin1Char('.')), line,
-                                static_cast<int>(start - lineStart) + 1};
-            }
+            if (level.keys.contains(key))
+                return Repeated{path(key), line, static_cast<int>(start - lineStart) + 1, {}};
             level.keys << key;
         }
     }
@@ -92,8 +120,11 @@ public:
     explicit Reader(QString* error) : error_(error) {}
 
     bool fail(const QString& key, const QString& what) {
+        // A key from the file is cut to a length fit for a message.
+        constexpr int kLongest = 60;
+        const QString shown = key.size() <= kLongest ? key : key.left(kLongest) + "...";
         if (error_)
-            *error_ = key.isEmpty() ? what : key + QStringLiteral(": ") + what;
+            *error_ = key.isEmpty() ? what : shown + QStringLiteral(": ") + what;
         return false;
     }
 
@@ -175,6 +206,19 @@ public:
         return true;
     }
 
+    // Strings only, kept as they are.
+    bool about(const QJsonValue& section, Profile& p) {
+        if (!section.isObject())
+            return fail(kAbout, QStringLiteral("must be an object of strings"));
+        const QJsonObject o = section.toObject();
+        for (auto i = o.begin(); i != o.end(); ++i)
+            if (!i.value().isString())
+                return fail(kAbout + '.' + i.key(),
+                            jsonText(i.value()) + QStringLiteral(" is not a string"));
+        p.about = o;
+        return true;
+    }
+
     bool belt(const QJsonObject& top, Profile& p) {
         std::array<std::int32_t, kBeltParameterCount> belt{};
         if (!parameters(top, kBelt, kBeltParameters, belt, {kIn2Used}))
@@ -243,9 +287,16 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
         return std::nullopt;
     }
     if (const auto repeated = repeatedKey(json)) {
-        reader.fail(repeated->key, QStringLiteral("given twice (again at line %1, column %2)")
-                                       .arg(repeated->line)
-                                       .arg(repeated->column));
+        reader.fail(repeated->key,
+                    repeated->number.isEmpty()
+                        ? QStringLiteral("given twice (again at line %1, column %2)")
+                              .arg(repeated->line)
+                              .arg(repeated->column)
+                        : QStringLiteral("%1 is refused: write whole numbers without an "
+                                         "exponent (line %2, column %3)")
+                              .arg(cutNumber(repeated->number))
+                              .arg(repeated->line)
+                              .arg(repeated->column));
         return std::nullopt;
     }
     // Where the document's value starts, for what is wrong with it as a whole.
@@ -257,14 +308,20 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
         return std::nullopt;
     }
     const QJsonObject top = document.object();
-    if (top.isEmpty()) {
+    if (!top.contains(kMotor) && !top.contains(kTable) && !top.contains(kBelt)) {
         reader.fail({},
                     QStringLiteral("%1: the profile has none of the sections motor, table, belt")
                         .arg(at(start)));
         return std::nullopt;
     }
     Profile p;
-    if (!reader.keysOf(top, {}, {}, {kMotor, kTable, kBelt}) ||
+    const QJsonValue port = top.value(kPort);
+    if (!port.isUndefined() && !port.isString() && !port.isNull()) {
+        reader.fail(kPort, jsonText(port) + QStringLiteral(" is not a string"));
+        return std::nullopt;
+    }
+    if (!reader.keysOf(top, {}, {}, {kMotor, kTable, kBelt, kAbout, kPort}) ||
+        (top.contains(kAbout) && !reader.about(top[kAbout], p)) ||
         (top.contains(kMotor) && !reader.motor(top, p)) ||
         (top.contains(kTable) && !reader.table(top[kTable], p)) ||
         (top.contains(kBelt) && !reader.belt(top, p)))
@@ -274,6 +331,8 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
 
 QJsonObject toJson(const Profile& p) {
     QJsonObject top;
+    if (!p.about.isEmpty())
+        top[kAbout] = p.about;
     QJsonObject motor;
     for (int i = 0; i < kMotorParameterCount; ++i)
         if (const auto& v = p.motor[static_cast<std::size_t>(i)])

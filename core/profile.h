@@ -2,7 +2,10 @@
 // A driver's set-up as a file: JSON with the sections "motor", "table" and
 // "belt", any of them. A section present is complete: the seven motor
 // parameters; seven table entries of position, velocity and acceleration;
-// the four belt parameters, with the IN2-use flag optional.
+// the four belt parameters, with the IN2-use flag optional. An "about"
+// object of strings (port, date, program, note) rides along unused, and a
+// top-level "port" (what stepdrive-cli --json prints beside a dump) is
+// taken and ignored.
 
 #include "core/driver_values.h"
 
@@ -23,6 +26,7 @@ struct Profile {
     std::optional<std::array<TableEntry, kTableEntries>> table;
     std::optional<std::array<std::int32_t, kBeltParameterCount>> belt;
     std::optional<bool> in2Used; // written only: the driver can't report it
+    QJsonObject about;           // strings only; empty when the file has none
 };
 
 // Every value the driver can report (all zero): what a dump reads.

@@ -8,9 +8,11 @@
 #include "tests/support/fakes.h"
 #include "tests/support/profiles.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -119,7 +121,9 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
     EXPECT_EQ(run({"--json", "params", "write", "run_current=25"}), 3);
     EXPECT_EQ(out, "{\"differences\":[{\"key\":\"motor.run_current\",\"read\":24,\"wrote\":25}],"
                    "\"error\":{\"message\":\"1 value(s) read back differ from what was written\","
-                   "\"status\":3},\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
+                   "\"not_verified\":[\"motor.run_current\"],\"phase\":\"reading\",\"sent\":true,"
+                   "\"status\":3,\"verified\":{},\"written\":[\"motor.run_current\"]},"
+                   "\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
@@ -203,7 +207,11 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"params", "write"}, "params write needs KEY=VALUE"},
         {{"params", "write", "run_speed=fast"}, "run_speed: \"fast\" is not a number"},
         {{"move", "abs", "1e5"}, "PULSES: \"1e5\" is not a number"},
-        {{"move", "up", "5"}, "unknown command \"move up 5\""},
+        {{"move", "up", "5"}, "move takes abs or rel, not \"up\""},
+        {{"jog", "up", "100"}, "jog takes left or right, not \"up\""},
+        {{"--port", "", "stop"}, "--port: \"\" names no port"},
+        {{"--port", "COM4", "--port", "com4", "dump"}, "are the same device"},
+        {{"-o", "x.json", "position"}, "--output goes with dump only"},
         {{"jog", "left", "2048"}, "SPEED: 2048 is out of range (0 to 2047)"},
         {{"outputs", "2", "0"}, "S1: 2 is out of range (0 to 1)"},
         {{"table", "run", "8"}, "ROW: 8 is out of range (1 to 7)"},
@@ -296,8 +304,8 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     for (const char* text :
          {"params read", "params write KEY=VALUE", "move abs PULSES", "jog left|right SPEED",
           "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE", "run_current (0-31)",
-          "home_offset (any whole number)", "\"in2_used\": false", "3  the read-back differs",
-          "5  a reply failed the header, status or trailer check"})
+          "home_offset (any whole number)", "\"in2_used\": false", "3    the read-back differs",
+          "5    a reply failed the header, status or trailer check"})
         EXPECT_TRUE(out.contains(text)) << text;
     EXPECT_TRUE(sent.empty());
 
@@ -306,32 +314,47 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
 }
 
-TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClears) {
+// A wait ends only where the motion was to end: a home search that stops
+// at 7 has not reached 0 (exit 3); at --wait-timeout the stop frame goes
+// out (exit 4).
+TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
     const struct {
         QStringList arguments;
         int runningReplies; // input replies that still show the run flag
         int status;
         const char* out;
+        const char* said;
+        int polls;
     } cases[] = {
-        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n"},
-        {{"--wait", "home"}, 0, 0, "position="},
-        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition="},
-        {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"}, 1000, 4, ""},
+        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n", "", 4},
+        {{"--wait", "home"}, 0, 3, "position=7\n", "the motor stopped at 7, not at 0", 1},
+        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition=", "", 2},
+        {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"},
+         1000,
+         4,
+         "",
+         "the motor was still running after 0.2 s, while waiting: the stop command went out and "
+         "was answered",
+         4},
     };
     for (const auto& c : cases) {
         int running = c.runningReplies;
-        model.tamper = [&running](const Bytes& command, Bytes& reply) {
+        model.driver = sim::Driver(0); // standing at 0
+        const bool home = c.arguments.contains("home");
+        model.tamper = [&running, home](const Bytes& command, Bytes& reply) {
             if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
                 reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
+            if (home && command[2] == cmd::ReadParameter && command[3] == opt::Position)
+                reply[kDataAt + 3] = 7;
         };
         pause.durations.clear();
         EXPECT_EQ(run(c.arguments), c.status) << err.toStdString();
         EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
-        const int polls = c.status == 0 ? c.runningReplies + 1 : 4;
-        EXPECT_EQ(sentHex("AA 00 0C").size(), polls);
-        EXPECT_EQ(std::count(pause.durations.begin(), pause.durations.end(), 50), polls);
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_EQ(sentHex("AA 00 0C").size(), c.polls);
+        EXPECT_EQ(std::count(pause.durations.begin(), pause.durations.end(), 50), c.polls);
+        EXPECT_EQ(sentHex("AA 00 03").size(), c.status == 4 ? 1 : 0) << "the stop frame";
     }
-    EXPECT_TRUE(err.contains("the motor is still running after 0.2 s")) << err.toStdString();
     EXPECT_EQ(run({"--wait", "stop"}), 1);
 }
 
@@ -376,26 +399,70 @@ TEST_F(Cli, singleWritesSendTheirFramesPacedAndReadThemBack) {
 }
 
 namespace {
-// No key of `v`, however deep, is dotted: results nest as a profile does.
-bool nestedKeys(const QJsonValue& v) {
-    if (v.isArray()) {
-        const QJsonArray a = v.toArray();
-        return std::all_of(a.begin(), a.end(), [](const QJsonValue& e) { return nestedKeys(e); });
+
+// The README's JSON schema: a key's path ("table[].position", "in*") and
+// the types it may have, the first line that matches a key holding.
+struct SchemaLine {
+    QRegularExpression path;
+    QStringList types;
+};
+
+std::vector<SchemaLine> readmeSchema() {
+    QFile readme(QStringLiteral(STEPDRIVE_README));
+    EXPECT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    std::vector<SchemaLine> lines;
+    for (const QString& line : text.section("```schema\n", 1).section("```", 0, 0).split('\n')) {
+        const QStringList words = line.simplified().split(' ');
+        if (words.size() < 2)
+            continue;
+        const QString pattern = QRegularExpression::escape(words[0]).replace("\\*", "[^.\\[]*");
+        lines.push_back({QRegularExpression("^" + pattern + "$"), words[1].split('|')});
     }
+    EXPECT_GT(lines.size(), 20u);
+    return lines;
+}
+
+QString typeOf(const QJsonValue& v) {
+    return v.isObject()   ? "object"
+           : v.isArray()  ? "array"
+           : v.isString() ? "string"
+           : v.isDouble() ? "number"
+           : v.isBool()   ? "bool"
+                          : "null";
+}
+
+// The keys of `v` that the schema lacks or whose type it does not allow,
+// as "path: type"; "verified" and "error.verified" hold what the top does.
+QStringList offSchema(const QJsonValue& v, const std::vector<SchemaLine>& schema,
+                      const QString& path = {}) {
+    QStringList off;
+    if (!path.isEmpty()) {
+        QString asTop = path;
+        asTop.remove(QRegularExpression("^(error\\.)?verified\\."));
+        const auto line = std::find_if(schema.begin(), schema.end(), [&](const SchemaLine& l) {
+            return l.path.match(asTop).hasMatch();
+        });
+        if (line == schema.end() || !line->types.contains(typeOf(v)))
+            off << path + ": " + typeOf(v);
+    }
+    if (v.isArray())
+        for (const QJsonValue& e : v.toArray())
+            off << offSchema(e, schema, path + "[]");
     const QJsonObject o = v.toObject();
     for (auto i = o.begin(); i != o.end(); ++i)
-        if (i.key().contains('.') || !nestedKeys(i.value()))
-            return false;
-    return true;
+        off << offSchema(i.value(), schema, path.isEmpty() ? i.key() : path + '.' + i.key());
+    return off;
 }
+
 } // namespace
 
-// One shape for every command, done or failed: one line holding an object
-// with "port" (a string, or null for no one port), the result under
-// nested keys, "verified" with "not_verified" where it writes, and "error"
-// with the exit status and a message exactly when it failed. Several ports
-// run on threads of their own, so their shape is met against simulators.
-TEST_F(Cli, everyCommandsJsonHasOneShape) {
+// Every command's JSON, done or failed, follows the schema the README
+// gives: one line holding an object, each key of one type, "error" exactly
+// when it failed. Several ports run on threads of their own, so their
+// shape is met against simulators.
+TEST_F(Cli, everyCommandsJsonFollowsTheReadmesSchema) {
+    const auto schema = readmeSchema();
     const QString file = files.with(kNonDefaultProfile);
     const struct {
         QStringList arguments;
@@ -424,6 +491,9 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
         {{"--colour", "stop"}, 1},
         {{"apply", "/nonexistent/drive.json"}, 1},
         {{"params", "write", "run_current=5"}, 3, kDataAt + 3},
+        {{"table", "write", "3", "position=5"}, 3, kDataAt + 3},
+        {{"verify", file}, 3, kDataAt + 3},
+        {{"apply", file}, 5, kCodeAt},
         {{"position"}, 5, kCodeAt},
     };
     for (const auto& c : cases) {
@@ -434,20 +504,10 @@ TEST_F(Cli, everyCommandsJsonHasOneShape) {
         const std::string line = c.arguments.join(' ').toStdString();
         ASSERT_EQ(run(QStringList{"--json"} + c.arguments), c.status) << line << err.toStdString();
         ASSERT_TRUE(out.endsWith('\n') && out.count('\n') == 1) << line << out.toStdString();
-        const QJsonDocument document = QJsonDocument::fromJson(out.toUtf8());
-        const QJsonArray all =
-            document.isArray() ? document.array() : QJsonArray{document.object()};
-        for (const QJsonValue& v : all) {
-            const QJsonObject o = v.toObject();
-            EXPECT_TRUE(o["port"].isString() || o["port"].isNull()) << line;
-            EXPECT_TRUE(nestedKeys(o)) << line << out.toStdString();
-            EXPECT_EQ(o.contains("verified"), o.contains("not_verified")) << line;
-            EXPECT_EQ(o.contains("error"), c.status != 0) << line;
-            if (c.status != 0) {
-                EXPECT_EQ(o["error"]["status"], c.status) << line;
-                EXPECT_FALSE(o["error"]["message"].toString().isEmpty()) << line;
-            }
-        }
+        const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+        EXPECT_EQ(offSchema(o, schema).join(", ").toStdString(), "") << line << out.toStdString();
+        EXPECT_EQ(o.contains("error"), c.status != 0) << line;
+        EXPECT_EQ(o["error"]["status"].toInt(), c.status) << line;
     }
 }
 
@@ -462,6 +522,7 @@ TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
                                          "/dev/fake reading motor 7/7, table 7/7\n"
                                          "/dev/fake reading motor 7/7, table 7/7, belt 4/4\n"
                                        : "";
-        EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: belt.in2_used")) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: /dev/fake: belt.in2_used"))
+            << err.toStdString();
     }
 }

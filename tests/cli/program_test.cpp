@@ -10,9 +10,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 using namespace stepdrive::test;
 
@@ -39,7 +42,11 @@ protected:
             arguments = QStringList{"--port", sim->devicePath()} + arguments;
         QProcess process;
         process.start(QStringLiteral(STEPDRIVE_CLI_PATH), arguments);
-        EXPECT_TRUE(process.waitForFinished(kRunMs)) << arguments.join(' ').toStdString();
+        return finish(process);
+    }
+    // Waits for a stepdrive-cli started by the test; its exit status.
+    int finish(QProcess& process) {
+        EXPECT_TRUE(process.waitForFinished(kRunMs)) << process.arguments().join(' ').toStdString();
         out = QString::fromUtf8(process.readAllStandardOutput());
         err = QString::fromUtf8(process.readAllStandardError());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -81,7 +88,10 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     QJsonObject belt = expected["belt"].toObject();
     belt.remove("in2_used"); // the driver can't report it
     expected["belt"] = belt;
-    EXPECT_EQ(QJsonDocument::fromJson(out.toUtf8()).object(), expected) << out.toStdString();
+    QJsonObject dumped = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(dumped["about"].toObject()["port"], sim->devicePath()) << out.toStdString();
+    dumped.remove("about");
+    EXPECT_EQ(dumped, expected) << out.toStdString();
 
     // On the line: the 19 frames of the write at least 150 ms apart, then
     // the 18 read requests at least 100 ms after the reply before.
@@ -102,20 +112,193 @@ TEST_F(Program, applyThenDumpRoundTripsAProfileOfNonDefaultValues) {
     expectApart(tableReads, 100.0, "table read");
 }
 
-// The command line takes back what it dumps: the file a technician keeps
-// sets up the next drive.
+// The command line takes back what it dumps, with or without --json: the
+// file a technician keeps sets up the next drive.
 TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
-    const QString dumped = out;
-    ASSERT_EQ(cli({"apply", files.with(dumped.toUtf8())}), 0) << err.toStdString();
-    ASSERT_EQ(cli({"dump"}), 0) << err.toStdString();
-    EXPECT_EQ(out, dumped);
+    const auto withoutDate = [](QString file) {
+        return file.remove(QRegularExpression("\"date\": ?\"[^\"]*\""));
+    };
+    for (const QStringList& dump : {QStringList{"dump"}, QStringList{"--json", "dump"}}) {
+        ASSERT_EQ(cli(dump), 0) << err.toStdString();
+        const QString dumped = out;
+        ASSERT_EQ(cli({"apply", files.with(dumped.toUtf8())}), 0) << err.toStdString();
+        ASSERT_EQ(cli(dump), 0) << err.toStdString();
+        EXPECT_EQ(withoutDate(out), withoutDate(dumped));
+    }
+}
+
+// Output is part of the job: a full device, a closed pipe and a closed
+// standard output fail with exit status 6; dump -o writes the whole file or
+// none, and a dump that fails leaves the file there as it was.
+TEST_F(Program, outputThatIsNotWrittenFailsAndADumpFileIsWholeOrNone) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    const QString program = QStringLiteral(STEPDRIVE_CLI_PATH);
+    const struct {
+        const char* to;
+        QStringList arguments;
+    } cases[] = {{"/dev/full", {"dump"}},
+                 {"/dev/full", {"params", "read"}},
+                 {"/dev/full", {"--json", "position"}},
+                 {"a closed pipe", {"position"}},
+                 {"a closed standard output", {"table", "read"}}};
+    for (const auto& c : cases) {
+        const QStringList arguments = QStringList{"--port", sim->devicePath()} + c.arguments;
+        QProcess process;
+        int pipe[2] = {-1, -1};
+        if (QString(c.to).endsWith("pipe")) {
+            // A pipe nobody reads: its read end is closed before the start.
+            ASSERT_EQ(::pipe(pipe), 0);
+            ::close(pipe[0]);
+            process.setChildProcessModifier([&pipe] { ::dup2(pipe[1], STDOUT_FILENO); });
+        }
+        if (QString(c.to) == "/dev/full")
+            process.setStandardOutputFile(c.to);
+        if (QString(c.to).endsWith("output"))
+            process.start("/bin/sh",
+                          QStringList{"-c", "exec \"$0\" \"$@\" >&-", program} + arguments);
+        else
+            process.start(program, arguments);
+        EXPECT_EQ(finish(process), 6) << c.to << " " << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains("stepdrive-cli: standard output could not be written"))
+            << err.toStdString();
+        if (pipe[1] >= 0)
+            ::close(pipe[1]);
+    }
+
+    QTemporaryDir dir;
+    const QString kept = dir.filePath("drive.json");
+    QFile old(kept);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    Simulator silent({"--drop", "1"});
+    EXPECT_EQ(cli({"--timeout", "0.3", "--port", silent.devicePath(), "dump", "-o", kept}), 4);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old");
+    old.close();
+    // A place where no file can be made, even by root.
+    EXPECT_EQ(cli({"dump", "--output", "/proc/stepdrive-drive.json"}), 6);
+    EXPECT_TRUE(err.contains("/proc/stepdrive-drive.json could not be written"))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists("/proc/stepdrive-drive.json"));
+    ASSERT_EQ(cli({"dump", "-o", kept}), 0) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_EQ(cli({"verify", kept}), 0) << err.toStdString();
+}
+
+// A failure after the first frame never says "nothing was sent": it names
+// the phase and what was written, in the message and the JSON error.
+TEST_F(Program, aFailureAfterTheFirstFrameSaysWhatReachedTheDrive) {
+    const QString profile = files.with(kNonDefaultProfile);
+    const struct {
+        QStringList simulator;
+        QStringList arguments;
+        const char* killAfter; // the simulator is killed once it got this frame
+        int frames;
+        int status;
+        QStringList said;
+    } cases[] = {
+        {{"--verbose"},
+         {"apply", profile},
+         "CC 00 0E",
+         3,
+         2,
+         {"the connection was lost", "while writing: motor.* and table.1-",
+          "the drive may hold part of what was asked"}},
+        {{"--verbose"},
+         {"move", "rel", "100000000", "--wait"},
+         "AA 00 0C",
+         1,
+         2,
+         {"while waiting", "the motor may still be running (stepdrive-cli --port "}},
+        {{"--verbose"},
+         {"dump"},
+         "CC 00 0F",
+         1,
+         2,
+         {"while reading", "nothing was written to the drive"}},
+        {{"--drop", "25"},
+         {"apply", profile},
+         nullptr,
+         0,
+         4,
+         {"no reply to AA 00 06", "while reading: motor.*, table.*, belt.* and belt.in2_used were "
+                                  "written and motor.run_current"}},
+    };
+    for (const auto& c : cases) {
+        Simulator driver(c.simulator);
+        QProcess process;
+        process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
+                      QStringList{"--port", driver.devicePath()} + c.arguments);
+        if (c.killAfter) {
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return driver.receivedAt(c.killAfter).size() >= std::size_t(c.frames); },
+                kRunMs));
+            driver.kill();
+        }
+        EXPECT_EQ(finish(process), c.status) << err.toStdString();
+        for (const QString& said : c.said)
+            EXPECT_TRUE(err.contains(said)) << said.toStdString() << "\n" << err.toStdString();
+        EXPECT_FALSE(err.contains("nothing was sent")) << err.toStdString();
+    }
+    // The same in JSON: the phase, and the keys written and verified.
+    Simulator dropping({"--drop", "25"});
+    EXPECT_EQ(cli({"--json", "--port", dropping.devicePath(), "apply", profile}), 4);
+    const QJsonObject error = QJsonDocument::fromJson(out.toUtf8())["error"].toObject();
+    EXPECT_EQ(error["phase"], "reading") << out.toStdString();
+    EXPECT_EQ(error["sent"], true);
+    EXPECT_EQ(error["written"].toArray().size(), 7 + 21 + 4 + 1) << out.toStdString();
+    EXPECT_EQ(error["verified"]["motor"]["run_speed"], 1200) << out.toStdString();
+    EXPECT_TRUE(error["not_verified"].toArray().contains("table.1.position"));
+}
+
+// SIGINT during --wait puts the stop frame on the line; during apply the
+// writing stops between frames and says what was written. Exit status 130.
+TEST_F(Program, anInterruptStopsTheMotorOrTheWriteAndSaysSo) {
+    const struct {
+        QStringList arguments;
+        const char* after; // SIGINT once the simulator got this frame
+        int frames;
+        std::size_t stops;
+        const char* said;
+    } cases[] = {
+        {{"move", "rel", "100000000", "--wait"},
+         "AA 00 0C",
+         1,
+         1,
+         "interrupted, while waiting: the stop command went out and was answered"},
+        {{"apply", files.with(kNonDefaultProfile)},
+         "CC 00 0E",
+         2,
+         0,
+         "interrupted, while writing: motor.* and table.1-"},
+    };
+    for (const auto& c : cases) {
+        Simulator driver({"--verbose"});
+        QProcess process;
+        process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
+                      QStringList{"--port", driver.devicePath()} + c.arguments);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return driver.receivedAt(c.after).size() >= std::size_t(c.frames); }, kRunMs));
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        EXPECT_EQ(finish(process), 130) << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        if (c.stops) {
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return !driver.receivedAt("AA 00 03").empty(); }, kWaitMs))
+                << "the stop frame";
+        } else {
+            EXPECT_TRUE(driver.receivedAt("AA 00 03").empty());
+        }
+        EXPECT_LT(driver.receivedAt("CC 00 0E").size(), 7u) << "the write stopped";
+        EXPECT_TRUE(driver.receivedAt("CC 00 0F").empty()) << "nothing read back";
+    }
 }
 
 TEST_F(Program, aMissingDeviceExitsTwo) {
     EXPECT_EQ(cli({"--port", "/dev/stepdrive-nothing-here", "position"}), 2);
-    EXPECT_TRUE(err.contains("the port can't be opened: /dev/stepdrive-nothing-here"))
+    EXPECT_TRUE(
+        err.contains("/dev/stepdrive-nothing-here: the port can't be opened: no such device"))
         << err.toStdString();
     ComMapping com9(9, "/dev/stepdrive-nothing-here");
     EXPECT_EQ(cli({"--port", "COM9", "position"}), 2);
@@ -171,12 +354,72 @@ TEST_F(Program, severalPortsAreSetUpTogetherAndOneThatFailsIsNamed) {
     EXPECT_EQ(dumped.size(), 2);
     for (const QString& port : good)
         EXPECT_EQ(dumped[port]["motor"]["home_offset"], -5000) << out.toStdString();
+    // A port that failed holds the error object it has everywhere.
+    EXPECT_EQ(cli({"--port", good[0], "--port", missing, "dump"}), 2);
+    const QJsonObject failed = QJsonDocument::fromJson(out.toUtf8())[missing].toObject();
+    EXPECT_EQ(failed.keys(), QStringList{"error"}) << out.toStdString();
+    EXPECT_EQ(failed["error"]["status"], 2) << out.toStdString();
 }
 
-TEST_F(Program, aScriptWaitsForTheMoveToEnd) {
+// --wait ends well only where the motion was to end: a run speed or a
+// homing speed of 0 leaves the motor where it stood, and that is exit 3.
+TEST_F(Program, aScriptWaitsForTheMoveToEndAtItsTarget) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ASSERT_EQ(cli({"move", "abs", "5000", "--wait"}), 0) << err.toStdString();
-    EXPECT_EQ(out, "position=5000\n");
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* out;
+    } steps[] = {
+        {{"move", "abs", "5000", "--wait"}, 0, "position=5000\n"},
+        {{"move", "rel", "-300", "--wait"}, 0, "position=4700\n"},
+        {{"params", "write", "run_speed=0", "homing_speed=0"}, 0, nullptr},
+        {{"move", "abs", "1000", "--wait"}, 3, "position=4700\n"},
+        {{"home", "--wait"}, 3, "position=4700\n"},
+    };
+    for (const auto& step : steps) {
+        EXPECT_EQ(cli(step.arguments), step.status) << err.toStdString();
+        if (step.out) {
+            EXPECT_EQ(out, step.out);
+        }
+    }
+    EXPECT_TRUE(err.contains("the motor stopped at 4700, not at 0")) << err.toStdString();
+}
+
+// The smaller truths: a port that is no serial device, scan's statuses, a
+// port named once, a long key cut, an exponent in a file.
+TEST_F(Program, portsAndFilesAreNamedAsTheyAre) {
+    Simulator silent({"--drop", "1"});
+    ComMapping com19(19, "/dev/stepdrive-nothing-here");
+    const QString longKey(1 << 20, 'k');
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{"--port", "/dev/null", "position"},
+         2,
+         "stepdrive-cli: /dev/null: the port can't be opened: not a serial device\n"},
+        {{"--port", "COM19", "position"},
+         2,
+         "stepdrive-cli: COM19: the port can't be opened: /dev/stepdrive-nothing-here: no such "
+         "device\n"},
+        {{"--timeout", "0.3", "--port", silent.devicePath(), "scan"}, 4, ""},
+        {{"--port", "COM19", "scan"}, 2, ""},
+        {{"--port", silent.devicePath(), "apply",
+          files.with(R"({"belt": {"acceleration": 1e3, "speed": 1, "deceleration": 1,
+                         "final_speed": 1}})")},
+         1,
+         "belt.acceleration: 1e3 is refused"},
+        {{"--port", silent.devicePath(), "apply",
+          files.with("{\"motor\": {\"" + longKey.toUtf8() + "\": 1}}")},
+         1,
+         "kkk...: unknown key"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cli(c.arguments), c.status) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_LT(err.size(), 1000);
+    }
 }
 
 TEST_F(Program, verifyComparesWithoutWritingAndListsWhatTheDriverChanged) {

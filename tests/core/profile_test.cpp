@@ -52,3 +52,40 @@ TEST(Profile, whatTheWriterWritesTheReaderTakesBackUnchanged) {
     EXPECT_TRUE(written(atEnds(false, {})).contains("-8388608"));
     EXPECT_TRUE(written(atEnds(true, {})).contains("65535"));
 }
+
+// A note rides along and comes back as it was; a number with an exponent
+// is refused as on the command line, and so is a note that is not text.
+TEST(Profile, aNoteIsKeptAndExponentsAreRefused) {
+    const QByteArray motor = R"("motor": {"run_current": 20, "stop_current": 4, "run_speed": 800,
+        "acceleration": 10, "homing_speed": 500, "home_offset": 0, "resolution": 2})";
+    const struct {
+        QByteArray file;
+        const char* error; // empty: taken
+    } cases[] = {
+        {"{\"about\": {\"note\": \"line 2 1e3\", \"date\": \"x\"}, \"port\": \"COM4\", " + motor +
+             "}",
+         ""},
+        {"{\"port\": null, " + motor + "}", ""},
+        {"{" + motor + "}", ""},
+        {"{" + QByteArray(motor).replace("20,", "2e1,") + "}",
+         "motor.run_current: 2e1 is refused: write whole numbers without an exponent (line 1, "
+         "column 27)"},
+        {"{" + QByteArray(motor).replace("500,", "5.0E+2,") + "}",
+         "motor.homing_speed: 5.0E+2 is refused: write whole numbers without an exponent (line 2, "
+         "column 45)"},
+        {"{\"about\": {\"serial\": 4711}, " + motor + "}", "about.serial: 4711 is not a string"},
+        {"{\"about\": \"x\", " + motor + "}", "about: must be an object of strings"},
+        {"{\"port\": 4, " + motor + "}", "port: 4 is not a string"},
+        {"{\"about\": {}}",
+         "line 1, column 1: the profile has none of the sections motor, table, belt"},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        const auto p = parseProfile(c.file, &error);
+        EXPECT_EQ(error.toStdString(), c.error) << c.file.toStdString();
+        if (p && p->about.contains("note")) {
+            EXPECT_EQ(toJson(*p)["about"].toObject()["note"], "line 2 1e3");
+            EXPECT_FALSE(toJson(*p).contains("port")) << "the port of --json is passed by";
+        }
+    }
+}
