@@ -17,7 +17,9 @@ const QString kTitle = QStringLiteral("stepdrive");
 // window taking keys) repeats are dropped: only a fresh press answers it.
 // A repeat is flagged as one, or comes as a release and a press of the same
 // key at the same moment, which is how X11 sends it when the release went to
-// another window.
+// another window. Key events without a time (0: synthesized, or passed on by
+// an input method) can't be told apart that way: the release of the key that
+// answered the box before, then a fresh press, would both read 0.
 class FreshKeysOnly : public QObject {
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -33,7 +35,8 @@ protected:
             return false;
         }
         const auto released = lastRelease_.find(key->key());
-        return released != lastRelease_.end() && released->second == key->timestamp();
+        return key->timestamp() != 0 && released != lastRelease_.end() &&
+               released->second == key->timestamp();
     }
 
 private:
@@ -52,6 +55,8 @@ void runModal(QMessageBox& box) {
 void MessageBoxMessenger::show(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok,
                     QApplication::activeWindow());
+    // Return answers it whatever had the focus before.
+    box.setDefaultButton(QMessageBox::Ok);
     runModal(box);
 }
 
