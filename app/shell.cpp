@@ -63,8 +63,12 @@ CommControl& Shell::port(std::unique_ptr<CommControl>& slot, const char* name) {
     // The port holds its receive events back while the panels' pause runs.
     slot = ports_(QString::fromLatin1(name), &pause_->gate());
     CommControl* port = slot.get();
-    connect(port, &CommControl::failed, this,
-            [this](const PortFailure& failure) { messages_->show(portFailureText(failure)); });
+    connect(port, &CommControl::failed, this, [this](const PortFailure& failure) {
+        // Before the first connect the port object's number is its default,
+        // not the operator's choice: no port is named.
+        const bool neverConnected = !configured_ && failure.kind == PortFailure::Kind::NotOpen;
+        messages_->show(neverConnected ? notConnectedText() : portFailureText(failure));
+    });
     // A lost line leaves the dialog ready to connect again.
     connect(port, &CommControl::lost, this, [this] {
         if (start_)

@@ -136,6 +136,32 @@ TEST_F(PanelFixture, beforeTheFirstConnectASwitchOpensNoPort) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
+// A press before any connect names no port: the operator chose none. Once
+// connected and disconnected, the port chosen is named.
+TEST_F(PanelFixture, aPressBeforeAnyConnectNamesNoPort) {
+    shell.start();
+    const struct {
+        Win on;
+        const char* button;
+    } presses[] = {
+        {Win::Main, "cmd_ROR"}, {Win::JogPosition, "cmd_move1_0"}, {Win::Belt, "cmd_RData"}};
+    const QString notConnected =
+        "포트가 연결되어 있지 않습니다. 통신설정에서 포트를 먼저 연결하십시오.";
+    for (const auto& p : presses) {
+        messages.shown.clear();
+        click(shell.window(p.on), p.button);
+        EXPECT_EQ(messages.shown, QStringList{notConnected}) << p.button;
+    }
+    click(shell.main(), "cmd_comm");
+    click(shell.startDialog(), "cmd_common");
+    click(shell.main(), "cmd_comm");
+    click(shell.startDialog(), "cmd_commoff");
+    messages.shown.clear();
+    click(shell.main(), "cmd_ROR");
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].startsWith("COM4")) << messages.shown[0].toStdString();
+}
+
 namespace {
 
 const char* const kJogRight = "AA 00 01 00 00 00 01 2C EE 2E 00 00";
