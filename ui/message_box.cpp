@@ -43,6 +43,26 @@ private:
     std::map<int, quint64> lastRelease_;
 };
 
+// A run of text with no place to break a line (a long device path) would
+// run past the edge of the box and of the screen: it gets invisible break
+// places (zero-width spaces) after each '/' and every kLongRun characters
+// without one.
+constexpr int kLongRun = 40;
+QString wrappable(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.size() / kLongRun);
+    int run = 0;
+    for (const QChar c : text) {
+        out += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (run >= kLongRun || (c == u'/' && run > 1)) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return out;
+}
+
 // Runs a box modally; only fresh key presses reach it.
 void runModal(QMessageBox& box) {
     FreshKeysOnly freshKeys;
@@ -53,7 +73,7 @@ void runModal(QMessageBox& box) {
 } // namespace
 
 void MessageBoxMessenger::show(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, kTitle, wrappable(text), QMessageBox::Ok,
                     QApplication::activeWindow());
     // Return answers it whatever had the focus before.
     box.setDefaultButton(QMessageBox::Ok);
@@ -61,7 +81,7 @@ void MessageBoxMessenger::show(const QString& text) {
 }
 
 int MessageBoxMessenger::ask(const QString& text, const QStringList& choices) {
-    QMessageBox box(QMessageBox::Question, kTitle, text, QMessageBox::NoButton,
+    QMessageBox box(QMessageBox::Question, kTitle, wrappable(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     QList<QAbstractButton*> buttons;
     for (const QString& choice : choices)

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -64,4 +66,30 @@ TEST(MessageBox, onlyAFreshKeyPressAnswersIt) {
         EXPECT_TRUE(openBeforeFreshKey) << c.what;
         EXPECT_TRUE(closedByFreshKey) << c.what;
     }
+}
+
+// A long device path wraps inside the box: the box fits the screen, and no
+// text is drawn at the right edge of its label, where a clipped line ends.
+TEST(MessageBox, aLongPathWrapsInsideTheBox) {
+    MessageBoxMessenger messenger;
+    bool fitsTheScreen = false;
+    int textPixelsAtTheEdge = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        fitsTheScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+        const QImage image = label->grab().toImage();
+        const QColor background = image.pixelColor(0, 0);
+        textPixelsAtTheEdge = 0;
+        for (int x = image.width() - 3; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                textPixelsAtTheEdge += image.pixelColor(x, y) != background;
+        box->close();
+    });
+    messenger.show(QStringLiteral("/dev/%1을(를) 열 수 없습니다: 장치가 없습니다.")
+                       .arg(QString(300, QLatin1Char('x'))));
+    EXPECT_TRUE(fitsTheScreen);
+    EXPECT_EQ(textPixelsAtTheEdge, 0);
 }
