@@ -259,6 +259,20 @@ clickAt MAIN $((6600 / 15 + 40)) $((5040 / 15 + 16)) && xdotool key Escape
 waitFor 3 simSaw "AA  00  03  00" && pass "Escape in an entry box stopped the motor" ||
     fail "Escape in an entry box did not stop the motor"
 
+# "통신 정지" asks too; Return chooses "정지 후 통신 정지": the stop reaches
+# the driver before the port closes, and the dialog is ready to connect.
+jogRight || fail "the jog right before 통신 정지 did not reach the driver"
+openDialog
+click START 4920 1200 2055 735 # "통신 정지"
+waitFor 3 shown stepdrive && pass "통신 정지 during a jog asks first" ||
+    fail "통신 정지 during a jog asked nothing"
+shot disconnect-question
+xdotool key Return
+waitFor 3 gone stepdrive
+waitFor 3 eval '[ "$(lastLine "AA  00  03  00")" -gt "$(lastLine "AA  00  01  00")" ]' &&
+    pass "정지 후 통신 정지 put the stop on the line" || fail "no stop reached the driver on 통신 정지"
+connectAndHome "the port again after 통신 정지" "$sim_log"
+
 # "종료" asks; Escape answers "취소" and changes nothing.
 jogRight || fail "the second jog right did not reach the driver"
 click MAIN 6960 120 1455 855
@@ -346,6 +360,16 @@ fileDialog ctrl+s "설정 저장" two.json
 waitFor 3 test -s "$setups/two.json" && cmp -s "$setups/one.json" "$setups/two.json" &&
     pass "Ctrl+O put the file's values back in the boxes" ||
     fail "the boxes after Ctrl+O saved as $(grep run_current "$setups/two.json" 2>/dev/null)"
+
+# A refused file: one message, in the operator's language (its words are the
+# profile words' test's), and no box changes.
+printf '{"motor": {"run_current": 40}}' >"$setups/bad.json"
+fileDialog ctrl+o "설정 불러오기" bad.json
+oneBox "a refused set-up file"
+shot refused-file
+xdotool key Return
+waitFor 3 gone stepdrive && pass "Return answered the refused file's message" ||
+    fail "the refused file's message did not close"
 
 echo "$failures failed"
 [ $failures -eq 0 ]
