@@ -18,29 +18,52 @@ const QString kTitle = QStringLiteral("stepdrive");
 // A repeat is flagged as one, or comes as a release and a press of the same
 // key at the same moment, which is how X11 sends it when the release went to
 // another window. Key events without a time (0: synthesized, or passed on by
-// an input method) can't be told apart that way: the release of the key that
-// answered the box before, then a fresh press, would both read 0.
+// an input method) can't be told apart that way.
+//
+// The keys that answer a box (Return, Enter, Escape) answer it when they are
+// released, as Space does a button: their release then belongs to the box
+// too, and never goes to a window that is gone or to the next window.
 class FreshKeysOnly : public QObject {
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         const auto type = event->type();
-        if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
-            type != QEvent::ShortcutOverride)
+        if (delivering_ || (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+                            type != QEvent::ShortcutOverride))
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->isAutoRepeat())
             return true;
         if (type == QEvent::KeyRelease) {
             lastRelease_[key->key()] = key->timestamp();
-            return false;
+            if (key->key() != pressed_)
+                return false;
+            // The press held back now answers the box; the release ends there.
+            pressed_ = 0;
+            QKeyEvent press(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+            delivering_ = true;
+            QCoreApplication::sendEvent(watched, &press);
+            delivering_ = false;
+            return true;
         }
         const auto released = lastRelease_.find(key->key());
-        return key->timestamp() != 0 && released != lastRelease_.end() &&
-               released->second == key->timestamp();
+        if (key->timestamp() != 0 && released != lastRelease_.end() &&
+            released->second == key->timestamp())
+            return true;
+        if (type == QEvent::KeyPress && answers(key->key())) {
+            pressed_ = key->key();
+            return true;
+        }
+        return false;
     }
 
 private:
+    static bool answers(int key) {
+        return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    }
+
     std::map<int, quint64> lastRelease_;
+    int pressed_ = 0; // a fresh press of an answering key, held back until its release
+    bool delivering_ = false;
 };
 
 // A run of text with no place to break a line (a long device path) would
