@@ -17,8 +17,10 @@ struct LanguageChoice {
 // names, else Korean. An unknown one leaves Korean and is complained of.
 LanguageChoice chooseLanguage(const QStringList& arguments, const QString& environment);
 
-// Makes the windows created from now on speak `language`; Korean needs no
-// translator, so it removes the one installed before.
+// Makes the windows created from now on speak `language`, Qt's own dialogs
+// and buttons included: for Korean, Qt's Korean translations (Debian's
+// qt6-translations-l10n; without them Qt's own texts stay English), for
+// English the program's English texts. It removes what was installed before.
 void useLanguage(const QString& language);
 
 } // namespace stepdrive

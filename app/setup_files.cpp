@@ -6,6 +6,7 @@
 #include "panels/main/main_panel.h"
 #include "ui/file_menu.h"
 #include "ui/messenger.h"
+#include "ui/profile_words.h"
 
 #include <QAction>
 #include <QFile>
@@ -89,11 +90,11 @@ void SetupFiles::load(QWidget* window) {
         messages_.show(tr("%1: 파일을 열 수 없습니다. %2").arg(path, file.errorString()));
         return;
     }
-    QString error;
-    const auto profile = parseProfile(file.readAll(), &error);
+    ProfileFault fault;
+    const auto profile = parseProfile(file.readAll(), &fault);
     if (!profile) {
-        messages_.show(
-            tr("%1: 설정을 불러오지 않았습니다. 바뀐 값은 없습니다.\n%2").arg(path, error));
+        messages_.show(tr("%1: 설정을 불러오지 않았습니다. 바뀐 값은 없습니다.\n%2")
+                           .arg(path, profileFaultText(fault)));
         return;
     }
     showProfile(*profile);

@@ -63,8 +63,12 @@ CommControl& Shell::port(std::unique_ptr<CommControl>& slot, const char* name) {
     // The port holds its receive events back while the panels' pause runs.
     slot = ports_(QString::fromLatin1(name), &pause_->gate());
     CommControl* port = slot.get();
-    connect(port, &CommControl::failed, this,
-            [this](const PortFailure& failure) { messages_->show(portFailureText(failure)); });
+    connect(port, &CommControl::failed, this, [this](const PortFailure& failure) {
+        // Before the first connect the port object's number is its default,
+        // not the operator's choice: no port is named.
+        const bool neverConnected = !configured_ && failure.kind == PortFailure::Kind::NotOpen;
+        messages_->show(neverConnected ? notConnectedText() : portFailureText(failure));
+    });
     // A lost line leaves the dialog ready to connect again.
     connect(port, &CommControl::lost, this, [this] {
         if (start_)
@@ -154,9 +158,13 @@ void Shell::connectLink(const PortChoice& choice, const QString& settings) {
 }
 
 void Shell::disconnectLink() {
+    if (!settleJog(tr("모터가 조그 운전 중입니다. 정지하고 통신을 끊을까요?"),
+                   {tr("정지 후 통신 정지"), tr("그대로 통신 정지"), tr("취소")}))
+        return;
     for (CommControl* port : {&MSC1(), &MSC()})
         if (port->PortOpen())
             port->setPortOpen(false);
+    start_->setConnected(false);
 }
 
 SetupFiles& Shell::setupFiles() {
@@ -250,7 +258,8 @@ void Shell::exitProgram() {
     if (exiting_)
         return;
     const QScopedValueRollback<bool> once(exiting_, true);
-    if (!settleJog())
+    if (!settleJog(tr("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
+                   {tr("정지 후 종료"), tr("그대로 종료"), tr("취소")}))
         return;
     for (CommControl* port : {msc2_.get(), msc1_.get(), msc_.get()})
         if (port && port->PortOpen())
@@ -261,12 +270,11 @@ void Shell::exitProgram() {
     endProgram_();
 }
 
-bool Shell::settleJog() {
+bool Shell::settleJog(const QString& question, const QStringList& answers) {
     if (!main_ || !main_->jogging())
         return true;
     enum { Stop, LeaveRunning };
-    const int answer = messages_->ask(tr("모터가 조그 운전 중입니다. 정지하고 종료할까요?"),
-                                      {tr("정지 후 종료"), tr("그대로 종료"), tr("취소")});
+    const int answer = messages_->ask(question, answers);
     if (answer == Stop)
         stopJog();
     return answer == Stop || answer == LeaveRunning;

@@ -7,6 +7,7 @@
 #include "link/port_names.h"
 
 #include <QObject>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -103,7 +104,7 @@ protected:
 private:
     // The connection dialog's requests. Connect writes the port and the line
     // settings into all three port objects and opens the main panel's;
-    // disconnect closes the link.
+    // disconnect closes the link, asking first while a jog runs.
     void connectLink(const PortChoice& port, const QString& settings);
     void disconnectLink();
     // The entries of "사용가능 포트": the COM numbers 1 to 10 that open on
@@ -112,8 +113,11 @@ private:
     bool Rs232_Probe(CommControl& port, int n);
     void wire(Win w, QWidget& window);
     void runSwitch(const Switch& s);
-    // Asks what to do with a running jog; false when the operator stays.
-    bool settleJog();
+    // Before the link closes (exit, disconnect) with a jog running, asks
+    // `question` with three `answers`: stop the motor first (its stop goes
+    // out and is answered before the port closes), close and leave it
+    // running, or cancel. False when the operator cancels.
+    bool settleJog(const QString& question, const QStringList& answers);
     // Sends the stop from the main panel's port, which takes the link, and
     // waits for its reply, at most kStopReplyWaitMs.
     void stopJog();

@@ -78,9 +78,9 @@ void StartDialog::cmd_common_Click() {
     emit connectRequested(asked_, settings);
 }
 
+// The shell closes the link, or keeps it when the operator says so.
 void StartDialog::cmd_commoff_Click() {
     emit disconnectRequested();
-    setConnected(false);
 }
 
 void StartDialog::setConnected(bool connected) {

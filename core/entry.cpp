@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace stepdrive {
 
@@ -12,9 +13,32 @@ bool isBlank(char c) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
+
+// The full-width digits, signs and point an East Asian input method types
+// (U+FF10-U+FF19, U+FF0B, U+FF0D, U+FF0E; in UTF-8 EF BC 90-99, 8B, 8D, 8E)
+// as their ASCII forms, which lie 0xFEE0 below them.
+std::string asciiForms(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+        if (i + 2 < text.size() && byte(i) == 0xEF && byte(i + 1) == 0xBC) {
+            const unsigned char last = byte(i + 2);
+            if ((last >= 0x90 && last <= 0x99) || last == 0x8B || last == 0x8D || last == 0x8E) {
+                out += static_cast<char>(last - 0x60);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
 } // namespace
 
-std::optional<std::int32_t> parseEntry(std::string_view text) {
+std::optional<std::int32_t> parseEntry(std::string_view entered) {
+    const std::string ascii = asciiForms(entered);
+    std::string_view text = ascii;
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back()))

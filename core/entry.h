@@ -7,10 +7,11 @@
 
 namespace stepdrive {
 
-// Surrounding blanks are ignored; an optional sign, ASCII digits and an
-// optional decimal fraction make a number, and a fraction rounds half away
-// from zero. Anything else, or a value outside the signed 32-bit range, is
-// not a number.
+// `text` is UTF-8. Surrounding blanks are ignored; an optional sign, digits
+// and an optional decimal fraction make a number, and a fraction rounds half
+// away from zero. Digits, signs and the point count in their full-width forms
+// too (０-９, ＋, －, ．). Anything else, or a value outside the signed 32-bit
+// range, is not a number.
 std::optional<std::int32_t> parseEntry(std::string_view text);
 
 } // namespace stepdrive

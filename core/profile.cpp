@@ -114,43 +114,62 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
     return std::nullopt;
 }
 
+using Reason = ProfileFault::Reason;
+
 // Reads a profile, stopping at the first thing wrong.
 class Reader {
 public:
-    explicit Reader(QString* error) : error_(error) {}
+    explicit Reader(ProfileFault* fault) : fault_(fault) {}
 
-    bool fail(const QString& key, const QString& what) {
+    bool fail(ProfileFault fault) {
         // A key from the file is cut to a length fit for a message.
         constexpr int kLongest = 60;
-        const QString shown = key.size() <= kLongest ? key : key.left(kLongest) + "...";
-        if (error_)
-            *error_ = key.isEmpty() ? what : shown + QStringLiteral(": ") + what;
+        if (fault.key.size() > kLongest)
+            fault.key = fault.key.left(kLongest) + QStringLiteral("...");
+        if (fault_)
+            *fault_ = fault;
         return false;
+    }
+    bool fail(Reason reason, const QString& key,
+              const QJsonValue& value = QJsonValue(QJsonValue::Undefined)) {
+        ProfileFault fault;
+        fault.reason = reason;
+        fault.key = key;
+        fault.value = value.isUndefined() ? QString() : jsonText(value);
+        return fail(fault);
     }
 
     // `object` has each of `required` and nothing but those and `optional`.
     bool keysOf(const QJsonObject& object, const QString& path, const QStringList& required,
                 const QStringList& optional = {}) {
         for (const QString& key : object.keys())
-            if (!required.contains(key) && !optional.contains(key))
-                return fail(path + (key.isEmpty() ? QStringLiteral("\"\"") : key),
-                            QStringLiteral("unknown key (expected %1)")
-                                .arg((required + optional).join(QStringLiteral(", "))));
+            if (!required.contains(key) && !optional.contains(key)) {
+                ProfileFault fault;
+                fault.reason = Reason::UnknownKey;
+                fault.key = path + (key.isEmpty() ? QStringLiteral("\"\"") : key);
+                fault.expected = required + optional;
+                return fail(fault);
+            }
         for (const QString& key : required)
             if (!object.contains(key))
-                return fail(path + key, QStringLiteral("missing"));
+                return fail(Reason::Missing, path + key);
         return true;
     }
 
     bool number(const QJsonValue& value, Range range, const QString& key, std::int32_t* out) {
         if (!value.isDouble())
-            return fail(key, jsonText(value) + QStringLiteral(" is not a number"));
+            return fail(Reason::NotANumber, key, value);
         const double d = value.toDouble();
         if (d != std::floor(d))
-            return fail(key, jsonText(value) + QStringLiteral(" is not a whole number"));
-        const QString wrong = outOfRange(d, range);
-        if (!wrong.isEmpty())
-            return fail(key, wrong);
+            return fail(Reason::NotWhole, key, value);
+        if (!outOfRange(d, range).isEmpty()) {
+            ProfileFault fault;
+            fault.reason = Reason::OutOfRange;
+            fault.key = key;
+            fault.value = QString::number(d, 'g', 17);
+            fault.range = range;
+            return fail(fault);
+        }
         *out = static_cast<std::int32_t>(d);
         return true;
     }
@@ -160,7 +179,7 @@ public:
     bool parameters(const QJsonObject& top, const QString& name, const ValueRule (&rules)[N],
                     std::array<std::int32_t, N>& out, const QStringList& extra = {}) {
         if (!top[name].isObject())
-            return fail(name, QStringLiteral("must be an object of the %1 parameters").arg(name));
+            return fail(Reason::NotParameters, name);
         QStringList keys;
         for (const ValueRule& rule : rules)
             keys << QLatin1String(rule.key);
@@ -185,15 +204,24 @@ public:
 
     bool table(const QJsonValue& section, Profile& p) {
         const QJsonArray entries = section.toArray();
-        if (!section.isArray() || entries.size() != kTableEntries)
-            return fail(kTable, QStringLiteral("must be a list of %1 entries").arg(kTableEntries));
+        if (!section.isArray() || entries.size() != kTableEntries) {
+            ProfileFault fault;
+            fault.reason = Reason::NotEntryList;
+            fault.key = kTable;
+            fault.entries = kTableEntries;
+            return fail(fault);
+        }
         const QStringList fields{kTableFields[0], kTableFields[1], kTableFields[2]};
         std::array<TableEntry, kTableEntries> table{};
         for (int n = 1; n <= kTableEntries; ++n) {
             const QString path = QStringLiteral("table.%1").arg(n);
-            if (!entries[n - 1].isObject())
-                return fail(path, QStringLiteral("must be an object of %1")
-                                      .arg(fields.join(QStringLiteral(", "))));
+            if (!entries[n - 1].isObject()) {
+                ProfileFault fault;
+                fault.reason = Reason::NotEntry;
+                fault.key = path;
+                fault.expected = fields;
+                return fail(fault);
+            }
             const QJsonObject o = entries[n - 1].toObject();
             TableEntry& e = table[static_cast<std::size_t>(n - 1)];
             if (!keysOf(o, path + '.', fields) ||
@@ -209,12 +237,11 @@ public:
     // Strings only, kept as they are.
     bool about(const QJsonValue& section, Profile& p) {
         if (!section.isObject())
-            return fail(kAbout, QStringLiteral("must be an object of strings"));
+            return fail(Reason::NotStrings, kAbout);
         const QJsonObject o = section.toObject();
         for (auto i = o.begin(); i != o.end(); ++i)
             if (!i.value().isString())
-                return fail(kAbout + '.' + i.key(),
-                            jsonText(i.value()) + QStringLiteral(" is not a string"));
+                return fail(Reason::NotAString, kAbout + '.' + i.key(), i.value());
         p.about = o;
         return true;
     }
@@ -227,8 +254,7 @@ public:
         const QJsonValue flag = top[kBelt].toObject().value(kIn2Used);
         if (!flag.isUndefined()) {
             if (!flag.isBool())
-                return fail(kBelt + '.' + kIn2Used,
-                            jsonText(flag) + QStringLiteral(" is not true or false"));
+                return fail(Reason::NotTrueOrFalse, kBelt + '.' + kIn2Used, flag);
             p.in2Used = flag.toBool();
         }
         p.belt = belt;
@@ -236,7 +262,7 @@ public:
     }
 
 private:
-    QString* error_;
+    ProfileFault* fault_;
 };
 
 } // namespace
@@ -271,32 +297,40 @@ Profile everythingReadable() {
 }
 
 std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
-    Reader reader(error);
+    ProfileFault fault;
+    auto profile = parseProfile(json, &fault);
+    if (!profile && error)
+        *error = englishText(fault);
+    return profile;
+}
+
+std::optional<Profile> parseProfile(const QByteArray& json, ProfileFault* fault) {
+    Reader reader(fault);
     QJsonParseError parsed{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
-    // "line 3, column 7" of a place in the file.
-    const auto at = [&json](qsizetype offset) {
+    // What is wrong at a place in the file, by its line and column.
+    const auto at = [&json](Reason reason, qsizetype offset) {
         const QByteArray before = json.left(offset);
-        return QStringLiteral("line %1, column %2")
-            .arg(before.count('\n') + 1)
-            .arg(before.size() - before.lastIndexOf('\n'));
+        ProfileFault placed;
+        placed.reason = reason;
+        placed.line = static_cast<int>(before.count('\n')) + 1;
+        placed.column = static_cast<int>(before.size() - before.lastIndexOf('\n'));
+        return placed;
     };
     if (parsed.error != QJsonParseError::NoError) {
-        reader.fail({}, QStringLiteral("malformed JSON at %1: %2")
-                            .arg(at(parsed.offset), parsed.errorString()));
+        ProfileFault malformed = at(Reason::MalformedJson, parsed.offset);
+        malformed.jsonError = parsed.error;
+        reader.fail(malformed);
         return std::nullopt;
     }
     if (const auto repeated = repeatedKey(json)) {
-        reader.fail(repeated->key,
-                    repeated->number.isEmpty()
-                        ? QStringLiteral("given twice (again at line %1, column %2)")
-                              .arg(repeated->line)
-                              .arg(repeated->column)
-                        : QStringLiteral("%1 is refused: write whole numbers without an "
-                                         "exponent (line %2, column %3)")
-                              .arg(cutNumber(repeated->number))
-                              .arg(repeated->line)
-                              .arg(repeated->column));
+        ProfileFault twice;
+        twice.reason = repeated->number.isEmpty() ? Reason::GivenTwice : Reason::Exponent;
+        twice.key = repeated->key;
+        twice.value = cutNumber(repeated->number);
+        twice.line = repeated->line;
+        twice.column = repeated->column;
+        reader.fail(twice);
         return std::nullopt;
     }
     // Where the document's value starts, for what is wrong with it as a whole.
@@ -304,20 +338,18 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
     while (start < json.size() && QChar::isSpace(static_cast<uchar>(json[start])))
         ++start;
     if (!document.isObject()) {
-        reader.fail({}, QStringLiteral("%1: a profile is a JSON object").arg(at(start)));
+        reader.fail(at(Reason::NotAnObject, start));
         return std::nullopt;
     }
     const QJsonObject top = document.object();
     if (!top.contains(kMotor) && !top.contains(kTable) && !top.contains(kBelt)) {
-        reader.fail({},
-                    QStringLiteral("%1: the profile has none of the sections motor, table, belt")
-                        .arg(at(start)));
+        reader.fail(at(Reason::NoSections, start));
         return std::nullopt;
     }
     Profile p;
     const QJsonValue port = top.value(kPort);
     if (!port.isUndefined() && !port.isString() && !port.isNull()) {
-        reader.fail(kPort, jsonText(port) + QStringLiteral(" is not a string"));
+        reader.fail(Reason::NotAString, kPort, port);
         return std::nullopt;
     }
     if (!reader.keysOf(top, {}, {}, {kMotor, kTable, kBelt, kAbout, kPort}) ||

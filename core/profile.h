@@ -11,7 +11,9 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonParseError>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <vector>
@@ -32,9 +34,52 @@ struct Profile {
 // Every value the driver can report (all zero): what a dump reads.
 Profile everythingReadable();
 
-// The profile in `json`, or nullopt with what is wrong in *error, naming
-// the key ("motor.run_current: 40 is out of range (0 to 31)").
+// The range a value of each kind must lie in.
+struct Range {
+    std::int32_t min;
+    std::int32_t max;
+};
+
+// Why a file was refused, as data: the windows word it in the operator's
+// language, the command line in English (englishText). Which fields a
+// reason fills is said beside it.
+struct ProfileFault {
+    enum class Reason {
+        MalformedJson,  // line, column, jsonError
+        GivenTwice,     // key, line and column of its second place
+        Exponent,       // key, value, line, column: a number written with an exponent
+        NotAnObject,    // line, column: the document is no JSON object
+        NoSections,     // line, column: none of motor, table, belt
+        UnknownKey,     // key, expected: the keys allowed there
+        Missing,        // key
+        NotANumber,     // key, value
+        NotWhole,       // key, value
+        OutOfRange,     // key, value, range
+        NotTrueOrFalse, // key, value
+        NotAString,     // key, value
+        NotStrings,     // key "about": not an object of strings
+        NotParameters,  // key: "motor" or "belt" is not an object
+        NotEntryList,   // key "table", entries: not a list of that many
+        NotEntry,       // key "table.3", expected: the entry's fields
+    };
+    Reason reason = Reason::MalformedJson;
+    QString key;   // "motor.run_current", "table.3.position"
+    QString value; // the value as the file writes it: 40, "20", true
+    Range range{};
+    QStringList expected;
+    int entries = 0;
+    int line = 0;
+    int column = 0;
+    QJsonParseError::ParseError jsonError = QJsonParseError::NoError;
+};
+
+// The profile in `json`, or nullopt with what is wrong in *fault.
+std::optional<Profile> parseProfile(const QByteArray& json, ProfileFault* fault);
+// The same, with what is wrong in English in *error, naming the key
+// ("motor.run_current: 40 is out of range (0 to 31)").
 std::optional<Profile> parseProfile(const QByteArray& json, QString* error);
+// A refusal in the command line's English.
+QString englishText(const ProfileFault& fault);
 
 // The sections of `profile` as a file holds them.
 QJsonObject toJson(const Profile& profile);
@@ -57,11 +102,6 @@ std::vector<Difference> differences(const Profile& written, const Profile& readB
 std::vector<Difference> differences(const std::vector<Item>& written,
                                     const std::vector<Item>& readBack);
 
-// The range a value of each kind must lie in.
-struct Range {
-    std::int32_t min;
-    std::int32_t max;
-};
 Range rangeOf(const ValueRule& rule);
 Range tablePositionRange();
 Range tableSpeedRange();

@@ -322,6 +322,77 @@
         <source>%1 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. (%2)</source>
         <translation>%1 was disconnected. Check the device and the cable, then connect again. (%2)</translation>
     </message>
+    <message>
+        <source>포트가 연결되어 있지 않습니다. 통신설정에서 포트를 먼저 연결하십시오.</source>
+        <translation>No port is connected. Connect one first under Connection settings.</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileWords</name>
+    <message>
+        <source>%1행 %2열의 JSON 형식이 잘못되었습니다: %3</source>
+        <translation>malformed JSON at line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>%1행 %2열: 설정 파일은 JSON 객체여야 합니다</source>
+        <translation>line %1, column %2: a profile is a JSON object</translation>
+    </message>
+    <message>
+        <source>%1행 %2열: motor, table, belt 중 어느 부분도 없습니다</source>
+        <translation>line %1, column %2: the profile has none of the sections motor, table, belt</translation>
+    </message>
+    <message>
+        <source>%1: 두 번 있습니다 (%2행 %3열에 다시)</source>
+        <translation>%1: given twice (again at line %2, column %3)</translation>
+    </message>
+    <message>
+        <source>%1: 모르는 키입니다 (쓸 수 있는 키: %2)</source>
+        <translation>%1: unknown key (expected %2)</translation>
+    </message>
+    <message>
+        <source>%1: 값이 없습니다</source>
+        <translation>%1: missing</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) 숫자가 아닙니다</source>
+        <translation>%1: %2 is not a number</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) 정수가 아닙니다</source>
+        <translation>%1: %2 is not a whole number</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) 범위 %3~%4 밖입니다</source>
+        <translation>%1: %2 is out of range (%3 to %4)</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) true 또는 false가 아닙니다</source>
+        <translation>%1: %2 is not true or false</translation>
+    </message>
+    <message>
+        <source>%1: %1 매개변수의 객체여야 합니다</source>
+        <translation>%1: must be an object of the %1 parameters</translation>
+    </message>
+    <message>
+        <source>%1: 항목 %2개의 목록이어야 합니다</source>
+        <translation>%1: must be a list of %2 entries</translation>
+    </message>
+    <message>
+        <source>%1: %2의 객체여야 합니다</source>
+        <translation>%1: must be an object of %2</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) 받지 않습니다. 정수는 지수 없이 쓰십시오 (%3행 %4열)</source>
+        <translation>%1: %2 is refused: write whole numbers without an exponent (line %3, column %4)</translation>
+    </message>
+    <message>
+        <source>%1: %2은(는) 문자열이 아닙니다</source>
+        <translation>%1: %2 is not a string</translation>
+    </message>
+    <message>
+        <source>%1: 문자열로 된 객체여야 합니다</source>
+        <translation>%1: must be an object of strings</translation>
+    </message>
 </context>
 <context>
     <name>StartDialogForm</name>
@@ -540,6 +611,18 @@
     <message>
         <source>취소</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>모터가 조그 운전 중입니다. 정지하고 통신을 끊을까요?</source>
+        <translation>The motor is jogging. Stop it and disconnect?</translation>
+    </message>
+    <message>
+        <source>정지 후 통신 정지</source>
+        <translation>Stop and disconnect</translation>
+    </message>
+    <message>
+        <source>그대로 통신 정지</source>
+        <translation>Disconnect, leave running</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,10 @@ class MessageBoxMessenger : public Messenger {
 public:
     void show(const QString& text) override;
     int ask(const QString& text, const QStringList& choices) override;
+
+private:
+    // Whether a box is open, whose key filter serves any box shown over it.
+    bool filtering_ = false;
 };
 
 } // namespace stepdrive

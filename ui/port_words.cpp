@@ -88,4 +88,9 @@ QString portFailureText(const PortFailure& f) {
     return {};
 }
 
+QString notConnectedText() {
+    return QCoreApplication::translate(
+        "PortWords", "포트가 연결되어 있지 않습니다. 통신설정에서 포트를 먼저 연결하십시오.");
+}
+
 } // namespace stepdrive

@@ -177,15 +177,15 @@ TEST_F(Files, aFileFillsTheSectionsItHas) {
 }
 
 // A refused file: one message naming the file, the key and the reason, and
-// no box changes. The reasons are the profile reader's, met by the command
-// line's tests.
+// no box changes, in the operator's language. Every reason is worded in the
+// profile words' test and met by the command line's tests.
 TEST_F(Files, aRefusedFileChangesNothing) {
     const struct {
         const char* json;
         const char* said;
     } cases[] = {
-        {R"({"motor": {"run_current": 20}, "belt": 1})", "motor.stop_current: missing"},
-        {R"({"belt": {"acceleration": 1.5)", "malformed JSON"},
+        {R"({"motor": {"run_current": 20}, "belt": 1})", "motor.stop_current: 값이 없습니다"},
+        {R"({"belt": {"acceleration": 1.5)", "JSON 형식이 잘못되었습니다"},
     };
     const QStringList before = entries();
     for (const auto& c : cases) {

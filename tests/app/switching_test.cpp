@@ -136,6 +136,32 @@ TEST_F(PanelFixture, beforeTheFirstConnectASwitchOpensNoPort) {
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
+// A press before any connect names no port: the operator chose none. Once
+// connected and disconnected, the port chosen is named.
+TEST_F(PanelFixture, aPressBeforeAnyConnectNamesNoPort) {
+    shell.start();
+    const struct {
+        Win on;
+        const char* button;
+    } presses[] = {
+        {Win::Main, "cmd_ROR"}, {Win::JogPosition, "cmd_move1_0"}, {Win::Belt, "cmd_RData"}};
+    const QString notConnected =
+        "포트가 연결되어 있지 않습니다. 통신설정에서 포트를 먼저 연결하십시오.";
+    for (const auto& p : presses) {
+        messages.shown.clear();
+        click(shell.window(p.on), p.button);
+        EXPECT_EQ(messages.shown, QStringList{notConnected}) << p.button;
+    }
+    click(shell.main(), "cmd_comm");
+    click(shell.startDialog(), "cmd_common");
+    click(shell.main(), "cmd_comm");
+    click(shell.startDialog(), "cmd_commoff");
+    messages.shown.clear();
+    click(shell.main(), "cmd_ROR");
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].startsWith("COM4")) << messages.shown[0].toStdString();
+}
+
 namespace {
 
 const char* const kJogRight = "AA 00 01 00 00 00 01 2C EE 2E 00 00";
@@ -160,6 +186,7 @@ struct Exit : Switching {
     }
     // Connected again, on main, from wherever the last case left off.
     void reconnect() {
+        messages.answer = 1; // a jog left running is left so by the disconnect
         walk({{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}, {Win::Start, "cmd_common"}});
         ended = 0;
         openAtReply.clear();
@@ -209,6 +236,44 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
             const bool stays = answer == Cancel || answer == NoChoice;
             EXPECT_EQ(ended, stays ? 0 : 1) << what;
             EXPECT_EQ(openPorts() + " / " + visible(), stays ? before : " / ") << what;
+        }
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+}
+
+// "통신 정지" while a jog runs, from the dialog reached from either panel
+// that keeps the link: the same three answers, the stop on the line before
+// the port closes.
+TEST_F(Exit, disconnectingARunningJogAsksTheSameThreeAnswers) {
+    constexpr int Stop = 0, LeaveRunning = 1, Cancel = 2, NoChoice = -1;
+    const std::vector<Step> ways[] = {
+        {{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}},
+        {{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "cmd_commoff"}},
+    };
+    StartDialog& dialog = shell.startDialog();
+    for (const auto& way : ways)
+        for (int answer : {Stop, LeaveRunning, Cancel, NoChoice}) {
+            const auto what =
+                "way " + std::to_string(&way - ways) + " answered " + std::to_string(answer);
+            reconnect();
+            click(shell.main(), "cmd_ROR");
+            walk({way.begin(), way.end() - 1});
+            const QString before = openPorts();
+            messages.answer = answer;
+            walk({way.back()});
+
+            EXPECT_EQ(messages.asked,
+                      QStringList{"모터가 조그 운전 중입니다. 정지하고 통신을 끊을까요? | "
+                                  "정지 후 통신 정지 | 그대로 통신 정지 | 취소"})
+                << what;
+            const QString jog = QStringLiteral("MSC:") + kJogRight;
+            EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + " MSC:" + kStop : jog)
+                << what;
+            EXPECT_EQ(openAtReply, answer == Stop ? "MSC" : "") << what;
+            const bool stays = answer == Cancel || answer == NoChoice;
+            EXPECT_EQ(openPorts(), stays ? before : "") << what;
+            EXPECT_EQ(button(dialog, "cmd_commoff")->isEnabled(), stays) << what;
+            EXPECT_EQ(visible(), "Start") << what;
+            EXPECT_EQ(ended, 0) << what;
         }
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 }

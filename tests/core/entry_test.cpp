@@ -25,6 +25,22 @@ TEST(Entry, fractionsRoundHalfAwayFromZero) {
 TEST(Entry, whatIsNotANumber) {
     for (const char* text :
          {"", "   ", "-", "+", ".", "abc", "12a", "1e5", "0x10", "1 2", "2147483648", "-2147483649",
-          "99999999999999999999", "\xEF\xBC\x91" /* fullwidth 1 */, "--1", "1.2.3"})
+          "99999999999999999999", "--1", "1.2.3", "１ｅ５", "１\xEF\xBC", "\xEF\xBC\x8F"})
         EXPECT_EQ(parseEntry(text), std::nullopt) << '"' << text << '"';
+}
+
+// What an input method types in full width reads as its ASCII forms.
+TEST(Entry, fullWidthDigitsSignsAndPointReadAsASCII) {
+    const struct {
+        const char* text;
+        std::int32_t value;
+    } cases[] = {{"２０", 20},
+                 {"０１２３４５６７８９", 123456789},
+                 {"－１２．５", -13},
+                 {"＋７", 7},
+                 {" ３ ", 3},
+                 {"1２.５", 13},
+                 {"-２１４７４８３６４８", INT32_MIN}};
+    for (const auto& c : cases)
+        EXPECT_EQ(parseEntry(c.text), c.value) << c.text;
 }

@@ -2,8 +2,8 @@
 // over (the text through QString). Besides "no crash, no UB", it checks the
 // rules that hold for every text: blanks around change nothing, a number
 // printed back reads the same, a sign or a leading zero in front and more
-// fraction digits behave as numbers do, and only digits, signs, a point and
-// blanks make a number.
+// fraction digits behave as numbers do, only digits, signs, a point and
+// blanks make a number, and full-width ones read as ASCII ones.
 
 #include "core/entry.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -53,6 +53,25 @@ void checkWholeNumber(const std::string& text, std::optional<std::int32_t> value
                 "a whole number reads digit for digit");
 }
 
+// The text with each full-width digit, sign and point in its ASCII form
+// (U+FF10-U+FF19, U+FF0B, U+FF0D, U+FF0E lie 0xFEE0 above them).
+std::string asciiForms(QString text) {
+    for (QChar& c : text)
+        if ((c >= QChar(0xFF10) && c <= QChar(0xFF19)) || c == QChar(0xFF0B) ||
+            c == QChar(0xFF0D) || c == QChar(0xFF0E))
+            c = QChar(c.unicode() - 0xFEE0);
+    return text.toStdString();
+}
+
+// The text with each ASCII digit, sign and point in its full-width form.
+std::string fullWidth(const std::string& text) {
+    QString wide = QString::fromStdString(text);
+    for (QChar& c : wide)
+        if ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.')
+            c = QChar(c.unicode() + 0xFEE0);
+    return wide.toStdString();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -63,13 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parseEntry(boxText.toStdString()) == value, "a box's text reads as its bytes do");
     require(parseEntry(" \t" + text + " \r\n") == value, "blanks around change nothing");
 
+    require(parseEntry(fullWidth(text)) == value || boxText.toStdString() != text,
+            "full-width digits, signs and point read as their ASCII forms");
     checkWholeNumber(text, value);
     if (value) {
         if (text[0] == '-')
             require(*value <= 0, "a number after a minus sign is not positive");
         if (isDigit(text[0]) || text[0] == '+' || text[0] == '.')
             require(*value >= 0, "a number without a minus sign is not negative");
-        for (char c : text)
+        for (char c : asciiForms(boxText))
             require(mayBeInANumber(c), "only digits, signs, a point and blanks make a number");
         const std::int64_t v = *value;
         const std::string printed = std::to_string(v);

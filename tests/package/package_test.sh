@@ -52,6 +52,7 @@ check "a maintainer" test -n "$(field Maintainer)"
 depends=$(field Depends)
 echo "depends: $depends"
 check "the Hangul font among the dependencies" grep -q "fonts-nanum" <<<"$depends"
+check "Qt's translations among the dependencies" grep -q "qt6-translations-l10n" <<<"$depends"
 check "Qt's libraries among the dependencies, from the binaries" \
     grep -q "libqt6serialport6" <<<"$depends"
 

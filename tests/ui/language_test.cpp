@@ -13,11 +13,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeView>
 #include <QXmlStreamReader>
 
 using namespace stepdrive;
@@ -103,6 +107,28 @@ TEST(Language, koreanUnlessEnglishIsAsked) {
                            QString::fromLatin1(c.environment));
         EXPECT_EQ(choice.language.toStdString(), c.language) << args.toStdString();
         EXPECT_EQ(!choice.complaint.isEmpty(), c.complained) << args.toStdString();
+    }
+}
+
+// Qt's own parts of the windows speak the language chosen: the file
+// dialog's column heads and a message box's button.
+TEST(Language, qtsOwnTextsFollowTheLanguage) {
+    const struct {
+        const char* language;
+        const char* nameHead;
+        const char* modifiedHead;
+        const char* ok;
+    } cases[] = {{"ko", "이름", "수정한 날짜", "확인"}, {"en", "Name", "Date Modified", "OK"}};
+    for (const auto& c : cases) {
+        InLanguage language(c.language);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        const QAbstractItemModel* files = dialog.findChild<QTreeView*>()->model();
+        EXPECT_EQ(files->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8(c.nameHead));
+        EXPECT_EQ(files->headerData(3, Qt::Horizontal).toString(),
+                  QString::fromUtf8(c.modifiedHead));
+        QMessageBox box(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok);
+        EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove('&'), QString::fromUtf8(c.ok));
     }
 }
 

@@ -289,6 +289,20 @@ clickAt MAIN $((6600 / 15 + 40)) $((5040 / 15 + 16)) && xdotool key Escape
 waitFor 3 simSaw "AA  00  03  00" && pass "Escape in an entry box stopped the motor" ||
     fail "Escape in an entry box did not stop the motor"
 
+# "통신 정지" asks too; Return chooses "정지 후 통신 정지": the stop reaches
+# the driver before the port closes, and the dialog is ready to connect.
+jogRight || fail "the jog right before 통신 정지 did not reach the driver"
+openDialog
+click START 4920 1200 2055 735 # "통신 정지"
+waitFor 3 shown stepdrive && pass "통신 정지 during a jog asks first" ||
+    fail "통신 정지 during a jog asked nothing"
+shot disconnect-question
+xdotool key Return
+waitFor 3 gone stepdrive
+waitFor 3 eval '[ "$(lastLine "AA  00  03  00")" -gt "$(lastLine "AA  00  01  00")" ]' &&
+    pass "정지 후 통신 정지 put the stop on the line" || fail "no stop reached the driver on 통신 정지"
+connectAndHome "the port again after 통신 정지" "$sim_log"
+
 # "종료" asks; Escape answers "취소" and changes nothing.
 jogRight || fail "the second jog right did not reach the driver"
 click MAIN 6960 120 1455 855
@@ -317,14 +331,25 @@ typePort "$line"
 connectAndHome "a silent driver" "$sim_log"
 waitFor 3 shown stepdrive && xdotool key Return # the home search went unanswered
 waitFor 3 gone stepdrive
+# A refusal box answered with Return first: Return still answers the next
+# box. The key goes to the box's window, as a tool aimed at it sends it: a
+# box that closed on the press would leave the release nowhere to go, and the
+# X server would hold Return down from then on.
+clickAt MAIN 144 176 && xdotool key ctrl+a type "40"
+click MAIN 1440 1440 1455 855
+waitFor 3 shown stepdrive && xdotool key --window "$(windows stepdrive | head -1)" Return
+waitFor 3 gone stepdrive && pass "Return answered the refusal of run current 40" ||
+    fail "Return did not answer the refusal of run current 40"
+clickAt MAIN 144 176 && xdotool key ctrl+a type "20"
 click MAIN 3240 1440 1455 855
 start=$(date +%s%N)
 waitFor 3 shown stepdrive
 echo "note: the message box showed $((($(date +%s%N) - start) / 1000000)) ms after READ ALL"
 oneBox "a silent READ ALL" 1.5
 shot silent-driver
-xdotool key Return
-waitFor 3 gone stepdrive
+xdotool key --window "$(windows stepdrive | head -1)" Return
+waitFor 3 gone stepdrive && pass "Return answered the silence box after a refusal box" ||
+    { fail "the silence box ignored Return after a refusal box"; xdotool key space; }
 [ "$(grep -c "<- AA  00  06" "$sim_log")" = 1 ] && pass "the chain stopped at its first request" ||
     fail "the chain went on: $(grep -c "<- AA  00  06" "$sim_log") requests"
 openDialog
@@ -368,6 +393,16 @@ fileDialog ctrl+s "설정 저장" two.json
 waitFor 3 test -s "$setups/two.json" && cmp -s "$setups/one.json" "$setups/two.json" &&
     pass "Ctrl+O put the file's values back in the boxes" ||
     fail "the boxes after Ctrl+O saved as $(grep run_current "$setups/two.json" 2>/dev/null)"
+
+# A refused file: one message, in the operator's language (its words are the
+# profile words' test's), and no box changes.
+printf '{"motor": {"run_current": 40}}' >"$setups/bad.json"
+fileDialog ctrl+o "설정 불러오기" bad.json
+oneBox "a refused set-up file"
+shot refused-file
+xdotool key Return
+waitFor 3 gone stepdrive && pass "Return answered the refused file's message" ||
+    fail "the refused file's message did not close"
 
 # Noise on the line: READ ALL gets its "통신에러" boxes, then within about a
 # second and a half one box says no readable reply came; the chain stops
