@@ -22,8 +22,8 @@ QByteArray written(const Profile& p) {
 
 bool namesAPlace(const QString& error) {
     static const QRegularExpression place(
-        QStringLiteral("^(motor|table|belt)[.:]|line [0-9]+, column [0-9]+|"
-                       ": unknown key \\(expected motor, table, belt\\)$"),
+        QStringLiteral("^(motor|table|belt|about|port)[.:]|line [0-9]+, column [0-9]+|"
+                       ": unknown key \\(expected motor, table, belt, about, port\\)$"),
         QRegularExpression::DotMatchesEverythingOption);
     return place.match(error).hasMatch();
 }
