@@ -46,6 +46,9 @@ public:
             *systemText = socket_->errorString();
             return false;
         }
+        // What the system takes at once leaves now; waiting for the rest
+        // only when it is full.
+        socket_->flush();
         while (socket_->bytesToWrite() > 0) {
             if (!socket_->waitForBytesWritten(timeoutMs)) {
                 *systemText = socket_->errorString();
