@@ -148,16 +148,24 @@ TEST_F(E2eNetwork, anAddressWithoutADriveIsSaidOnce) {
     const struct {
         QString address;
         QString words;
+        bool waits; // the answer is waited for, with the event loop running
     } cases[] = {
-        {QStringLiteral("tcp://127.0.0.1:%1").arg(freePort()), "연결을 거부했습니다"},
-        {QStringLiteral("rfc2217://[::1]:%1").arg(freePort()), "연결을 거부했습니다"},
-        {QStringLiteral("tcp://stepdrive-nowhere.invalid:4001"), "호스트를 찾을 수 없습니다"},
+        {QStringLiteral("tcp://127.0.0.1:%1").arg(freePort()), "연결을 거부했습니다", false},
+        {QStringLiteral("rfc2217://[::1]:%1").arg(freePort()), "연결을 거부했습니다", false},
+        {QStringLiteral("tcp://stepdrive-nowhere.invalid:4001"), "호스트를 찾을 수 없습니다",
+         false},
         // A raw device server never answers in telnet.
-        {raw.address().replace("tcp://", "rfc2217://"), "RFC 2217"},
+        {raw.address().replace("tcp://", "rfc2217://"), "RFC 2217", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address.toStdString());
+        int ticks = 0;
+        QTimer clock;
+        QObject::connect(&clock, &QTimer::timeout, [&ticks] { ++ticks; });
+        clock.start(100);
         ASSERT_NO_FATAL_FAILURE(connectTo(c.address));
+        // The window is not frozen while the connection is tried.
+        EXPECT_TRUE(!c.waits || ticks > 10) << ticks;
         ASSERT_NO_FATAL_FAILURE(saidOnce(c.address, c.words));
         EXPECT_FALSE(shell().MSC().PortOpen());
         EXPECT_TRUE(shell().startDialog().isVisible());
