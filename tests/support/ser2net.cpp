@@ -53,17 +53,19 @@ bool Ser2net::start() {
     if (!config.open(QIODevice::WriteOnly))
         return false;
     config.write(QStringLiteral("connection: &drive\n"
-                                "  accepter: %1tcp,127.0.0.1,%2\n"
+                                "  accepter: %1tcp(nodelay),127.0.0.1,%2\n"
                                 "  connector: serialdev,%3,19200n81,local\n"
                                 "  options:\n"
                                 "    kickolduser: true\n"
+                                "    chardelay: false\n"
                                 "    mdns: false\n")
                      .arg(mode_ == Mode::Raw ? QString() : QStringLiteral("telnet(rfc2217),"))
                      .arg(port_)
                      .arg(device_)
                      .toUtf8());
     config.close();
-    // In the foreground (-n), without lock files (-u).
+    // Each reply leaves at once (nodelay), as the README advises; in the
+    // foreground (-n), without lock files (-u).
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral("ser2net"),
                    {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"),
