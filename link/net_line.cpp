@@ -75,17 +75,17 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
     telnet_ = address.mode == NetAddress::Mode::Rfc2217 ? std::make_unique<Rfc2217Client>(settings)
                                                         : nullptr;
     state_ = State::Connecting;
+    linked_ = false;
     fault_ = {};
-    socket_->connectTo(
-        address.host, address.port,
-        {[this] { connected(); }, [this] { readIncoming(); },
-         [this](NetSocket::Error e, const QString& text) { failed(static_cast<int>(e), text); }});
+    socket_->connectTo(address.host, address.port,
+                       {[this] { connected(); }, [this] { readIncoming(); },
+                        [this](NetSocket::Error e, const QString& text) { failed(e, text); }});
     if (state_ == State::Connecting) {
         QEventLoop loop;
         QTimer timeout;
         timeout.setSingleShot(true);
         connect(&timeout, &QTimer::timeout, this, [this] {
-            if (!telnet_ || state_ != State::Connecting)
+            if (!telnet_ || !linked_)
                 return settle(State::Failed, {Cause::TimedOut, {}});
             // Connected, but the server did not finish the telnet answers.
             settle(State::Failed,
@@ -106,6 +106,7 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
 }
 
 void NetLine::connected() {
+    linked_ = true;
     if (!telnet_)
         return settle(State::Open);
     QString text;
@@ -140,8 +141,8 @@ void NetLine::readIncoming() {
         arrived_(block);
 }
 
-void NetLine::failed(int error, const QString& systemText) {
-    const DeviceFault fault{causeOf(static_cast<NetSocket::Error>(error)), systemText};
+void NetLine::failed(NetSocket::Error error, const QString& systemText) {
+    const DeviceFault fault{causeOf(error), systemText};
     if (state_ == State::Connecting)
         return settle(State::Failed, fault);
     if (state_ == State::Open)
@@ -195,6 +196,10 @@ bool NetLine::write(const QByteArray& block, DeviceFault* fault) {
     if (sendRaw(telnet_ ? escapeIac(block) : block, &text))
         return true;
     *fault = {Cause::System, text};
+    // A connection that can't take a frame is gone: a lost line, said once,
+    // unless the socket has said so already.
+    if (state_ == State::Open)
+        lost_(*fault);
     return false;
 }
 

@@ -46,7 +46,7 @@ private:
     enum class State { Closed, Connecting, Open, Failed };
     void connected();
     void readIncoming();
-    void failed(int error, const QString& systemText);
+    void failed(NetSocket::Error error, const QString& systemText);
     void settle(State state, const DeviceFault& fault = {});
     bool sendRaw(const QByteArray& bytes, QString* systemText);
 
@@ -58,7 +58,8 @@ private:
     std::vector<std::unique_ptr<NetSocket>> retired_;
     std::unique_ptr<Rfc2217Client> telnet_;
     State state_ = State::Closed;
-    DeviceFault fault_; // why connecting failed
+    bool linked_ = false; // the TCP connection is made
+    DeviceFault fault_;   // why connecting failed
     QEventLoop* waiting_ = nullptr;
     QByteArray received_;
     qsizetype taken_ = 0;

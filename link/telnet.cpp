@@ -92,7 +92,7 @@ QByteArray Rfc2217Client::feed(const QByteArray& in, QByteArray* answer) {
             break;
         case Parse::SubIac:
             if (b == kSe) {
-                subnegotiation(answer);
+                subnegotiation();
                 parse_ = Parse::Data;
             } else {
                 sub_.append(c); // a doubled 0xFF inside the subnegotiation
@@ -161,8 +161,7 @@ void Rfc2217Client::command(std::uint8_t verb, std::uint8_t option, QByteArray* 
     checkReady();
 }
 
-void Rfc2217Client::subnegotiation(QByteArray* answer) {
-    Q_UNUSED(answer);
+void Rfc2217Client::subnegotiation() {
     if (sub_.size() < 2 || static_cast<std::uint8_t>(sub_[0]) != kComPort)
         return;
     const auto code = static_cast<std::uint8_t>(sub_[1]);

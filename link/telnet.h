@@ -48,7 +48,7 @@ public:
 
 private:
     void command(std::uint8_t verb, std::uint8_t option, QByteArray* answer);
-    void subnegotiation(QByteArray* answer);
+    void subnegotiation();
     void refuse(const QString& why, bool farLine = false);
     void checkReady();
 
