@@ -130,7 +130,7 @@ TEST_P(E2eDeviceServer, writeAllAndReadAllCarryEveryValueThroughIt) {
 }
 
 // The device server goes away in the middle of READ ALL: one message, and
-// once it is back the dialog connects again.
+// once it is back the dialog connects again, here through a COM mapping.
 TEST_P(E2eDeviceServer, aDeviceServerGoneIsSaidOnceAndReconnectedWhenBack) {
     ASSERT_NO_FATAL_FAILURE(connectTo(server->address()));
     ASSERT_TRUE(shell().MSC().PortOpen()) << messages.shown.join('\n').toStdString();
@@ -139,9 +139,12 @@ TEST_P(E2eDeviceServer, aDeviceServerGoneIsSaidOnceAndReconnectedWhenBack) {
     ASSERT_NO_FATAL_FAILURE(saidOnce(server->address(), "연결이 끊어졌습니다"));
     EXPECT_FALSE(shell().MSC().PortOpen());
 
+    // Back, and reached this time as COM4 mapped to its address.
     ASSERT_TRUE(server->start());
-    ASSERT_NO_FATAL_FAILURE(connectTo(server->address()));
+    qputenv("STEPDRIVE_COM4", server->address().toLocal8Bit());
+    ASSERT_NO_FATAL_FAILURE(connectTo(QStringLiteral("COM4")));
     ASSERT_TRUE(shell().MSC().PortOpen()) << messages.shown.join('\n').toStdString();
+    EXPECT_EQ(shell().MSC().portLabel(), "COM4 (" + server->address() + ")");
     click(shell().main(), "cmd_RData");
     EXPECT_TRUE(readBack("Text_REPOS"));
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
