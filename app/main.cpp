@@ -15,8 +15,11 @@ const char kHelp[] = R"(Usage: stepdrive [--help] [--version] [--lang ko|en] [Qt
 Sets up and tests a stepping-motor driver on an RS-232 line: its motor
 parameters, motion, inputs and outputs, position table and belt mode, in
 windows. COM n is the device in the environment variable STEPDRIVE_COM<n>
-when it is set, else /dev/ttyS<n-1>. stepdrive-cli does the same from a
-shell; stepdrive-sim plays the driver on a pseudo-terminal.
+when it is set, else /dev/ttyS<n-1>; a serial device server is named by its
+address, tcp://HOST:PORT (raw) or rfc2217://HOST:PORT (telnet with
+COM-PORT-CONTROL), in STEPDRIVE_COM<n> or the dialog's port box.
+stepdrive-cli does the same from a shell; stepdrive-sim plays the driver on
+a pseudo-terminal.
 
   --lang ko|en  the windows' language: Korean (the default) or English;
                 STEPDRIVE_LANG=en in the environment does the same

@@ -118,6 +118,10 @@ std::vector<PortEntry> Shell::probePorts() {
 }
 
 bool Shell::Rs232_Probe(CommControl& port, int n) {
+    // A COM number mapped to a device server is listed untried: connecting
+    // to each would hold the dialog back for as long as the network takes.
+    if (isNetworkName(portDevice(n)))
+        return true;
     // The probe reports nothing: a port that does not open is simply not listed.
     const QSignalBlocker quiet(port);
     port.setCommPort(n);

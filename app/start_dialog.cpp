@@ -57,9 +57,10 @@ void StartDialog::Rs232_Init() {
     for (int n = 1; n <= 9; ++n)
         Combo_[kPortBox]->addItem(comName(n));
     Combo_[kPortBox]->setCurrentIndex(kDefaultPort);
-    // The port last connected comes first, while it is still there.
+    // The port last connected comes first, while its device is still there;
+    // a device server's address is not looked up until it is connected.
     const PortChoice last = parsePortChoice(programSettings().value(kLastPortKey).toString());
-    if (!last.path().isEmpty() && QFileInfo::exists(last.path()))
+    if (!last.path().isEmpty() && (isNetworkName(last.path()) || QFileInfo::exists(last.path())))
         showPort(last.text());
     for (const char* entry : kBaudEntries)
         Combo_[kBaudBox]->addItem(QString::fromLatin1(entry));

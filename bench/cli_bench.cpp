@@ -2,7 +2,9 @@
 // from its start to its exit: the apply of a whole profile against the
 // pauses it must make, four drives in one apply against one, and a position
 // request against a bare Qt Core + SerialPort program making the same
-// exchange. Prints the stepdrive-cli rows of the scripts/bench table:
+// exchange; the apply and the position request again through ser2net on
+// 127.0.0.1, raw and RFC 2217, the position against the same on the
+// pseudo-terminal. Prints the stepdrive-cli rows of the scripts/bench table:
 // medians of RUNS runs (the position request 10 x RUNS), after one run each
 // that warms the caches and is not counted.
 //
@@ -13,6 +15,7 @@
 #include "core/write_sequences.h"
 #include "link/pause.h"
 #include "tests/support/profiles.h"
+#include "tests/support/ser2net.h"
 #include "tests/support/simulator.h"
 
 #include <QCoreApplication>
@@ -106,6 +109,27 @@ int main(int argc, char** argv) {
         fourDrives << QStringLiteral("--port") << sim->devicePath();
     }
     oneDrive = fourDrives.mid(0, 2);
+    // A drive of its own behind each device server, so that neither holds a
+    // line the others use.
+    struct Served {
+        const char* mode;
+        std::unique_ptr<Simulator> sim;
+        std::unique_ptr<Ser2net> server;
+        QStringList port;
+        std::vector<double> apply, position;
+    };
+    std::array<Served, 2> served{Served{"raw", {}, {}, {}, {}, {}},
+                                 Served{"RFC 2217", {}, {}, {}, {}, {}}};
+    for (Served& s : served) {
+        s.sim = std::make_unique<Simulator>();
+        s.server = std::make_unique<Ser2net>(
+            &s == &served[0] ? Ser2net::Mode::Raw : Ser2net::Mode::Rfc2217, s.sim->devicePath());
+        if (!s.server->listening()) {
+            std::fprintf(stderr, "cli bench: ser2net did not start\n");
+            return 1;
+        }
+        s.port = QStringList{QStringLiteral("--port"), s.server->address()};
+    }
     QTemporaryFile file;
     if (!file.open() || file.write(kNonDefaultProfile) < 0 || !file.flush())
         return 1;
@@ -127,9 +151,14 @@ int main(int argc, char** argv) {
     for (int i = 0; i <= runs; ++i) {
         note(one, timed(cli, oneDrive + apply), i > 0);
         note(four, timed(cli, fourDrives + apply), i > 0);
+        for (Served& s : served)
+            note(s.apply, timed(cli, s.port + apply), i > 0);
         for (int k = 0; k < 10; ++k) {
             note(position, timed(cli, oneDrive + QStringList{QStringLiteral("position")}), i > 0);
             note(floor, timed(bare, {sims[0]->devicePath()}), i > 0);
+            for (Served& s : served)
+                note(s.position, timed(cli, s.port + QStringList{QStringLiteral("position")}),
+                     i > 0);
         }
     }
     const auto of = [failed](const std::vector<double>& v) {
@@ -142,5 +171,12 @@ int main(int argc, char** argv) {
         "apply to one drive", 1.15);
     row("cli: position, start to exit, median of " + std::to_string(10 * runs), of(position),
         of(floor).value_or(0), "a bare Qt Core + SerialPort program", 1.1);
+    for (const Served& s : served) {
+        row(std::string("cli: apply of a whole profile through ser2net, ") + s.mode + medians,
+            of(s.apply), pausesOf(*profile), "the pauses it must make", 1.03);
+        row(std::string("cli: position through ser2net, ") + s.mode + ", median of " +
+                std::to_string(10 * runs),
+            of(s.position), of(position).value_or(0), "the same on the pseudo-terminal", 1.2);
+    }
     return failed ? 1 : 0;
 }

@@ -38,7 +38,7 @@ QString causeText(const PortFailure& f) {
         return QStringLiteral("timed out");
     case Cause::Unreadable:
         return QStringLiteral("unreadable");
-    case Cause::System:
+    default: // a device server's: the port layer's own words say it
         break;
     }
     return f.systemText;

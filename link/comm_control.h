@@ -4,7 +4,8 @@
 // InputLen, RThreshold, InBufferCount, Input, Output, CommEvent
 // and the receive event OnComm.
 //
-// Failures (open refused, port busy, device gone, write on a closed port) are
+// Failures (open refused, port busy, device gone, write on a closed port;
+// for a device server, a host not found, a refused or dropped connection) are
 // never exceptions: the operation returns false and the reason goes out once
 // through `failed`, which the windows word in a message box and the command
 // line in English.
@@ -36,8 +37,14 @@ struct PortFailure {
         NoDevice,     // no such device
         NotPermitted, // the user may not use the device
         InUse,        // another program holds it
-        TimedOut,     // a write did not finish in time
+        TimedOut,     // a write, or a connection to a device server, did not finish in time
         Unreadable,   // the line ended in a failed read
+        BadAddress,   // a network port name without a usable host and port
+        HostNotFound, // the device server's name is not known
+        Refused,      // the device server refused the connection
+        Closed,       // the device server ended the connection
+        NoRfc2217,    // the device server does not speak COM-PORT-CONTROL
+        FarSettings,  // the device server did not set the far line as asked
     };
     Kind kind = Kind::OpenRefused;
     QString port; // "COM4 (/dev/ttyS3)", as portLabel gives it

@@ -28,4 +28,37 @@ PortChoice parsePortChoice(const QString& text) {
     return {0, typed};
 }
 
+namespace {
+const QRegularExpression& networkForm() {
+    static const QRegularExpression form(QStringLiteral("^(tcp|rfc2217)://(.*)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return form;
+}
+} // namespace
+
+bool isNetworkName(const QString& name) {
+    return networkForm().match(name.trimmed()).hasMatch();
+}
+
+std::optional<NetAddress> parseNetAddress(const QString& name) {
+    static const QRegularExpression hostPort(
+        QStringLiteral("^(?:\\[([0-9A-Fa-f:.]+)\\]|([^\\[\\]:/\\s]+)):([0-9]{1,5})$"));
+    const QRegularExpressionMatch form = networkForm().match(name.trimmed());
+    if (!form.hasMatch())
+        return std::nullopt;
+    const QRegularExpressionMatch m = hostPort.match(form.captured(2));
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int port = m.captured(3).toInt();
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    NetAddress a;
+    a.mode = form.captured(1).compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0
+                 ? NetAddress::Mode::Raw
+                 : NetAddress::Mode::Rfc2217;
+    a.host = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+    a.port = static_cast<quint16>(port);
+    return a;
+}
+
 } // namespace stepdrive

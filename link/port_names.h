@@ -1,8 +1,10 @@
 #pragma once
 // COM numbers to devices. STEPDRIVE_COM<n> names any device (a USB adapter,
-// a pseudo-terminal); without it COM n is /dev/ttyS<n-1> (COM<n> on Windows).
+// a pseudo-terminal, a device server's address); without it COM n is
+// /dev/ttyS<n-1> (COM<n> on Windows).
 
 #include <QString>
+#include <optional>
 
 namespace stepdrive {
 
@@ -28,7 +30,24 @@ struct PortChoice {
 
 // Reads a typed port: "COM12" or "com12" or "12" is COM 12; "COM0", "0" and
 // blanks are no port; any other text names a device ("/dev/ttyUSB0",
-// "\\.\COM12").
+// "\\.\COM12", "tcp://10.0.0.7:4001").
 PortChoice parsePortChoice(const QString& text);
+
+// A serial device server's TCP port: "tcp://HOST:PORT" carries the bytes as
+// they are, at the server's own line settings; "rfc2217://HOST:PORT" is
+// telnet with COM-PORT-CONTROL, which sets the far line. HOST is a name, an
+// IPv4 address or an IPv6 address in brackets ("[::1]").
+struct NetAddress {
+    enum class Mode { Raw, Rfc2217 };
+    Mode mode = Mode::Raw;
+    QString host; // without the brackets
+    quint16 port = 0;
+};
+
+// True for a name in one of the two network forms, well made or not.
+bool isNetworkName(const QString& name);
+// The address a network name gives; nullopt when it is not one, or when its
+// host or port is missing or wrong.
+std::optional<NetAddress> parseNetAddress(const QString& name);
 
 } // namespace stepdrive

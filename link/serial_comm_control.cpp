@@ -2,6 +2,8 @@
 
 #include "core/line_settings.h"
 #include "link/log.h"
+#include "link/net_line.h"
+#include "link/port_names.h"
 
 #include <QFile>
 #include <optional>
@@ -75,7 +77,27 @@ SerialCommControl::SerialCommControl(QString name, PauseGate* gate, QObject* par
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialCommControl::onError);
 }
 
+SerialCommControl::~SerialCommControl() = default;
+
 bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, DeviceFault* fault) {
+    network_ = isNetworkName(path);
+    if (network_) {
+        const std::optional<NetAddress> address = parseNetAddress(path);
+        if (!address) {
+            *fault = {Cause::BadAddress,
+                      QStringLiteral("not tcp://HOST:PORT or rfc2217://HOST:PORT")};
+            return false;
+        }
+        if (!net_)
+            net_ = std::make_unique<NetLine>(
+                [this](const QByteArray& block) {
+                    qCDebug(lcLink).noquote()
+                        << wireTimestamp() << name() << "in" << block.toHex(' ').toUpper();
+                    dataArrived();
+                },
+                [this](const DeviceFault& f) { deviceLost(f); });
+        return net_->open(*address, s, fault);
+    }
     port_.setPortName(path);
     received_.clear();
     taken_ = 0;
@@ -101,20 +123,26 @@ bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, D
 }
 
 void SerialCommControl::closeDevice() {
+    if (network_)
+        return net_->close();
     port_.close();
     received_.clear();
     taken_ = 0;
 }
 
 bool SerialCommControl::isDeviceOpen() const {
-    return port_.isOpen();
+    return network_ ? net_ && net_->isOpen() : port_.isOpen();
 }
 
 int SerialCommControl::bytesWaiting() const {
+    if (network_)
+        return net_->bytesWaiting();
     return static_cast<int>(received_.size() - taken_);
 }
 
 QByteArray SerialCommControl::readBytes(int max) {
+    if (network_)
+        return net_->read(max);
     const QByteArray taken = received_.mid(taken_, max);
     taken_ += taken.size();
     if (taken_ == received_.size()) {
@@ -128,6 +156,8 @@ QByteArray SerialCommControl::readBytes(int max) {
 }
 
 void SerialCommControl::discardInput() {
+    if (network_)
+        return net_->discard();
     readIncoming();
     received_.clear();
     taken_ = 0;
@@ -135,6 +165,8 @@ void SerialCommControl::discardInput() {
 }
 
 bool SerialCommControl::writeBytes(const QByteArray& block, DeviceFault* fault) {
+    if (network_)
+        return net_->write(block, fault);
     if (port_.write(block) != block.size()) {
         fault->systemText = port_.errorString();
         return false;

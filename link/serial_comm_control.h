@@ -1,12 +1,17 @@
 #pragma once
 // The port control that ships, over QSerialPort: real ttys, USB adapters and
-// pseudo-terminals alike.
+// pseudo-terminals alike. A network port name ("tcp://HOST:PORT",
+// "rfc2217://HOST:PORT") opens the port to a serial device server instead,
+// so whoever uses the port never knows which kind it talks to.
 
 #include "link/comm_control.h"
 
 #include <QSerialPort>
+#include <memory>
 
 namespace stepdrive {
+
+class NetLine;
 
 // What the system lets this program do with a device.
 enum class DeviceAccess { ReadWrite, Refused, Missing };
@@ -22,6 +27,7 @@ class SerialCommControl : public CommControl {
     Q_OBJECT
 public:
     SerialCommControl(QString name, PauseGate* gate, QObject* parent = nullptr);
+    ~SerialCommControl() override;
 
 protected:
     bool openDevice(const QString& path, const LineSettings& settings, DeviceFault* fault) override;
@@ -37,6 +43,10 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
+    // The device server's port, made when a network name is first opened;
+    // in use while `network_`.
+    std::unique_ptr<NetLine> net_;
+    bool network_ = false;
     // Bytes read off the device; those from taken_ on are not yet taken by
     // Input. One byte at a time is taken, so the front is dropped only now
     // and then, not on every read.

@@ -255,6 +255,30 @@
 <context>
     <name>PortWords</name>
     <message>
+        <source>주소는 tcp://호스트:포트 또는 rfc2217://호스트:포트 형식입니다.</source>
+        <translation>The address takes the form tcp://HOST:PORT or rfc2217://HOST:PORT.</translation>
+    </message>
+    <message>
+        <source>호스트를 찾을 수 없습니다.</source>
+        <translation>The host is not found.</translation>
+    </message>
+    <message>
+        <source>장치 서버가 연결을 거부했습니다.</source>
+        <translation>The device server refused the connection.</translation>
+    </message>
+    <message>
+        <source>장치 서버가 연결을 끊었습니다.</source>
+        <translation>The device server ended the connection.</translation>
+    </message>
+    <message>
+        <source>장치 서버가 RFC 2217을 지원하지 않습니다. (%1)</source>
+        <translation>The device server does not speak RFC 2217. (%1)</translation>
+    </message>
+    <message>
+        <source>장치 서버가 통신 설정을 받아들이지 않았습니다. (%1)</source>
+        <translation>The device server did not take the line settings. (%1)</translation>
+    </message>
+    <message>
         <source>장치가 없습니다.</source>
         <translation>There is no such device.</translation>
     </message>

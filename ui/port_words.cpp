@@ -28,6 +28,23 @@ QString causeText(const PortFailure& f) {
         return QCoreApplication::translate("PortWords", "시간 초과");
     case Cause::Unreadable:
         return QCoreApplication::translate("PortWords", "읽을 수 없음");
+    case Cause::BadAddress:
+        return QCoreApplication::translate(
+            "PortWords", "주소는 tcp://호스트:포트 또는 rfc2217://호스트:포트 형식입니다.");
+    case Cause::HostNotFound:
+        return QCoreApplication::translate("PortWords", "호스트를 찾을 수 없습니다.");
+    case Cause::Refused:
+        return QCoreApplication::translate("PortWords", "장치 서버가 연결을 거부했습니다.");
+    case Cause::Closed:
+        return QCoreApplication::translate("PortWords", "장치 서버가 연결을 끊었습니다.");
+    case Cause::NoRfc2217:
+        return QCoreApplication::translate("PortWords",
+                                           "장치 서버가 RFC 2217을 지원하지 않습니다. (%1)")
+            .arg(f.systemText);
+    case Cause::FarSettings:
+        return QCoreApplication::translate("PortWords",
+                                           "장치 서버가 통신 설정을 받아들이지 않았습니다. (%1)")
+            .arg(f.systemText);
     case Cause::System:
         break;
     }

@@ -185,6 +185,8 @@ TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
         {"COM10", "COM10"},
         {"/dev/stepdrive-none", "COM4"},
         {"COM11", "COM4"}, // /dev/ttyS10
+        // A device server's address is offered untried.
+        {"rfc2217://press-3.invalid:4001", "rfc2217://press-3.invalid:4001"},
     };
     for (const auto& [last, offered] : kept) {
         if (last != line.slavePath())
@@ -207,6 +209,8 @@ TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
         mappings.push_back(std::make_unique<ComMapping>(n, "/dev/stepdrive-none"));
     mappings[1]->pointAt(com2.slavePath());
     mappings[9]->pointAt(com10.slavePath());
+    // A device server's address is listed without connecting to it.
+    mappings[4]->pointAt("tcp://127.0.0.1:1");
 
     RecordingPause pause;
     RecordingMessenger messages;
@@ -221,15 +225,17 @@ TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
     auto* list = dialog.findChild<QListWidget*>(QStringLiteral("PORT"));
     ASSERT_NE(list, nullptr);
     // The system's own serial devices follow; a pseudo-terminal is none.
-    ASSERT_EQ(list->count(), 2 + int(systemPorts().size()));
+    ASSERT_EQ(list->count(), 3 + int(systemPorts().size()));
     EXPECT_EQ(list->item(0)->text(), "COM2");
-    EXPECT_EQ(list->item(1)->text(), "COM10");
-    EXPECT_EQ(list->item(1)->toolTip(), com10.slavePath());
+    EXPECT_EQ(list->item(1)->text(), "COM5");
+    EXPECT_EQ(list->item(1)->toolTip(), "tcp://127.0.0.1:1");
+    EXPECT_EQ(list->item(2)->text(), "COM10");
+    EXPECT_EQ(list->item(2)->toolTip(), com10.slavePath());
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_FALSE(shell.MSC().PortOpen());
 
     // A click on an entry puts its port in the port box; connect opens it.
-    QListWidgetItem* com10Entry = list->item(1);
+    QListWidgetItem* com10Entry = list->item(2);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(com10Entry).center());
     EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("Combo_0"))->currentText(), "COM10");

@@ -30,17 +30,31 @@ bool Simulator::stop() {
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
 }
 
-std::vector<double> Simulator::receivedAt(const QString& prefix) {
+std::vector<std::pair<double, QString>> Simulator::frames() {
     log_ += process_.readAllStandardError();
-    std::vector<double> times;
+    std::vector<std::pair<double, QString>> frames;
     for (const QByteArray& line : log_.split('\n')) {
         // "<stamp> <- AA  00  05 ..."
         const QStringList words = QString::fromLatin1(line).simplified().split(QLatin1Char(' '));
-        if (words.size() > 2 && words[1] == QLatin1String("<-") &&
-            words.mid(2).join(QLatin1Char(' ')).startsWith(prefix))
-            times.push_back(words[0].toDouble());
+        if (words.size() > 2 && words[1] == QLatin1String("<-"))
+            frames.emplace_back(words[0].toDouble(), words.mid(2).join(QLatin1Char(' ')));
     }
+    return frames;
+}
+
+std::vector<double> Simulator::receivedAt(const QString& prefix) {
+    std::vector<double> times;
+    for (const auto& [at, hex] : frames())
+        if (hex.startsWith(prefix))
+            times.push_back(at);
     return times;
+}
+
+QStringList Simulator::received() {
+    QStringList hex;
+    for (const auto& frame : frames())
+        hex << frame.second;
+    return hex;
 }
 
 void Simulator::kill() {

@@ -32,8 +32,13 @@ public:
     // From its --verbose log: when it read each command frame whose hex
     // starts with `prefix` ("AA 00 05"), by the steady clock in milliseconds.
     std::vector<double> receivedAt(const QString& prefix);
+    // From the same log: each command frame it read, as hex ("AA 00 05 ...").
+    QStringList received();
 
 private:
+    // Each frame of the --verbose log: when it was read, and its hex.
+    std::vector<std::pair<double, QString>> frames();
+
     QProcess process_;
     QString path_;
     QByteArray log_;

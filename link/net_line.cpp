@@ -1,0 +1,208 @@
+#include "link/net_line.h"
+
+#include "link/log.h"
+#include "link/telnet.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLibrary>
+#include <QMutex>
+#include <QTimer>
+
+namespace stepdrive {
+
+namespace {
+constexpr int kWriteTimeoutMs = 2000;
+using Cause = PortFailure::Cause;
+
+Cause causeOf(NetSocket::Error error) {
+    switch (error) {
+    case NetSocket::Error::HostNotFound:
+        return Cause::HostNotFound;
+    case NetSocket::Error::Refused:
+        return Cause::Refused;
+    case NetSocket::Error::TimedOut:
+        return Cause::TimedOut;
+    case NetSocket::Error::Closed:
+        return Cause::Closed;
+    case NetSocket::Error::Other:
+        break;
+    }
+    return Cause::System;
+}
+} // namespace
+
+MakeNetSocket netModule(QString* error) {
+    static QMutex guard;
+    static MakeNetSocket make = nullptr;
+    const QMutexLocker lock(&guard);
+    if (make)
+        return make;
+    // In the library folder beside the program's own folder: installed
+    // (/usr/bin and /usr/lib/...), and in the build tree, whose test programs
+    // sit one folder deeper. Never a path fixed at build time.
+    QStringList places;
+    if (QCoreApplication::instance())
+        for (const char* up : {"/../", "/../../"})
+            places << QCoreApplication::applicationDirPath() + QLatin1String(up) +
+                          QStringLiteral(STEPDRIVE_NET_MODULE);
+    QStringList why;
+    for (const QString& place : places) {
+        QLibrary module(place);
+        make = reinterpret_cast<MakeNetSocket>(module.resolve(kMakeNetSocket));
+        if (make)
+            return make;
+        why << module.errorString();
+    }
+    *error =
+        QStringLiteral("the network module can't be loaded: ") + why.join(QStringLiteral("; "));
+    return nullptr;
+}
+
+NetLine::NetLine(std::function<void(const QByteArray&)> arrived,
+                 std::function<void(const DeviceFault&)> lost)
+    : arrived_(std::move(arrived)), lost_(std::move(lost)) {}
+
+NetLine::~NetLine() = default;
+
+bool NetLine::open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault) {
+    close();
+    QString error;
+    const MakeNetSocket make = netModule(&error);
+    if (!make) {
+        *fault = {Cause::System, error};
+        return false;
+    }
+    socket_.reset(make());
+    telnet_ = address.mode == NetAddress::Mode::Rfc2217 ? std::make_unique<Rfc2217Client>(settings)
+                                                        : nullptr;
+    state_ = State::Connecting;
+    linked_ = false;
+    fault_ = {};
+    socket_->connectTo(address.host, address.port,
+                       {[this] { connected(); }, [this] { readIncoming(); },
+                        [this](NetSocket::Error e, const QString& text) { failed(e, text); }});
+    if (state_ == State::Connecting) {
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        connect(&timeout, &QTimer::timeout, this, [this] {
+            if (!telnet_ || !linked_)
+                return settle(State::Failed, {Cause::TimedOut, {}});
+            // Connected, but the server did not finish the telnet answers.
+            settle(State::Failed,
+                   {Cause::NoRfc2217, telnet_->heardTelnet()
+                                          ? QStringLiteral("no answer to COM-PORT-CONTROL")
+                                          : QStringLiteral("no telnet answer")});
+        });
+        timeout.start(kConnectTimeoutMs);
+        waiting_ = &loop;
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        waiting_ = nullptr;
+    }
+    if (state_ == State::Open)
+        return true;
+    *fault = fault_;
+    close();
+    return false;
+}
+
+void NetLine::connected() {
+    linked_ = true;
+    if (!telnet_)
+        return settle(State::Open);
+    QString text;
+    if (!sendRaw(telnet_->start(), &text))
+        settle(State::Failed, {Cause::System, text});
+}
+
+void NetLine::readIncoming() {
+    if (!socket_)
+        return;
+    QByteArray block = socket_->readAll();
+    if (telnet_) {
+        QByteArray answer;
+        block = telnet_->feed(block, &answer);
+        QString text;
+        if (!answer.isEmpty() && !sendRaw(answer, &text) && state_ == State::Connecting)
+            return settle(State::Failed, {Cause::System, text});
+        if (state_ == State::Connecting) {
+            if (telnet_->state() == Rfc2217Client::State::Refused) {
+                return settle(State::Failed,
+                              {telnet_->farLineRefused() ? Cause::FarSettings : Cause::NoRfc2217,
+                               telnet_->refusal()});
+            }
+            if (telnet_->state() == Rfc2217Client::State::Ready)
+                settle(State::Open);
+        }
+    }
+    if (block.isEmpty())
+        return;
+    received_ += block;
+    if (state_ == State::Open)
+        arrived_(block);
+}
+
+void NetLine::failed(NetSocket::Error error, const QString& systemText) {
+    const DeviceFault fault{causeOf(error), systemText};
+    if (state_ == State::Connecting)
+        return settle(State::Failed, fault);
+    if (state_ == State::Open)
+        lost_(fault);
+}
+
+void NetLine::settle(State state, const DeviceFault& fault) {
+    state_ = state;
+    fault_ = fault;
+    if (waiting_)
+        waiting_->quit();
+}
+
+void NetLine::close() {
+    state_ = State::Closed;
+    received_.clear();
+    taken_ = 0;
+    if (!socket_)
+        return;
+    socket_->close();
+    retired_.push_back(std::move(socket_));
+    QMetaObject::invokeMethod(
+        this, [this] { retired_.clear(); }, Qt::QueuedConnection);
+}
+
+QByteArray NetLine::read(int max) {
+    const QByteArray taken = received_.mid(taken_, max);
+    taken_ += taken.size();
+    if (taken_ == received_.size()) {
+        received_.clear();
+        taken_ = 0;
+    } else if (taken_ > 4096 && taken_ > received_.size() / 2) {
+        received_.remove(0, taken_);
+        taken_ = 0;
+    }
+    return taken;
+}
+
+void NetLine::discard() {
+    readIncoming();
+    received_.clear();
+    taken_ = 0;
+}
+
+bool NetLine::sendRaw(const QByteArray& bytes, QString* systemText) {
+    return socket_->send(bytes, kWriteTimeoutMs, systemText);
+}
+
+bool NetLine::write(const QByteArray& block, DeviceFault* fault) {
+    QString text;
+    if (sendRaw(telnet_ ? escapeIac(block) : block, &text))
+        return true;
+    *fault = {Cause::System, text};
+    // A connection that can't take a frame is gone: a lost line, said once,
+    // unless the socket has said so already.
+    if (state_ == State::Open)
+        lost_(*fault);
+    return false;
+}
+
+} // namespace stepdrive

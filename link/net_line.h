@@ -1,0 +1,72 @@
+#pragma once
+// The port to a serial device server: raw TCP or telnet with
+// COM-PORT-CONTROL, over the network module's connection. It keeps the
+// device side of the port control's contract: the whole block on the
+// network before a write returns, the bytes received in order, a lost
+// connection said once.
+
+#include "link/comm_control.h"
+#include "link/net_socket.h"
+#include "link/port_names.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QEventLoop;
+
+namespace stepdrive {
+
+class Rfc2217Client;
+
+class NetLine : public QObject {
+    Q_OBJECT
+public:
+    // How long connecting (and setting the far line) may take.
+    static constexpr int kConnectTimeoutMs = 5000;
+
+    // `arrived` is given the data bytes as they come in, `lost` is called
+    // when an open connection ended.
+    NetLine(std::function<void(const QByteArray&)> arrived,
+            std::function<void(const DeviceFault&)> lost);
+    ~NetLine() override;
+
+    // Connects, and in RFC 2217 mode sets the far line to `settings`. The
+    // event loop runs meanwhile, without user input: the windows repaint.
+    bool open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault);
+    void close();
+    bool isOpen() const { return state_ == State::Open; }
+    int bytesWaiting() const { return static_cast<int>(received_.size() - taken_); }
+    QByteArray read(int max);
+    void discard();
+    bool write(const QByteArray& block, DeviceFault* fault);
+
+private:
+    enum class State { Closed, Connecting, Open, Failed };
+    void connected();
+    void readIncoming();
+    void failed(NetSocket::Error error, const QString& systemText);
+    void settle(State state, const DeviceFault& fault = {});
+    bool sendRaw(const QByteArray& bytes, QString* systemText);
+
+    std::function<void(const QByteArray&)> arrived_;
+    std::function<void(const DeviceFault&)> lost_;
+    std::unique_ptr<NetSocket> socket_;
+    // Connections closed, deleted from the event loop: one may be in the
+    // middle of its own notification.
+    std::vector<std::unique_ptr<NetSocket>> retired_;
+    std::unique_ptr<Rfc2217Client> telnet_;
+    State state_ = State::Closed;
+    bool linked_ = false; // the TCP connection is made
+    DeviceFault fault_;   // why connecting failed
+    QEventLoop* waiting_ = nullptr;
+    QByteArray received_;
+    qsizetype taken_ = 0;
+};
+
+// The network module's entry point, loaded on first use; null with the
+// reason in *error when it can't be loaded.
+MakeNetSocket netModule(QString* error);
+
+} // namespace stepdrive

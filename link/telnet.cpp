@@ -1,0 +1,205 @@
+#include "link/telnet.h"
+
+namespace stepdrive {
+
+using namespace telnet;
+
+namespace {
+bool wantUs(std::uint8_t option) {
+    return option == kBinary || option == kComPort || option == kSuppressGoAhead;
+}
+// Echo in particular is refused: it would send every frame back.
+bool wantHim(std::uint8_t option) {
+    return option == kBinary || option == kSuppressGoAhead;
+}
+void put(QByteArray* out, std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes)
+        out->append(static_cast<char>(b));
+}
+std::uint32_t parityCode(char parity) {
+    switch (parity) {
+    case 'O':
+        return 2;
+    case 'E':
+        return 3;
+    case 'M':
+        return 4;
+    case 'S':
+        return 5;
+    default:
+        return 1;
+    }
+}
+} // namespace
+
+QByteArray escapeIac(const QByteArray& data) {
+    QByteArray out;
+    out.reserve(data.size() + 4);
+    for (char c : data) {
+        out.append(c);
+        if (static_cast<std::uint8_t>(c) == kIac)
+            out.append(c);
+    }
+    return out;
+}
+
+Rfc2217Client::Rfc2217Client(const LineSettings& wanted)
+    : settings_{{{kSetBaud, static_cast<std::uint32_t>(wanted.baud), 4},
+                 {kSetDataSize, static_cast<std::uint32_t>(wanted.dataBits), 1},
+                 {kSetParity, parityCode(wanted.parity), 1},
+                 {kSetStopSize, static_cast<std::uint32_t>(wanted.stopBits), 1}}} {}
+
+QByteArray Rfc2217Client::start() {
+    QByteArray out;
+    put(&out, {kIac, kWill, kBinary, kIac, kDo, kBinary, kIac, kWill, kComPort});
+    askedUs_[kBinary] = askedHim_[kBinary] = askedUs_[kComPort] = true;
+    return out;
+}
+
+QByteArray Rfc2217Client::feed(const QByteArray& in, QByteArray* answer) {
+    QByteArray data;
+    for (char c : in) {
+        const auto b = static_cast<std::uint8_t>(c);
+        switch (parse_) {
+        case Parse::Data:
+            if (b == kIac)
+                parse_ = Parse::Iac;
+            else
+                data.append(c);
+            break;
+        case Parse::Iac:
+            parse_ = Parse::Data;
+            if (b == kIac) {
+                data.append(c);
+            } else if (b >= kWill && b <= kDont) {
+                verb_ = b;
+                parse_ = Parse::Option;
+            } else if (b == kSb) {
+                sub_.clear();
+                parse_ = Parse::Sub;
+            } // any other command (NOP, GA and the like) carries nothing here
+            heard_ = true;
+            break;
+        case Parse::Option:
+            command(verb_, b, answer);
+            parse_ = Parse::Data;
+            break;
+        case Parse::Sub:
+            if (b == kIac)
+                parse_ = Parse::SubIac;
+            else
+                sub_.append(c);
+            break;
+        case Parse::SubIac:
+            if (b == kSe) {
+                subnegotiation();
+                parse_ = Parse::Data;
+            } else {
+                sub_.append(c); // a doubled 0xFF inside the subnegotiation
+                parse_ = Parse::Sub;
+            }
+            break;
+        }
+    }
+    return data;
+}
+
+void Rfc2217Client::command(std::uint8_t verb, std::uint8_t option, QByteArray* answer) {
+    const bool asked = verb == kWill || verb == kWont ? askedHim_[option] : askedUs_[option];
+    switch (verb) {
+    case kWill:
+        askedHim_[option] = false;
+        if (!wantHim(option)) {
+            put(answer, {kIac, kDont, option});
+        } else if (!him_[option]) {
+            him_[option] = true;
+            if (!asked)
+                put(answer, {kIac, kDo, option});
+        }
+        break;
+    case kWont:
+        askedHim_[option] = false;
+        if (him_[option] && !asked)
+            put(answer, {kIac, kDont, option});
+        him_[option] = false;
+        if (option == kBinary)
+            refuse(QStringLiteral("binary mode refused"));
+        break;
+    case kDo:
+        askedUs_[option] = false;
+        if (!wantUs(option)) {
+            put(answer, {kIac, kWont, option});
+        } else if (!us_[option]) {
+            us_[option] = true;
+            if (!asked)
+                put(answer, {kIac, kWill, option});
+        }
+        break;
+    case kDont:
+        askedUs_[option] = false;
+        if (us_[option] && !asked)
+            put(answer, {kIac, kWont, option});
+        us_[option] = false;
+        if (option == kBinary)
+            refuse(QStringLiteral("binary mode refused"));
+        if (option == kComPort)
+            refuse(QStringLiteral("COM-PORT-CONTROL refused"));
+        break;
+    }
+    // The far line is set once the server takes COM-PORT-CONTROL.
+    if (us_[kComPort] && !settingsSent_ && state_ == State::Negotiating) {
+        settingsSent_ = true;
+        for (const Setting& s : settings_) {
+            QByteArray value;
+            for (int i = s.size - 1; i >= 0; --i)
+                value.append(static_cast<char>((s.value >> (8 * i)) & 0xFF));
+            put(answer, {kIac, kSb, kComPort, s.command});
+            answer->append(escapeIac(value));
+            put(answer, {kIac, kSe});
+        }
+    }
+    checkReady();
+}
+
+void Rfc2217Client::subnegotiation() {
+    if (sub_.size() < 2 || static_cast<std::uint8_t>(sub_[0]) != kComPort)
+        return;
+    const auto code = static_cast<std::uint8_t>(sub_[1]);
+    for (Setting& s : settings_) {
+        if (code != s.command + kServerOffset || sub_.size() != 2 + s.size)
+            continue;
+        std::uint32_t value = 0;
+        for (int i = 0; i < s.size; ++i)
+            value = (value << 8) | static_cast<std::uint8_t>(sub_[2 + i]);
+        if (value != s.value) {
+            const char* what[] = {"baud", "data bits", "parity", "stop bits"};
+            refuse(QStringLiteral("%1 %2 set, not %3")
+                       .arg(value)
+                       .arg(QLatin1String(what[s.command - kSetBaud]))
+                       .arg(s.value),
+                   true);
+            return;
+        }
+        s.confirmed = true;
+    }
+    checkReady();
+}
+
+void Rfc2217Client::refuse(const QString& why, bool farLine) {
+    if (state_ != State::Negotiating)
+        return;
+    state_ = State::Refused;
+    refusal_ = why;
+    farLine_ = farLine;
+}
+
+void Rfc2217Client::checkReady() {
+    if (state_ != State::Negotiating || !us_[kBinary] || !him_[kBinary] || !us_[kComPort])
+        return;
+    for (const Setting& s : settings_)
+        if (!s.confirmed)
+            return;
+    state_ = State::Ready;
+}
+
+} // namespace stepdrive
