@@ -67,6 +67,7 @@ private:
 
     void handleReply(const Reply& reply) override;
     void stopWaiting() override { read_step_ = 0; }
+    bool reading() const override { return read_step_ != 0; }
     bool checksTrailer() const override { return read_step_ != 0; }
 
     std::unique_ptr<Ui::JogPositionPanelForm> ui_;
