@@ -31,7 +31,6 @@ void LivePoll::start(int intervalMs) {
     previous_.reset();
     step_ = Step::Idle;
     timer_.start(intervalMs);
-    tick();
 }
 
 void LivePoll::setInterval(int intervalMs) {
@@ -52,6 +51,8 @@ void LivePoll::setState(LiveState state) {
 }
 
 void LivePoll::tick() {
+    if (!running())
+        return;
     if (!port_.PortOpen()) {
         step_ = Step::Idle;
         previous_.reset();

@@ -26,8 +26,7 @@ public:
     LivePoll(FrameLink& link, CommControl& port, std::function<bool()> busy,
              QObject* parent = nullptr);
 
-    // Asks at once and then every `intervalMs`; a sample's time counts from
-    // here.
+    // Asks every `intervalMs` from now on; a sample's time counts from here.
     void start(int intervalMs);
     void setInterval(int intervalMs);
     // No timer, and a reply still to come is let go.
