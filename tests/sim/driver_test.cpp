@@ -117,6 +117,7 @@ TEST_F(sim_Driver, homeSearchMakesHomePlusOffsetPositionZero) {
 
     shortCmd(cmd::HomeSearch, opt::HomeSearch, 0, at(1000));
     EXPECT_EQ(readPosition(at(2000)), 10000); // on its way back to the sensor
+    EXPECT_TRUE(driver.atHome(at(2600)));     // 4000 pulses short of it: made
     EXPECT_TRUE(driver.atHome(at(3000)));     // passing the sensor
     EXPECT_EQ(driver.statusA(at(3000)), 0x03);
     EXPECT_EQ(readPosition(at(3250)), 2500); // on by the offset

@@ -1,0 +1,91 @@
+// The live view as it ships, its module loaded, against stepdrive-sim: a jog
+// watched and recorded, stopped, and a home search passing the sensor.
+
+#include "tests/e2e/e2e_fixture.h"
+
+#include "app/live_view.h"
+#include "panels/main/main_panel.h"
+#include "ui/live_view_module.h"
+
+#include <QChartView>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineSeries>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace stepdrive;
+using namespace stepdrive::test;
+
+namespace {
+
+class E2eLiveView : public E2eFixture {
+protected:
+    void SetUp() override {
+        qputenv("STEPDRIVE_MODULE_DIR", STEPDRIVE_TEST_MODULE_DIR);
+        E2eFixture::SetUp();
+        connectWithDefaults();
+        view().setRecordChooser([this](QWidget*) { return dir.filePath("jog.csv"); });
+        view().open();
+        ASSERT_NE(view().window(), nullptr) << messages.shown.join('\n').toStdString();
+        QObject::connect(&view().poll(), &LivePoll::sampled,
+                         [this](const LiveSample& s) { last = s; });
+    }
+    LiveView& view() { return shell().liveView(); }
+    QWidget& window() { return *view().window()->widget(); }
+    void press(QWidget& w, const char* name) { click(w, name); }
+    // Waits for a sample that `holds`.
+    bool sampleWhere(const std::function<bool(const LiveSample&)>& holds, int ms = 3000) {
+        return QTest::qWaitFor([&] { return last && holds(*last); }, ms);
+    }
+    // A lamp is lit when it shows red at its centre.
+    bool lit(const char* lamp) {
+        const QImage image = window().findChild<QWidget*>(lamp)->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 2) == QColor(255, 0, 0);
+    }
+
+    QTemporaryDir dir;
+    std::optional<LiveSample> last;
+};
+
+} // namespace
+
+TEST_F(E2eLiveView, followsAJogItsRecordAndAHomeSearch) {
+    press(shell().main(), "cmd_ROR"); // jog speed 300: 30,000 pulses a second
+    ASSERT_TRUE(sampleWhere([](const LiveSample& s) { return s.running; }));
+    press(window(), "record");
+    const std::int32_t from = last->position;
+    QTest::qWait(3000);
+    press(window(), "record");
+    const std::int32_t to = last->position;
+    EXPECT_NEAR((to - from) / 3.0, 30000, 3000);
+    EXPECT_NEAR(last->speed, 30000, 3000);
+    EXPECT_TRUE(lit("led_run"));
+    EXPECT_EQ(window().findChild<QLabel*>("position")->text(), QString::number(last->position));
+
+    // One row an interval, within one; its positions are the plot's.
+    QFile csv(dir.filePath("jog.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(rows[0], "time_ms,position,speed,run,home_sensor,in1,in2,in3,in4,in5,in6,in7,in8");
+    EXPECT_NEAR(rows.size() - 1, 30, 1);
+    QList<double> plotted;
+    const auto* series = qobject_cast<QLineSeries*>(
+        window().findChild<QChartView*>("plot")->chart()->series().at(0));
+    for (const QPointF& p : series->points())
+        plotted << p.y();
+    for (const QString& row : rows.mid(1))
+        EXPECT_TRUE(plotted.contains(row.section(',', 1, 1).toDouble())) << row.toStdString();
+
+    press(window(), "mtr_STOP");
+    EXPECT_TRUE(sampleWhere([](const LiveSample& s) { return s.speed == 0 && !s.running; }));
+    EXPECT_FALSE(lit("led_run"));
+
+    bool sensed = false;
+    QObject::connect(&view().poll(), &LivePoll::sampled,
+                     [&](const LiveSample& s) { sensed = sensed || (s.running && s.homeSensor); });
+    press(shell().main(), "cmd_orgin");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sensed; }, 10000));
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+}
