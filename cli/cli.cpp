@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/exchange.h"
+#include "cli/monitor.h"
 #include "cli/scan.h"
 #include "cli/session.h"
 #include "core/profile.h"
@@ -879,6 +880,8 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
         QTextStream& out, QTextStream& err, bool errIsTerminal) {
+    if (const auto monitored = runMonitor(arguments, makePort, makePause, out, err))
+        return *monitored;
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -1037,6 +1040,13 @@ Commands:
   verify FILE                read back every section the profile holds and
                              compare, writing nothing: exit status 0 when the
                              driver holds the file, 3 with the differences
+  monitor [--interval MS] [--duration S] [--csv]
+                             the position, speed (pulses/s), run flag, home
+                             sensor and inputs every MS (50, 100, 200 or 500;
+                             default 100) for S seconds or until Ctrl-C (exit
+                             status 0): a line each, with --csv a header and
+                             a row each, with --json an object per port each;
+                             several --port give a column set each
 
 Pacing, as the windows pace: 100 ms before the first frame of the motor
 parameters and of the belt, 150 ms after every frame of a write, 100 ms after

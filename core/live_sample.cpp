@@ -12,17 +12,34 @@ double speedBetween(std::int32_t from, std::int32_t to, double seconds) {
     return moved / seconds;
 }
 
+std::vector<std::string> liveFieldNames() {
+    return {"position", "speed", "running", "home_sensor", "in1", "in2",
+            "in3",      "in4",   "in5",     "in6",         "in7", "in8"};
+}
+
+std::vector<std::string> liveFieldValues(const LiveSample& s) {
+    std::vector<std::string> values = {std::to_string(s.position),
+                                       std::to_string(std::llround(s.speed)), s.running ? "1" : "0",
+                                       s.homeSensor ? "1" : "0"};
+    for (int n = 1; n <= 8; ++n)
+        values.push_back(s.input(n) ? "1" : "0");
+    return values;
+}
+
+namespace {
+std::string joined(std::string first, const std::vector<std::string>& rest) {
+    for (const std::string& r : rest)
+        first += ',' + r;
+    return first + '\n';
+}
+} // namespace
+
 std::string csvHeader() {
-    return "time_ms,position,speed,run,home_sensor,in1,in2,in3,in4,in5,in6,in7,in8\n";
+    return joined("time_ms", liveFieldNames());
 }
 
 std::string csvRow(const LiveSample& s) {
-    std::string row = std::to_string(s.ms) + ',' + std::to_string(s.position) + ',' +
-                      std::to_string(std::llround(s.speed)) + ',' + (s.running ? '1' : '0') + ',' +
-                      (s.homeSensor ? '1' : '0');
-    for (int n = 1; n <= 8; ++n)
-        row += s.input(n) ? ",1" : ",0";
-    return row + '\n';
+    return joined(std::to_string(s.ms), liveFieldValues(s));
 }
 
 } // namespace stepdrive

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace stepdrive {
 
@@ -27,10 +28,14 @@ enum class LiveState { Asking, Held, LineClosed, Silent };
 // wraps, so the shorter way round is taken. 0 when no time passed.
 double speedBetween(std::int32_t from, std::int32_t to, double seconds);
 
-// The CSV record: the header names the columns in English; a row holds the
-// time in ms, the position, the speed rounded to whole pulses per second,
-// and 0 or 1 for the run flag, the home sensor and inputs 1 to 8. Both end
-// with a newline.
+// A sample's fields after its time, by name (position, speed, running,
+// home_sensor, in1..in8) and as text: whole numbers, the speed rounded to
+// whole pulses per second, 0 or 1 for the flags.
+std::vector<std::string> liveFieldNames();
+std::vector<std::string> liveFieldValues(const LiveSample& sample);
+
+// The CSV record: a header naming the columns in English (time_ms, then the
+// field names) and a row per sample; both end with a newline.
 std::string csvHeader();
 std::string csvRow(const LiveSample& sample);
 

@@ -68,7 +68,7 @@ TEST_F(E2eLiveView, followsAJogItsRecordAndAHomeSearch) {
     QFile csv(dir.filePath("jog.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(rows[0], "time_ms,position,speed,run,home_sensor,in1,in2,in3,in4,in5,in6,in7,in8");
+    EXPECT_EQ(rows[0], "time_ms,position,speed,running,home_sensor,in1,in2,in3,in4,in5,in6,in7,in8");
     EXPECT_NEAR(rows.size() - 1, 30, 1);
     QList<double> plotted;
     const auto* series = qobject_cast<QLineSeries*>(
