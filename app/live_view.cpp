@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPluginLoader>
+#include <QScreen>
 #include <QWidget>
 
 namespace stepdrive {
@@ -41,6 +42,17 @@ QString chooseRecordFile(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+// Right of `panel` where the screen has room, else as far right as it goes.
+void placeBeside(QWidget& window, const QWidget& panel) {
+    const QScreen* screen = panel.screen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect beside = panel.frameGeometry();
+    const int width = window.sizeHint().width();
+    window.move(std::max(room.left(), std::min(beside.right() + 8, room.right() - width)),
+                std::max(room.top(), beside.top()));
 }
 } // namespace
 
@@ -91,6 +103,7 @@ void LiveView::open() {
         window_ = loadWindow(std::move(actions));
         if (!window_)
             return;
+        placeBeside(*window_->widget(), main_);
     }
     QWidget* w = window_->widget();
     w->show();

@@ -40,6 +40,7 @@ void fit(QValueAxis* axis, double low, double high) {
     }
     const double margin = (high - low) * 0.05;
     axis->setRange(low - margin, high + margin);
+    axis->applyNiceNumbers();
 }
 } // namespace
 
@@ -87,6 +88,7 @@ LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(s
     time_ = new QValueAxis;
     time_->setTitleText(tr("시간 (초)"));
     time_->setLabelFormat(QStringLiteral("%.0f"));
+    time_->setTickType(QValueAxis::TicksDynamic);
     positionAxis_ = new QValueAxis;
     positionAxis_->setTitleText(tr("위치 (펄스)"));
     positionAxis_->setLabelFormat(QStringLiteral("%.0f"));
@@ -136,6 +138,8 @@ LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(s
     connect(stop, &QPushButton::clicked, this, stopMotor);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             stopMotor);
+    // Closed with its close box, or Ctrl+W where there is none.
+    connect(new QShortcut(QKeySequence::Close, this), &QShortcut::activated, this, &QWidget::close);
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(new QLabel(tr("간격")));
@@ -186,6 +190,8 @@ void LiveViewWindowWidget::fitPlot(double nowS) {
             series->removePoints(0, old);
     }
     time_->setRange(std::max(0.0, from), std::max(span, nowS));
+    time_->setTickAnchor(0);
+    time_->setTickInterval(span / 6);
     const auto range = [from](const QLineSeries* series, QValueAxis* axis) {
         double low = 0, high = 0;
         for (const QPointF& p : series->points())
