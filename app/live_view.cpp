@@ -129,7 +129,8 @@ bool LiveView::isOpen() const {
 void LiveView::sampled(const LiveSample& sample) {
     if (window_)
         window_->showSample(sample);
-    if (!record_)
+    // A sample asked for before the record started is not part of it.
+    if (!record_ || sample.ms < recordFromMs_)
         return;
     LiveSample row = sample;
     row.ms -= recordFromMs_;

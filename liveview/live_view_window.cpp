@@ -15,6 +15,7 @@
 #include <QShortcut>
 #include <QValueAxis>
 #include <algorithm>
+#include <limits>
 
 namespace stepdrive {
 
@@ -32,12 +33,17 @@ Lamp* addLamp(QGridLayout* grid, int column, const QString& caption, const QStri
     return lamp;
 }
 
-// An axis range around [low, high] that is never empty.
+// An axis range around [low, high] on round numbers, never empty. A range
+// that holds them and is not far wider stays: changing it lays the whole
+// plot out again.
 void fit(QValueAxis* axis, double low, double high) {
     if (high - low < 1) {
         low -= 1;
         high += 1;
     }
+    const double shown = axis->max() - axis->min();
+    if (axis->min() <= low && high <= axis->max() && shown < 3 * (high - low))
+        return;
     const double margin = (high - low) * 0.05;
     axis->setRange(low - margin, high + margin);
     axis->applyNiceNumbers();
@@ -45,6 +51,8 @@ void fit(QValueAxis* axis, double low, double high) {
 } // namespace
 
 LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(std::move(actions)) {
+    drawTimer_.setSingleShot(true);
+    connect(&drawTimer_, &QTimer::timeout, this, &LiveViewWindowWidget::drawPending);
     setObjectName(QStringLiteral("Monitor"));
     setWindowTitle(QStringLiteral("MONITOR"));
 
@@ -53,7 +61,7 @@ LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(s
     speed_ = new QLabel(QStringLiteral("-"));
     speed_->setObjectName(QStringLiteral("speed"));
     for (QLabel* value : {position_, speed_}) {
-        value->setMinimumWidth(110);
+        value->setFixedWidth(110); // a new number lays nothing out again
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QFont f = value->font();
         f.setBold(true);
@@ -102,7 +110,6 @@ LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(s
     positions_->attachAxis(positionAxis_);
     speeds_->attachAxis(time_);
     speeds_->attachAxis(speedAxis_);
-    fitPlot(0);
     auto* plot = new QChartView(chart);
     plot->setObjectName(QStringLiteral("plot"));
     plot->setMinimumSize(560, 300);
@@ -123,6 +130,7 @@ LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(s
     span_->setCurrentIndex(1);
     connect(span_, qOverload<int>(&QComboBox::currentIndexChanged), this,
             [this] { fitPlot(lastS_); });
+    fitPlot(0);
     record_ = new QPushButton(tr("기록 시작"));
     record_->setObjectName(QStringLiteral("record"));
     connect(record_, &QPushButton::clicked, this, [this] {
@@ -174,13 +182,22 @@ void LiveViewWindowWidget::showSample(const LiveSample& s) {
     for (int n = 1; n <= 8; ++n)
         inputs_[static_cast<std::size_t>(n - 1)]->setOn(s.input(n));
     lastS_ = static_cast<double>(s.ms) / 1000.0;
-    positions_->append(lastS_, s.position);
-    speeds_->append(lastS_, s.speed);
+    pendingPositions_.append({lastS_, double(s.position)});
+    pendingSpeeds_.append({lastS_, s.speed});
+    if (!drawTimer_.isActive())
+        drawTimer_.start(kDrawMs);
+}
+
+void LiveViewWindowWidget::drawPending() {
+    positions_->append(pendingPositions_);
+    speeds_->append(pendingSpeeds_);
+    pendingPositions_.clear();
+    pendingSpeeds_.clear();
     fitPlot(lastS_);
 }
 
 void LiveViewWindowWidget::fitPlot(double nowS) {
-    const double span = span_ ? span_->currentData().toDouble() : 30;
+    const double span = span_->currentData().toDouble();
     const double from = nowS - span;
     for (QLineSeries* series : {positions_, speeds_}) {
         int old = 0;
@@ -192,17 +209,21 @@ void LiveViewWindowWidget::fitPlot(double nowS) {
     time_->setRange(std::max(0.0, from), std::max(span, nowS));
     time_->setTickAnchor(0);
     time_->setTickInterval(span / 6);
-    const auto range = [from](const QLineSeries* series, QValueAxis* axis) {
-        double low = 0, high = 0;
+    // The speed's axis keeps 0 in sight; the position's fits the positions.
+    const auto range = [from](const QLineSeries* series, QValueAxis* axis, bool withZero) {
+        double low = withZero ? 0 : std::numeric_limits<double>::max();
+        double high = withZero ? 0 : std::numeric_limits<double>::lowest();
         for (const QPointF& p : series->points())
             if (p.x() >= from) {
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
             }
+        if (low > high)
+            low = high = 0;
         fit(axis, low, high);
     };
-    range(positions_, positionAxis_);
-    range(speeds_, speedAxis_);
+    range(positions_, positionAxis_, false);
+    range(speeds_, speedAxis_, true);
 }
 
 void LiveViewWindowWidget::showState(LiveState state) {

@@ -5,6 +5,9 @@
 
 #include "ui/live_view_module.h"
 
+#include <QList>
+#include <QPointF>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -33,25 +36,33 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The plot keeps the points of the span chosen, and its axes fit them.
+    // The plot takes the points that came since it was last drawn, keeps
+    // those of the span chosen, and its axes fit them.
     void fitPlot(double nowS);
+    void drawPending();
 
     LiveViewActions actions_;
-    QLabel* position_;
-    QLabel* speed_;
-    QLabel* state_;
-    Lamp* run_;
-    Lamp* home_;
-    std::array<Lamp*, 8> inputs_;
-    QComboBox* interval_;
-    QComboBox* span_;
-    QAbstractButton* record_;
-    QLineSeries* positions_;
-    QLineSeries* speeds_;
-    QValueAxis* time_;
-    QValueAxis* positionAxis_;
-    QValueAxis* speedAxis_;
+    QLabel* position_ = nullptr;
+    QLabel* speed_ = nullptr;
+    QLabel* state_ = nullptr;
+    Lamp* run_ = nullptr;
+    Lamp* home_ = nullptr;
+    std::array<Lamp*, 8> inputs_{};
+    QComboBox* interval_ = nullptr;
+    QComboBox* span_ = nullptr;
+    QAbstractButton* record_ = nullptr;
+    QLineSeries* positions_ = nullptr;
+    QLineSeries* speeds_ = nullptr;
+    QValueAxis* time_ = nullptr;
+    QValueAxis* positionAxis_ = nullptr;
+    QValueAxis* speedAxis_ = nullptr;
     double lastS_ = 0;
+    // Points not drawn yet: the plot is drawn at most every kDrawMs, as
+    // drawing it costs far more than an update's numbers and lamps.
+    static constexpr int kDrawMs = 400;
+    QList<QPointF> pendingPositions_;
+    QList<QPointF> pendingSpeeds_;
+    QTimer drawTimer_;
 };
 
 } // namespace stepdrive
