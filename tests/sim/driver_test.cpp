@@ -146,7 +146,7 @@ TEST_F(sim_Driver, homeSearchMakesHomePlusOffsetPositionZero) {
 TEST_F(sim_Driver, inputsStatusAndOutputs) {
     EXPECT_EQ(shortCmd(cmd::ReadInputs, opt::Inputs),
               replyFrame(Format::Short, cmd::ReadInputs, {0, 0, 0x02, 0x81}));
-    shortCmd(cmd::JogRight, 0, 10, at(0));
+    shortCmd(cmd::JogRight, 0, 1000, at(0)); // off the sensor after 50 ms
     EXPECT_EQ(shortCmd(cmd::ReadInputs, opt::Inputs, 0, at(100)),
               replyFrame(Format::Short, cmd::ReadInputs, {0, 0, 0x01, 0x81}));
 
