@@ -1,5 +1,6 @@
 #include "app/shell.h"
 
+#include "app/live_view.h"
 #include "app/setup_files.h"
 #include "app/start_dialog.h"
 #include "core/commands.h"
@@ -47,6 +48,7 @@ Shell::Shell(PortFactory ports, Pause& pause, Messenger& messages)
 
 Shell::~Shell() {
     // Windows go before the port objects they hold references to.
+    liveView_.reset();
     start_.reset();
     belt_.reset();
     jogPosition_.reset();
@@ -224,6 +226,23 @@ void Shell::wire(Win w, QWidget& window) {
         connect(exit, &QAbstractButton::clicked, this, &Shell::exitProgram);
     if (w != Win::Start)
         setupFiles().addMenuTo(&window);
+    if (w == Win::Main)
+        addViewMenu(&window, [this] { liveView().open(); });
+}
+
+LiveView& Shell::liveView() {
+    if (!liveView_) {
+        // It asks nothing while any panel's sequence pauses or its read waits.
+        const auto busy = [this] {
+            for (DriverPanel* p :
+                 std::initializer_list<DriverPanel*>{main_.get(), jogPosition_.get(), belt_.get()})
+                if (p && p->reading())
+                    return true;
+            return pause_->gate().pausing();
+        };
+        liveView_ = std::make_unique<LiveView>(main(), busy, *messages_);
+    }
+    return *liveView_;
 }
 
 void Shell::runSwitch(const Switch& s) {
@@ -271,6 +290,8 @@ void Shell::exitProgram() {
     for (QWidget* w : existingWindows())
         if (w)
             w->hide();
+    if (liveView_)
+        liveView_->close();
     endProgram_();
 }
 

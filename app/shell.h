@@ -19,6 +19,7 @@ namespace stepdrive {
 class BeltPanel;
 class CommControl;
 class JogPositionPanel;
+class LiveView;
 class MainPanel;
 class Messenger;
 class Pause;
@@ -80,6 +81,8 @@ public:
 
     // What the menu "파일" of every working panel does.
     SetupFiles& setupFiles();
+    // The live view of the main panel's line ("보기" -> "실시간 보기…").
+    LiveView& liveView();
 
     QWidget& window(Win w);
     CommControl& port(Win w);
@@ -144,6 +147,7 @@ private:
     std::unique_ptr<JogPositionPanel> jogPosition_;
     std::unique_ptr<BeltPanel> belt_;
     std::unique_ptr<StartDialog> start_;
+    std::unique_ptr<LiveView> liveView_;
 };
 
 } // namespace stepdrive

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/exchange.h"
+#include "cli/monitor.h"
 #include "cli/output.h"
 #include "cli/reached.h"
 #include "cli/scan.h"
@@ -1085,7 +1086,11 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
 } // namespace
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err, bool errIsTerminal) {
+        QTextStream& out, QTextStream& err, bool errIsTerminal, QTextStream* live) {
+    // A monitor writes as it goes, where it is told to.
+    if (const auto monitored =
+            runMonitor(arguments, makePort, makePause, live ? *live : out, err))
+        return *monitored;
     QString text;
     QTextStream into(&text);
     QString file;

@@ -27,8 +27,11 @@ using PauseFactory = std::function<std::unique_ptr<Pause>()>;
 // to `out`, messages (and the trace, through the wire log) to `err`, and
 // when `err` is a terminal, the progress of apply and verify too.
 // Returns the exit status: with several ports the highest of theirs.
+// `live`, when given, takes the lines of a command that prints as it goes
+// (monitor) as they come; `out` takes everything else, whole at the end.
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err, bool errIsTerminal = false);
+        QTextStream& out, QTextStream& err, bool errIsTerminal = false,
+        QTextStream* live = nullptr);
 
 QString helpText();
 

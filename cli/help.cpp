@@ -89,6 +89,13 @@ Commands:
   verify FILE                read back every section the profile holds and
                              compare, writing nothing: exit status 0 when the
                              driver holds the file, 3 with the differences
+  monitor [--interval MS] [--duration S] [--csv]
+                             the position, speed (pulses/s), run flag, home
+                             sensor and inputs every MS (50, 100, 200 or 500;
+                             default 100) for S seconds or until Ctrl-C (exit
+                             status 0): a line each, with --csv a header and
+                             a row each, with --json an object per port each;
+                             several --port give a column set each
 
 Pacing, as the windows pace: 100 ms before the first frame of the motor
 parameters and of the belt, 150 ms after every frame of a write, 100 ms after

@@ -10,7 +10,7 @@ namespace stepdrive {
 
 FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
     : QObject(parent), format_(format), port_(port),
-      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0) {
+      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0), watchBuffer_(buffer_) {
     replyTimer_.setSingleShot(true);
     connect(&replyTimer_, &QTimer::timeout, this, &FrameLink::replyOverdue);
     connect(&port_, &CommControl::lost, this, [this] {
@@ -24,21 +24,32 @@ int FrameLink::threshold() const {
 }
 
 bool FrameLink::send(std::vector<std::uint8_t> args) {
+    return write(std::move(args), buffer_, false);
+}
+
+bool FrameLink::sendWatch(std::vector<std::uint8_t> args) {
+    return write(std::move(args), watchBuffer_, true);
+}
+
+bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, bool watch) {
     const FormatInfo& f = formatInfo(format_);
     args.resize(static_cast<std::size_t>(f.argumentCount), 0);
-    fillCommandFrame(format_, args.data(), buffer_.data());
+    fillCommandFrame(format_, args.data(), buffer.data());
 
-    // The two zero bytes that end the buffer go on the wire but are not echoed.
-    txEcho_ =
-        QString::fromStdString(hexEcho(buffer_.data(), static_cast<std::size_t>(f.frameLength)));
-    emit txEchoChanged(txEcho_);
-    // The 10-byte panels read their reply data out of the RX echo, so it must
-    // hold only the reply to this command.
-    if (format_ == Format::Short)
-        clearRx();
+    if (!watch) {
+        // The two zero bytes that end the buffer go on the wire but are not
+        // echoed.
+        txEcho_ =
+            QString::fromStdString(hexEcho(buffer.data(), static_cast<std::size_t>(f.frameLength)));
+        emit txEchoChanged(txEcho_);
+        // The 10-byte panels read their reply data out of the RX echo, so it
+        // must hold only the reply to this command.
+        if (format_ == Format::Short)
+            clearRx();
+    }
 
-    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(buffer_.data()),
-                                 static_cast<int>(buffer_.size()))))
+    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(buffer.data()),
+                                 static_cast<int>(buffer.size()))))
         return false;
     // Replies awaited on an earlier opening of the port will never come.
     if (awaitingOpening_ != port_.openings())
@@ -48,20 +59,13 @@ bool FrameLink::send(std::vector<std::uint8_t> args) {
         garbled_ = false;
         replyTimer_.start(replyTimeoutMs_);
     }
-    awaiting_.push_back(args[0]);
+    awaiting_.push_back({args[0], watch});
     return true;
 }
 
-bool FrameLink::replyCame(std::uint8_t code) {
-    const auto answered = std::find(awaiting_.begin(), awaiting_.end(), code);
-    if (answered == awaiting_.end())
-        return false;
-    awaiting_.erase(answered);
-    if (awaiting_.empty())
-        replyTimer_.stop();
-    else
-        replyTimer_.start(replyTimeoutMs_);
-    return true;
+std::deque<FrameLink::Awaited>::iterator FrameLink::answered(std::uint8_t code) {
+    return std::find_if(awaiting_.begin(), awaiting_.end(),
+                        [code](const Awaited& a) { return a.code == code; });
 }
 
 void FrameLink::stopAwaiting() {
@@ -124,20 +128,60 @@ void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool ch
                 break;
             bytes += one;
         }
-        echoReceived(bytes);
         const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
         const int size = static_cast<int>(bytes.size());
         const int length = formatInfo(format_).frameLength;
-        for (int at = 0; at == 0 || (at + length <= size && raw[at] == kReplyHeader);
-             at += length) {
-            const int count = std::min(length, size - at);
+        const auto frames = [&](const std::function<void(int at, int count)>& each) {
+            for (int at = 0; at == 0 || (at + length <= size && raw[at] == kReplyHeader);
+                 at += length)
+                each(at, std::min(length, size - at));
+        };
+        // The live view's replies are its own: the echo shows the rest. Which
+        // they are is worked out on a copy of what is awaited, before any
+        // reply is handled.
+        QByteArray shown;
+        auto awaited = awaiting_;
+        int from = 0;
+        frames([&](int at, int count) {
+            if (count < length)
+                return;
+            const std::uint8_t code =
+                parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer).code;
+            const auto a = std::find_if(awaited.begin(), awaited.end(),
+                                        [code](const Awaited& w) { return w.code == code; });
+            if (a == awaited.end())
+                return;
+            if (a->watch) {
+                shown += bytes.mid(from, at - from);
+                from = at + count;
+            }
+            awaited.erase(a);
+        });
+        shown += bytes.mid(from);
+        if (!shown.isEmpty())
+            echoReceived(shown);
+
+        frames([&](int at, int count) {
             const Reply reply =
                 parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer);
-            if (count < length || !replyCame(reply.code))
+            const auto a = count < length ? awaiting_.end() : answered(reply.code);
+            const bool watch = a != awaiting_.end() && a->watch;
+            if (a == awaiting_.end()) {
                 garbled_ = true;
+            } else {
+                awaiting_.erase(a);
+                if (awaiting_.empty())
+                    replyTimer_.stop();
+                else
+                    replyTimer_.start(replyTimeoutMs_);
+            }
+            if (watch) {
+                emit watched(reply);
+                return;
+            }
             handle(reply);
             emit replied(reply.code);
-        }
+        });
     }
 
     QCoreApplication::processEvents();

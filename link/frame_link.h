@@ -38,6 +38,10 @@ public:
     // Once the port has gone, nothing more is sent and nothing is reported
     // again: the operator hears of the lost line once.
     bool sendFollowing(std::vector<std::uint8_t> args);
+    // A frame of the live view, which watches the driver over this link: it
+    // is neither echoed nor clears the RX echo, and its reply goes to
+    // `watched` alone, never to the panel's handling nor its echo.
+    bool sendWatch(std::vector<std::uint8_t> args);
 
     // The receive procedure: on a data-received event, switches the
     // threshold off, reads and echoes every waiting byte, checks header,
@@ -74,23 +78,32 @@ signals:
     void abandoned();
     // A reply with `code` has been handled by the panel.
     void replied(std::uint8_t code);
+    // The reply to a frame of the live view.
+    void watched(const stepdrive::Reply& reply);
 
 private:
     void echoReceived(const QByteArray& bytes);
-    // A whole frame carrying `code`: true when it answers a frame sent.
-    bool replyCame(std::uint8_t code);
+    // Writes `args` as a frame from `buffer` and awaits its reply.
+    bool write(std::vector<std::uint8_t> args, Bytes& buffer, bool watch);
+    struct Awaited {
+        std::uint8_t code;
+        bool watch; // a frame of the live view
+    };
+    // The oldest frame awaited that a reply carrying `code` answers.
+    std::deque<Awaited>::iterator answered(std::uint8_t code);
     void replyOverdue();
     void stopAwaiting();
 
     Format format_;
     CommControl& port_;
     Bytes buffer_;
+    Bytes watchBuffer_; // the live view's frames leave the panel's last one be
     QString txEcho_;
     QString rxEcho_;
     // The command codes of the frames sent and not answered yet, on the
     // port's current opening, oldest first. A reply carries the code it
     // answers, so noise that fills a frame's worth is not taken for one.
-    std::deque<std::uint8_t> awaiting_;
+    std::deque<Awaited> awaiting_;
     // Bytes came while awaiting that answered nothing or failed a check.
     bool garbled_ = false;
     int awaitingOpening_ = 0;

@@ -58,6 +58,9 @@ public:
     // Shows `value` in the entry box of parameter `index`, white: shown, not
     // sent.
     void showParameter(std::size_t index, std::int32_t value);
+    // Whether the panel waits for the reply of a read (its read state is
+    // not 0).
+    virtual bool reading() const = 0;
 
 protected:
     DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,

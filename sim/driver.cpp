@@ -147,7 +147,7 @@ bool Driver::running(Clock::time_point now) {
 
 bool Driver::atHome(Clock::time_point now) {
     advance(now);
-    return position_ == homeSensorAt_;
+    return std::llabs(position_ - homeSensorAt_) < kHomeSensorReach;
 }
 
 std::uint8_t Driver::statusA(Clock::time_point now) {

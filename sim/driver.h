@@ -10,7 +10,9 @@
 // Home: the home sensor sits at position 0 when the driver starts. A home
 // search travels to the sensor at the homing speed, goes on by the home
 // offset, and makes that place position 0; the sensor is then at
-// -offset.
+// -offset. The sensor is made within kHomeSensorReach pulses of its place,
+// as a real sensor's vane is some way long: a search passing it at the
+// default homing speed keeps it made for 0.2 s.
 
 #include "core/driver_values.h"
 #include "sim/framer.h"
@@ -25,6 +27,7 @@ namespace stepdrive::sim {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kPulsesPerSecondPerSpeedUnit = 100;
+constexpr std::int64_t kHomeSensorReach = 5000;
 
 class Driver {
 public:

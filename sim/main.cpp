@@ -52,7 +52,9 @@ The driver model:
             the row's velocity to the row's position
   home      the home sensor is at position 0 at start-up; a home search
             travels to it at the homing speed, goes on by the home offset and
-            makes that place position 0 (the sensor is then at -offset)
+            makes that place position 0 (the sensor is then at -offset); the
+            sensor is made within 5000 pulses of its place, so a watch at
+            10 or 20 updates a second sees it as a search passes
   defaults  run current 20, stop current 4, run speed 800, acceleration 10,
             homing speed 500, home offset 12800, resolution 2; position 0;
             outputs off; table entries and belt parameters 0

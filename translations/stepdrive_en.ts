@@ -531,6 +531,112 @@
     </message>
 </context>
 <context>
+    <name>stepdrive::LiveView</name>
+    <message>
+        <source>보기</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>실시간 보기…</source>
+        <translation>Live view…</translation>
+    </message>
+    <message>
+        <source>기록 파일</source>
+        <translation>Record file</translation>
+    </message>
+    <message>
+        <source>CSV 파일 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>실시간 보기를 열 수 없습니다: %1</source>
+        <translation>The live view can&apos;t be opened: %1</translation>
+    </message>
+    <message>
+        <source>%1: 기록 파일을 쓸 수 없습니다(%2).</source>
+        <translation>%1: the record file can&apos;t be written (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::LiveViewWindowWidget</name>
+    <message>
+        <source>위치</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>펄스</source>
+        <translation>pulses</translation>
+    </message>
+    <message>
+        <source>속도</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>펄스/초</source>
+        <translation>pulses/s</translation>
+    </message>
+    <message>
+        <source>위치 (펄스)</source>
+        <translation>Position (pulses)</translation>
+    </message>
+    <message>
+        <source>속도 (펄스/초)</source>
+        <translation>Speed (pulses/s)</translation>
+    </message>
+    <message>
+        <source>시간 (초)</source>
+        <translation>Time (s)</translation>
+    </message>
+    <message>
+        <source>%1초</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>기록 시작</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>모터 정지</source>
+        <translation>Motor stop</translation>
+    </message>
+    <message>
+        <source>간격</source>
+        <translation>Interval</translation>
+    </message>
+    <message>
+        <source>구간</source>
+        <translation>Span</translation>
+    </message>
+    <message>
+        <source>읽는 중</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>잠시 멈춤: 다른 명령이 진행 중입니다</source>
+        <translation>Held: another command is under way</translation>
+    </message>
+    <message>
+        <source>멈춤: 메인 화면의 통신이 닫혀 있습니다</source>
+        <translation>Stopped: the main panel&apos;s line is closed</translation>
+    </message>
+    <message>
+        <source>멈춤: 드라이버가 응답하지 않습니다</source>
+        <translation>Stopped: the driver does not answer</translation>
+    </message>
+    <message>
+        <source>기록 정지</source>
+        <translation>Stop recording</translation>
+    </message>
+</context>
+<context>
     <name>stepdrive::MainPanel</name>
     <message>
         <source>출력1 ON</source>

@@ -37,6 +37,7 @@ private:
     void cmd_RData_Click();
     void handleReply(const Reply& reply) override;
     void stopWaiting() override { read_step_ = 0; }
+    bool reading() const override { return read_step_ != 0; }
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
     std::vector<ReadBackRow> readBacks_;

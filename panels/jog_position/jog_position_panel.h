@@ -66,6 +66,7 @@ private:
     void handleReply(const Reply& reply) override;
     bool requestStep(std::uint8_t code, std::uint8_t step) override;
     void stopWaiting() override { read_step_ = 0; }
+    bool reading() const override { return read_step_ != 0; }
     bool checksTrailer() const override { return read_step_ != 0; }
 
     std::unique_ptr<Ui::JogPositionPanelForm> ui_;

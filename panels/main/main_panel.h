@@ -73,6 +73,7 @@ private:
 
     void handleReply(const Reply& reply) override;
     void stopWaiting() override { read_data_ = 0; }
+    bool reading() const override { return read_data_ != 0; }
 
     std::unique_ptr<Ui::MainPanelForm> ui_;
     // Replies with code 6: the READ ALL chain and the position read.

@@ -456,3 +456,32 @@ TEST_F(Program, scanFindsTheDriverOnTheComNumberThatMapsToIt) {
     EXPECT_EQ(silent.receivedAt("AA 00 06 08").size(), 2u) << "one request a scan";
     EXPECT_EQ(silent.receivedAt("").size(), 2u);
 }
+
+TEST_F(Program, monitorPrintsARowAnIntervalAndEndsCleanlyOnCtrlC) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_EQ(cli({"monitor", "--duration", "2", "--interval", "100", "--csv"}), 0)
+        << err.toStdString();
+    const QStringList rows = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 21);
+    EXPECT_EQ(rows[0], "time_ms,position,speed,running,home_sensor,in1,in2,in3,in4,in5,in6,in7,"
+                       "in8");
+    EXPECT_EQ(rows[20], "1900,0,0,0,1,0,0,0,0,0,0,0,0");
+
+    // Ctrl-C ends it after the update under way, with exit status 0.
+    QProcess process;
+    process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
+                  {"--port", sim->devicePath(), "--json", "monitor"});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            process.waitForReadyRead(100);
+            return process.canReadLine();
+        },
+        kWaitMs));
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(kRunMs));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    const QJsonObject last =
+        QJsonDocument::fromJson(process.readAll().trimmed().split('\n').last()).object();
+    EXPECT_EQ(last["port"], sim->devicePath());
+}

@@ -46,6 +46,8 @@ for path in ./usr/bin/stepdrive ./usr/bin/stepdrive-cli ./usr/bin/stepdrive-sim 
     ./usr/share/man/man1/stepdrive-sim.1.gz ./usr/share/doc/stepdrive/copyright; do
     check "the package holds $path" grep -qx "$path" "$work/contents"
 done
+check "the package holds the live view module" \
+    grep -qE '^\./usr/lib/(.*/)?stepdrive/liveview\.so$' "$work/contents"
 field() { dpkg-deb -f "$deb" "$1"; }
 check "version $version" test "$(field Version)" = "$version"
 check "a maintainer" test -n "$(field Maintainer)"
@@ -55,6 +57,7 @@ check "the Hangul font among the dependencies" grep -q "fonts-nanum" <<<"$depend
 check "Qt's translations among the dependencies" grep -q "qt6-translations-l10n" <<<"$depends"
 check "Qt's libraries among the dependencies, from the binaries" \
     grep -q "libqt6serialport6" <<<"$depends"
+check "Qt Charts among the dependencies, for the live view" grep -q "libqt6charts6" <<<"$depends"
 
 # Unpacked, the programs run from the scratch root; neither they nor the
 # built ones carry a run path (an empty entry is the current folder).

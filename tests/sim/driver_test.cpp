@@ -117,6 +117,7 @@ TEST_F(sim_Driver, homeSearchMakesHomePlusOffsetPositionZero) {
 
     shortCmd(cmd::HomeSearch, opt::HomeSearch, 0, at(1000));
     EXPECT_EQ(readPosition(at(2000)), 10000); // on its way back to the sensor
+    EXPECT_TRUE(driver.atHome(at(2600)));     // 4000 pulses short of it: made
     EXPECT_TRUE(driver.atHome(at(3000)));     // passing the sensor
     EXPECT_EQ(driver.statusA(at(3000)), 0x03);
     EXPECT_EQ(readPosition(at(3250)), 2500); // on by the offset
@@ -145,7 +146,7 @@ TEST_F(sim_Driver, homeSearchMakesHomePlusOffsetPositionZero) {
 TEST_F(sim_Driver, inputsStatusAndOutputs) {
     EXPECT_EQ(shortCmd(cmd::ReadInputs, opt::Inputs),
               replyFrame(Format::Short, cmd::ReadInputs, {0, 0, 0x02, 0x81}));
-    shortCmd(cmd::JogRight, 0, 10, at(0));
+    shortCmd(cmd::JogRight, 0, 1000, at(0)); // off the sensor after 50 ms
     EXPECT_EQ(shortCmd(cmd::ReadInputs, opt::Inputs, 0, at(100)),
               replyFrame(Format::Short, cmd::ReadInputs, {0, 0, 0x01, 0x81}));
 

@@ -1,0 +1,42 @@
+#pragma once
+// One update of the live view and of `stepdrive-cli monitor`: the position,
+// the speed derived from successive positions, the run flag, the home sensor
+// and the eight inputs; and the CSV record of such updates.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace stepdrive {
+
+struct LiveSample {
+    std::int64_t ms = 0;       // since the start of the watch or the record
+    std::int32_t position = 0; // pulses
+    double speed = 0;          // pulses per second
+    bool running = false;      // status byte A, bit 0
+    bool homeSensor = false;   // status byte A, bit 1
+    std::uint8_t inputs = 0;   // status byte B: bit n is input n + 1
+
+    bool input(int n) const { return (inputs >> (n - 1)) & 1u; }
+};
+
+// Where the live view stands: asking; holding back while a sequence or a
+// read-back runs; the line closed; the driver silent on this opening.
+enum class LiveState { Asking, Held, LineClosed, Silent };
+
+// The speed between two positions read `seconds` apart; the 32-bit counter
+// wraps, so the shorter way round is taken. 0 when no time passed.
+double speedBetween(std::int32_t from, std::int32_t to, double seconds);
+
+// A sample's fields after its time, by name (position, speed, running,
+// home_sensor, in1..in8) and as text: whole numbers, the speed rounded to
+// whole pulses per second, 0 or 1 for the flags.
+std::vector<std::string> liveFieldNames();
+std::vector<std::string> liveFieldValues(const LiveSample& sample);
+
+// The CSV record: a header naming the columns in English (time_ms, then the
+// field names) and a row per sample; both end with a newline.
+std::string csvHeader();
+std::string csvRow(const LiveSample& sample);
+
+} // namespace stepdrive
