@@ -34,6 +34,9 @@ device=$(head -1 "$work/sim.out")
 [ -n "$device" ] || give_up "stepdrive-sim did not start"
 
 for name in $(compgen -e | grep '^STEPDRIVE_'); do unset "$name"; done
+# The dialog's probe touches no serial device of the machine.
+for n in $(seq 10); do export "STEPDRIVE_COM$n=/nonexistent/stepdrive-COM$n"; done
+export STEPDRIVE_SERIAL_DEVICES=
 export XDG_CONFIG_HOME=$work/config # the program's settings stay here
 STEPDRIVE_COM4=$device QT_QPA_PLATFORM=xcb "$app" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -206,7 +206,7 @@ void gapRow(const std::string& figure, const Gaps& gaps, std::size_t expected) {
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    clearComMappings();
+    pointPortsNowhere();
     QApplication app(argc, argv);
     applyApplicationLook();
     const QTemporaryDir settings;

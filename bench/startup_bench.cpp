@@ -118,6 +118,12 @@ int main(int argc, char** argv) {
     const int runs = std::max(1, std::atoi(argv[1]));
     constexpr int kPrograms = 3;
     setenv(kStartupProbeVariable, "1", 1);
+    // The connection dialog, made with the other windows, probes COM 1 to 10:
+    // they point nowhere, so no serial device of the machine is touched.
+    for (int n = 1; n <= 10; ++n)
+        setenv(("STEPDRIVE_COM" + std::to_string(n)).c_str(),
+               ("/nonexistent/stepdrive-COM" + std::to_string(n)).c_str(), 1);
+    setenv("STEPDRIVE_SERIAL_DEVICES", "", 1);
 
     std::vector<double> shown[kPrograms], peak[kPrograms];
     for (int i = 0; i <= runs; ++i) {

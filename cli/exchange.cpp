@@ -45,12 +45,24 @@ QString causeText(const PortFailure& f) {
 }
 
 QString settingsText(const LineSettingsFault& s) {
-    const char* const parts[] = {"the form is \"baud,parity,data bits,stop bits\"",
-                                 "baud rate \"%1\" is not a number", "parity \"%1\"",
-                                 "data bits \"%1\"", "stop bits \"%1\""};
-    QString why = QString::fromLatin1(parts[static_cast<int>(s.part)]);
-    if (s.part != Part::Shape)
-        why = why.arg(s.value);
+    QString why;
+    switch (s.part) {
+    case Part::Shape:
+        why = QStringLiteral("the form is \"baud,parity,data bits,stop bits\"");
+        break;
+    case Part::Baud:
+        why = QStringLiteral("baud rate \"%1\" is not a number").arg(s.value);
+        break;
+    case Part::Parity:
+        why = QStringLiteral("parity \"%1\"").arg(s.value);
+        break;
+    case Part::DataBits:
+        why = QStringLiteral("data bits \"%1\"").arg(s.value);
+        break;
+    case Part::StopBits:
+        why = QStringLiteral("stop bits \"%1\"").arg(s.value);
+        break;
+    }
     return QStringLiteral("line settings \"%1\" can't be used: %2").arg(s.text, why);
 }
 } // namespace

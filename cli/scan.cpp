@@ -1,7 +1,13 @@
 #include "cli/scan.h"
 
+#include "cli/exchange.h"
+#include "cli/lines.h"
+#include "link/port_names.h"
+
+#include <QJsonArray>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QTextStream>
 #include <set>
 
 namespace stepdrive::cli {
@@ -21,6 +27,71 @@ std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
     for (const PortOffer& o : portOffers({coms.begin(), coms.end()}, system))
         entries.push_back({o.port, o.device, o.system ? details(*o.system) : QString()});
     return entries;
+}
+
+int scan(Options o, const Command& probe, const PortFactory& makePort,
+         const PauseFactory& makePause, QTextStream& out) {
+    std::vector<ScanEntry> entries;
+    if (o.ports.isEmpty())
+        entries = scanEntries(systemPorts());
+    for (const QString& p : o.ports)
+        entries.push_back({p, parsePortChoice(p).path(), {}});
+    o.ports.clear();
+    // Each device is probed once: two COM numbers of one device would clash
+    // with each other, not with another program.
+    std::vector<int> probeOf;
+    QStringList devices;
+    for (const ScanEntry& e : entries) {
+        if (!devices.contains(e.device)) {
+            devices << e.device;
+            o.ports << e.port;
+        }
+        probeOf.push_back(static_cast<int>(devices.indexOf(e.device)));
+    }
+    const std::vector<LineResult> results = runLines(o, probe, makePort, makePause);
+
+    QJsonArray found;
+    bool opened = false;
+    bool driver = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ScanEntry& e = entries[i];
+        const auto p = static_cast<std::size_t>(probeOf[i]);
+        const QJsonObject probed = results[p].result.found();
+        const int status = results[p].status;
+        opened = opened || status != kPortError;
+        driver = driver || status == kDone;
+        QString why = results[p].error[QStringLiteral("message")].toString();
+        if (o.ports[probeOf[i]] != e.port)
+            why = QStringLiteral("the same device as %1").arg(o.ports[probeOf[i]]);
+        QJsonObject entry{{QStringLiteral("port"), e.port},
+                          {QStringLiteral("device"), e.device},
+                          {QStringLiteral("description"), e.description},
+                          {QStringLiteral("opened"), status != kPortError},
+                          {QStringLiteral("driver"), status == kDone}};
+        if (status == kDone)
+            entry[QStringLiteral("position")] = probed[QStringLiteral("position")];
+        else
+            entry[QStringLiteral("message")] = why;
+        found.append(entry);
+        if (o.json)
+            continue;
+        QString label = e.port;
+        if (e.device != e.port)
+            label += QStringLiteral(" (%1)").arg(e.device);
+        if (!e.description.isEmpty())
+            label += QStringLiteral(" ") + e.description;
+        out << label << ": "
+            << (status == kDone ? QStringLiteral("driver, position=%1")
+                                      .arg(probed[QStringLiteral("position")].toInteger())
+                : status == kPortError ? why
+                                       : QStringLiteral("no driver (%1)").arg(why))
+            << '\n';
+    }
+    if (o.json)
+        out << jsonLine(QJsonObject{{QStringLiteral("port"), QJsonValue::Null},
+                                    {QStringLiteral("ports"), found}});
+    // A driver found; else a port opened but no driver answered; else none.
+    return driver ? kDone : opened ? kNoReply : kPortError;
 }
 
 } // namespace stepdrive::cli

@@ -1,11 +1,16 @@
 #pragma once
-// What stepdrive-cli's scan looks at: the serial devices the system reports
-// and the COM numbers that map to one.
+// stepdrive-cli's scan: the serial devices the system reports and the COM
+// numbers that map to one, each asked for the position once.
 
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 #include "link/system_ports.h"
 
 #include <QString>
 #include <vector>
+
+class QTextStream;
 
 namespace stepdrive::cli {
 
@@ -19,5 +24,11 @@ struct ScanEntry {
 // order, then every other device of `system`: each device once, under its
 // COM number when one maps to it.
 std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system);
+
+// Opens each port scanEntries() lists (or each o.ports given) and asks it for
+// the position once with `probe`; prints what answered. Exit 0 when a driver
+// answered, kNoReply when a port opened but none did, else kPortError.
+int scan(Options o, const Command& probe, const PortFactory& makePort,
+         const PauseFactory& makePause, QTextStream& out);
 
 } // namespace stepdrive::cli

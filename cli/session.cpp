@@ -190,8 +190,6 @@ std::int32_t Session::position() {
     return valueOf(command(cmd::ReadParameter, opt::Position, {}));
 }
 
-// Inputs 1 to 8 are the bits of the second status byte; bits 0 and 1 of the
-// first are the run flag and the home sensor.
 Inputs Session::inputs() {
     begin("reading");
     return askInputs();
@@ -200,12 +198,7 @@ Inputs Session::inputs() {
 Inputs Session::askInputs() {
     const Bytes bytes = command(cmd::ReadInputs, opt::Inputs, {});
     const Reply reply = parseReply(Format::Short, bytes.data(), bytes.size(), true);
-    Inputs result;
-    for (std::size_t bit = 0; bit < 8; ++bit)
-        result.in[bit] = reply.statusB & (1u << bit);
-    result.running = reply.statusA & 0x01;
-    result.homeSensor = reply.statusA & 0x02;
-    return result;
+    return inputsOf(reply.statusA, reply.statusB);
 }
 
 void Session::setOutputs(bool first, bool second) {

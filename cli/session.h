@@ -22,13 +22,6 @@ namespace stepdrive::cli {
 
 class Exchange;
 
-// What the input request reports.
-struct Inputs {
-    std::array<bool, 8> in{}; // inputs 1 to 8
-    bool running = false;
-    bool homeSensor = false;
-};
-
 class Session {
 public:
     // After each frame of a write ("writing") or read-back ("reading") of a

@@ -78,11 +78,36 @@ struct TableEntry {
     }
 };
 
-// vel1 vel0 acc1 acc0 pos2 pos1 pos0: the low 16 and 24 bits of the values,
-// high byte first; higher bits are dropped.
+// Where each field of a table entry lies in its seven data bytes: vel1 vel0
+// acc1 acc0 pos2 pos1 pos0, high byte first.
+struct DataField {
+    int first;
+    int count;
+    constexpr int end() const { return first + count; }
+};
+inline constexpr DataField kTableVelocity{0, kTableSpeedBytes};
+inline constexpr DataField kTableAcceleration{kTableSpeedBytes, kTableSpeedBytes};
+inline constexpr DataField kTablePosition{2 * kTableSpeedBytes, kTablePositionBytes};
+
+// The seven data bytes of an entry: the low 16 and 24 bits of the values;
+// higher bits are dropped.
 std::array<std::uint8_t, 7> tableData(const TableEntry& entry);
-// The entry the seven data bytes of a read reply carry, each field signed.
+// The entry seven data bytes carry, each field signed: the one decoder of a
+// table entry, for a read reply (the panels, the command line) and a
+// download or row move (the simulator).
 TableEntry tableEntryOf(const std::uint8_t* data);
+
+// What the input request reports.
+struct Inputs {
+    std::array<bool, 8> in{}; // inputs 1 to 8
+    bool running = false;
+    bool homeSensor = false;
+};
+// Inputs 1 to 8 are the bits of status byte B; bits 0 and 1 of A are the
+// run flag and the home sensor.
+Inputs inputsOf(std::uint8_t statusA, std::uint8_t statusB);
+// The status bytes A and B of an input reply, as the driver sends them.
+std::array<std::uint8_t, 2> inputStatus(const Inputs& inputs);
 
 // The values a signed field of `bytes` bytes carries unchanged.
 constexpr std::int32_t signedMin(int bytes) {

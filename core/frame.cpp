@@ -1,5 +1,7 @@
 #include "core/frame.h"
 
+#include "core/driver_values.h"
+
 #include <algorithm>
 
 namespace stepdrive {
@@ -92,16 +94,6 @@ std::int32_t signedBigEndian(const std::uint8_t* bytes, int count) {
     return static_cast<std::int32_t>(raw << unused) >> unused;
 }
 
-namespace {
-// The data fields of a reply: first byte (0-based) and length.
-struct ReplyField {
-    int first;
-    int count;
-};
-const std::vector<ReplyField> kShortReplyFields{{4, 4}};
-const std::vector<ReplyField> kLongReplyFields{{4, 2}, {6, 2}, {8, 3}};
-} // namespace
-
 Reply parseReply(Format format, const std::uint8_t* bytes, std::size_t count, bool checkTrailer) {
     const auto length = static_cast<std::size_t>(formatInfo(format).frameLength);
     const auto n = std::min(count, length);
@@ -118,10 +110,22 @@ Reply parseReply(Format format, const std::uint8_t* bytes, std::size_t count, bo
     check(Reply::Status, 4, kReplyStatus);
     if (checkTrailer)
         check(Reply::Trailer, length - 1, kTrailer);
-    for (const ReplyField& f : format == Format::Short ? kShortReplyFields : kLongReplyFields)
-        reply.fields.push_back(static_cast<std::size_t>(f.first + f.count) <= n
-                                   ? std::optional(signedBigEndian(bytes + f.first, f.count))
-                                   : std::nullopt);
+    // The data start at byte 4; a field is there once its last byte came.
+    constexpr std::size_t kData = 4;
+    const auto came = [&](int end) { return kData + static_cast<std::size_t>(end) <= n; };
+    if (format == Format::Short) {
+        reply.fields.push_back(came(4) ? std::optional(signedBigEndian(bytes + kData, 4))
+                                       : std::nullopt);
+        return reply;
+    }
+    std::array<std::uint8_t, 7> data{};
+    if (n > kData)
+        std::copy(bytes + kData, bytes + std::min(n, kData + data.size()), data.begin());
+    const TableEntry e = tableEntryOf(data.data());
+    for (const auto& [field, value] :
+         {std::pair(kTableVelocity, e.velocity), std::pair(kTableAcceleration, e.acceleration),
+          std::pair(kTablePosition, e.position)})
+        reply.fields.push_back(came(field.end()) ? std::optional(value) : std::nullopt);
     return reply;
 }
 

@@ -62,9 +62,10 @@ std::vector<std::uint8_t> bigEndian(std::int32_t value, int count);
 std::int32_t signedBigEndian(const std::uint8_t* bytes, int count);
 
 // One reply as read: its code (position 3), the two status bytes (positions
-// 7 and 8), the data fields (one 32-bit value in a 10-byte reply; 16-, 16-
-// and 24-bit values in a 13-byte one; a field is missing when fewer bytes
-// came than it needs) and how many of the header, status and (when checked)
+// 7 and 8), the data fields (one 32-bit value in a 10-byte reply; a table
+// entry's velocity, acceleration and position in a 13-byte one, as
+// tableEntryOf decodes them; a field is missing when fewer bytes came than
+// it needs) and how many of the header, status and (when checked)
 // trailer bytes were wrong, and which. A byte that did not come reads 0.
 struct Reply {
     enum Check : std::uint8_t { Header = 1, Status = 2, Trailer = 4 };

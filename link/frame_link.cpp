@@ -42,8 +42,8 @@ bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, bool watch)
         txEcho_ =
             QString::fromStdString(hexEcho(buffer.data(), static_cast<std::size_t>(f.frameLength)));
         emit txEchoChanged(txEcho_);
-        // The 10-byte panels read their reply data out of the RX echo, so it
-        // must hold only the reply to this command.
+        // On the 10-byte panels the RX echo shows only the reply to this
+        // command.
         if (format_ == Format::Short)
             clearRx();
     }

@@ -16,7 +16,9 @@ struct SystemPort {
     QString serial;       // "A50285BI"
 };
 
-// The system's serial devices, asked for once per call.
+// The system's serial devices, asked for once per call; when
+// STEPDRIVE_SERIAL_DEVICES is set, the devices it lists (separated by ':',
+// ';' on Windows) instead, and the system is not asked.
 std::vector<SystemPort> systemPorts();
 
 // "FTDI FT232R USB UART (A50285BI)", or empty when the system says nothing.

@@ -103,8 +103,10 @@ Bytes Driver::shortCommand(std::uint8_t code, std::uint8_t option, const Bytes& 
         for (std::size_t i = 0; i < 4; ++i)
             outputs_[i] = data[i] ? 1 : 0;
         break;
-    case cmd::ReadInputs:
-        return {0, 0, statusA(now), inputs_};
+    case cmd::ReadInputs: {
+        const auto status = inputStatus(inputsAt(now));
+        return {0, 0, status[0], status[1]};
+    }
     case cmd::WriteBelt:
         if (option == opt::BeltIn2Flag)
             in2Used_ = data[2] != 0;
@@ -120,9 +122,11 @@ Bytes Driver::shortCommand(std::uint8_t code, std::uint8_t option, const Bytes& 
 Bytes Driver::longCommand(std::uint8_t code, std::uint8_t option, const Bytes& data,
                           Clock::time_point now) {
     switch (code) {
-    case tableCmd::MoveToRow:
-        travelTo(signedOf(data, 4, 3), unsignedOf(data, 0, 2), now);
+    case tableCmd::MoveToRow: {
+        const TableEntry row = tableEntryOf(data.data());
+        travelTo(row.position, static_cast<std::uint16_t>(row.velocity), now);
         break;
+    }
     case tableCmd::Download:
         table_[option - 1u] = tableEntryOf(data.data());
         break;
@@ -150,8 +154,17 @@ bool Driver::atHome(Clock::time_point now) {
     return std::llabs(position_ - homeSensorAt_) < kHomeSensorReach;
 }
 
+Inputs Driver::inputsAt(Clock::time_point now) {
+    Inputs in;
+    for (std::size_t bit = 0; bit < in.in.size(); ++bit)
+        in.in[bit] = inputs_ & (1u << bit);
+    in.running = running(now);
+    in.homeSensor = atHome(now);
+    return in;
+}
+
 std::uint8_t Driver::statusA(Clock::time_point now) {
-    return static_cast<std::uint8_t>((running(now) ? 0x01 : 0) | (atHome(now) ? 0x02 : 0));
+    return inputStatus(inputsAt(now))[0];
 }
 
 void Driver::advance(Clock::time_point now) {

@@ -40,7 +40,9 @@ public:
     std::int32_t position(Clock::time_point now);
     bool running(Clock::time_point now);
     bool atHome(Clock::time_point now);
-    // Status byte of the input reply: bit 0 running, bit 1 home sensor.
+    // What the input request reports, and its status byte A (bit 0 running,
+    // bit 1 home sensor).
+    Inputs inputsAt(Clock::time_point now);
     std::uint8_t statusA(Clock::time_point now);
 
     std::uint8_t inputs() const { return inputs_; }

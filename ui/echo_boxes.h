@@ -1,7 +1,6 @@
 #pragma once
-// A panel's TX and RX echo boxes show its link's echo texts. They are
-// read-only: the reply data is read from the RX echo, which the operator
-// must not be able to change.
+// A panel's TX and RX echo boxes show its link's echo texts, read-only:
+// they show what went out and came in, and nothing typed there is sent.
 
 class QLineEdit;
 

@@ -191,15 +191,14 @@ void MainPanel::toggleOutput(std::size_t output, QAbstractButton* button) {
     protocol(cmd::SetOutputs, opt::Outputs, outputs_[0], outputs_[1], outputs_[2], outputs_[3]);
 }
 
-// Inputs 1 to 8 are the bits of status byte B; bits 0 and 1 of A are the run
-// flag and the home sensor.
 void MainPanel::showInputs(std::uint8_t statusA, std::uint8_t statusB) {
     const Ui::MainPanelForm& u = *ui_;
-    Lamp* const inputs[] = {u.led1, u.led2, u.led3, u.led4, u.led5, u.led6, u.led7, u.led8};
-    for (int bit = 0; bit < 8; ++bit)
-        inputs[bit]->setOn(statusB & (1u << bit));
-    u.led_run->setOn(statusA & 0x01);
-    u.led_hsen->setOn(statusA & 0x02);
+    const Inputs in = inputsOf(statusA, statusB);
+    Lamp* const lamps[] = {u.led1, u.led2, u.led3, u.led4, u.led5, u.led6, u.led7, u.led8};
+    for (std::size_t i = 0; i < in.in.size(); ++i)
+        lamps[i]->setOn(in.in[i]);
+    u.led_run->setOn(in.running);
+    u.led_hsen->setOn(in.homeSensor);
 }
 
 void MainPanel::handleReply(const Reply& reply) {

@@ -74,8 +74,8 @@ TEST_F(StartDialogTest, connectConfiguresAllThreeAndOpensMscOnly) {
         const char* settings;
         int commPort;
         const char* opened;
-    } cases[] = {{-1, -1, "19200,N,8,1", 4, "/dev/ttyS3 19200,N,8,1"},
-                 {0, 1, "128000,N,8,1", 1, "/dev/ttyS0 128000,N,8,1"}};
+    } cases[] = {{-1, -1, "19200,N,8,1", 4, "/nonexistent/stepdrive-COM4 19200,N,8,1"},
+                 {0, 1, "128000,N,8,1", 1, "/nonexistent/stepdrive-COM1 128000,N,8,1"}};
     for (const auto& c : cases) {
         if (c.portIndex >= 0) {
             click(shell.main(), "cmd_comm");
@@ -110,7 +110,7 @@ TEST_F(StartDialogTest, typedPortsGoToEveryPortObject) {
         const char* message;
     } cases[] = {
         {"/dev/ttyUSB0", 0, "/dev/ttyUSB0", nullptr},
-        {"com11", 11, "/dev/ttyS10", nullptr},
+        {"com11", 11, "/nonexistent/stepdrive-COM11", nullptr},
         {"", 0, nullptr, "COM0: 포트 번호가 없습니다. 포트를 목록에서 고르십시오."},
         {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: refused"},
     };
@@ -184,7 +184,7 @@ TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
         {line.slavePath(), line.slavePath()}, // as the last connect left it
         {"COM10", "COM10"},
         {"/dev/stepdrive-none", "COM4"},
-        {"COM11", "COM4"}, // /dev/ttyS10
+        {"COM11", "COM4"}, // pointing nowhere
         // A device server's address is offered untried.
         {"rfc2217://press-3.invalid:4001", "rfc2217://press-3.invalid:4001"},
     };

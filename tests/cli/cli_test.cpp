@@ -3,16 +3,19 @@
 // failed replies and what is printed.
 
 #include "cli/cli.h"
+#include "cli/exchange.h"
 #include "core/commands.h"
 #include "tests/support/driver_model.h"
 #include "tests/support/fakes.h"
 #include "tests/support/profiles.h"
+#include "ui/port_words.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -524,5 +527,32 @@ TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
                                        : "";
         EXPECT_TRUE(err.startsWith(lines + "stepdrive-cli: /dev/fake: belt.in2_used"))
             << err.toStdString();
+    }
+}
+
+// Every reason a port fails is worded by the windows and by the command line,
+// each reason in words of its own.
+TEST(PortWords, everyReasonIsWordedByTheWindowsAndTheCommandLine) {
+    using Kind = PortFailure::Kind;
+    using Cause = PortFailure::Cause;
+    using Part = LineSettingsFault::Part;
+    std::vector<PortFailure> reasons;
+    for (Kind kind : {Kind::NoPortNumber, Kind::NotOpen})
+        reasons.push_back({kind, "COM4", Cause::System, "Input/output error", {}});
+    for (Part part : {Part::Shape, Part::Baud, Part::Parity, Part::DataBits, Part::StopBits})
+        reasons.push_back({Kind::BadSettings, "COM4", Cause::System, {}, {part, "x,N,8,1", "x"}});
+    for (Kind kind : {Kind::OpenRefused, Kind::WriteFailed, Kind::Lost})
+        for (Cause cause : {Cause::System, Cause::NoDevice, Cause::NotPermitted, Cause::InUse,
+                            Cause::TimedOut, Cause::Unreadable})
+            reasons.push_back({kind, "COM4", cause, "Input/output error", {}});
+    QStringList windows, commandLine;
+    for (const PortFailure& f : reasons) {
+        windows << stepdrive::portFailureText(f);
+        commandLine << cli::portFailureText(f);
+    }
+    for (const QStringList* words : {&windows, &commandLine}) {
+        EXPECT_FALSE(words->contains(QString())) << words->join('\n').toStdString();
+        EXPECT_EQ(QSet<QString>(words->begin(), words->end()).size(), words->size())
+            << words->join('\n').toStdString();
     }
 }

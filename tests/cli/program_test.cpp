@@ -452,7 +452,9 @@ TEST_F(Program, scanFindsTheDriverOnTheComNumberThatMapsToIt) {
         driverAt[p["port"].toString()] = p["driver"];
     EXPECT_EQ(driverAt["COM4"], true) << out.toStdString();
     EXPECT_EQ(driverAt["COM5"], false) << out.toStdString();
-    QTest::qWait(200);
+    // The program has ended: the simulator's log of its requests is complete
+    // once it holds the second.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.receivedAt("").size() >= 2; }, kWaitMs));
     EXPECT_EQ(silent.receivedAt("AA 00 06 08").size(), 2u) << "one request a scan";
     EXPECT_EQ(silent.receivedAt("").size(), 2u);
 }

@@ -88,7 +88,9 @@ TEST_F(E2eLiveView, followsAJogItsRecordAndAHomeSearch) {
         window().findChild<QChartView*>("plot")->chart()->series().at(0));
     const auto plotted = [series](const QString& row) {
         const double position = row.section(',', 1, 1).toDouble();
-        return std::any_of(series->points().begin(), series->points().end(),
+        // points() is a copy: one list, both ends.
+        const QList<QPointF> points = series->points();
+        return std::any_of(points.begin(), points.end(),
                            [position](const QPointF& p) { return p.y() == position; });
     };
     EXPECT_TRUE(QTest::qWaitFor([&] { return plotted(rows.last()); }, 2000));

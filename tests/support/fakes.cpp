@@ -8,22 +8,30 @@
 namespace stepdrive::test {
 
 ComMapping::ComMapping(int n, const QString& path)
-    : name_(QByteArray("STEPDRIVE_COM") + QByteArray::number(n)) {
+    : name_(QByteArray("STEPDRIVE_COM") + QByteArray::number(n)), before_(qgetenv(name_)),
+      wasSet_(qEnvironmentVariableIsSet(name_.constData())) {
     pointAt(path);
 }
 
 ComMapping::~ComMapping() {
-    qunsetenv(name_.constData());
+    if (wasSet_)
+        qputenv(name_.constData(), before_);
+    else
+        qunsetenv(name_.constData());
 }
 
 void ComMapping::pointAt(const QString& path) {
     qputenv(name_.constData(), path.toLocal8Bit());
 }
 
-void clearComMappings() {
+void pointPortsNowhere() {
     for (const QString& name : QProcessEnvironment::systemEnvironment().keys())
         if (name.startsWith(QLatin1String("STEPDRIVE_COM")))
             qunsetenv(name.toLocal8Bit().constData());
+    for (int n = 1; n <= kComNumbersPointedNowhere; ++n)
+        qputenv(QByteArray("STEPDRIVE_COM") + QByteArray::number(n),
+                QByteArray("/nonexistent/stepdrive-COM") + QByteArray::number(n));
+    qputenv("STEPDRIVE_SERIAL_DEVICES", "");
 }
 
 void keepSettingsIn(const QString& dir) {

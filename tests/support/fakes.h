@@ -120,7 +120,8 @@ public:
     }
 };
 
-// Points COM n at a device (STEPDRIVE_COM<n>) for as long as it lives.
+// Points COM n at a device (STEPDRIVE_COM<n>) for as long as it lives, then
+// back where it pointed before.
 class ComMapping {
 public:
     ComMapping(int n, const QString& path);
@@ -131,11 +132,17 @@ public:
 
 private:
     QByteArray name_;
+    QByteArray before_;
+    bool wasSet_;
 };
 
-// Forgets every COM mapping the environment brought along, so that the
-// tests see only their own.
-void clearComMappings();
+// No test touches the machine's serial devices: every COM mapping the
+// environment brought along is forgotten, COM 1 to kComNumbersPointedNowhere
+// (the probe's and every other the tests name) point at paths that do not
+// exist, and the system's device list is empty (STEPDRIVE_SERIAL_DEVICES).
+// Subprocesses inherit all of it.
+inline constexpr int kComNumbersPointedNowhere = 32;
+void pointPortsNowhere();
 
 // The program's settings are kept in `dir`, never in the user's own.
 void keepSettingsIn(const QString& dir);

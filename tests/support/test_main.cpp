@@ -18,7 +18,7 @@ struct CleanSettings : ::testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    stepdrive::test::clearComMappings();
+    stepdrive::test::pointPortsNowhere();
     QApplication app(argc, argv);
     // The user's settings are never touched, and test programs running side
     // by side keep theirs apart.

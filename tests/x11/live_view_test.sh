@@ -35,6 +35,9 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$work/display")
 export XDG_CONFIG_HOME=$work/config
 for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
+# COM 1 to 10 pointing nowhere, and the system lists no device.
+for n in $(seq 10); do export "STEPDRIVE_COM$n=/nonexistent/stepdrive-COM$n"; done
+export STEPDRIVE_SERIAL_DEVICES=
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -1,0 +1,369 @@
+#include "cli/commands.h"
+
+#include "cli/arguments.h"
+#include "cli/compare.h"
+#include "cli/exchange.h"
+#include "cli/session.h"
+#include "core/version.h"
+
+#include <QDateTime>
+#include <limits>
+
+namespace stepdrive::cli {
+
+namespace {
+
+// The jog speed's range, as the main panel labels it.
+constexpr Range kJogSpeed{0, 2047};
+
+// Makes a command of the arguments that follow its words, checked in full,
+// or nullopt with *error.
+using Builder = std::function<std::optional<Command>(const QStringList& arguments, const Options& o,
+                                                     QString* error)>;
+
+std::optional<Command> paramsWrite(const QStringList& settings, const Options&, QString* error) {
+    const auto values =
+        keyValues(settings, fieldsOf(kMotorParameters), QStringLiteral("params write"), error);
+    if (!values)
+        return std::nullopt;
+    Profile wanted;
+    std::copy(values->begin(), values->end(), wanted.motor.begin());
+    return [wanted](Session& s, Result& p, QTextStream& err) {
+        return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+std::vector<Item> rowItems(int number, const TableEntry& e) {
+    const QString key = QStringLiteral("table.%1.").arg(number);
+    return {{key + QLatin1String("position"), e.position},
+            {key + QLatin1String("velocity"), e.velocity},
+            {key + QLatin1String("acceleration"), e.acceleration}};
+}
+
+// The fields not given are read from the driver first; all three are
+// written and read back.
+std::optional<Command> tableWrite(const QStringList& words, const Options&, QString* error) {
+    const auto row = wholeNumber(words[0], QStringLiteral("ROW"), {1, kTableEntries}, error);
+    if (!row)
+        return std::nullopt;
+    const auto v = keyValues(words.mid(1),
+                             {{QStringLiteral("position"), tablePositionRange()},
+                              {QStringLiteral("velocity"), tableSpeedRange()},
+                              {QStringLiteral("acceleration"), tableSpeedRange()}},
+                             QStringLiteral("table write ROW"), error);
+    if (!v)
+        return std::nullopt;
+    return Command([n = *row, v = *v](Session& s, Result& p, QTextStream& err) {
+        TableEntry e;
+        if (!v[0] || !v[1] || !v[2])
+            e = s.readTableEntry(n);
+        e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
+        expect(s, rowItems(n, e), true);
+        s.writeTableEntry(n, e);
+        return compare(p, err, rowItems(n, e), heldOf(rowItems(n, s.readTableEntry(n))),
+                       std::nullopt);
+    });
+}
+
+std::optional<Command> beltWrite(const QStringList& settings, const Options&, QString* error) {
+    std::optional<bool> in2Used;
+    const auto values = keyValues(settings, fieldsOf(kBeltParameters), QStringLiteral("belt write"),
+                                  error, &in2Used);
+    if (!values)
+        return std::nullopt;
+    return Command([in2Used, values = *values](Session& s, Result& p, QTextStream& err) {
+        std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
+        std::copy(values.begin(), values.end(), each.begin());
+        std::vector<Item> wanted, held;
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            if (const auto& v = each[static_cast<std::size_t>(i)])
+                wanted.push_back(
+                    {QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key), *v});
+        expect(s, wanted, true, in2Used);
+        s.writeBelt(each, in2Used);
+        for (int i = 0; i < kBeltParameterCount; ++i)
+            if (each[static_cast<std::size_t>(i)])
+                held.push_back({wanted[held.size()].key, s.readBelt(i)});
+        return compare(p, err, wanted, heldOf(held), in2Used);
+    });
+}
+
+std::optional<Command> apply(const QStringList& arguments, const Options&, QString* error) {
+    const auto profile = readProfile(arguments[0], error);
+    if (!profile)
+        return std::nullopt;
+    return [wanted = *profile](Session& s, Result& p, QTextStream& err) {
+        return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+// Reads back what the file holds and compares, writing nothing.
+std::optional<Command> verify(const QStringList& arguments, const Options&, QString* error) {
+    const QString& path = arguments[0];
+    const auto profile = readProfile(path, error);
+    if (!profile)
+        return std::nullopt;
+    return [wanted = *profile, path](Session& s, Result& p, QTextStream& err) {
+        expect(s, items(wanted), false);
+        return compare(p, err, items(wanted), heldOf(s.read(wanted)), wanted.in2Used,
+                       path == QLatin1String("-") ? QStringLiteral("standard input") : path);
+    };
+}
+
+// One section of everything readable.
+Profile section(const QString& name) {
+    const Profile all = everythingReadable();
+    Profile p;
+    if (name == QLatin1String("motor"))
+        p.motor = all.motor;
+    else if (name == QLatin1String("table"))
+        p.table = all.table;
+    else
+        p.belt = all.belt;
+    return p;
+}
+
+Command reading(const Profile& which) {
+    return [which](Session& s, Result& p, QTextStream&) {
+        p.profile(s.read(which));
+        return static_cast<int>(kDone);
+    };
+}
+
+// A command that only acts: its reply is checked, and nothing is printed.
+Command acting(std::function<void(Session&)> act) {
+    return [act = std::move(act)](Session& s, Result&, QTextStream&) {
+        act(s);
+        return static_cast<int>(kDone);
+    };
+}
+
+// A motion started: what it prints, and where it is to end (with --wait).
+struct Motion {
+    Values values;
+    std::optional<std::int32_t> target;
+};
+
+// With --wait: waits for the motion to end and adds the position it ended at
+// to what `act` gives; a motion that ends away from its target is a failure
+// (exit 3), as is one still running at --wait-timeout (exit 4, stopped).
+Command moving(std::function<Motion(Session&, bool wait)> act, std::optional<int> waitMs) {
+    return [act = std::move(act), waitMs](Session& s, Result& p, QTextStream&) {
+        Motion m = act(s, waitMs.has_value());
+        if (waitMs) {
+            s.waitUntilStopped(*waitMs);
+            const std::int32_t at = s.position();
+            m.values.emplace_back(QStringLiteral("position"), at);
+            if (m.target && at != *m.target) {
+                p.values(m.values);
+                s.reached().phase = QStringLiteral("waiting");
+                throw Failure{
+                    kReadBackDiffers,
+                    QStringLiteral("the motor stopped at %1, not at %2").arg(at).arg(*m.target),
+                    true};
+            }
+        }
+        p.values(m.values);
+        return static_cast<int>(kDone);
+    };
+}
+
+// --wait's limit, when --wait is given.
+std::optional<int> waitLimit(const Options& o) {
+    return o.wait ? std::optional<int>(o.waitTimeoutMs) : std::nullopt;
+}
+
+// A command that takes no argument.
+Builder always(Command command) {
+    return [command = std::move(command)](const QStringList&, const Options&, QString*) {
+        return std::optional<Command>(command);
+    };
+}
+
+std::optional<Command> tableRun(const QStringList& arguments, const Options& o, QString* error) {
+    const auto row = wholeNumber(arguments[0], QStringLiteral("ROW"), {1, kTableEntries}, error);
+    if (!row)
+        return std::nullopt;
+    return moving(
+        [n = *row](Session& s, bool) {
+            const TableEntry e = s.readTableEntry(n);
+            s.moveToRow(n, e);
+            return Motion{valuesOf(rowItems(n, e)), e.position};
+        },
+        waitLimit(o));
+}
+
+// move abs and move rel.
+Builder motion(bool relative) {
+    return [relative](const QStringList& arguments, const Options& o,
+                      QString* error) -> std::optional<Command> {
+        const Range anyValue{std::numeric_limits<std::int32_t>::min(),
+                             std::numeric_limits<std::int32_t>::max()};
+        const auto pulses = wholeNumber(arguments[0], QStringLiteral("PULSES"), anyValue, error);
+        if (!pulses)
+            return std::nullopt;
+        return moving(
+            [relative, v = *pulses](Session& s, bool wait) {
+                // The position counter is 32 bits wide and wraps.
+                const std::uint32_t start =
+                    relative && wait ? static_cast<std::uint32_t>(s.position()) : 0;
+                s.move(relative, v);
+                return Motion{{}, static_cast<std::int32_t>(start + static_cast<std::uint32_t>(v))};
+            },
+            waitLimit(o));
+    };
+}
+
+// jog left and jog right.
+Builder jogging(bool right) {
+    return [right](const QStringList& arguments, const Options&,
+                   QString* error) -> std::optional<Command> {
+        const auto speed = wholeNumber(arguments[0], QStringLiteral("SPEED"), kJogSpeed, error);
+        if (!speed)
+            return std::nullopt;
+        return acting([right, v = *speed](Session& s) { s.jog(right, v); });
+    };
+}
+
+std::optional<Command> home(const QStringList&, const Options& o, QString*) {
+    return moving(
+        [](Session& s, bool) {
+            s.homeSearch();
+            return Motion{{}, 0}; // the home search ends where it makes position 0
+        },
+        waitLimit(o));
+}
+
+std::optional<Command> outputs(const QStringList& arguments, const Options&, QString* error) {
+    const auto first = wholeNumber(arguments[0], QStringLiteral("S1"), {0, 1}, error);
+    const auto second =
+        first ? wholeNumber(arguments[1], QStringLiteral("S2"), {0, 1}, error) : std::nullopt;
+    if (!second)
+        return std::nullopt;
+    return acting([a = *first, b = *second](Session& s) { s.setOutputs(a, b); });
+}
+
+Command position() {
+    return [](Session& s, Result& p, QTextStream&) {
+        p.values({{QStringLiteral("position"), s.position()}});
+        return static_cast<int>(kDone);
+    };
+}
+
+// scan's question to each port: its position; a failure is said as it
+// stands, since a read changes nothing.
+Command probe() {
+    return [](Session& s, Result& p, QTextStream& err) {
+        try {
+            return position()(s, p, err);
+        } catch (Failure f) {
+            f.whole = true;
+            throw f;
+        }
+    };
+}
+
+Command dump() {
+    return [](Session& s, Result& p, QTextStream&) {
+        Profile held = s.read(everythingReadable());
+        // Where and when it was dumped, by what; apply and verify pass it by.
+        const std::string program = versionText("stepdrive-cli");
+        held.about = {
+            {QStringLiteral("port"), p.port()},
+            {QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+            {QStringLiteral("program"),
+             QString::fromStdString(program.substr(0, program.find('\n')))}};
+        p.document(toJson(held));
+        return static_cast<int>(kDone);
+    };
+}
+
+Command inputs() {
+    return [](Session& s, Result& p, QTextStream&) {
+        const Inputs in = s.inputs();
+        Values v;
+        for (std::size_t i = 0; i < in.in.size(); ++i)
+            v.emplace_back(QStringLiteral("in%1").arg(i + 1), in.in[i]);
+        v.emplace_back(QStringLiteral("running"), in.running);
+        v.emplace_back(QStringLiteral("home_sensor"), in.homeSensor);
+        p.values(v);
+        return static_cast<int>(kDone);
+    };
+}
+
+// How each command is written: its words, then the arguments it needs
+// (`more`: any number of KEY=VALUE after them), and what makes it.
+struct Syntax {
+    QStringList words;
+    QStringList arguments;
+    Builder build;
+    bool more = false;
+};
+
+const std::vector<Syntax>& syntaxes() {
+    static const std::vector<Syntax> all{
+        {{"params", "read"}, {}, always(reading(section(QStringLiteral("motor"))))},
+        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, true},
+        {{"move", "abs"}, {"PULSES"}, motion(false)},
+        {{"move", "rel"}, {"PULSES"}, motion(true)},
+        {{"jog", "left"}, {"SPEED"}, jogging(false)},
+        {{"jog", "right"}, {"SPEED"}, jogging(true)},
+        {{"stop"}, {}, always(acting([](Session& s) { s.stop(); }))},
+        {{"home"}, {}, home},
+        {{"position"}, {}, always(position())},
+        {{"inputs"}, {}, always(inputs())},
+        {{"outputs"}, {"S1", "S2"}, outputs},
+        {{"table", "read"}, {}, always(reading(section(QStringLiteral("table"))))},
+        {{"table", "run"}, {"ROW"}, tableRun},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, true},
+        {{"belt", "read"}, {}, always(reading(section(QStringLiteral("belt"))))},
+        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, true},
+        {{"dump"}, {}, always(dump())},
+        {{"apply"}, {"FILE"}, apply},
+        {{"verify"}, {"FILE"}, verify},
+        {{"scan"}, {}, always(probe())}, // scan asks each port for its position
+    };
+    return all;
+}
+
+} // namespace
+
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+    if (words.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return std::nullopt;
+    }
+    QStringList next; // the words that may follow words[0]
+    for (const Syntax& s : syntaxes()) {
+        if (s.words[0] == words[0] && s.words.size() > 1)
+            next << s.words[1];
+        if (words.mid(0, s.words.size()) != s.words)
+            continue;
+        const QString name = s.words.join(QLatin1Char(' '));
+        const auto given = words.size() - s.words.size();
+        if (given < s.arguments.size()) {
+            *error = QStringLiteral("%1 needs %2")
+                         .arg(name, s.arguments.mid(given).join(QStringLiteral(" and ")));
+            return std::nullopt;
+        }
+        if (given > s.arguments.size() && !s.more) {
+            *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
+                         .arg(name,
+                              s.arguments.isEmpty() ? QStringLiteral("no argument")
+                                                    : s.arguments.join(QLatin1Char(' ')),
+                              words.mid(s.words.size() + s.arguments.size()).join(' '));
+            return std::nullopt;
+        }
+        return s.build(words.mid(s.words.size()), o, error);
+    }
+    if (words.size() == 1 && !next.isEmpty())
+        *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
+    else if (!next.isEmpty())
+        *error = QStringLiteral("%1 takes %2, not \"%3\"")
+                     .arg(words[0], next.join(QStringLiteral(" or ")), cut(words[1]));
+    else
+        *error = QStringLiteral("unknown command \"%1\"").arg(cut(words.join(' ')));
+    return std::nullopt;
+}
+
+} // namespace stepdrive::cli

@@ -1,0 +1,144 @@
+#include "cli/lines.h"
+
+#include "cli/exchange.h"
+#include "cli/reached.h"
+#include "cli/session.h"
+#include "link/comm_control.h"
+#include "link/pause.h"
+#include "link/port_names.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+#include <utility>
+
+namespace stepdrive::cli {
+
+namespace {
+
+// "COM5 writing motor 7/7, table 3/7": a drive's sections of one phase.
+QString progressLine(const QString& port, const QString& phase,
+                     const std::vector<std::pair<QString, QString>>& sections) {
+    QStringList done;
+    for (const auto& [section, count] : sections)
+        done << section + QLatin1Char(' ') + count;
+    return QStringLiteral("%1 %2 %3").arg(port, phase, done.join(QStringLiteral(", ")));
+}
+
+// A device that is no terminal: a regular file, a folder, or a character
+// device that refuses the terminal's calls (/dev/null).
+bool notSerial(const QString& device, const PortFailure& failure) {
+    struct stat st {};
+    if (stat(QFile::encodeName(device).constData(), &st) != 0)
+        return false;
+    return !S_ISCHR(st.st_mode) ||
+           failure.systemText == QString::fromLocal8Bit(std::strerror(ENOTTY));
+}
+
+// Opens `port` as --port names it: COM n, or a device path; or says why
+// not in *error, naming the device when --port gave a COM number.
+bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* error) {
+    port.setCommPort(choice.com);
+    port.setDevice(choice.device);
+    port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
+    PortFailure failure;
+    const auto reported = QObject::connect(&port, &CommControl::failed,
+                                           [&failure](const PortFailure& f) { failure = f; });
+    const bool opened = port.setPortOpen(true);
+    QObject::disconnect(reported);
+    if (opened)
+        return true;
+    const QString device = choice.path();
+    *error = QStringLiteral("the port can't be opened: ") +
+             (choice.device.isEmpty() ? device + QStringLiteral(": ") : QString()) +
+             (notSerial(device, failure) ? QStringLiteral("not a serial device")
+                                         : portFailureText(failure));
+    return false;
+}
+
+// Runs the command on the line `choice` names, on the calling thread, with a
+// port object and a pause of its own.
+LineResult runLine(const QString& given, const QString& portObjectName, const Options& o,
+                   const Command& command, const PortFactory& makePort,
+                   const PauseFactory& makePause) {
+    LineResult r{kDone, Result(given), {}, {}};
+    QTextStream err(&r.err);
+    Result& print = r.result;
+    // A failure: its status, and its error object of the status, the
+    // message and what reached the drive.
+    const auto failed = [&](int status, const QString& message, QJsonObject parts) {
+        r.status = status;
+        parts[QStringLiteral("status")] = status;
+        parts[QStringLiteral("message")] = message;
+        r.error = parts;
+    };
+    const std::unique_ptr<Pause> pause = makePause();
+    const std::unique_ptr<CommControl> port = makePort(portObjectName);
+    QString error;
+    if (!openPort(*port, parsePortChoice(given), o.baud, &error)) {
+        err << error << '\n';
+        failed(kPortError, error, reachedJson({}));
+    } else {
+        Exchange exchange(*port, o.timeoutMs);
+        Session session(exchange, *pause);
+        if (o.sayProgress)
+            session.onProgress(
+                [&o, given, phase = QString(),
+                 sections = std::vector<std::pair<QString, QString>>()](
+                    const QString& now, const QString& section, int done, int total) mutable {
+                    if (now != phase)
+                        sections.clear();
+                    phase = now;
+                    const QString count = QStringLiteral("%1/%2").arg(done).arg(total);
+                    if (sections.empty() || sections.back().first != section)
+                        sections.emplace_back(section, count);
+                    sections.back().second = count;
+                    if (done == total)
+                        o.sayProgress(progressLine(given, phase, sections));
+                });
+        try {
+            const int status = command(session, print, err);
+            err.flush();
+            const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            if (status != kDone) // the command said why, on its last line
+                failed(status, lines.value(lines.size() - 1), reachedJson(session.reached()));
+        } catch (const Failure& f) {
+            const QString message =
+                f.whole ? f.message
+                        : f.message + QStringLiteral(", ") + whatReached(session.reached(), given);
+            err << message << '\n';
+            failed(f.status, message, reachedJson(session.reached()));
+        }
+        port->setPortOpen(false);
+    }
+    err.flush();
+    return r;
+}
+
+} // namespace
+
+std::vector<LineResult> runLines(const Options& o, const Command& command,
+                                 const PortFactory& makePort, const PauseFactory& makePause) {
+    std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
+    if (o.ports.size() == 1) {
+        results[0] = runLine(o.ports[0], QStringLiteral("cli"), o, command, makePort, makePause);
+        return results;
+    }
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < o.ports.size(); ++i)
+        threads.emplace_back(QThread::create([&, i] {
+            results[static_cast<std::size_t>(i)] =
+                runLine(o.ports[i], o.ports[i], o, command, makePort, makePause);
+        }));
+    for (const auto& t : threads)
+        t->start();
+    for (const auto& t : threads)
+        t->wait();
+    return results;
+}
+
+} // namespace stepdrive::cli

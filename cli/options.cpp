@@ -1,0 +1,142 @@
+#include "cli/options.h"
+
+#include "cli/reached.h"
+#include "link/port_names.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+#include <vector>
+
+namespace stepdrive::cli {
+
+namespace {
+
+constexpr double kLongestTimeoutS = 3600.0;
+
+// "-1000" and "-.5": a value, never an option.
+bool negativeNumber(const QString& argument) {
+    return argument.size() > 1 && argument[0] == QLatin1Char('-') &&
+           (argument[1].isDigit() || argument[1] == QLatin1Char('.'));
+}
+
+// A negative number among the command's words, and how many words come
+// before it.
+struct Negative {
+    qsizetype at;
+    QString text;
+};
+
+// The arguments the parser is to read, without the negative numbers among
+// the command's words (`negatives`, each with its place): the parser would
+// take them for options. A negative number right after an option that takes
+// a value is that value, and stays.
+QStringList withoutNegatives(const QStringList& arguments, const QList<QCommandLineOption>& options,
+                             std::vector<Negative>* negatives) {
+    QStringList takingValue;
+    for (const QCommandLineOption& o : options)
+        if (!o.valueName().isEmpty())
+            for (const QString& name : o.names())
+                takingValue << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
+                                   name;
+    QStringList kept;
+    qsizetype words = 0;
+    bool valueNext = false;
+    bool onlyWords = false; // after "--"
+    for (const QString& a : arguments) {
+        if (valueNext) {
+            valueNext = false;
+        } else if (negativeNumber(a)) {
+            negatives->push_back({words++, a});
+            continue;
+        } else if (onlyWords || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            ++words;
+        } else {
+            onlyWords = a == QLatin1String("--");
+            valueNext = takingValue.contains(a);
+        }
+        kept << a;
+    }
+    return kept;
+}
+
+} // namespace
+
+std::optional<Options> parseOptions(const QStringList& arguments, QString* error) {
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("PORT"));
+    const QCommandLineOption baud(QStringLiteral("baud"), {}, QStringLiteral("N"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption wait(QStringLiteral("wait"), {});
+    const QCommandLineOption waitTimeout(QStringLiteral("wait-timeout"), {}, QStringLiteral("S"));
+    const QCommandLineOption json(QStringLiteral("json"), {});
+    const QCommandLineOption trace(QStringLiteral("trace"), {});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption version(QStringLiteral("version"), {});
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
+                                    QStringLiteral("FILE"));
+    const QList<QCommandLineOption> all{port, baud,  timeout, wait,    waitTimeout,
+                                        json, trace, help,    version, output};
+    QCommandLineParser parser;
+    parser.addOptions(all);
+    std::vector<Negative> negatives;
+    if (!parser.parse(QStringList{QStringLiteral("stepdrive-cli")} +
+                      withoutNegatives(arguments, all, &negatives))) {
+        const QStringList unknown = parser.unknownOptionNames();
+        *error = unknown.isEmpty()
+                     ? parser.errorText()
+                     : QStringLiteral("unknown option %1%2")
+                           .arg(unknown[0].size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                                unknown[0]);
+        return std::nullopt;
+    }
+
+    Options o;
+    o.ports = parser.values(port);
+    o.words = parser.positionalArguments();
+    for (const Negative& n : negatives)
+        o.words.insert(n.at, n.text);
+    o.json = parser.isSet(json);
+    o.trace = parser.isSet(trace);
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    o.output = parser.value(output);
+    if (parser.isSet(output) && o.output.isEmpty()) {
+        *error = QStringLiteral("--output: no file named");
+        return std::nullopt;
+    }
+    for (const QString& p : o.ports)
+        if (parsePortChoice(p).path().isEmpty()) {
+            *error = QStringLiteral("--port: \"%1\" names no port").arg(cut(p));
+            return std::nullopt;
+        }
+    if (parser.isSet(baud)) {
+        const QString v = parser.value(baud);
+        bool ok = false;
+        o.baud = v.toInt(&ok);
+        if (!ok || o.baud <= 0) {
+            *error = QStringLiteral("--baud: \"%1\" is not a line speed").arg(v);
+            return std::nullopt;
+        }
+    }
+    o.wait = parser.isSet(wait);
+    // Seconds above 0 and up to an hour, as milliseconds.
+    const auto seconds = [&](const QCommandLineOption& option, int* ms) {
+        if (!parser.isSet(option))
+            return true;
+        const QString v = parser.value(option);
+        bool ok = false;
+        const double s = v.toDouble(&ok);
+        if (!ok || !(s > 0) || s > kLongestTimeoutS) {
+            *error = QStringLiteral("--%1: \"%2\" is not a number of seconds above 0 and up to %3")
+                         .arg(option.names().constFirst(), v)
+                         .arg(kLongestTimeoutS);
+            return false;
+        }
+        *ms = std::max(1, static_cast<int>(std::lround(s * 1000)));
+        return true;
+    };
+    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs))
+        return std::nullopt;
+    return o;
+}
+
+} // namespace stepdrive::cli

@@ -1,0 +1,35 @@
+#pragma once
+// stepdrive-cli's options and the command's words, as the command line gives
+// them.
+
+#include "cli/cli.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace stepdrive::cli {
+
+struct Options {
+    QStringList ports;
+    int baud = kDefaultBaud;
+    int timeoutMs = 1000;
+    bool wait = false;
+    int waitTimeoutMs = 60 * 1000;
+    bool json = false;
+    bool trace = false;
+    QString output; // dump -o FILE
+    bool help = false;
+    bool version = false;
+    QStringList words; // the command and its arguments
+    // Writes a progress line to standard error, from any line's thread;
+    // empty when there is to be no progress.
+    std::function<void(const QString&)> sayProgress;
+};
+
+// The options and the command's words of `arguments` (without the program
+// name), or nullopt with *error.
+std::optional<Options> parseOptions(const QStringList& arguments, QString* error);
+
+} // namespace stepdrive::cli
