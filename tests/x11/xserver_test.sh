@@ -420,10 +420,11 @@ waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to a noisy driver 
 [ "$(inked MAIN 3240 2400 1455 495)" -gt 0 ] || fail "the read-back boxes were empty before"
 click MAIN 3240 1440 1455 855
 start=$(date +%s%N)
-seen="" wide=0 tries=0
+seen="" wide=0 tries=0 newest=""
 noteBoxes() { # the boxes not seen before, and how many of them are wide
     local w X Y WIDTH HEIGHT SCREEN WINDOW
     for w in $(windows stepdrive); do
+        newest=$w
         case " $seen " in *" $w "*) continue ;; esac
         seen="$seen $w"
         eval "$(xdotool getwindowgeometry --shell "$w")"
@@ -436,7 +437,7 @@ while waitFor 3 shown stepdrive && [ $tries -lt 20 ]; do
     noteBoxes
     # Return to the newest box seen, so a box that shows meanwhile is not
     # answered unseen.
-    xdotool key --window "$(windows stepdrive | tail -1)" Return
+    xdotool key --window "$newest" Return
     sleep 0.3
 done
 echo "note: the noisy READ ALL's boxes were all answered $((($(date +%s%N) - start) / 1000000)) ms after its press"
