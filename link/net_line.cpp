@@ -138,7 +138,7 @@ void NetLine::readIncoming() {
     }
     if (block.isEmpty())
         return;
-    received_ += block;
+    received_.append(block);
     if (state_ == State::Open)
         arrived_(block);
 }
@@ -161,7 +161,6 @@ void NetLine::settle(State state, const DeviceFault& fault) {
 void NetLine::close() {
     state_ = State::Closed;
     received_.clear();
-    taken_ = 0;
     if (!socket_)
         return;
     socket_->close();
@@ -171,22 +170,12 @@ void NetLine::close() {
 }
 
 QByteArray NetLine::read(int max) {
-    const QByteArray taken = received_.mid(taken_, max);
-    taken_ += taken.size();
-    if (taken_ == received_.size()) {
-        received_.clear();
-        taken_ = 0;
-    } else if (taken_ > 4096 && taken_ > received_.size() / 2) {
-        received_.remove(0, taken_);
-        taken_ = 0;
-    }
-    return taken;
+    return received_.take(max);
 }
 
 void NetLine::discard() {
     readIncoming();
     received_.clear();
-    taken_ = 0;
 }
 
 bool NetLine::sendRaw(const QByteArray& bytes, QString* systemText) {

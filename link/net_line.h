@@ -8,6 +8,7 @@
 #include "link/comm_control.h"
 #include "link/net_socket.h"
 #include "link/port_names.h"
+#include "link/receive_buffer.h"
 
 #include <QObject>
 #include <functional>
@@ -37,7 +38,7 @@ public:
     bool open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault);
     void close();
     bool isOpen() const { return state_ == State::Open; }
-    int bytesWaiting() const { return static_cast<int>(received_.size() - taken_); }
+    int bytesWaiting() const { return received_.waiting(); }
     QByteArray read(int max);
     void discard();
     bool write(const QByteArray& block, DeviceFault* fault);
@@ -61,8 +62,7 @@ private:
     bool linked_ = false; // the TCP connection is made
     DeviceFault fault_;   // why connecting failed
     QEventLoop* waiting_ = nullptr;
-    QByteArray received_;
-    qsizetype taken_ = 0;
+    ReceiveBuffer received_;
 };
 
 // The network module's entry point, loaded on first use; null with the

@@ -100,7 +100,6 @@ bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, D
     }
     port_.setPortName(path);
     received_.clear();
-    taken_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
         *fault = openFailure(port_.error(), deviceAccess(path), port_.errorString());
         port_.clearError();
@@ -127,7 +126,6 @@ void SerialCommControl::closeDevice() {
         return net_->close();
     port_.close();
     received_.clear();
-    taken_ = 0;
 }
 
 bool SerialCommControl::isDeviceOpen() const {
@@ -137,22 +135,13 @@ bool SerialCommControl::isDeviceOpen() const {
 int SerialCommControl::bytesWaiting() const {
     if (network_)
         return net_->bytesWaiting();
-    return static_cast<int>(received_.size() - taken_);
+    return received_.waiting();
 }
 
 QByteArray SerialCommControl::readBytes(int max) {
     if (network_)
         return net_->read(max);
-    const QByteArray taken = received_.mid(taken_, max);
-    taken_ += taken.size();
-    if (taken_ == received_.size()) {
-        received_.clear();
-        taken_ = 0;
-    } else if (taken_ > 4096 && taken_ > received_.size() / 2) {
-        received_.remove(0, taken_);
-        taken_ = 0;
-    }
-    return taken;
+    return received_.take(max);
 }
 
 void SerialCommControl::discardInput() {
@@ -160,7 +149,6 @@ void SerialCommControl::discardInput() {
         return net_->discard();
     readIncoming();
     received_.clear();
-    taken_ = 0;
     port_.clear(QSerialPort::Input);
 }
 
@@ -186,7 +174,7 @@ void SerialCommControl::readIncoming() {
     if (block.isEmpty())
         return;
     qCDebug(lcLink).noquote() << wireTimestamp() << name() << "in" << block.toHex(' ').toUpper();
-    received_ += block;
+    received_.append(block);
     dataArrived();
 }
 

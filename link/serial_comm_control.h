@@ -5,6 +5,7 @@
 // so whoever uses the port never knows which kind it talks to.
 
 #include "link/comm_control.h"
+#include "link/receive_buffer.h"
 
 #include <QSerialPort>
 #include <memory>
@@ -47,11 +48,7 @@ private:
     // in use while `network_`.
     std::unique_ptr<NetLine> net_;
     bool network_ = false;
-    // Bytes read off the device; those from taken_ on are not yet taken by
-    // Input. One byte at a time is taken, so the front is dropped only now
-    // and then, not on every read.
-    QByteArray received_;
-    qsizetype taken_ = 0;
+    ReceiveBuffer received_;
 };
 
 } // namespace stepdrive
