@@ -56,6 +56,9 @@ public:
     // silent.
     static constexpr int kReplyTimeoutMs = 1000;
     void setReplyTimeout(int ms) { replyTimeoutMs_ = ms; }
+    // Whether a frame sent still awaits its reply; until none does, `silent`
+    // or `abandoned` may still come.
+    bool awaiting() const { return !awaiting_.empty(); }
 
     void clearRx();
 

@@ -2,9 +2,12 @@
 
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
+#include "panels/belt/belt_panel.h"
+#include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 
 #include <QLineEdit>
+#include <QTest>
 
 namespace stepdrive::test {
 
@@ -47,6 +50,17 @@ void E2eFixture::homeSearchIsAnswered() {
     EXPECT_EQ(box(main, "txt_tx")->text(), "AA  00  07  01  00  00  00  00  EE  08  ");
     ASSERT_TRUE(waitForEcho(box(main, "rx_txt"), 10));
     EXPECT_EQ(box(main, "rx_txt")->text(), "BB  00  07  64  00  00  00  00  EE  6B  ");
+}
+
+bool E2eFixture::saidAndSettled() {
+    const bool settled = QTest::qWaitFor(
+        [&] {
+            return !messages.shown.isEmpty() && !shell().main().link().awaiting() &&
+                   !shell().jogPosition().link().awaiting() && !shell().belt().link().awaiting();
+        },
+        kWaitMs + 3000);
+    pumpEvents();
+    return settled;
 }
 
 } // namespace stepdrive::test

@@ -30,6 +30,9 @@ protected:
     void connectWithDefaults();
     // "원점" on the main panel: the frame sent and the reply echoed.
     void homeSearchIsAnswered();
+    // Waits until something has been said and no panel awaits a reply any
+    // more, so nothing more can be said; false when that did not come.
+    bool saidAndSettled();
 
     std::unique_ptr<Simulator> sim;
     RecordingMessenger messages;

@@ -138,7 +138,7 @@ TEST_F(E2eFaults, aVanishedDriverIsReportedOnceAndAReconnectWorks) {
         QTimer::singleShot(c.killAfterMs, [driver] { driver->kill(); });
         if (c.button)
             click(panel, c.button);
-        QTest::qWait(1500);
+        ASSERT_TRUE(saidAndSettled());
         EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
         EXPECT_TRUE(messages.shown.value(0).contains("연결이 끊어졌습니다"))
             << messages.shown.join('\n').toStdString();

@@ -54,9 +54,14 @@ protected:
 TEST_F(E2eLiveView, followsAJogItsRecordAndAHomeSearch) {
     press(shell().main(), "cmd_ROR"); // jog speed 300: 30,000 pulses a second
     ASSERT_TRUE(sampleWhere([](const LiveSample& s) { return s.running; }));
+    // About three seconds of samples recorded.
+    int samples = 0;
+    const auto counting =
+        QObject::connect(&view().poll(), &LivePoll::sampled, [&samples] { ++samples; });
     press(window(), "record");
-    QTest::qWait(3000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return samples >= 30; }, 10000));
     press(window(), "record");
+    QObject::disconnect(counting);
     EXPECT_TRUE(lit("led_run"));
     EXPECT_EQ(window().findChild<QLabel*>("position")->text(), QString::number(last->position));
 

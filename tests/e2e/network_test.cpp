@@ -54,8 +54,7 @@ protected:
     }
     // One message, which names the address and says `words`.
     void saidOnce(const QString& address, const QString& words) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.isEmpty(); }, kWaitMs + 3000));
-        QTest::qWait(300);
+        ASSERT_TRUE(saidAndSettled());
         ASSERT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
         EXPECT_TRUE(messages.shown[0].contains(address) && messages.shown[0].contains(words))
             << messages.shown[0].toStdString();

@@ -53,7 +53,8 @@ TEST_F(SerialOnPty, blockArrivesWholeAndReplyRaisesOneEvent) {
     EXPECT_EQ(hexOf(pty.readNow()), "AA 00 07 01 00 00 00 00 EE 08 00 00");
 
     pty.write(fromHex("BB 00 07 64 00 00"));
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return msc.InBufferCount() == 6; }, 2000));
+    pumpEvents();
     EXPECT_EQ(events.count(), 0);
     pty.write(fromHex("00 00 EE 0C"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return events.count() > 0; }, 2000));
@@ -152,7 +153,7 @@ TEST_F(SerialOnPty, pulledCableIsReportedOnceAndThePortReadsClosed) {
     ASSERT_TRUE(msc.setPortOpen(true));
     pty.closeMaster();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !msc.PortOpen(); }, 3000));
-    QTest::qWait(100);
+    pumpEvents();
     EXPECT_EQ(failures->count(), 1);
     // Writing afterwards is refused with a reason, and nothing crashes.
     EXPECT_FALSE(msc.Output(bytes(commandBlock(Format::Short, {3, 0}))));
@@ -163,7 +164,7 @@ TEST_F(SerialOnPty, aCablePulledJustBeforeASendIsReportedOnce) {
     ASSERT_TRUE(msc.setPortOpen(true));
     pty.closeMaster();
     EXPECT_FALSE(msc.Output(bytes(commandBlock(Format::Short, {7, 1}))));
-    QTest::qWait(200);
+    pumpEvents();
     ASSERT_EQ(failures->count(), 1);
     EXPECT_EQ(failureAt(*failures, 0).kind, PortFailure::Kind::Lost);
     EXPECT_FALSE(msc.PortOpen());

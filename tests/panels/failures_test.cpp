@@ -327,7 +327,8 @@ TEST_F(Failures, aReadEndingShortEmptiesTheBoxesItDidNotFill) {
                 EXPECT_FALSE(box(window, r.filled)->text().isEmpty());
                 EXPECT_EQ(shownColour(box(window, r.filled)), kReadBack);
             }
-            QTest::qWait(40);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !window.link().awaiting(); }, kWaitMs));
+            pumpEvents();
             ASSERT_EQ(messages.shown.size(), end.messages)
                 << messages.shown.join('\n').toStdString();
             if (end.messages) {

@@ -116,7 +116,6 @@ TEST(sim_Program, reportsTheGivenInputsAndMovesTheMotor) {
 TEST(sim_Program, answersAgainAfterThePortIsClosedAndReopened) {
     Simulator sim;
     for (int round = 0; round < 3; ++round) {
-        QTest::qWait(50);
         Port port(sim.devicePath());
         ASSERT_TRUE(port.isOpen()) << port.errorString().toStdString();
         if (round == 0)

@@ -267,7 +267,8 @@ TEST_F(MainParameters, aSilentDriverIsSaidOnceAndTheChainStops) {
     EXPECT_TRUE(messages.shown[0].startsWith(msc->portLabel())) << messages.shown[0].toStdString();
     EXPECT_TRUE(messages.shown[0].contains("9600"));
     EXPECT_EQ(panel->read_data(), 0);
-    QTest::qWait(60);
+    pumpEvents();
+    EXPECT_FALSE(panel->link().awaiting());
     EXPECT_EQ(messages.shown.size(), 1);
     reply("BB 00 06 64 00 00 00 14 EE 00");
     for (const char* name : kReadBacks) {
@@ -278,7 +279,8 @@ TEST_F(MainParameters, aSilentDriverIsSaidOnceAndTheChainStops) {
     answerReads({{1, 20}, {6, 2}});
     press("cmd_RData");
     ASSERT_TRUE(QTest::qWaitFor([&] { return textOf("Text_REPOS") == "2"; }, kWaitMs));
-    QTest::qWait(60);
+    pumpEvents();
+    EXPECT_FALSE(panel->link().awaiting());
     EXPECT_EQ(messages.shown.size(), 1);
 
     msc->answer = nullptr;
@@ -291,6 +293,7 @@ TEST_F(MainParameters, aSilentDriverIsSaidOnceAndTheChainStops) {
     press("cmd_Data");
     EXPECT_EQ(msc->sent.size(), 7u);
     EXPECT_EQ(shownDuringPauses, 0);
-    QTest::qWait(60);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->link().awaiting(); }, kWaitMs));
+    pumpEvents();
     EXPECT_EQ(messages.shown.size(), 1);
 }
