@@ -200,33 +200,46 @@ struct Exit : Switching {
     }
 };
 
-// Every way out, each from where the operator stands; the last step leaves.
-const std::vector<Step> kExits[] = {
-    {{Win::Main, "CMD_EXIT"}},
-    {{Win::Main, nullptr}},
-    {{Win::Main, "cmd_JP"}, {Win::JogPosition, "CMD_EXIT"}},
-    {{Win::Main, "Command1"}, {Win::Belt, nullptr}},
-    {{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "CMD3"}},
+// Every way out, each from where the operator stands, and "통신 정지" from the
+// dialog reached from either panel that keeps the link; the last step asks.
+struct Way {
+    std::vector<Step> steps;
+    bool exits; // else it disconnects and the dialog stays
+};
+const Way kWays[] = {
+    {{{Win::Main, "CMD_EXIT"}}, true},
+    {{{Win::Main, nullptr}}, true},
+    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "CMD_EXIT"}}, true},
+    {{{Win::Main, "Command1"}, {Win::Belt, nullptr}}, true},
+    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "CMD3"}}, true},
+    {{{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}}, false},
+    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "cmd_commoff"}}, false},
 };
 
 } // namespace
 
+// A jog left running is stopped (its stop on the line before the port
+// closes), left or kept running with the line as the operator answers.
 TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
     constexpr int Stop = 0, LeaveRunning = 1, Cancel = 2, NoChoice = -1;
-    for (const auto& exit : kExits)
+    StartDialog& dialog = shell.startDialog();
+    for (const Way& way : kWays)
         for (int answer : {Stop, LeaveRunning, Cancel, NoChoice}) {
             const auto what =
-                "exit " + std::to_string(&exit - kExits) + " answered " + std::to_string(answer);
+                "way " + std::to_string(&way - kWays) + " answered " + std::to_string(answer);
             reconnect();
             click(shell.main(), "cmd_ROR");
-            walk({exit.begin(), exit.end() - 1});
+            walk({way.steps.begin(), way.steps.end() - 1});
             const QString before = openPorts() + " / " + visible();
             messages.answer = answer;
-            walk({exit.back()});
+            walk({way.steps.back()});
 
             EXPECT_EQ(messages.asked,
-                      QStringList{"모터가 조그 운전 중입니다. 정지하고 종료할까요? | "
-                                  "정지 후 종료 | 그대로 종료 | 취소"})
+                      QStringList{way.exits ? "모터가 조그 운전 중입니다. 정지하고 종료할까요? | "
+                                              "정지 후 종료 | 그대로 종료 | 취소"
+                                            : "모터가 조그 운전 중입니다. 정지하고 통신을 "
+                                              "끊을까요? | 정지 후 통신 정지 | 그대로 통신 "
+                                              "정지 | 취소"})
                 << what;
             const QString jog = QStringLiteral("MSC:") + kJogRight;
             EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + " MSC:" + kStop : jog)
@@ -234,46 +247,14 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
             // The stop's reply came while its port was the only one open.
             EXPECT_EQ(openAtReply, answer == Stop ? "MSC" : "") << what;
             const bool stays = answer == Cancel || answer == NoChoice;
-            EXPECT_EQ(ended, stays ? 0 : 1) << what;
-            EXPECT_EQ(openPorts() + " / " + visible(), stays ? before : " / ") << what;
-        }
-    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
-}
-
-// "통신 정지" while a jog runs, from the dialog reached from either panel
-// that keeps the link: the same three answers, the stop on the line before
-// the port closes.
-TEST_F(Exit, disconnectingARunningJogAsksTheSameThreeAnswers) {
-    constexpr int Stop = 0, LeaveRunning = 1, Cancel = 2, NoChoice = -1;
-    const std::vector<Step> ways[] = {
-        {{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}},
-        {{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "cmd_commoff"}},
-    };
-    StartDialog& dialog = shell.startDialog();
-    for (const auto& way : ways)
-        for (int answer : {Stop, LeaveRunning, Cancel, NoChoice}) {
-            const auto what =
-                "way " + std::to_string(&way - ways) + " answered " + std::to_string(answer);
-            reconnect();
-            click(shell.main(), "cmd_ROR");
-            walk({way.begin(), way.end() - 1});
-            const QString before = openPorts();
-            messages.answer = answer;
-            walk({way.back()});
-
-            EXPECT_EQ(messages.asked,
-                      QStringList{"모터가 조그 운전 중입니다. 정지하고 통신을 끊을까요? | "
-                                  "정지 후 통신 정지 | 그대로 통신 정지 | 취소"})
+            EXPECT_EQ(ended, way.exits && !stays ? 1 : 0) << what;
+            EXPECT_EQ(openPorts() + " / " + visible(), stays       ? before
+                                                       : way.exits ? " / "
+                                                                   : " / Start")
                 << what;
-            const QString jog = QStringLiteral("MSC:") + kJogRight;
-            EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + " MSC:" + kStop : jog)
-                << what;
-            EXPECT_EQ(openAtReply, answer == Stop ? "MSC" : "") << what;
-            const bool stays = answer == Cancel || answer == NoChoice;
-            EXPECT_EQ(openPorts(), stays ? before : "") << what;
-            EXPECT_EQ(button(dialog, "cmd_commoff")->isEnabled(), stays) << what;
-            EXPECT_EQ(visible(), "Start") << what;
-            EXPECT_EQ(ended, 0) << what;
+            if (!way.exits) {
+                EXPECT_EQ(button(dialog, "cmd_commoff")->isEnabled(), stays) << what;
+            }
         }
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 }
