@@ -28,16 +28,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || skip "Xvfb did not start"
-export DISPLAY=:$(head -1 "$work/display")
-export XDG_CONFIG_HOME=$work/config
-for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
-# COM 1 to 10 pointing nowhere, and the system lists no device.
-for n in $(seq 10); do export "STEPDRIVE_COM$n=/nonexistent/stepdrive-COM$n"; done
-export STEPDRIVE_SERIAL_DEVICES=
+source "$(dirname "$0")/x_display.sh"
+own_display "$work" || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
+no_machine_ports "$work"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -28,17 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own.
-for n in $(seq 90 130); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-    xwininfo -root >/dev/null 2>&1 && break
-    unset DISPLAY
-done
-[ -n "${DISPLAY:-}" ] || skip "Xvfb did not start: $(cat "$work/xvfb.log" 2>/dev/null | tail -1)"
+source "$(dirname "$0")/x_display.sh"
+own_display "$work" || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -137,13 +128,7 @@ connectAndHome() {
         fail "the home search did not reach $1"
 }
 
-# The program's settings stay in the test's folder.
-export XDG_CONFIG_HOME=$work/config
-# No serial device of the machine is touched: the dialog's probe finds
-# COM 1 to 10 pointing nowhere, and the system lists no device.
-for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
-for n in $(seq 10); do export "STEPDRIVE_COM$n=/nonexistent/stepdrive-COM$n"; done
-export STEPDRIVE_SERIAL_DEVICES=
+no_machine_ports "$work"
 
 # The driver, COM4 pointed at it, and the program connected through the
 # dialog with its defaults.
