@@ -104,48 +104,41 @@ QByteArray Rfc2217Client::feed(const QByteArray& in, QByteArray* answer) {
     return data;
 }
 
-void Rfc2217Client::command(std::uint8_t verb, std::uint8_t option, QByteArray* answer) {
-    const bool asked = verb == kWill || verb == kWont ? askedHim_[option] : askedUs_[option];
-    switch (verb) {
-    case kWill:
-        askedHim_[option] = false;
-        if (!wantHim(option)) {
-            put(answer, {kIac, kDont, option});
-        } else if (!him_[option]) {
-            him_[option] = true;
-            if (!asked)
-                put(answer, {kIac, kDo, option});
-        }
-        break;
-    case kWont:
-        askedHim_[option] = false;
-        if (him_[option] && !asked)
-            put(answer, {kIac, kDont, option});
-        him_[option] = false;
-        if (option == kBinary)
-            refuse(QStringLiteral("binary mode refused"));
-        break;
-    case kDo:
-        askedUs_[option] = false;
-        if (!wantUs(option)) {
-            put(answer, {kIac, kWont, option});
-        } else if (!us_[option]) {
-            us_[option] = true;
-            if (!asked)
-                put(answer, {kIac, kWill, option});
-        }
-        break;
-    case kDont:
-        askedUs_[option] = false;
-        if (us_[option] && !asked)
-            put(answer, {kIac, kWont, option});
-        us_[option] = false;
-        if (option == kBinary)
-            refuse(QStringLiteral("binary mode refused"));
-        if (option == kComPort)
-            refuse(QStringLiteral("COM-PORT-CONTROL refused"));
-        break;
+namespace {
+// One side of the options: the server's (offered with WILL/WONT, answered
+// with DO/DONT) or ours (the other way round). An offer is taken when the
+// option is wanted there, and a change is answered unless it answers our own
+// request, so neither side loops.
+struct Side {
+    std::array<bool, 256>& on;
+    std::array<bool, 256>& asked;
+    bool (*wanted)(std::uint8_t);
+    std::uint8_t yes, no;
+};
+void negotiate(const Side& side, bool offered, std::uint8_t option, QByteArray* answer) {
+    const bool asked = side.asked[option];
+    side.asked[option] = false;
+    if (offered && !side.wanted(option)) {
+        put(answer, {kIac, side.no, option});
+    } else if (offered != side.on[option]) {
+        side.on[option] = offered;
+        if (!asked)
+            put(answer, {kIac, offered ? side.yes : side.no, option});
     }
+}
+} // namespace
+
+void Rfc2217Client::command(std::uint8_t verb, std::uint8_t option, QByteArray* answer) {
+    const bool his = verb == kWill || verb == kWont;
+    const bool offered = verb == kWill || verb == kDo;
+    if (his)
+        negotiate({him_, askedHim_, wantHim, kDo, kDont}, offered, option, answer);
+    else
+        negotiate({us_, askedUs_, wantUs, kWill, kWont}, offered, option, answer);
+    if (!offered && option == kBinary)
+        refuse(QStringLiteral("binary mode refused"));
+    if (!offered && !his && option == kComPort)
+        refuse(QStringLiteral("COM-PORT-CONTROL refused"));
     // The far line is set once the server takes COM-PORT-CONTROL.
     if (us_[kComPort] && !settingsSent_ && state_ == State::Negotiating) {
         settingsSent_ = true;
