@@ -4,9 +4,10 @@
 // request against a bare Qt Core + SerialPort program making the same
 // exchange; the apply and the position request again through ser2net on
 // 127.0.0.1, raw and RFC 2217, the position against the same on the
-// pseudo-terminal. Prints the stepdrive-cli rows of the scripts/bench table:
-// medians of RUNS runs (the position request 10 x RUNS), after one run each
-// that warms the caches and is not counted.
+// pseudo-terminal, and eight drives behind eight ser2net ports in one apply
+// against one of them. Prints the stepdrive-cli rows of the scripts/bench
+// table: medians of RUNS runs (the position request 10 x RUNS), after one run
+// each that warms the caches and is not counted.
 //
 //   stepdrive_cli_bench RUNS STEPDRIVE-CLI BARE-EXCHANGE
 
@@ -130,6 +131,21 @@ int main(int argc, char** argv) {
         }
         s.port = QStringList{QStringLiteral("--port"), s.server->address()};
     }
+    // Eight drives behind eight raw device servers, the first of them the
+    // raw one above.
+    std::vector<std::unique_ptr<Simulator>> lineSims;
+    std::vector<std::unique_ptr<Ser2net>> lineServers;
+    QStringList eightServed = served[0].port;
+    while (eightServed.size() < 2 * 8) {
+        lineSims.push_back(std::make_unique<Simulator>());
+        lineServers.push_back(
+            std::make_unique<Ser2net>(Ser2net::Mode::Raw, lineSims.back()->devicePath()));
+        if (!lineServers.back()->listening()) {
+            std::fprintf(stderr, "cli bench: ser2net did not start\n");
+            return 1;
+        }
+        eightServed << QStringLiteral("--port") << lineServers.back()->address();
+    }
     QTemporaryFile file;
     if (!file.open() || file.write(kNonDefaultProfile) < 0 || !file.flush())
         return 1;
@@ -141,7 +157,7 @@ int main(int argc, char** argv) {
 
     // Each figure's runs, one round after another, so that a load that
     // comes and goes falls on all of them alike.
-    std::vector<double> one, four, position, floor;
+    std::vector<double> one, four, eight, position, floor;
     bool failed = false;
     const auto note = [&failed](std::vector<double>& into, std::optional<double> ms, bool counted) {
         failed = failed || !ms;
@@ -153,6 +169,7 @@ int main(int argc, char** argv) {
         note(four, timed(cli, fourDrives + apply), i > 0);
         for (Served& s : served)
             note(s.apply, timed(cli, s.port + apply), i > 0);
+        note(eight, timed(cli, eightServed + apply), i > 0);
         for (int k = 0; k < 10; ++k) {
             note(position, timed(cli, oneDrive + QStringList{QStringLiteral("position")}), i > 0);
             note(floor, timed(bare, {sims[0]->devicePath()}), i > 0);
@@ -178,5 +195,7 @@ int main(int argc, char** argv) {
                 std::to_string(10 * runs),
             of(s.position), of(position).value_or(0), "the same on the pseudo-terminal", 1.2);
     }
+    row("cli: apply to eight drives behind eight ser2net ports, raw" + medians, of(eight),
+        of(served[0].apply).value_or(0), "apply to one of them", 1.15);
     return failed ? 1 : 0;
 }

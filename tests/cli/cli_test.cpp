@@ -310,6 +310,7 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
           "home_offset (any whole number)", "\"in2_used\": false", "3    the read-back differs",
           "5    a reply failed the header, status or trailer check"})
         EXPECT_TRUE(out.contains(text)) << text;
+    EXPECT_FALSE(out.contains('@')) << "every value of the text filled in";
     EXPECT_TRUE(sent.empty());
 
     // The example in the help is a profile apply takes.

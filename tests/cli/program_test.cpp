@@ -3,6 +3,7 @@
 
 #include "tests/support/fakes.h"
 #include "tests/support/profiles.h"
+#include "tests/support/ser2net.h"
 #include "tests/support/simulator.h"
 
 #include <QJsonArray>
@@ -457,6 +458,48 @@ TEST_F(Program, scanFindsTheDriverOnTheComNumberThatMapsToIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return silent.receivedAt("").size() >= 2; }, kWaitMs));
     EXPECT_EQ(silent.receivedAt("AA 00 06 08").size(), 2u) << "one request a scan";
     EXPECT_EQ(silent.receivedAt("").size(), 2u);
+}
+
+// A drive behind ser2net, raw and RFC 2217: a home offset of -1 (FF FF FF FF)
+// and a table speed of 3328 (0D 00) go down and come back unchanged, and
+// scan finds the driver at the address.
+TEST_F(Program, aDriveBehindADeviceServerIsSetUpVerifiedDumpedAndFound) {
+    const QByteArray motor = R"({"run_current": 25, "stop_current": 13, "run_speed": 1200,
+        "acceleration": 40, "homing_speed": 700, "home_offset": -1, "resolution": 4})";
+    const QByteArray table = R"([{"position": -1, "velocity": 3328, "acceleration": 13},
+        {"position": 255, "velocity": 1, "acceleration": 0}, {"position": 0, "velocity": 0,
+        "acceleration": 0}, {"position": 0, "velocity": 0, "acceleration": 0}, {"position": 0,
+        "velocity": 0, "acceleration": 0}, {"position": 0, "velocity": 0, "acceleration": 0},
+        {"position": 0, "velocity": 0, "acceleration": 0}])";
+    const QString profile = files.with("{\"motor\": " + motor + ", \"table\": " + table + "}");
+    for (const Ser2net::Mode mode : {Ser2net::Mode::Raw, Ser2net::Mode::Rfc2217}) {
+        Simulator driver({"--verbose"});
+        Ser2net server(mode, driver.devicePath());
+        ASSERT_TRUE(server.listening());
+        const QStringList port{"--port", server.address()};
+        SCOPED_TRACE(server.address().toStdString());
+
+        ASSERT_EQ(cli(port + QStringList{"apply", profile}), 0) << err.toStdString();
+        ASSERT_EQ(cli(port + QStringList{"verify", profile}), 0) << err.toStdString();
+        ASSERT_EQ(cli(port + QStringList{"dump"}), 0) << err.toStdString();
+        const QJsonObject dumped = QJsonDocument::fromJson(out.toUtf8()).object();
+        EXPECT_EQ(dumped["motor"], QJsonDocument::fromJson(motor).object()) << out.toStdString();
+        EXPECT_EQ(dumped["table"], QJsonDocument::fromJson(table).array()) << out.toStdString();
+        EXPECT_EQ(dumped["about"]["port"], server.address()) << out.toStdString();
+
+        ASSERT_EQ(cli(port + QStringList{"scan"}), 0) << err.toStdString();
+        EXPECT_EQ(out, server.address() + ": driver, position=0\n");
+
+        // The driver read the bytes as they were sent: neither doubled nor
+        // dropped. Its log is complete once it holds the scan's request.
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return driver.receivedAt("AA 00 06 08").size() == 1; }, kWaitMs));
+        const QStringList frames = driver.received();
+        for (const char* frame :
+             {"AA 00 05 09 FF FF FF FF EE", "CC 00 0E 01 0D 00 00 0D FF FF FF EE"})
+            EXPECT_EQ(frames.filter(QRegularExpression(QString("^") + frame)).size(), 1)
+                << frames.join('\n').toStdString();
+    }
 }
 
 TEST_F(Program, monitorPrintsARowAnIntervalAndEndsCleanlyOnCtrlC) {
