@@ -1,5 +1,6 @@
 #include "app/live_view.h"
 
+#include "link/modules.h"
 #include "panels/main/main_panel.h"
 #include "ui/live_view_module.h"
 #include "ui/messenger.h"
@@ -69,14 +70,6 @@ LiveView::LiveView(MainPanel& main, std::function<bool()> busy, Messenger& messa
 
 LiveView::~LiveView() {
     endRecord();
-}
-
-QStringList LiveView::moduleFolders() {
-    const QString chosen = qEnvironmentVariable("STEPDRIVE_MODULE_DIR");
-    if (!chosen.isEmpty())
-        return {chosen};
-    return {QDir(QCoreApplication::applicationDirPath())
-                .absoluteFilePath(QLatin1String("../" STEPDRIVE_MODULE_DIR))};
 }
 
 std::unique_ptr<LiveViewWindow> LiveView::loadWindow(LiveViewActions actions) {

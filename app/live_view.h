@@ -51,10 +51,6 @@ public:
         chooseRecord_ = std::move(choose);
     }
 
-    // The folders the module is looked for in: $STEPDRIVE_MODULE_DIR when
-    // set, else ../LIBDIR/stepdrive beside the program.
-    static QStringList moduleFolders();
-
 private:
     std::unique_ptr<LiveViewWindow> loadWindow(LiveViewActions actions);
     void sampled(const LiveSample& sample);

@@ -1,9 +1,11 @@
 #include "link/net_line.h"
 
 #include "link/log.h"
+#include "link/modules.h"
 #include "link/telnet.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QLibrary>
 #include <QMutex>
@@ -38,17 +40,9 @@ MakeNetSocket netModule(QString* error) {
     const QMutexLocker lock(&guard);
     if (make)
         return make;
-    // In the library folder beside the program's own folder: installed
-    // (/usr/bin and /usr/lib/...), and in the build tree, whose test programs
-    // sit one folder deeper. Never a path fixed at build time.
-    QStringList places;
-    if (QCoreApplication::instance())
-        for (const char* up : {"/../", "/../../"})
-            places << QCoreApplication::applicationDirPath() + QLatin1String(up) +
-                          QStringLiteral(STEPDRIVE_NET_MODULE);
     QStringList why;
-    for (const QString& place : places) {
-        QLibrary module(place);
+    for (const QString& folder : moduleFolders()) {
+        QLibrary module(QDir(folder).absoluteFilePath(QStringLiteral("libstepdrive_net.so")));
         make = reinterpret_cast<MakeNetSocket>(module.resolve(kMakeNetSocket));
         if (make)
             return make;
