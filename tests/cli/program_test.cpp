@@ -499,6 +499,14 @@ TEST_F(Program, aDriveBehindADeviceServerIsSetUpVerifiedDumpedAndFound) {
              {"AA 00 05 09 FF FF FF FF EE", "CC 00 0E 01 0D 00 00 0D FF FF FF EE"})
             EXPECT_EQ(frames.filter(QRegularExpression(QString("^") + frame)).size(), 1)
                 << frames.join('\n').toStdString();
+        // The pauses hold on the far line: writes 150 ms apart, reads 100.
+        std::vector<double> writes = driver.receivedAt("AA 00 05");
+        const std::vector<double> rows = driver.receivedAt("CC 00 0E");
+        writes.insert(writes.end(), rows.begin(), rows.end());
+        ASSERT_EQ(writes.size(), 14u);
+        expectApart(writes, 150.0, "write");
+        expectApart(driver.receivedAt("AA 00 06"), 100.0, "motor read");
+        expectApart(driver.receivedAt("CC 00 0F"), 100.0, "table read");
     }
 }
 
