@@ -3,19 +3,8 @@
 // them, unless English is asked for with --lang or STEPDRIVE_LANG.
 
 #include <QString>
-#include <QStringList>
 
 namespace stepdrive {
-
-struct LanguageChoice {
-    QString language;  // "ko" or "en"
-    QString complaint; // what to say on standard error, or empty
-};
-
-// The language `arguments` (the program's, its name first) ask for with
-// "--lang xx" or "--lang=xx", else the one `environment` (STEPDRIVE_LANG)
-// names, else Korean. An unknown one leaves Korean and is complained of.
-LanguageChoice chooseLanguage(const QStringList& arguments, const QString& environment);
 
 // Makes the windows created from now on speak `language`, Qt's own dialogs
 // and buttons included: for Korean, Qt's Korean translations (Debian's
