@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     if (!line.language.complaint.isEmpty())
         std::fputs(line.language.complaint.toLocal8Bit().constData(), stderr);
     QApplication app(argc, argv);
-    stepdrive::useLanguage(line.language.language);
+    const stepdrive::Language language(line.language.language);
     stepdrive::applyApplicationLook();
     stepdrive::Shell shell;
 

@@ -60,8 +60,11 @@ int main(int argc, char** argv) {
     const QTemporaryDir settings; // the dialog as on a first start
     test::keepSettingsIn(settings.path());
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    if (!render(dir))
-        return 1;
-    useLanguage(QStringLiteral("en"));
+    {
+        const Language korean(QStringLiteral("ko"));
+        if (!render(dir))
+            return 1;
+    }
+    const Language english(QStringLiteral("en"));
     return render(QDir(dir.filePath(QStringLiteral("en")))) ? 0 : 1;
 }
