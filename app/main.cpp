@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/first_shown.h"
 #include "app/language.h"
+#include "app/program_names.h"
 #include "app/shell.h"
 #include "ui/form_look.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     if (!line.language.complaint.isEmpty())
         std::fputs(line.language.complaint.toLocal8Bit().constData(), stderr);
     QApplication app(argc, argv);
+    stepdrive::nameTheProgram();
     const stepdrive::Language language(line.language.language);
     stepdrive::applyApplicationLook();
     stepdrive::Shell shell;

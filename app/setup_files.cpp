@@ -34,7 +34,7 @@ QString DialogFileChooser::savePath(QWidget* parent) {
 }
 
 QString DialogFileChooser::choose(QWidget* parent, bool saving) {
-    QSettings settings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive"));
+    QSettings settings;
     QFileDialog dialog(
         parent, saving ? SetupFiles::tr("설정 저장") : SetupFiles::tr("설정 불러오기"),
         settings.value(QLatin1String(kFolderKey)).toString(), SetupFiles::tr("설정 파일 (*.json)"));
