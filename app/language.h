@@ -3,24 +3,23 @@
 // them, unless English is asked for with --lang or STEPDRIVE_LANG.
 
 #include <QString>
-#include <QStringList>
+#include <QTranslator>
 
 namespace stepdrive {
 
-struct LanguageChoice {
-    QString language;  // "ko" or "en"
-    QString complaint; // what to say on standard error, or empty
-};
-
-// The language `arguments` (the program's, its name first) ask for with
-// "--lang xx" or "--lang=xx", else the one `environment` (STEPDRIVE_LANG)
-// names, else Korean. An unknown one leaves Korean and is complained of.
-LanguageChoice chooseLanguage(const QStringList& arguments, const QString& environment);
-
-// Makes the windows created from now on speak `language`, Qt's own dialogs
-// and buttons included: for Korean, Qt's Korean translations (Debian's
+// Makes the windows speak a language while it lives, Qt's own dialogs and
+// buttons included: for Korean, Qt's Korean translations (Debian's
 // qt6-translations-l10n; without them Qt's own texts stay English), for
-// English the program's English texts. It removes what was installed before.
-void useLanguage(const QString& language);
+// English the program's English texts. Its translator leaves the
+// application with it.
+class Language {
+public:
+    explicit Language(const QString& language);
+    Language(const Language&) = delete;
+    Language& operator=(const Language&) = delete;
+
+private:
+    QTranslator translator_;
+};
 
 } // namespace stepdrive

@@ -34,7 +34,7 @@ QString DialogFileChooser::savePath(QWidget* parent) {
 }
 
 QString DialogFileChooser::choose(QWidget* parent, bool saving) {
-    QSettings settings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive"));
+    QSettings settings;
     QFileDialog dialog(
         parent, saving ? SetupFiles::tr("설정 저장") : SetupFiles::tr("설정 불러오기"),
         settings.value(QLatin1String(kFolderKey)).toString(), SetupFiles::tr("설정 파일 (*.json)"));
@@ -122,12 +122,11 @@ std::optional<Profile> SetupFiles::profileOfBoxes() {
     const auto table = shell_.jogPosition().readTable(true);
     if (!table)
         return std::nullopt;
-    p.table = *table;
+    p.table = allGiven(*table);
     const auto belt = shell_.belt().readParameters();
     if (!belt)
         return std::nullopt;
-    p.belt.emplace();
-    std::copy(belt->begin(), belt->end(), p.belt->begin());
+    std::copy(belt->begin(), belt->end(), p.belt.begin());
     p.in2Used = shell_.belt().in2Used();
     return p;
 }
@@ -136,11 +135,10 @@ void SetupFiles::showProfile(const Profile& p) {
     for (std::size_t i = 0; i < p.motor.size(); ++i)
         if (p.motor[i])
             shell_.main().showParameter(i, *p.motor[i]);
-    if (p.table)
-        shell_.jogPosition().showTable(*p.table);
-    if (p.belt)
-        for (std::size_t i = 0; i < p.belt->size(); ++i)
-            shell_.belt().showParameter(i, (*p.belt)[i]);
+    shell_.jogPosition().showTable(p.table);
+    for (std::size_t i = 0; i < p.belt.size(); ++i)
+        if (p.belt[i])
+            shell_.belt().showParameter(i, *p.belt[i]);
     if (p.in2Used)
         shell_.belt().setIn2Used(*p.in2Used);
 }

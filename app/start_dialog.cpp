@@ -18,9 +18,6 @@ int selectedPosition(const QComboBox* combo) {
 
 // The port last connected is kept for the next start of the program.
 constexpr char kLastPortKey[] = "port";
-QSettings programSettings() {
-    return QSettings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive"));
-}
 } // namespace
 
 StartDialog::StartDialog(const std::vector<PortEntry>& available, QWidget* parent)
@@ -59,7 +56,7 @@ void StartDialog::Rs232_Init() {
     Combo_[kPortBox]->setCurrentIndex(kDefaultPort);
     // The port last connected comes first, while its device is still there;
     // a device server's address is not looked up until it is connected.
-    const PortChoice last = parsePortChoice(programSettings().value(kLastPortKey).toString());
+    const PortChoice last = parsePortChoice(QSettings().value(kLastPortKey).toString());
     if (!last.path().isEmpty() && (isNetworkName(last.path()) || QFileInfo::exists(last.path())))
         showPort(last.text());
     for (const char* entry : kBaudEntries)
@@ -86,7 +83,7 @@ void StartDialog::cmd_commoff_Click() {
 
 void StartDialog::setConnected(bool connected) {
     if (connected)
-        programSettings().setValue(kLastPortKey, asked_.text());
+        QSettings().setValue(kLastPortKey, asked_.text());
     for (QComboBox* combo : Combo_)
         combo->setEnabled(!connected);
     ui_->cmd_commoff->setEnabled(connected);

@@ -62,16 +62,13 @@ double median(std::vector<double> values) {
 // one after each reply of its read-back.
 double pausesOf(const Profile& p) {
     std::vector<WriteSequence> sequences{motorWrite(p.motor), beltWrite(p.belt, p.in2Used)};
-    if (p.table)
-        sequences.push_back(tableDownload(*p.table));
+    if (givenCount(p.table) > 0)
+        sequences.push_back(tableDownload(p.table));
     double ms = 0;
-    int reads = 0;
     for (const WriteSequence& s : sequences)
         for (const SequenceFrame& f : s.frames)
             ms += f.pauseBeforeMs + f.pauseAfterMs;
-    for (const auto& v : p.motor)
-        reads += v ? 1 : 0;
-    reads += (p.table ? kTableEntries : 0) + (p.belt ? kBeltParameterCount : 0);
+    const int reads = givenCount(p.motor) + givenCount(p.table) + givenCount(p.belt);
     return ms + reads * pacing::kAfterReadBackMs;
 }
 

@@ -5,6 +5,7 @@
 // table.
 
 #include "app/first_shown.h"
+#include "app/program_names.h"
 #include "app/shell.h"
 #include "bench/table.h"
 #include "link/pause.h"
@@ -208,6 +209,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     pointPortsNowhere();
     QApplication app(argc, argv);
+    nameTheProgram();
     applyApplicationLook();
     const QTemporaryDir settings;
     keepSettingsIn(settings.path());

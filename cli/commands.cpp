@@ -72,7 +72,7 @@ std::optional<Command> beltWrite(const QStringList& settings, const Options&, QS
     if (!values)
         return std::nullopt;
     return Command([in2Used, values = *values](Session& s, Result& p, QTextStream& err) {
-        std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
+        BeltValues each;
         std::copy(values.begin(), values.end(), each.begin());
         std::vector<Item> wanted, held;
         for (int i = 0; i < kBeltParameterCount; ++i)

@@ -65,8 +65,8 @@ std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
 void Session::write(const Profile& p) {
     std::vector<WriteSequence> sequences{motorWrite(p.motor)};
     QStringList sections{QStringLiteral("motor")};
-    if (p.table) {
-        sequences.push_back(tableDownload(*p.table));
+    if (givenCount(p.table) > 0) {
+        sequences.push_back(tableDownload(p.table));
         sections << QStringLiteral("table");
     }
     sequences.push_back(beltWrite(p.belt, p.in2Used));
@@ -98,8 +98,7 @@ void Session::reportProgress(const char* phase, const QString& section, int done
 Profile Session::read(const Profile& which) {
     begin("reading");
     Profile p;
-    const int motor = static_cast<int>(
-        std::count_if(which.motor.begin(), which.motor.end(), [](const auto& v) { return v; }));
+    const int motor = givenCount(which.motor);
     int done = 0;
     for (int i = 0; i < kMotorParameterCount; ++i)
         if (which.motor[static_cast<std::size_t>(i)]) {
@@ -109,20 +108,20 @@ Profile Session::read(const Profile& which) {
                 {QStringLiteral("motor.") + QLatin1String(kMotorParameters[i].key), v});
             reportProgress("reading", QStringLiteral("motor"), ++done, motor);
         }
-    if (which.table) {
-        p.table.emplace();
-        for (int n = 1; n <= kTableEntries; ++n) {
-            (*p.table)[static_cast<std::size_t>(n - 1)] = readTableEntry(n);
-            reportProgress("reading", QStringLiteral("table"), n, kTableEntries);
+    const int entries = givenCount(which.table);
+    done = 0;
+    for (int n = 1; n <= kTableEntries; ++n)
+        if (which.table[static_cast<std::size_t>(n - 1)]) {
+            p.table[static_cast<std::size_t>(n - 1)] = readTableEntry(n);
+            reportProgress("reading", QStringLiteral("table"), ++done, entries);
         }
-    }
-    if (which.belt) {
-        p.belt.emplace();
-        for (int i = 0; i < kBeltParameterCount; ++i) {
-            (*p.belt)[static_cast<std::size_t>(i)] = readBelt(i);
-            reportProgress("reading", QStringLiteral("belt"), i + 1, kBeltParameterCount);
+    const int belt = givenCount(which.belt);
+    done = 0;
+    for (int i = 0; i < kBeltParameterCount; ++i)
+        if (which.belt[static_cast<std::size_t>(i)]) {
+            p.belt[static_cast<std::size_t>(i)] = readBelt(i);
+            reportProgress("reading", QStringLiteral("belt"), ++done, belt);
         }
-    }
     return p;
 }
 
@@ -143,8 +142,7 @@ void Session::writeTableEntry(int number, const TableEntry& entry) {
     walkAll({tableEntryDownload(number, entry)});
 }
 
-void Session::writeBelt(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
-                        std::optional<bool> in2Used) {
+void Session::writeBelt(const BeltValues& values, std::optional<bool> in2Used) {
     walkAll({beltWrite(values, in2Used)});
 }
 

@@ -46,8 +46,7 @@ public:
     // Downloads table entry `number` (1-7) alone.
     void writeTableEntry(int number, const TableEntry& entry);
     // The belt parameters that hold a value, then the IN2-use flag if given.
-    void writeBelt(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
-                   std::optional<bool> in2Used);
+    void writeBelt(const BeltValues& values, std::optional<bool> in2Used);
     // Belt parameter `index` (0-3) of kBeltParameters.
     std::int32_t readBelt(int index);
     // Moves with the values of table entry `number` (1-7).

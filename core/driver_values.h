@@ -4,9 +4,11 @@
 // refused value), the fields of a table entry, and the pauses of the write
 // and read-back sequences. The windows and stepdrive-cli both work from here.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace stepdrive {
 
@@ -77,6 +79,26 @@ struct TableEntry {
         return position == o.position && velocity == o.velocity && acceleration == o.acceleration;
     }
 };
+
+// Values in the order of their table (kMotorParameters, entries 1-7,
+// kBeltParameters); a value not given is empty.
+template <typename T, std::size_t N> using Values = std::array<std::optional<T>, N>;
+using MotorValues = Values<std::int32_t, kMotorParameterCount>;
+using TableValues = Values<TableEntry, kTableEntries>;
+using BeltValues = Values<std::int32_t, kBeltParameterCount>;
+
+// How many of `values` are given.
+template <typename T, std::size_t N> int givenCount(const Values<T, N>& values) {
+    return static_cast<int>(
+        std::count_if(values.begin(), values.end(), [](const auto& v) { return v.has_value(); }));
+}
+
+// Every one of `values`, given.
+template <typename T, std::size_t N> Values<T, N> allGiven(const std::array<T, N>& values) {
+    Values<T, N> given;
+    std::copy(values.begin(), values.end(), given.begin());
+    return given;
+}
 
 // Where each field of a table entry lies in its seven data bytes: vel1 vel0
 // acc1 acc0 pos2 pos1 pos0, high byte first.

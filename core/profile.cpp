@@ -1,269 +1,36 @@
 #include "core/profile.h"
+#include "core/profile_keys.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
-#include <QStringList>
-#include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <cstring>
 #include <map>
-#include <optional>
 
 namespace stepdrive {
 
+using namespace profile_keys;
+
 namespace {
-
-const QString kMotor = QStringLiteral("motor");
-const QString kTable = QStringLiteral("table");
-const QString kBelt = QStringLiteral("belt");
-const QString kIn2Used = QStringLiteral("in2_used");
-const QString kAbout = QStringLiteral("about");
-const QString kPort = QStringLiteral("port");
-const char* const kTableFields[] = {"position", "velocity", "acceleration"};
-
-// A JSON value as the file writes it: 40, "20", true, [1].
-QString jsonText(const QJsonValue& value) {
-    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(text.mid(1, text.size() - 2));
-}
-
-// A number as the file writes it, cut to a length fit for a message.
-QString cutNumber(const QString& text) {
-    return text.size() <= 30 ? text : text.left(30) + QStringLiteral("...");
-}
 
 QString tableKey(int entry, const char* field) {
     return QStringLiteral("table.%1.%2").arg(entry).arg(QLatin1String(field));
 }
 
-// A key given twice in one object, or a number written with an exponent:
-// its path ("motor.run_current", "table.3.position"), the line and column
-// of its (second) place, and for a number its text.
-struct Repeated {
-    QString key;
-    int line;
-    int column;
-    QString number; // "1e3"; empty for a key given twice
-};
-
-// The first repeated key or number with an exponent of well-formed JSON,
-// which the JSON reader itself would take silently (the last key winning,
-// the number as a whole one).
-std::optional<Repeated> repeatedKey(const QByteArray& json) {
-    struct Level {
-        bool object;
-        QStringList keys; // an object's keys so far, the last one the current
-        int index;        // an array's current element
-        bool keyNext;     // an object's next string is a key
-    };
-    std::vector<Level> levels;
-    int line = 1;
-    qsizetype lineStart = 0;
-    const auto path = [&levels](const QString& last) {
-        QStringList parts;
-        for (std::size_t l = 0; l + 1 < levels.size(); ++l)
-            parts << (levels[l].object ? levels[l].keys.constLast()
-                                       : QString::number(levels[l].index + 1));
-        return (parts << last).join(QLatin1Char('.'));
-    };
-    for (qsizetype i = 0; i < json.size(); ++i) {
-        const char c = json[i];
-        const bool afterDigit =
-            i > 0 && (std::isdigit(static_cast<unsigned char>(json[i - 1])) || json[i - 1] == '.');
-        if ((c == 'e' || c == 'E') && afterDigit && !levels.empty()) {
-            qsizetype start = i;
-            while (start > 0 && std::strchr("0123456789.-+", json[start - 1]))
-                --start;
-            qsizetype end = i + 1;
-            while (end < json.size() && std::strchr("0123456789-+", json[end]))
-                ++end;
-            const Level& here = levels.back();
-            return Repeated{
-                path(here.object ? here.keys.constLast() : QString::number(here.index + 1)), line,
-                static_cast<int>(start - lineStart) + 1,
-                QString::fromLatin1(json.mid(start, end - start))};
-        }
-        if (c == '\n') {
-            ++line;
-            lineStart = i + 1;
-        } else if (c == '{' || c == '[') {
-            levels.push_back({c == '{', {}, 0, c == '{'});
-        } else if (c == '}' || c == ']') {
-            levels.pop_back();
-        } else if (c == ',' && !levels.empty()) {
-            levels.back().keyNext = levels.back().object;
-            ++levels.back().index;
-        } else if (c == '"') {
-            const qsizetype start = i++;
-            for (; json[i] != '"'; ++i)
-                i += json[i] == '\\';
-            if (levels.empty() || !levels.back().keyNext)
-                continue;
-            const QString key = QJsonDocument::fromJson('[' + json.mid(start, i - start + 1) + ']')
-                                    .array()[0]
-                                    .toString();
-            Level& level = levels.back();
-            level.keyNext = false;
-            if (level.keys.contains(key))
-                return Repeated{path(key), line, static_cast<int>(start - lineStart) + 1, {}};
-            level.keys << key;
-        }
-    }
-    return std::nullopt;
+// The parameters given, by their keys.
+template <std::size_t N>
+QJsonObject parameters(const Values<std::int32_t, N>& values, const ValueRule (&rules)[N]) {
+    QJsonObject o;
+    for (std::size_t i = 0; i < N; ++i)
+        if (values[i])
+            o[QLatin1String(rules[i].key)] = *values[i];
+    return o;
 }
 
-using Reason = ProfileFault::Reason;
-
-// Reads a profile, stopping at the first thing wrong.
-class Reader {
-public:
-    explicit Reader(ProfileFault* fault) : fault_(fault) {}
-
-    bool fail(ProfileFault fault) {
-        // A key from the file is cut to a length fit for a message.
-        constexpr int kLongest = 60;
-        if (fault.key.size() > kLongest)
-            fault.key = fault.key.left(kLongest) + QStringLiteral("...");
-        if (fault_)
-            *fault_ = fault;
-        return false;
-    }
-    bool fail(Reason reason, const QString& key,
-              const QJsonValue& value = QJsonValue(QJsonValue::Undefined)) {
-        ProfileFault fault;
-        fault.reason = reason;
-        fault.key = key;
-        fault.value = value.isUndefined() ? QString() : jsonText(value);
-        return fail(fault);
-    }
-
-    // `object` has each of `required` and nothing but those and `optional`.
-    bool keysOf(const QJsonObject& object, const QString& path, const QStringList& required,
-                const QStringList& optional = {}) {
-        for (const QString& key : object.keys())
-            if (!required.contains(key) && !optional.contains(key)) {
-                ProfileFault fault;
-                fault.reason = Reason::UnknownKey;
-                fault.key = path + (key.isEmpty() ? QStringLiteral("\"\"") : key);
-                fault.expected = required + optional;
-                return fail(fault);
-            }
-        for (const QString& key : required)
-            if (!object.contains(key))
-                return fail(Reason::Missing, path + key);
-        return true;
-    }
-
-    bool number(const QJsonValue& value, Range range, const QString& key, std::int32_t* out) {
-        if (!value.isDouble())
-            return fail(Reason::NotANumber, key, value);
-        const double d = value.toDouble();
-        if (d != std::floor(d))
-            return fail(Reason::NotWhole, key, value);
-        if (!outOfRange(d, range).isEmpty()) {
-            ProfileFault fault;
-            fault.reason = Reason::OutOfRange;
-            fault.key = key;
-            fault.value = QString::number(d, 'g', 17);
-            fault.range = range;
-            return fail(fault);
-        }
-        *out = static_cast<std::int32_t>(d);
-        return true;
-    }
-
-    // An object of the parameters of `rules`, and of `extra` keys if given.
-    template <std::size_t N>
-    bool parameters(const QJsonObject& top, const QString& name, const ValueRule (&rules)[N],
-                    std::array<std::int32_t, N>& out, const QStringList& extra = {}) {
-        if (!top[name].isObject())
-            return fail(Reason::NotParameters, name);
-        QStringList keys;
-        for (const ValueRule& rule : rules)
-            keys << QLatin1String(rule.key);
-        const QJsonObject o = top[name].toObject();
-        if (!keysOf(o, name + '.', keys, extra))
-            return false;
-        for (std::size_t i = 0; i < N; ++i) {
-            const QString& key = keys[static_cast<qsizetype>(i)];
-            if (!number(o[key], rangeOf(rules[i]), name + '.' + key, &out[i]))
-                return false;
-        }
-        return true;
-    }
-
-    bool motor(const QJsonObject& top, Profile& p) {
-        std::array<std::int32_t, kMotorParameterCount> motor{};
-        if (!parameters(top, kMotor, kMotorParameters, motor))
-            return false;
-        std::copy(motor.begin(), motor.end(), p.motor.begin());
-        return true;
-    }
-
-    bool table(const QJsonValue& section, Profile& p) {
-        const QJsonArray entries = section.toArray();
-        if (!section.isArray() || entries.size() != kTableEntries) {
-            ProfileFault fault;
-            fault.reason = Reason::NotEntryList;
-            fault.key = kTable;
-            fault.entries = kTableEntries;
-            return fail(fault);
-        }
-        const QStringList fields{kTableFields[0], kTableFields[1], kTableFields[2]};
-        std::array<TableEntry, kTableEntries> table{};
-        for (int n = 1; n <= kTableEntries; ++n) {
-            const QString path = QStringLiteral("table.%1").arg(n);
-            if (!entries[n - 1].isObject()) {
-                ProfileFault fault;
-                fault.reason = Reason::NotEntry;
-                fault.key = path;
-                fault.expected = fields;
-                return fail(fault);
-            }
-            const QJsonObject o = entries[n - 1].toObject();
-            TableEntry& e = table[static_cast<std::size_t>(n - 1)];
-            if (!keysOf(o, path + '.', fields) ||
-                !number(o[fields[0]], tablePositionRange(), path + ".position", &e.position) ||
-                !number(o[fields[1]], tableSpeedRange(), path + ".velocity", &e.velocity) ||
-                !number(o[fields[2]], tableSpeedRange(), path + ".acceleration", &e.acceleration))
-                return false;
-        }
-        p.table = table;
-        return true;
-    }
-
-    // Strings only, kept as they are.
-    bool about(const QJsonValue& section, Profile& p) {
-        if (!section.isObject())
-            return fail(Reason::NotStrings, kAbout);
-        const QJsonObject o = section.toObject();
-        for (auto i = o.begin(); i != o.end(); ++i)
-            if (!i.value().isString())
-                return fail(Reason::NotAString, kAbout + '.' + i.key(), i.value());
-        p.about = o;
-        return true;
-    }
-
-    bool belt(const QJsonObject& top, Profile& p) {
-        std::array<std::int32_t, kBeltParameterCount> belt{};
-        if (!parameters(top, kBelt, kBeltParameters, belt, {kIn2Used}))
-            return false;
-        // value(), not operator[] on a copy, which would add the key as null.
-        const QJsonValue flag = top[kBelt].toObject().value(kIn2Used);
-        if (!flag.isUndefined()) {
-            if (!flag.isBool())
-                return fail(Reason::NotTrueOrFalse, kBelt + '.' + kIn2Used, flag);
-            p.in2Used = flag.toBool();
-        }
-        p.belt = belt;
-        return true;
-    }
-
-private:
-    ProfileFault* fault_;
-};
+template <std::size_t N>
+void addItems(std::vector<Item>& all, const QString& section, const Values<std::int32_t, N>& values,
+              const ValueRule (&rules)[N]) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (values[i])
+            all.push_back({section + '.' + QLatin1String(rules[i].key), *values[i]});
+}
 
 } // namespace
 
@@ -291,73 +58,8 @@ QString outOfRange(double value, Range range) {
 Profile everythingReadable() {
     Profile p;
     p.motor.fill(0);
-    p.table = std::array<TableEntry, kTableEntries>{};
-    p.belt = std::array<std::int32_t, kBeltParameterCount>{};
-    return p;
-}
-
-std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
-    ProfileFault fault;
-    auto profile = parseProfile(json, &fault);
-    if (!profile && error)
-        *error = englishText(fault);
-    return profile;
-}
-
-std::optional<Profile> parseProfile(const QByteArray& json, ProfileFault* fault) {
-    Reader reader(fault);
-    QJsonParseError parsed{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
-    // What is wrong at a place in the file, by its line and column.
-    const auto at = [&json](Reason reason, qsizetype offset) {
-        const QByteArray before = json.left(offset);
-        ProfileFault placed;
-        placed.reason = reason;
-        placed.line = static_cast<int>(before.count('\n')) + 1;
-        placed.column = static_cast<int>(before.size() - before.lastIndexOf('\n'));
-        return placed;
-    };
-    if (parsed.error != QJsonParseError::NoError) {
-        ProfileFault malformed = at(Reason::MalformedJson, parsed.offset);
-        malformed.jsonError = parsed.error;
-        reader.fail(malformed);
-        return std::nullopt;
-    }
-    if (const auto repeated = repeatedKey(json)) {
-        ProfileFault twice;
-        twice.reason = repeated->number.isEmpty() ? Reason::GivenTwice : Reason::Exponent;
-        twice.key = repeated->key;
-        twice.value = cutNumber(repeated->number);
-        twice.line = repeated->line;
-        twice.column = repeated->column;
-        reader.fail(twice);
-        return std::nullopt;
-    }
-    // Where the document's value starts, for what is wrong with it as a whole.
-    qsizetype start = 0;
-    while (start < json.size() && QChar::isSpace(static_cast<uchar>(json[start])))
-        ++start;
-    if (!document.isObject()) {
-        reader.fail(at(Reason::NotAnObject, start));
-        return std::nullopt;
-    }
-    const QJsonObject top = document.object();
-    if (!top.contains(kMotor) && !top.contains(kTable) && !top.contains(kBelt)) {
-        reader.fail(at(Reason::NoSections, start));
-        return std::nullopt;
-    }
-    Profile p;
-    const QJsonValue port = top.value(kPort);
-    if (!port.isUndefined() && !port.isString() && !port.isNull()) {
-        reader.fail(Reason::NotAString, kPort, port);
-        return std::nullopt;
-    }
-    if (!reader.keysOf(top, {}, {}, {kMotor, kTable, kBelt, kAbout, kPort}) ||
-        (top.contains(kAbout) && !reader.about(top[kAbout], p)) ||
-        (top.contains(kMotor) && !reader.motor(top, p)) ||
-        (top.contains(kTable) && !reader.table(top[kTable], p)) ||
-        (top.contains(kBelt) && !reader.belt(top, p)))
-        return std::nullopt;
+    p.table.fill(TableEntry{});
+    p.belt.fill(0);
     return p;
 }
 
@@ -365,24 +67,20 @@ QJsonObject toJson(const Profile& p) {
     QJsonObject top;
     if (!p.about.isEmpty())
         top[kAbout] = p.about;
-    QJsonObject motor;
-    for (int i = 0; i < kMotorParameterCount; ++i)
-        if (const auto& v = p.motor[static_cast<std::size_t>(i)])
-            motor[QLatin1String(kMotorParameters[i].key)] = *v;
+    const QJsonObject motor = parameters(p.motor, kMotorParameters);
     if (!motor.isEmpty())
         top[kMotor] = motor;
-    if (p.table) {
+    if (givenCount(p.table) > 0) {
         QJsonArray entries;
-        for (const TableEntry& e : *p.table)
-            entries.append(QJsonObject{{QLatin1String(kTableFields[0]), e.position},
-                                       {QLatin1String(kTableFields[1]), e.velocity},
-                                       {QLatin1String(kTableFields[2]), e.acceleration}});
+        for (const auto& e : p.table)
+            entries.append(e ? QJsonObject{{QLatin1String(kTableFields[0]), e->position},
+                                           {QLatin1String(kTableFields[1]), e->velocity},
+                                           {QLatin1String(kTableFields[2]), e->acceleration}}
+                             : QJsonValue());
         top[kTable] = entries;
     }
-    if (p.belt) {
-        QJsonObject belt;
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            belt[QLatin1String(kBeltParameters[i].key)] = (*p.belt)[static_cast<std::size_t>(i)];
+    QJsonObject belt = parameters(p.belt, kBeltParameters);
+    if (!belt.isEmpty()) {
         if (p.in2Used)
             belt[kIn2Used] = *p.in2Used;
         top[kBelt] = belt;
@@ -392,25 +90,15 @@ QJsonObject toJson(const Profile& p) {
 
 std::vector<Item> items(const Profile& p) {
     std::vector<Item> all;
-    for (int i = 0; i < kMotorParameterCount; ++i)
-        if (const auto& v = p.motor[static_cast<std::size_t>(i)])
-            all.push_back({kMotor + '.' + QLatin1String(kMotorParameters[i].key), *v});
-    if (p.table)
-        for (int n = 1; n <= kTableEntries; ++n) {
-            const TableEntry& e = (*p.table)[static_cast<std::size_t>(n - 1)];
-            all.push_back({tableKey(n, kTableFields[0]), e.position});
-            all.push_back({tableKey(n, kTableFields[1]), e.velocity});
-            all.push_back({tableKey(n, kTableFields[2]), e.acceleration});
+    addItems(all, kMotor, p.motor, kMotorParameters);
+    for (int n = 1; n <= kTableEntries; ++n)
+        if (const auto& e = p.table[static_cast<std::size_t>(n - 1)]) {
+            all.push_back({tableKey(n, kTableFields[0]), e->position});
+            all.push_back({tableKey(n, kTableFields[1]), e->velocity});
+            all.push_back({tableKey(n, kTableFields[2]), e->acceleration});
         }
-    if (p.belt)
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            all.push_back({kBelt + '.' + QLatin1String(kBeltParameters[i].key),
-                           (*p.belt)[static_cast<std::size_t>(i)]});
+    addItems(all, kBelt, p.belt, kBeltParameters);
     return all;
-}
-
-std::vector<Difference> differences(const Profile& written, const Profile& readBack) {
-    return differences(items(written), items(readBack));
 }
 
 std::vector<Difference> differences(const std::vector<Item>& written,

@@ -14,19 +14,18 @@
 #include <QJsonParseError>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <optional>
 #include <vector>
 
 namespace stepdrive {
 
-// Values in the order of their tables (kMotorParameters, entries 1-7,
-// kBeltParameters); what is empty is not part of the profile. The motor
-// parameters may be set one by one (a write from the command line).
+// Each section holds the values given; what is empty is not part of the
+// profile. A file gives whole sections; the command line may give the motor
+// parameters one by one.
 struct Profile {
-    std::array<std::optional<std::int32_t>, kMotorParameterCount> motor;
-    std::optional<std::array<TableEntry, kTableEntries>> table;
-    std::optional<std::array<std::int32_t, kBeltParameterCount>> belt;
+    MotorValues motor;
+    TableValues table;
+    BeltValues belt;
     std::optional<bool> in2Used; // written only: the driver can't report it
     QJsonObject about;           // strings only; empty when the file has none
 };
@@ -81,7 +80,8 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error);
 // A refusal in the command line's English.
 QString englishText(const ProfileFault& fault);
 
-// The sections of `profile` as a file holds them.
+// The sections of `profile` as a file holds them: the values given (an
+// entry not given is null in the table, which no file may hold).
 QJsonObject toJson(const Profile& profile);
 
 // One value of a profile by its key: "motor.run_current", "table.3.position",
@@ -92,13 +92,12 @@ struct Item {
 };
 std::vector<Item> items(const Profile& profile);
 
-// The keys the profile sets and `readBack` shows otherwise.
+// The keys `written` sets and `readBack` shows otherwise.
 struct Difference {
     QString key;
     std::int32_t wrote;
     std::optional<std::int32_t> read;
 };
-std::vector<Difference> differences(const Profile& written, const Profile& readBack);
 std::vector<Difference> differences(const std::vector<Item>& written,
                                     const std::vector<Item>& readBack);
 

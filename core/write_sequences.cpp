@@ -2,8 +2,6 @@
 
 #include "core/commands.h"
 
-#include <algorithm>
-
 namespace stepdrive {
 
 namespace {
@@ -30,8 +28,7 @@ void appendEntry(WriteSequence& s, int number, const TableEntry& entry) {
 
 } // namespace
 
-WriteSequence
-motorWrite(const std::array<std::optional<std::int32_t>, kMotorParameterCount>& values) {
+WriteSequence motorWrite(const MotorValues& values) {
     WriteSequence s{Format::Short, {}};
     for (int i = 0; i < kMotorParameterCount; ++i)
         if (const auto& v = values[static_cast<std::size_t>(i)])
@@ -39,10 +36,11 @@ motorWrite(const std::array<std::optional<std::int32_t>, kMotorParameterCount>& 
     return s;
 }
 
-WriteSequence tableDownload(const std::array<TableEntry, kTableEntries>& table) {
+WriteSequence tableDownload(const TableValues& table) {
     WriteSequence s{Format::Long, {}};
     for (int n = 1; n <= kTableEntries; ++n)
-        appendEntry(s, n, table[static_cast<std::size_t>(n - 1)]);
+        if (const auto& entry = table[static_cast<std::size_t>(n - 1)])
+            appendEntry(s, n, *entry);
     return s;
 }
 
@@ -52,16 +50,7 @@ WriteSequence tableEntryDownload(int number, const TableEntry& entry) {
     return s;
 }
 
-WriteSequence beltWrite(const std::optional<std::array<std::int32_t, kBeltParameterCount>>& values,
-                        std::optional<bool> in2Used) {
-    std::array<std::optional<std::int32_t>, kBeltParameterCount> each;
-    if (values)
-        std::copy(values->begin(), values->end(), each.begin());
-    return beltWrite(each, in2Used);
-}
-
-WriteSequence beltWrite(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
-                        std::optional<bool> in2Used) {
+WriteSequence beltWrite(const BeltValues& values, std::optional<bool> in2Used) {
     WriteSequence s{Format::Short, {}};
     for (int i = 0; i < kBeltParameterCount; ++i)
         if (const auto& v = values[static_cast<std::size_t>(i)])

@@ -7,7 +7,6 @@
 #include "core/driver_values.h"
 #include "core/frame.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -40,19 +39,14 @@ struct WriteSequence {
     std::vector<SequenceFrame> frames;
 };
 
-// The motor parameters that hold a value, in the order of kMotorParameters.
-WriteSequence
-motorWrite(const std::array<std::optional<std::int32_t>, kMotorParameterCount>& values);
-// Entries 1 to 7.
-WriteSequence tableDownload(const std::array<TableEntry, kTableEntries>& table);
+// The motor parameters given, in the order of kMotorParameters.
+WriteSequence motorWrite(const MotorValues& values);
+// The entries given, from 1 to 7.
+WriteSequence tableDownload(const TableValues& table);
 // Entry `number` (1-7) alone, paced as in the whole download.
 WriteSequence tableEntryDownload(int number, const TableEntry& entry);
-// The four belt parameters when given, then the IN2-use flag when given.
-WriteSequence beltWrite(const std::optional<std::array<std::int32_t, kBeltParameterCount>>& values,
-                        std::optional<bool> in2Used);
-// The belt parameters that hold a value, in the order of kBeltParameters,
-// then the IN2-use flag when given.
-WriteSequence beltWrite(const std::array<std::optional<std::int32_t>, kBeltParameterCount>& values,
-                        std::optional<bool> in2Used);
+// The belt parameters given, in the order of kBeltParameters, then the
+// IN2-use flag when given.
+WriteSequence beltWrite(const BeltValues& values, std::optional<bool> in2Used);
 
 } // namespace stepdrive

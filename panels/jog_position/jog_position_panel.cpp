@@ -96,11 +96,14 @@ JogPositionPanel::readTable(bool carriedWhole) {
     return table;
 }
 
-void JogPositionPanel::showTable(const std::array<TableEntry, kRows>& table) {
+void JogPositionPanel::showTable(const TableValues& table) {
     for (int i = 0; i < kRows; ++i) {
-        showWhole(Text_pos_[i], table[i].position);
-        showWhole(text_vel_[i], table[i].velocity);
-        showWhole(text_acc_[i], table[i].acceleration);
+        const auto& entry = table[static_cast<std::size_t>(i)];
+        if (!entry)
+            continue;
+        showWhole(Text_pos_[i], entry->position);
+        showWhole(text_vel_[i], entry->velocity);
+        showWhole(text_acc_[i], entry->acceleration);
         for (QLineEdit* box : {Text_pos_[i], text_vel_[i], text_acc_[i]})
             setBackColour(box, colour::white);
     }
@@ -118,7 +121,7 @@ void JogPositionPanel::CMD_DOWN_Click() {
     if (!table)
         return;
     // Once the line is gone the download stops: one message per press.
-    walk(tableDownload(*table), pause_,
+    walk(tableDownload(allGiven(*table)), pause_,
          [this](std::size_t i, const std::vector<std::uint8_t>& args) {
              for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
                  setBackColour(box, kDownloaded);

@@ -40,7 +40,7 @@ public:
     // holds a value its field does not carry unchanged.
     std::optional<std::array<TableEntry, kRows>> readTable(bool carriedWhole = false);
     // Fills the table's boxes, white: shown, not sent.
-    void showTable(const std::array<TableEntry, kRows>& table);
+    void showTable(const TableValues& table);
 
     // Builds, echoes and writes one 13-byte command frame.
 private:

@@ -101,7 +101,7 @@ void MainPanel::cmd_Data_Click() {
     writeAll({u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD, u.Text_HOFF,
               u.Text_REL},
              [](const std::vector<std::int32_t>& values) {
-                 std::array<std::optional<std::int32_t>, kMotorParameterCount> motor;
+                 MotorValues motor;
                  std::copy(values.begin(), values.end(), motor.begin());
                  return motorWrite(motor);
              });

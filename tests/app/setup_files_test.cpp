@@ -129,7 +129,7 @@ TEST_F(Files, aSavedSetUpLoadsBackWhole) {
     const auto profile = parseProfile(saved.readAll(), &error);
     ASSERT_TRUE(profile) << error.toStdString(); // as stepdrive-cli apply reads it
     EXPECT_EQ(*profile->motor[0], 25);
-    EXPECT_EQ((*profile->table)[3].position, -8388608);
+    EXPECT_EQ(profile->table[3]->position, -8388608);
     EXPECT_EQ(*profile->in2Used, true);
 
     for (const Named& n : kTyped)

@@ -189,6 +189,7 @@ TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
         {"rfc2217://press-3.invalid:4001", "rfc2217://press-3.invalid:4001"},
     };
     for (const auto& [last, offered] : kept) {
+        // Under the names the settings file has always had.
         if (last != line.slavePath())
             QSettings("stepdrive", "stepdrive").setValue("port", last);
         RecordingPause nextPause;

@@ -2,6 +2,7 @@
 // Korean windows into DIR, the English ones into DIR/en.
 
 #include "app/language.h"
+#include "app/program_names.h"
 #include "app/shell.h"
 #include "app/start_dialog.h"
 #include "panels/belt/belt_panel.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    nameTheProgram();
     if (argc != 2) {
         std::fprintf(stderr, "usage: stepdrive_screenshots DIR\n");
         return 2;
@@ -60,8 +62,11 @@ int main(int argc, char** argv) {
     const QTemporaryDir settings; // the dialog as on a first start
     test::keepSettingsIn(settings.path());
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    if (!render(dir))
-        return 1;
-    useLanguage(QStringLiteral("en"));
+    {
+        const Language korean(QStringLiteral("ko"));
+        if (!render(dir))
+            return 1;
+    }
+    const Language english(QStringLiteral("en"));
     return render(QDir(dir.filePath(QStringLiteral("en")))) ? 0 : 1;
 }

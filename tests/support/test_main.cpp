@@ -1,3 +1,4 @@
+#include "app/program_names.h"
 #include "tests/support/fakes.h"
 #include "ui/form_look.h"
 
@@ -9,9 +10,7 @@
 namespace {
 // Every case starts with none of the program's settings, as on a first start.
 struct CleanSettings : ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override {
-        QSettings(QStringLiteral("stepdrive"), QStringLiteral("stepdrive")).clear();
-    }
+    void OnTestStart(const ::testing::TestInfo&) override { QSettings().clear(); }
 };
 } // namespace
 
@@ -20,6 +19,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     stepdrive::test::pointPortsNowhere();
     QApplication app(argc, argv);
+    stepdrive::nameTheProgram();
     // The user's settings are never touched, and test programs running side
     // by side keep theirs apart.
     const QTemporaryDir settings;

@@ -1,15 +1,16 @@
 #pragma once
-// The windows a fixture creates speak `language`; Korean again afterwards.
+// The windows a fixture creates speak `language`; afterwards, what they
+// spoke before.
 
 #include "app/language.h"
 
 namespace stepdrive::test {
 
 struct InLanguage {
-    explicit InLanguage(const char* language) { useLanguage(QString::fromLatin1(language)); }
-    ~InLanguage() { useLanguage(QStringLiteral("ko")); }
-    InLanguage(const InLanguage&) = delete;
-    InLanguage& operator=(const InLanguage&) = delete;
+    explicit InLanguage(const char* language) : language_(QString::fromLatin1(language)) {}
+
+private:
+    Language language_;
 };
 
 } // namespace stepdrive::test

@@ -1,6 +1,7 @@
 // The operator's language: how it is chosen, and that nothing the windows
 // show bypasses the translation system.
 
+#include "app/command_line.h"
 #include "app/first_shown.h"
 #include "app/language.h"
 #include "app/start_dialog.h"
@@ -103,8 +104,9 @@ TEST(Language, koreanUnlessEnglishIsAsked) {
     for (const auto& c : cases) {
         const QString args = c.arguments.join(' ') + " / " + c.environment;
         const LanguageChoice choice =
-            chooseLanguage(QStringList{QStringLiteral("stepdrive")} + c.arguments,
-                           QString::fromLatin1(c.environment));
+            readCommandLine(QStringList{QStringLiteral("stepdrive")} + c.arguments,
+                            QString::fromLatin1(c.environment))
+                .language;
         EXPECT_EQ(choice.language.toStdString(), c.language) << args.toStdString();
         EXPECT_EQ(!choice.complaint.isEmpty(), c.complained) << args.toStdString();
     }

@@ -46,6 +46,7 @@ TEST(ProfileWords, everyRefusalInTheOperatorsLanguage) {
             InLanguage english("en");
             EXPECT_EQ(profileFaultText(fault), englishText(fault)) << c.json;
         }
+        InLanguage korean("ko");
         EXPECT_EQ(profileFaultText(fault), QString::fromUtf8(c.korean)) << c.json;
     }
 }

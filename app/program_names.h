@@ -1,0 +1,15 @@
+#pragma once
+// The names the program's settings are kept under: the user's
+// ~/.config/stepdrive/stepdrive.conf, read through a default-constructed
+// QSettings once they are set at start-up.
+
+#include <QCoreApplication>
+
+namespace stepdrive {
+
+inline void nameTheProgram() {
+    QCoreApplication::setOrganizationName(QStringLiteral("stepdrive"));
+    QCoreApplication::setApplicationName(QStringLiteral("stepdrive"));
+}
+
+} // namespace stepdrive
