@@ -4,7 +4,6 @@
 #include "ui_start_dialog.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSettings>
 
 namespace stepdrive {
@@ -39,8 +38,19 @@ void StartDialog::Form_Load(const std::vector<PortEntry>& available) {
     setUpWindow(this, Border::Fixed);
     // The caption's runs of blanks break it into its three lines in the design
     // font; the Hangul font's blanks are narrower, so break there explicitly.
-    ui_->Label3->setText(ui_->Label3->text().replace(QRegularExpression(QStringLiteral(" {2,}")),
-                                                     QStringLiteral("\n")));
+    // (A loop, not a regular expression: that would load its library at start-up.)
+    QString caption;
+    const QString designed = ui_->Label3->text();
+    for (qsizetype i = 0; i < designed.size();) {
+        qsizetype blanks = 0;
+        while (i + blanks < designed.size() && designed[i + blanks] == QLatin1Char(' '))
+            ++blanks;
+        caption += blanks >= 2   ? QStringLiteral("\n")
+                   : blanks == 1 ? QStringLiteral(" ")
+                                 : QString(designed[i]);
+        i += blanks ? blanks : 1;
+    }
+    ui_->Label3->setText(caption);
     for (const PortEntry& e : available) {
         auto* item = new QListWidgetItem(e.text, ui_->PORT);
         item->setToolTip(e.toolTip);

@@ -1,7 +1,9 @@
 #include "link/port_names.h"
 
 #include <QRegularExpression>
+#include <QStringView>
 #include <QtGlobal>
+#include <algorithm>
 
 namespace stepdrive {
 
@@ -19,12 +21,19 @@ QString portDevice(int n) {
 }
 
 PortChoice parsePortChoice(const QString& text) {
-    static const QRegularExpression com(QStringLiteral("^(?:COM)?\\s*([0-9]{1,5})$"),
-                                        QRegularExpression::CaseInsensitiveOption);
+    // "COM4", "com 4" or "4"; anything else is a device path. Read by hand:
+    // the dialog reads its ports at start-up, where a regular expression
+    // would load its library for nothing.
     const QString typed = text.trimmed();
-    const QRegularExpressionMatch m = com.match(typed);
-    if (m.hasMatch())
-        return {m.captured(1).toInt(), {}};
+    QStringView digits(typed);
+    if (digits.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+        digits = digits.mid(3).trimmed();
+    const bool number = !digits.isEmpty() && digits.size() <= 5 &&
+                        std::all_of(digits.begin(), digits.end(), [](QChar c) {
+                            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                        });
+    if (number)
+        return {digits.toInt(), {}};
     return {0, typed};
 }
 
@@ -37,7 +46,9 @@ const QRegularExpression& networkForm() {
 } // namespace
 
 bool isNetworkName(const QString& name) {
-    return networkForm().match(name.trimmed()).hasMatch();
+    const QString trimmed = name.trimmed();
+    return trimmed.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive) ||
+           trimmed.startsWith(QLatin1String("rfc2217://"), Qt::CaseInsensitive);
 }
 
 std::optional<NetAddress> parseNetAddress(const QString& name) {

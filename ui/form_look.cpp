@@ -5,12 +5,15 @@
 #include <QApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QIconEngine>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace stepdrive {
 
@@ -42,6 +45,35 @@ void applyOne(QWidget* w) {
         w->setFocus();
 }
 
+// An icon made only when it is first painted.
+class OnFirstPaint : public QIconEngine {
+public:
+    explicit OnFirstPaint(std::function<QIcon()> make) : make_(std::move(make)) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QIconEngine* clone() const override { return new OnFirstPaint(make_); }
+
+private:
+    const QIcon& icon() {
+        if (!made_) {
+            icon_ = make_();
+            made_ = true;
+        }
+        return icon_;
+    }
+    std::function<QIcon()> make_;
+    QIcon icon_;
+    bool made_ = false;
+};
+
 // Qt's "Windows" style, with captions too wide for their button wrapped onto
 // more lines, as the forms' buttons were designed to show them.
 class FormStyle : public QProxyStyle {
@@ -63,6 +95,18 @@ public:
             }
         }
         QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    // The menu bars' extension button is shown only when their menus do not
+    // fit, which they always do; its icon is read on first paint, since
+    // reading it at start-up loads every image format plugin.
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (which == SP_ToolBarHorizontalExtensionButton ||
+            which == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new OnFirstPaint(
+                [this, which] { return QProxyStyle::standardIcon(which, nullptr, nullptr); }));
+        return QProxyStyle::standardIcon(which, option, widget);
     }
 
 private:
