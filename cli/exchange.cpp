@@ -38,7 +38,20 @@ QString causeText(const PortFailure& f) {
         return QStringLiteral("timed out");
     case Cause::Unreadable:
         return QStringLiteral("unreadable");
-    default: // a device server's: the port layer's own words say it
+    case Cause::BadAddress:
+        return QStringLiteral("not an address (tcp://HOST:PORT or rfc2217://HOST:PORT)");
+    case Cause::HostNotFound:
+        return QStringLiteral("host not found");
+    case Cause::Refused:
+        return QStringLiteral("the device server refused the connection");
+    case Cause::Closed:
+        return QStringLiteral("the device server closed the connection");
+    case Cause::NoRfc2217:
+        return QStringLiteral("the device server does not speak RFC 2217 (%1)").arg(f.systemText);
+    case Cause::FarSettings:
+        return QStringLiteral("the device server did not take the line settings (%1)")
+            .arg(f.systemText);
+    case Cause::System:
         break;
     }
     return f.systemText;

@@ -543,8 +543,10 @@ TEST(PortWords, everyReasonIsWordedByTheWindowsAndTheCommandLine) {
     for (Part part : {Part::Shape, Part::Baud, Part::Parity, Part::DataBits, Part::StopBits})
         reasons.push_back({Kind::BadSettings, "COM4", Cause::System, {}, {part, "x,N,8,1", "x"}});
     for (Kind kind : {Kind::OpenRefused, Kind::WriteFailed, Kind::Lost})
-        for (Cause cause : {Cause::System, Cause::NoDevice, Cause::NotPermitted, Cause::InUse,
-                            Cause::TimedOut, Cause::Unreadable})
+        for (Cause cause :
+             {Cause::System, Cause::NoDevice, Cause::NotPermitted, Cause::InUse, Cause::TimedOut,
+              Cause::Unreadable, Cause::BadAddress, Cause::HostNotFound, Cause::Refused,
+              Cause::Closed, Cause::NoRfc2217, Cause::FarSettings})
             reasons.push_back({kind, "COM4", cause, "Input/output error", {}});
     QStringList windows, commandLine;
     for (const PortFailure& f : reasons) {
