@@ -118,15 +118,15 @@ std::optional<Profile> SetupFiles::profileOfBoxes() {
     const auto motor = shell_.main().readParameters();
     if (!motor)
         return std::nullopt;
-    std::copy(motor->begin(), motor->end(), p.motor.begin());
+    p.motor = asValues<MotorValues>(*motor);
     const auto table = shell_.jogPosition().readTable(true);
     if (!table)
         return std::nullopt;
-    p.table = allGiven(*table);
+    p.table = asValues<TableValues>(*table);
     const auto belt = shell_.belt().readParameters();
     if (!belt)
         return std::nullopt;
-    std::copy(belt->begin(), belt->end(), p.belt.begin());
+    p.belt = asValues<BeltValues>(*belt);
     p.in2Used = shell_.belt().in2Used();
     return p;
 }

@@ -27,7 +27,7 @@ std::optional<Command> paramsWrite(const QStringList& settings, const Options&, 
     if (!values)
         return std::nullopt;
     Profile wanted;
-    std::copy(values->begin(), values->end(), wanted.motor.begin());
+    wanted.motor = asValues<MotorValues>(*values);
     return [wanted](Session& s, Result& p, QTextStream& err) {
         return writeAndVerify(s, p, err, wanted);
     };
@@ -72,8 +72,7 @@ std::optional<Command> beltWrite(const QStringList& settings, const Options&, QS
     if (!values)
         return std::nullopt;
     return Command([in2Used, values = *values](Session& s, Result& p, QTextStream& err) {
-        BeltValues each;
-        std::copy(values.begin(), values.end(), each.begin());
+        const auto each = asValues<BeltValues>(values);
         std::vector<Item> wanted, held;
         for (int i = 0; i < kBeltParameterCount; ++i)
             if (const auto& v = each[static_cast<std::size_t>(i)])

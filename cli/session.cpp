@@ -98,30 +98,24 @@ void Session::reportProgress(const char* phase, const QString& section, int done
 Profile Session::read(const Profile& which) {
     begin("reading");
     Profile p;
-    const int motor = givenCount(which.motor);
-    int done = 0;
-    for (int i = 0; i < kMotorParameterCount; ++i)
-        if (which.motor[static_cast<std::size_t>(i)]) {
-            const std::int32_t v = readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
-            p.motor[static_cast<std::size_t>(i)] = v;
-            reached_.read.push_back(
-                {QStringLiteral("motor.") + QLatin1String(kMotorParameters[i].key), v});
-            reportProgress("reading", QStringLiteral("motor"), ++done, motor);
-        }
-    const int entries = givenCount(which.table);
-    done = 0;
-    for (int n = 1; n <= kTableEntries; ++n)
-        if (which.table[static_cast<std::size_t>(n - 1)]) {
-            p.table[static_cast<std::size_t>(n - 1)] = readTableEntry(n);
-            reportProgress("reading", QStringLiteral("table"), ++done, entries);
-        }
-    const int belt = givenCount(which.belt);
-    done = 0;
-    for (int i = 0; i < kBeltParameterCount; ++i)
-        if (which.belt[static_cast<std::size_t>(i)]) {
-            p.belt[static_cast<std::size_t>(i)] = readBelt(i);
-            reportProgress("reading", QStringLiteral("belt"), ++done, belt);
-        }
+    // Each section's values that `which` gives, read one by one into `into`.
+    const auto section = [this](const char* name, const auto& given, auto& into, auto readOne) {
+        const int count = givenCount(given);
+        int done = 0;
+        for (std::size_t i = 0; i < given.size(); ++i)
+            if (given[i]) {
+                into[i] = readOne(static_cast<int>(i));
+                reportProgress("reading", QLatin1String(name), ++done, count);
+            }
+    };
+    section("motor", which.motor, p.motor, [this](int i) {
+        const std::int32_t v = readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+        reached_.read.push_back(
+            {QStringLiteral("motor.") + QLatin1String(kMotorParameters[i].key), v});
+        return v;
+    });
+    section("table", which.table, p.table, [this](int i) { return readTableEntry(i + 1); });
+    section("belt", which.belt, p.belt, [this](int i) { return readBelt(i); });
     return p;
 }
 

@@ -93,10 +93,12 @@ template <typename T, std::size_t N> int givenCount(const Values<T, N>& values) 
         std::count_if(values.begin(), values.end(), [](const auto& v) { return v.has_value(); }));
 }
 
-// Every one of `values`, given.
-template <typename T, std::size_t N> Values<T, N> allGiven(const std::array<T, N>& values) {
-    Values<T, N> given;
-    std::copy(values.begin(), values.end(), given.begin());
+// `values` (a whole array, or a list of values or of optional values) in
+// their order, as one of the Values above; what follows the last is empty.
+template <typename V, typename Range> V asValues(const Range& values) {
+    V given;
+    const auto count = std::min(given.size(), static_cast<std::size_t>(std::size(values)));
+    std::copy_n(std::begin(values), count, given.begin());
     return given;
 }
 

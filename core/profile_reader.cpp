@@ -190,7 +190,7 @@ public:
         std::array<std::int32_t, kMotorParameterCount> motor{};
         if (!parameters(top, kMotor, kMotorParameters, motor))
             return false;
-        p.motor = allGiven(motor);
+        p.motor = asValues<MotorValues>(motor);
         return true;
     }
 
@@ -222,7 +222,7 @@ public:
                 !number(o[fields[2]], tableSpeedRange(), path + ".acceleration", &e.acceleration))
                 return false;
         }
-        p.table = allGiven(table);
+        p.table = asValues<TableValues>(table);
         return true;
     }
 
@@ -249,7 +249,7 @@ public:
                 return fail(Reason::NotTrueOrFalse, kBelt + '.' + kIn2Used, flag);
             p.in2Used = flag.toBool();
         }
-        p.belt = allGiven(belt);
+        p.belt = asValues<BeltValues>(belt);
         return true;
     }
 

@@ -56,9 +56,7 @@ void BeltPanel::cmd_Data_Click() {
     const Ui::BeltPanelForm& u = *ui_;
     writeAll({u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
              [used = in2Used()](const std::vector<std::int32_t>& values) {
-                 BeltValues belt;
-                 std::copy(values.begin(), values.end(), belt.begin());
-                 return beltWrite(belt, used);
+                 return beltWrite(asValues<BeltValues>(values), used);
              });
 }
 

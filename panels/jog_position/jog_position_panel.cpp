@@ -121,7 +121,7 @@ void JogPositionPanel::CMD_DOWN_Click() {
     if (!table)
         return;
     // Once the line is gone the download stops: one message per press.
-    walk(tableDownload(allGiven(*table)), pause_,
+    walk(tableDownload(asValues<TableValues>(*table)), pause_,
          [this](std::size_t i, const std::vector<std::uint8_t>& args) {
              for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
                  setBackColour(box, kDownloaded);

@@ -101,9 +101,7 @@ void MainPanel::cmd_Data_Click() {
     writeAll({u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD, u.Text_HOFF,
               u.Text_REL},
              [](const std::vector<std::int32_t>& values) {
-                 MotorValues motor;
-                 std::copy(values.begin(), values.end(), motor.begin());
-                 return motorWrite(motor);
+                 return motorWrite(asValues<MotorValues>(values));
              });
 }
 

@@ -18,11 +18,11 @@ Profile atEnds(bool high, std::optional<bool> in2Used) {
     std::array<TableEntry, kTableEntries> table{};
     for (TableEntry& e : table)
         e = {end(tablePositionRange()), end(tableSpeedRange()), end(tableSpeedRange())};
-    p.table = allGiven(table);
+    p.table = asValues<TableValues>(table);
     std::array<std::int32_t, kBeltParameterCount> belt{};
     for (int i = 0; i < kBeltParameterCount; ++i)
         belt[static_cast<std::size_t>(i)] = end(rangeOf(kBeltParameters[i]));
-    p.belt = allGiven(belt);
+    p.belt = asValues<BeltValues>(belt);
     p.in2Used = in2Used;
     return p;
 }
