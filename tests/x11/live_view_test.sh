@@ -14,34 +14,8 @@ set -uo pipefail
 app=$1
 sim=$2
 
-skip() { echo "SKIPPED: $*"; exit 77; }
-for tool in Xvfb xdotool import; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$(dirname "$0")/x_display.sh"
-own_display "$work" || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-no_machine_ports "$work"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-waitFor() { # waitFor SECONDS COMMAND...
-    local until=$((SECONDS + $1)); shift
-    until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.1; done
-}
-shown() { [ -n "$(windows "$1")" ]; }
-gone() { [ -z "$(windows "$1")" ]; }
+tools="import"
+source "$(dirname "$0")/x_test.sh"
 # Clicks at a pixel of a window: clickAt WINDOW-NAME X Y (the main panel's
 # form starts 19 pixels down, under its menu bar).
 clickAt() { xdotool mousemove --window "$(windows "$1" | head -1)" "$2" "$3" click 1; }

@@ -13,36 +13,8 @@ set -uo pipefail
 app=$1
 sim=$2
 
-skip() { echo "SKIPPED: $*"; exit 77; }
-for tool in Xvfb xdotool xwininfo import xclip; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    xdotool keyup Return 2>/dev/null
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$(dirname "$0")/x_display.sh"
-own_display "$work" || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-# The windows of the program, visible, by exact name.
-windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-waitFor() { # waitFor SECONDS COMMAND...: until the command succeeds
-    local until=$((SECONDS + $1)); shift
-    until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.1; done
-}
-shown() { [ -n "$(windows "$1")" ]; }
-gone() { [ -z "$(windows "$1")" ]; }
+tools="xwininfo import xclip"
+source "$(dirname "$0")/x_test.sh"
 count() { windows "$1" | wc -l; }
 
 # Where a window's form starts, in pixels from its top: the working panels
@@ -127,8 +99,6 @@ connectAndHome() {
     waitFor 3 simSaw "AA  00  07  01" "$2" && pass "the home search reached $1" ||
         fail "the home search did not reach $1"
 }
-
-no_machine_ports "$work"
 
 # The driver, COM4 pointed at it, and the program connected through the
 # dialog with its defaults.
