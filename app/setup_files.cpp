@@ -119,7 +119,7 @@ std::optional<Profile> SetupFiles::profileOfBoxes() {
     if (!motor)
         return std::nullopt;
     p.motor = asValues<MotorValues>(*motor);
-    const auto table = shell_.jogPosition().readTable(true);
+    const auto table = shell_.jogPosition().readTable();
     if (!table)
         return std::nullopt;
     p.table = asValues<TableValues>(*table);

@@ -102,6 +102,8 @@ std::vector<Difference> differences(const std::vector<Item>& written,
                                     const std::vector<Item>& readBack);
 
 Range rangeOf(const ValueRule& rule);
+// What a table field carries: carried() as a range.
+Range rangeOf(const TableField& field);
 Range tablePositionRange();
 Range tableSpeedRange();
 // "40 is out of range (0 to 31)", or empty when `value` lies in `range`.
