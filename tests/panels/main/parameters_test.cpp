@@ -137,6 +137,7 @@ TEST_F(MainParameters, readAllWhitensTheSevenBoxesAndFillsThemInChainOrder) {
     for (const auto& [name, text] : values) {
         EXPECT_EQ(textOf(name), text) << name;
         EXPECT_EQ(shown(name), kReadBack) << name;
+        EXPECT_TRUE(showsWhole(boxOf(name))) << name;
     }
     EXPECT_EQ(panel->read_data(), 0);
     EXPECT_EQ(textOf("Text_RPOS"), "0");
