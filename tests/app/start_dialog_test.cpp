@@ -173,12 +173,14 @@ TEST_F(StartDialogTest, aLostLineShowsTheDialogDisconnected) {
     }
 }
 
-// The port last connected is offered at the next start while it is there.
+// The port last connected is offered at the next start while it is there,
+// with the speed it was connected at.
 TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
     Pty line;
     const ComMapping com10(10, line.slavePath());
     StartDialog& dialog = openDialog();
     combo(dialog, 0)->setEditText(line.slavePath());
+    combo(dialog, 1)->setCurrentIndex(8);
     click(dialog, "cmd_common");
     const std::pair<QString, QString> kept[] = {
         {line.slavePath(), line.slavePath()}, // as the last connect left it
@@ -198,7 +200,16 @@ TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
                       PauseGate* gate) { return std::make_unique<FakeCommControl>(name, gate); },
                    nextPause, nextMessages);
         EXPECT_EQ(combo(next.startDialog(), 0)->currentText(), offered) << last.toStdString();
+        EXPECT_EQ(combo(next.startDialog(), 1)->currentText(), "9600") << last.toStdString();
     }
+    // A speed the list does not have is not offered.
+    QSettings("stepdrive", "stepdrive").setValue("baud", "12345");
+    RecordingPause nextPause;
+    RecordingMessenger nextMessages;
+    Shell next([](const QString& name,
+                  PauseGate* gate) { return std::make_unique<FakeCommControl>(name, gate); },
+               nextPause, nextMessages);
+    EXPECT_EQ(combo(next.startDialog(), 1)->currentText(), "19200");
 }
 
 // The probe runs on a real port object, over pseudo-terminals mapped to COM2
