@@ -18,12 +18,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display Xvfb picks itself.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || skip "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
-export DISPLAY=:$(head -1 "$work/display")
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
+startXvfb "$work" || skip "Xvfb did not start: $xvfb_error"
+pids+=("$xvfb_pid")
 
 # The program's settings stay in the scratch folder, and the dialog's probe
 # finds COM 1 to 10 pointing nowhere and the system listing no device.
