@@ -89,22 +89,35 @@ bool DriverPanel::writeParameters(const std::vector<QLineEdit*>& whiteOrder,
     std::vector<std::vector<QLineEdit*>> marks;
     for (const WriteRow& row : parameters_)
         marks.push_back({row.entry});
-    return writeAll(whiteOrder, describe(*values), marks, colour::sent);
+    return writeAll(
+        whiteOrder, describe(*values), marks, colour::sent,
+        QT_TR_NOOP("모터 정지: WRITE ALL을 멈췄습니다. %1개 중 %2개를 보냈고, 흰색 칸의 "
+                   "값은 보내지 않았습니다."));
 }
 
 bool DriverPanel::writeAll(const std::vector<QLineEdit*>& white, const WriteSequence& sequence,
-                           const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark) {
+                           const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark,
+                           const char* cut) {
     for (QLineEdit* box : white)
         setBackColour(box, colour::white);
-    // Once the line is gone the sequence stops: one message per press.
-    return walk(sequence, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
-        if (!(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
-            return false;
-        if (i < marks.size())
-            for (QLineEdit* box : marks[i])
-                setBackColour(box, mark);
-        return true;
-    });
+    // Once the line is gone the sequence stops: one message per press. A
+    // stop pressed meanwhile has gone out in the next frame's place, and the
+    // frames left are not sent.
+    const int stops = link_.stops();
+    std::size_t sent = 0;
+    const bool whole =
+        walk(sequence, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
+            if (link_.stops() != stops || !(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
+                return false;
+            if (i < marks.size())
+                for (QLineEdit* box : marks[i])
+                    setBackColour(box, mark);
+            ++sent;
+            return true;
+        });
+    if (link_.stops() != stops && sent < sequence.frames.size())
+        messages_.show(tr(cut).arg(sequence.frames.size()).arg(sent));
+    return whole;
 }
 
 ReadBackChain& DriverPanel::addChain(ReadOrder order, std::vector<std::vector<QLineEdit*>> boxes,

@@ -71,9 +71,12 @@ protected:
     bool writeParameters(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe);
     // Walks `sequence`: the boxes of `white` turn white, then frame i goes
     // out and the boxes of marks[i] (if any) turn `mark`. Once the port is
-    // gone nothing more is sent. True when every frame went out.
+    // gone nothing more is sent; a stop sent meanwhile ends it too, said in
+    // the words `cut` (translated; %1 the frames, %2 those sent). True when
+    // every frame went out.
     bool writeAll(const std::vector<QLineEdit*>& white, const WriteSequence& sequence,
-                  const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark);
+                  const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark,
+                  const char* cut);
 
     // A chain of this panel over its link; the panel owns it.
     ReadBackChain& addChain(ReadOrder order, std::vector<std::vector<QLineEdit*>> boxes,

@@ -115,7 +115,10 @@ void JogPositionPanel::CMD_DOWN_Click() {
     std::vector<std::vector<QLineEdit*>> rows;
     for (int i = 0; i < kRows; ++i)
         rows.push_back({Text_pos_[i], text_acc_[i], text_vel_[i]});
-    writeAll({}, tableDownload(asValues<TableValues>(*table)), rows, kDownloaded);
+    writeAll({}, tableDownload(asValues<TableValues>(*table)), rows, kDownloaded,
+             QT_TRANSLATE_NOOP("stepdrive::DriverPanel",
+                               "모터 정지: DATA DOWNLOAD를 멈췄습니다. %1행 중 %2행을 보냈고, "
+                               "나머지 행은 보내지 않았습니다."));
 }
 
 void JogPositionPanel::CMD_READ_Click() {
