@@ -84,10 +84,12 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
             if (!telnet_ || !linked_)
                 return settle(State::Failed, {Cause::TimedOut, {}});
             // Connected, but the server did not finish the telnet answers.
-            settle(State::Failed,
-                   {Cause::NoRfc2217, telnet_->heardTelnet()
-                                          ? QStringLiteral("no answer to COM-PORT-CONTROL")
-                                          : QStringLiteral("no telnet answer")});
+            const bool heard = telnet_->heardTelnet();
+            settle(State::Failed, {Cause::NoRfc2217,
+                                   heard ? QStringLiteral("no answer to COM-PORT-CONTROL")
+                                         : QStringLiteral("no telnet answer"),
+                                   {heard ? ServerRefusal::What::NoComPortAnswer
+                                          : ServerRefusal::What::NoTelnetAnswer}});
         });
         timeout.start(kConnectTimeoutMs);
         waiting_ = &loop;
@@ -124,7 +126,7 @@ void NetLine::readIncoming() {
             if (telnet_->state() == Rfc2217Client::State::Refused) {
                 return settle(State::Failed,
                               {telnet_->farLineRefused() ? Cause::FarSettings : Cause::NoRfc2217,
-                               telnet_->refusal()});
+                               telnet_->refusal(), telnet_->refused()});
             }
             if (telnet_->state() == Rfc2217Client::State::Ready)
                 settle(State::Open);
