@@ -91,13 +91,6 @@ TEST(WriteSequences, theValuesGivenInTheirOrderWithTheirPauses) {
         EXPECT_EQ(w.before, times(c.frames.size(), 0, c.firstMs));
         EXPECT_EQ(w.after, std::vector<int>(c.frames.size(), 150));
     }
-    // The whole table: entries 1 to 7 in order.
-    TableValues all;
-    all.fill(TableEntry{0, 800, 10});
-    const Walked table = walked(tableDownload(all));
-    ASSERT_EQ(table.frames.size(), 7u);
-    for (std::uint8_t n = 1; n <= 7; ++n)
-        EXPECT_EQ(table.frames[n - 1], (Args{14, n, 0x03, 0x20, 0, 0x0A, 0, 0, 0}));
 }
 
 // One request a value, in the order each read-back asks, and the pause after
