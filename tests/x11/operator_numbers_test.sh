@@ -21,9 +21,7 @@ speedOf() { stty -F "$1" speed; } # the speed a pseudo-terminal is set to
 # The widths of the runs of inked columns in a box of a form (twips), left
 # to right: one a digit.
 inkRuns() { # inkRuns WINDOW-NAME LEFT TOP WIDTH HEIGHT
-    local w X Y; w=$(windows "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    Y=$((Y + $(formTop "$w" "$1")))
+    local X Y WIDTH HEIGHT SCREEN WINDOW; formOrigin "$1"
     import -window root -crop "$(($4 / 15 - 8))x$(($5 / 15 - 8))+$((X + $2 / 15 + 4))+$((Y + $3 / 15 + 4))" \
         -colorspace gray -depth 8 txt:- | tail -n +2 | sed -E 's/^([0-9]+),[0-9]+: \(([0-9]+).*/\1 \2/' |
         awk '{ if ($2 < 96) dark[$1] = 1; if ($1 > last) last = $1 }
@@ -31,9 +29,7 @@ inkRuns() { # inkRuns WINDOW-NAME LEFT TOP WIDTH HEIGHT
 }
 # A picture of a box of a form (twips), for comparing.
 boxPicture() { # boxPicture WINDOW-NAME LEFT TOP WIDTH HEIGHT FILE
-    local w X Y; w=$(windows "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    Y=$((Y + $(formTop "$w" "$1")))
+    local X Y WIDTH HEIGHT SCREEN WINDOW; formOrigin "$1"
     import -window root -crop "$(($4 / 15))x$(($5 / 15))+$((X + $2 / 15))+$((Y + $3 / 15))" "$6"
 }
 sentSince() { tail -n +"$1" "$sim_log" | grep -c "<- $2"; } # sentSince FROM FRAME

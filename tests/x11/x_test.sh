@@ -62,20 +62,23 @@ clickAt() {
 click() { # click WINDOW-NAME LEFT TOP WIDTH HEIGHT
     clickAt "$1" $((($2 + $4 / 2) / 15)) $((($3 + $5 / 2) / 15))
 }
-# The colour shown at a place of a form (twips from the form's corner), as RRGGBB.
-colourAt() { # colourAt WINDOW-NAME LEFT TOP
-    local w X Y; w=$(windows "$1" | head -1)
+# Where a window's form starts on the screen, into the caller's X and Y
+# (and WIDTH, HEIGHT, SCREEN, WINDOW).
+formOrigin() { # formOrigin WINDOW-NAME
+    local w; w=$(windows "$1" | head -1)
     eval "$(xdotool getwindowgeometry --shell "$w")"
     Y=$((Y + $(formTop "$w" "$1")))
+}
+# The colour shown at a place of a form (twips from the form's corner), as RRGGBB.
+colourAt() { # colourAt WINDOW-NAME LEFT TOP
+    local X Y WIDTH HEIGHT SCREEN WINDOW; formOrigin "$1"
     import -window root -crop "1x1+$((X + $2 / 15))+$((Y + $3 / 15))" -depth 8 txt:- |
         tail -1 | grep -o '#[0-9A-F]\{6\}' | tr -d '#'
 }
 # How many pixels inside a box of a form (twips, its frame left out) are not
 # white: 0 for a white, blank box.
 inked() { # inked WINDOW-NAME LEFT TOP WIDTH HEIGHT
-    local w X Y; w=$(windows "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    Y=$((Y + $(formTop "$w" "$1")))
+    local X Y WIDTH HEIGHT SCREEN WINDOW; formOrigin "$1"
     import -window root -crop "$(($4 / 15 - 8))x$(($5 / 15 - 8))+$((X + $2 / 15 + 4))+$((Y + $3 / 15 + 4))" \
         -depth 8 txt:- | tail -n +2 | grep -vc '#FFFFFF'
 }
