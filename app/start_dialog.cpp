@@ -3,22 +3,13 @@
 #include "ui/form_look.h"
 #include "ui_start_dialog.h"
 
-#include <QAbstractItemView>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
-#include <QStyle>
 
 namespace stepdrive {
 
 namespace {
-// A list as wide as its widest entry ("low_speed6000"), so no entry shows cut.
-void widenList(QComboBox* combo) {
-    QAbstractItemView* list = combo->view();
-    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
-                          combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-}
-
 // The selected list position, or -1 when the operator typed a text of his own.
 int selectedPosition(const QComboBox* combo) {
     const int i = combo->currentIndex();
@@ -70,8 +61,6 @@ void StartDialog::Form_Load(const std::vector<PortEntry>& available) {
     }
     ui_->cmd_commoff->setEnabled(false);
     Rs232_Init();
-    for (QComboBox* combo : Combo_)
-        widenList(combo);
     // An address longer than the port box shows from its start once typed,
     // and whole in the box's tip.
     QComboBox* port = Combo_[kPortBox];

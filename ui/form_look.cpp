@@ -2,7 +2,9 @@
 
 #include "ui/colours.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIconEngine>
@@ -99,6 +101,18 @@ public:
             }
         }
         QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    // A combo box's list as wide as its widest entry ("low_speed6000"), so
+    // that none shows cut: set when the list is made, as it first opens.
+    using QProxyStyle::polish;
+    void polish(QWidget* widget) override {
+        QProxyStyle::polish(widget);
+        auto* list = qobject_cast<QAbstractItemView*>(widget);
+        const QWidget* popup = list ? list->parentWidget() : nullptr;
+        if (popup && qobject_cast<const QComboBox*>(popup->parentWidget()))
+            list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                                  pixelMetric(PM_ScrollBarExtent, nullptr, list));
     }
 
     // The menu bars' extension button is shown only when their menus do not

@@ -51,9 +51,6 @@ TEST(PortWords, everyFailureInTheOperatorsWords) {
         // The system's own words are not the operator's: they go to the log.
         {failure(Kind::OpenRefused, port, Cause::System, "Input/output error"),
          "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 시스템 오류"},
-        {failure(Kind::Lost, port, Cause::System, "Resource temporarily unavailable"),
-         "COM4 (/dev/ttyS3) 연결이 끊어졌습니다. 장치와 케이블을 확인한 뒤 다시 연결하십시오. "
-         "(시스템 오류)"},
         {refused(Cause::NoRfc2217, {ServerRefusal::What::NoTelnetAnswer}),
          "tcp://h:1을(를) 열 수 없습니다: 장치 서버가 RFC 2217을 지원하지 않습니다. (텔넷 응답 "
          "없음)"},
