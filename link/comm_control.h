@@ -52,7 +52,7 @@ struct PortFailure {
     Cause cause = Cause::System;
     QString systemText;         // the system's own words, for Cause::System
     LineSettingsFault settings; // for BadSettings
-    ServerRefusal refusal;      // for NoRfc2217 and FarSettings
+    ServerRefusal refusal = {}; // for NoRfc2217 and FarSettings
 };
 
 // The device's part of a failure, filled in by an implementation.
