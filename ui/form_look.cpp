@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
@@ -180,6 +181,15 @@ void scaleForm(QWidget* window, double scale) {
         if (w->minimumSize() == w->maximumSize())
             w->setFixedSize(to.size());
         w->setGeometry(to);
+    }
+    // A check box's mark keeps its size: its caption is drawn smaller where
+    // it no longer fits beside it.
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        QFont f = box->font();
+        while (box->sizeHint().width() > box->width() && f.pointSizeF() > 1) {
+            f.setPointSizeF(f.pointSizeF() - 0.25);
+            box->setFont(f);
+        }
     }
     const QSize size(times(window->width()), barAfter + times(window->height() - barBefore));
     if (window->minimumSize() == window->maximumSize())
