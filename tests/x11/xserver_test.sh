@@ -418,5 +418,25 @@ done
 gone stepdrive && pass "Return answered the $answered boxes after the stop" ||
     fail "a box after the stop did not close on Return"
 
+# A "통신에러" box left open three seconds in the middle of WRITE ALL: the
+# replies that came meanwhile count, so no box says the driver is silent,
+# and WRITE ALL goes on to its end once it is answered.
+startSim slowbox --fault status --every 4
+openDialog
+click START 4920 1200 2055 735
+typePort "$line"
+click START 4920 240 2055 855
+waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the faulty driver did not return"
+click MAIN 1440 1440 1455 855
+waitFor 5 shown stepdrive && pass "the faulty write reply shows a box" ||
+    fail "the faulty write reply showed no box"
+sleep 3
+xdotool key --window "$(windows stepdrive | tail -1)" Return
+waitFor 5 simSaw "AA  00  05  06" && pass "WRITE ALL went on after the box" ||
+    fail "WRITE ALL did not go on after the box"
+sleep 1.5
+gone stepdrive && pass "no second box after one left open three seconds" ||
+    fail "a second box showed after one left open three seconds"
+
 echo "$failures failed"
 [ $failures -eq 0 ]
