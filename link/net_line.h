@@ -6,6 +6,7 @@
 // connection said once.
 
 #include "link/comm_control.h"
+#include "link/line.h"
 #include "link/net_socket.h"
 #include "link/port_names.h"
 #include "link/receive_buffer.h"
@@ -21,7 +22,7 @@ namespace stepdrive {
 
 class Rfc2217Client;
 
-class NetLine : public QObject {
+class NetLine : public QObject, public Line {
     Q_OBJECT
 public:
     // How long connecting (and setting the far line) may take.
@@ -33,15 +34,17 @@ public:
             std::function<void(const DeviceFault&)> lost);
     ~NetLine() override;
 
-    // Connects, and in RFC 2217 mode sets the far line to `settings`. The
-    // event loop runs meanwhile, without user input: the windows repaint.
+    // Connects to the address `path` names, and in RFC 2217 mode sets the
+    // far line to `settings`. The event loop runs meanwhile, without user
+    // input: the windows repaint.
+    bool open(const QString& path, const LineSettings& settings, DeviceFault* fault) override;
     bool open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault);
-    void close();
-    bool isOpen() const { return state_ == State::Open; }
-    int bytesWaiting() const { return received_.waiting(); }
-    QByteArray read(int max);
-    void discard();
-    bool write(const QByteArray& block, DeviceFault* fault);
+    void close() override;
+    bool isOpen() const override { return state_ == State::Open; }
+    int bytesWaiting() const override { return received_.waiting(); }
+    QByteArray read(int max) override;
+    void discard() override;
+    bool write(const QByteArray& block, DeviceFault* fault) override;
 
 private:
     enum class State { Closed, Connecting, Open, Failed };
