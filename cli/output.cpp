@@ -2,11 +2,13 @@
 
 #include "cli/exchange.h"
 
+#include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace stepdrive::cli {
@@ -23,26 +25,31 @@ bool reserveStandardStreams() {
     return outputClosed;
 }
 
-int deliver(const QString& text, int status, bool outputClosed, QTextStream& err) {
-    const QByteArray bytes = text.toUtf8();
-    QString why;
-    if (bytes.isEmpty())
-        return status;
-    if (outputClosed)
-        why = QStringLiteral("it is closed");
-    for (qsizetype done = 0; why.isEmpty() && done < bytes.size();) {
-        const ssize_t n = write(STDOUT_FILENO, bytes.constData() + done,
-                                static_cast<std::size_t>(bytes.size() - done));
+namespace {
+// Writes all of `bytes` to `fd`; empty, or why not.
+QString writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n =
+            write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            why = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
-        else
-            done += n;
+            return QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
+        done += n;
     }
     // A file on a full disk may say so only when it is synced or closed.
-    if (why.isEmpty() && fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS)
-        why = QString::fromLocal8Bit(std::strerror(errno));
+    if (fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+} // namespace
+
+int deliver(const QString& text, int status, bool outputClosed, QTextStream& err) {
+    const QByteArray bytes = text.toUtf8();
+    if (bytes.isEmpty())
+        return status;
+    const QString why =
+        outputClosed ? QStringLiteral("it is closed") : writeAll(STDOUT_FILENO, bytes);
     if (why.isEmpty())
         return status;
     err << "stepdrive-cli: standard output could not be written: " << why << '\n';
@@ -51,6 +58,31 @@ int deliver(const QString& text, int status, bool outputClosed, QTextStream& err
 }
 
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    // A device, a FIFO or a socket (or a link to one) is written to as it
+    // stands: replacing it by a file would destroy it. A FIFO that nothing
+    // reads is refused rather than waited on.
+    if (stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        QString why = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder") : QString();
+        const int fd =
+            why.isEmpty() ? open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+        if (why.isEmpty() && fd < 0)
+            why = errno == ENXIO && S_ISFIFO(st.st_mode)
+                      ? QStringLiteral("nothing reads the FIFO")
+                      : QString::fromLocal8Bit(std::strerror(errno));
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            why = writeAll(fd, bytes);
+            close(fd);
+        }
+        if (why.isEmpty())
+            return true;
+        *error = QStringLiteral("%1 could not be written: %2").arg(path, why);
+        return false;
+    }
+    // A regular file, or a new one, whole or not at all; QSaveFile follows a
+    // link to the file it names.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = QStringLiteral("%1 could not be written: %2").arg(path, file.errorString());

@@ -19,8 +19,9 @@ bool reserveStandardStreams();
 // failure, which it keeps.
 int deliver(const QString& text, int status, bool outputClosed, QTextStream& err);
 
-// Writes `bytes` to `path` whole or not at all (an existing file stays as
-// it was on failure); false with *error otherwise.
+// Writes `bytes` to `path`: a regular file (or a new one) whole or not at
+// all (an existing file stays as it was on failure), a device or a FIFO
+// directly; false with *error otherwise.
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error);
 
 } // namespace stepdrive::cli

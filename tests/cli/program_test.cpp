@@ -14,8 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace stepdrive::test;
@@ -185,6 +188,36 @@ TEST_F(Program, outputThatIsNotWrittenFailsAndADumpFileIsWholeOrNone) {
     ASSERT_EQ(cli({"dump", "-o", kept}), 0) << err.toStdString();
     EXPECT_TRUE(out.isEmpty());
     EXPECT_EQ(cli({"verify", kept}), 0) << err.toStdString();
+
+    // What is not a regular file is written to, never replaced: a FIFO's
+    // reader gets the profile, and private copies of /dev/null and /dev/full
+    // (made where the tests run as root) stay character devices.
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_EQ(cli({"dump", "-o", fifo}), 6) << "nothing reads it";
+    EXPECT_TRUE(err.contains("nothing reads the FIFO")) << err.toStdString();
+    QFile reader;
+    ASSERT_TRUE(reader.open(::open(fifo.constData(), O_RDONLY | O_NONBLOCK), QIODevice::ReadOnly,
+                            QFile::AutoCloseHandle));
+    EXPECT_EQ(cli({"dump", "-o", fifo}), 0) << err.toStdString();
+    EXPECT_TRUE(QJsonDocument::fromJson(reader.readAll()).object().contains("motor"));
+    const auto kind = [](const QByteArray& path) {
+        struct stat st {};
+        return ::lstat(path.constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+    };
+    EXPECT_EQ(kind(fifo), S_IFIFO);
+    const struct {
+        const char* name;
+        int minor;
+        int status;
+    } devices[] = {{"null", 3, 0}, {"full", 7, 6}};
+    for (const auto& d : devices) {
+        const QByteArray device = QFile::encodeName(dir.filePath(d.name));
+        if (::mknod(device.constData(), S_IFCHR | 0600, makedev(1, d.minor)) != 0)
+            continue; // not root
+        EXPECT_EQ(cli({"dump", "-o", device}), d.status) << d.name << err.toStdString();
+        EXPECT_EQ(kind(device), S_IFCHR) << d.name;
+    }
 }
 
 // A failure after the first frame never says "nothing was sent": it names
