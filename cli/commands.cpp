@@ -60,8 +60,7 @@ std::optional<Command> tableWrite(const QStringList& words, const Options&, QStr
         e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
         expect(s, rowItems(n, e), true);
         s.writeTableEntry(n, e);
-        return compare(p, err, rowItems(n, e), heldOf(rowItems(n, s.readTableEntry(n))),
-                       std::nullopt);
+        return compare(p, err, rowItems(n, e), rowItems(n, s.readTableEntry(n)), std::nullopt);
     });
 }
 
@@ -83,7 +82,7 @@ std::optional<Command> beltWrite(const QStringList& settings, const Options&, QS
         for (int i = 0; i < kBeltParameterCount; ++i)
             if (each[static_cast<std::size_t>(i)])
                 held.push_back({wanted[held.size()].key, s.readBelt(i)});
-        return compare(p, err, wanted, heldOf(held), in2Used);
+        return compare(p, err, wanted, held, in2Used);
     });
 }
 
@@ -104,7 +103,7 @@ std::optional<Command> verify(const QStringList& arguments, const Options&, QStr
         return std::nullopt;
     return [wanted = *profile, path](Session& s, Result& p, QTextStream& err) {
         expect(s, items(wanted), false);
-        return compare(p, err, items(wanted), heldOf(s.read(wanted)), wanted.in2Used,
+        return compare(p, err, items(wanted), items(s.read(wanted)), wanted.in2Used,
                        path == QLatin1String("-") ? QStringLiteral("standard input") : path);
     };
 }

@@ -107,11 +107,17 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
             if (status != kDone) // the command said why, on its last line
                 failed(status, lines.value(lines.size() - 1), reachedJson(session.reached()));
         } catch (const Failure& f) {
+            const Reached& reached = session.reached();
             const QString message =
                 f.whole ? f.message
-                        : f.message + QStringLiteral(", ") + whatReached(session.reached(), given);
+                        : f.message + QStringLiteral(", ") + whatReached(reached, given);
             err << message << '\n';
-            failed(f.status, message, reachedJson(session.reached()));
+            // What a read-back found before it failed stays in the result.
+            const QJsonValue found = readBackJson(reached.wanted, reached.read, {}, reached.writes)
+                                         .value(QStringLiteral("differences"));
+            if (!found.isUndefined())
+                print.add({{QStringLiteral("differences"), found}});
+            failed(f.status, message, reachedJson(reached));
         }
         port->setPortOpen(false);
     }

@@ -112,17 +112,59 @@ QString shortKeys(const QStringList& keys) {
 }
 
 namespace {
-QStringList verifiedKeys(const Reached& r) {
-    std::map<QString, std::int32_t> read;
-    for (const Item& i : r.read)
-        read[i.key] = i.value;
+// The values wanted that were read back, as expected or not.
+std::vector<Difference> readOtherwise(const std::vector<Item>& wanted,
+                                      const std::vector<Item>& read) {
+    std::vector<Difference> found;
+    for (const Difference& d : differences(wanted, read))
+        if (d.read)
+            found.push_back(d);
+    return found;
+}
+
+QStringList verifiedKeys(const std::vector<Item>& wanted, const std::vector<Item>& read) {
+    std::map<QString, std::int32_t> held;
+    for (const Item& i : read)
+        held[i.key] = i.value;
     QStringList keys;
-    for (const Item& w : r.wanted)
-        if (const auto it = read.find(w.key); it != read.end() && it->second == w.value)
+    for (const Item& w : wanted)
+        if (const auto it = held.find(w.key); it != held.end() && it->second == w.value)
             keys << w.key;
     return keys;
 }
 } // namespace
+
+QString differenceText(const Difference& d, bool wrote) {
+    return QStringLiteral("%1 (%2 %3)")
+        .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"),
+             wrote ? QStringLiteral("wrote") : QStringLiteral("the file has"))
+        .arg(d.wrote);
+}
+
+QJsonObject readBackJson(const std::vector<Item>& wanted, const std::vector<Item>& read,
+                         std::optional<bool> in2Used, bool wrote) {
+    const QStringList verified = verifiedKeys(wanted, read);
+    std::vector<std::pair<QString, QJsonValue>> values;
+    QJsonArray unverified;
+    for (const Item& w : wanted)
+        if (verified.contains(w.key))
+            values.emplace_back(w.key, w.value);
+        else
+            unverified.append(w.key);
+    if (in2Used)
+        unverified.append(QStringLiteral("belt.in2_used"));
+    QJsonArray listed;
+    for (const Difference& d : readOtherwise(wanted, read))
+        listed.append(
+            QJsonObject{{QStringLiteral("key"), d.key},
+                        {wrote ? QStringLiteral("wrote") : QStringLiteral("file"), d.wrote},
+                        {QStringLiteral("read"), *d.read}});
+    QJsonObject o{{QStringLiteral("verified"), nestedValues(values)},
+                  {QStringLiteral("not_verified"), unverified}};
+    if (!listed.isEmpty())
+        o[QStringLiteral("differences")] = listed;
+    return o;
+}
 
 QString whatReached(const Reached& r, const QString& port) {
     if (!r.sent)
@@ -134,11 +176,13 @@ QString whatReached(const Reached& r, const QString& port) {
                          r.written.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
     if (!r.unanswered.isEmpty())
         said << QStringLiteral("%1 went out without a reply").arg(shortKeys(r.unanswered));
-    const QStringList verified = verifiedKeys(r);
+    const QStringList verified = verifiedKeys(r.wanted, r.read);
     if (!verified.isEmpty() && r.phase == QLatin1String("reading"))
         said << QStringLiteral("%1 read back as %2")
                     .arg(shortKeys(verified),
                          r.writes ? QStringLiteral("written") : QStringLiteral("the file has"));
+    for (const Difference& d : readOtherwise(r.wanted, r.read))
+        said << QStringLiteral("%1 read back %2").arg(d.key, differenceText(d, r.writes));
     if (!r.note.isEmpty())
         said << r.note;
     QString text = QStringLiteral("while %1").arg(r.phase);
@@ -160,19 +204,10 @@ QJsonObject reachedJson(const Reached& r) {
     QJsonObject o{{QStringLiteral("phase"), r.phase}, {QStringLiteral("sent"), r.sent}};
     if (r.wanted.empty() && !r.writes)
         return o;
-    const QStringList verified = verifiedKeys(r);
-    std::vector<std::pair<QString, QJsonValue>> values;
-    QJsonArray unverified;
-    for (const Item& w : r.wanted)
-        if (verified.contains(w.key))
-            values.emplace_back(w.key, w.value);
-        else
-            unverified.append(w.key);
-    if (r.in2Used)
-        unverified.append(QStringLiteral("belt.in2_used"));
+    const QJsonObject found = readBackJson(r.wanted, r.read, r.in2Used, r.writes);
     o[QStringLiteral("written")] = QJsonArray::fromStringList(r.written);
-    o[QStringLiteral("verified")] = nestedValues(values);
-    o[QStringLiteral("not_verified")] = unverified;
+    o[QStringLiteral("verified")] = found[QStringLiteral("verified")];
+    o[QStringLiteral("not_verified")] = found[QStringLiteral("not_verified")];
     return o;
 }
 

@@ -126,7 +126,29 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
                    "\"error\":{\"message\":\"1 value(s) read back differ from what was written\","
                    "\"not_verified\":[\"motor.run_current\"],\"phase\":\"reading\",\"sent\":true,"
                    "\"status\":3,\"verified\":{},\"written\":[\"motor.run_current\"]},"
-                   "\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
+                   "\"not_verified\":[\"motor.run_current\"],\"port\":\"/dev/fake\","
+                   "\"verified\":{}}\n");
+
+    // A verify cut short by a lost reply keeps the difference it found
+    // before, in the message and in the JSON.
+    model.tamper = {};
+    ASSERT_EQ(apply(kNonDefaultProfile), 0) << err.toStdString();
+    model.tamper = [](const Bytes& command, Bytes& reply) {
+        if (command[2] == cmd::ReadParameter && command[3] == 1)
+            reply[kDataAt + 3] = 24;
+        if (command[2] == cmd::ReadParameter && command[3] == 6)
+            reply.clear();
+    };
+    EXPECT_EQ(run({"--json", "verify", files.with(kNonDefaultProfile)}), 4);
+    EXPECT_TRUE(err.contains("while reading: motor.stop_current, motor.run_speed, "
+                             "motor.acceleration, motor.homing_speed and motor.home_offset read "
+                             "back as the file has and motor.run_current read back 24 (the file "
+                             "has 25)"))
+        << err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+    const QJsonObject found{{"key", "motor.run_current"}, {"read", 24}, {"file", 25}};
+    EXPECT_EQ(o["differences"], QJsonArray{found}) << out.toStdString();
+    EXPECT_TRUE(o["error"]["not_verified"].toArray().contains("motor.run_current"));
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {

@@ -251,6 +251,13 @@ TEST_F(Program, aFailureAfterTheFirstFrameSaysWhatReachedTheDrive) {
          1,
          2,
          {"while reading", "nothing was written to the drive"}},
+        {{"--drop", "3"},
+         {"verify", profile},
+         nullptr,
+         0,
+         4,
+         {"while reading: motor.run_current read back 20 (the file has 25) and "
+          "motor.stop_current read back 4 (the file has 6)"}},
         {{"--drop", "25"},
          {"apply", profile},
          nullptr,
