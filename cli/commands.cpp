@@ -3,6 +3,7 @@
 #include "cli/arguments.h"
 #include "cli/compare.h"
 #include "cli/exchange.h"
+#include "cli/interrupt.h"
 #include "cli/session.h"
 #include "core/version.h"
 
@@ -147,10 +148,10 @@ struct Motion {
 // (exit 3), as is one still running at --wait-timeout (exit 4, stopped).
 Command moving(std::function<Motion(Session&, bool wait)> act, std::optional<int> waitMs) {
     return [act = std::move(act), waitMs](Session& s, Result& p, QTextStream&) {
+        const std::optional<StopOwed> owed = waitMs ? std::make_optional<StopOwed>() : std::nullopt;
         Motion m = act(s, waitMs.has_value());
         if (waitMs) {
-            s.waitUntilStopped(*waitMs);
-            const std::int32_t at = s.position();
+            const std::int32_t at = s.waitUntilStopped(*waitMs);
             m.values.emplace_back(QStringLiteral("position"), at);
             if (m.target && at != *m.target) {
                 p.values(m.values);

@@ -1,6 +1,7 @@
 #include "cli/lines.h"
 
 #include "cli/exchange.h"
+#include "cli/interrupt.h"
 #include "cli/reached.h"
 #include "cli/session.h"
 #include "link/comm_control.h"
@@ -131,6 +132,7 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
                                  const PortFactory& makePort, const PauseFactory& makePause) {
     std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
     if (o.ports.size() == 1) {
+        nameLine(o.ports[0]);
         results[0] = runLine(o.ports[0], QStringLiteral("cli"), o, command, makePort, makePause);
         return results;
     }

@@ -45,6 +45,7 @@ Bytes Session::command(std::uint8_t cmd, std::uint8_t opt1,
 
 void Session::motion(Format format, const std::vector<std::uint8_t>& args) {
     begin("sending");
+    motionMayRun(true);
     const int before = exchange_.framesSent();
     try {
         ask(format, args);
@@ -171,6 +172,7 @@ void Session::stop() {
     reached_.commanded = true;
     command(cmd::Stop, 0, {});
     reached_.motion = false;
+    motionMayRun(false);
 }
 
 void Session::homeSearch() {
@@ -201,8 +203,9 @@ void Session::setOutputs(bool first, bool second) {
 }
 
 // The time waited is the longer of the clock's and the pauses' sum, so a
-// pause that returns at once still ends the wait.
-void Session::waitUntilStopped(int limitMs) {
+// pause that returns at once still ends the wait. A status reply lost or
+// garbled is asked again, up to kTries in a row.
+std::int32_t Session::waitUntilStopped(int limitMs) {
     begin("waiting");
     QElapsedTimer clock;
     clock.start();
@@ -210,9 +213,23 @@ void Session::waitUntilStopped(int limitMs) {
         pause_.sleep(kPollMs);
         if (interrupted())
             stopAndFail(kInterrupted, QStringLiteral("interrupted"));
-        if (!askInputs().running) {
+        Inputs in;
+        try {
+            in = again([this] { return askInputs(); });
+        } catch (const Failure& f) {
+            if (f.status == kPortError)
+                throw;
+            stopAndFail(f.status,
+                        f.status == kInterrupted
+                            ? f.message
+                            : QStringLiteral("%1 status requests in a row failed (the last: %2)")
+                                  .arg(kTries)
+                                  .arg(f.message));
+        }
+        if (!in.running) {
             reached_.motion = false;
-            return;
+            motionMayRun(false);
+            return again([this] { return position(); });
         }
         if (std::max(clock.elapsed(), paused + kPollMs) >= limitMs)
             stopAndFail(
@@ -221,10 +238,23 @@ void Session::waitUntilStopped(int limitMs) {
     }
 }
 
+template <typename Ask> auto Session::again(Ask ask) -> decltype(ask()) {
+    for (int tries = 1;; ++tries) {
+        try {
+            return ask();
+        } catch (const Failure& f) {
+            if ((f.status != kNoReply && f.status != kBadReply) || tries == kTries)
+                throw;
+        }
+        pause_.sleep(kPollMs);
+    }
+}
+
 void Session::stopAndFail(int status, const QString& why) {
     try {
         ask(Format::Short, {cmd::Stop, 0, 0, 0, 0, 0}, true);
         reached_.motion = false;
+        motionMayRun(false);
         reached_.note = QStringLiteral("the stop command went out and was answered");
     } catch (const Failure& f) {
         reached_.note = QStringLiteral("the stop command failed (%1)").arg(f.message);

@@ -59,12 +59,14 @@ public:
     Inputs inputs();
     // Outputs 3 and 4 are always sent off.
     void setOutputs(bool first, bool second);
-    // Asks for the inputs every kPollMs until the run flag clears. When the
-    // motor still runs after `limitMs`, or on SIGINT or SIGTERM, sends the
-    // stop frame and throws a Failure that says so.
-    void waitUntilStopped(int limitMs);
+    // Asks for the inputs every kPollMs until the run flag clears, then
+    // gives the position. When the motor still runs after `limitMs`, when
+    // kTries status requests in a row fail, or on SIGINT or SIGTERM, sends
+    // the stop frame and throws a Failure that says so.
+    std::int32_t waitUntilStopped(int limitMs);
 
     static constexpr int kPollMs = 50;
+    static constexpr int kTries = 3;
 
 private:
     // Walks each sequence; `sections` names them for the progress.
@@ -78,6 +80,9 @@ private:
     void motion(Format format, const std::vector<std::uint8_t>& args);
     void begin(const char* phase) { reached_.phase = QLatin1String(phase); }
     Inputs askInputs();
+    // What `ask` gives, asked again kPollMs later when its reply was lost or
+    // garbled, kTries times at most.
+    template <typename Ask> auto again(Ask ask) -> decltype(ask());
     // Sends the stop frame after a wait that ended otherwise, then throws.
     [[noreturn]] void stopAndFail(int status, const QString& why);
     // A request of a read-back and its 32-bit value.

@@ -342,21 +342,32 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
 
 // A wait ends only where the motion was to end: a home search that stops
 // at 7 has not reached 0 (exit 3); at --wait-timeout the stop frame goes
-// out (exit 4).
+// out (exit 4). A status reply lost is asked again, twice; a third lost in
+// a row gives up and stops the motor.
 TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
     const struct {
         QStringList arguments;
         int runningReplies; // input replies that still show the run flag
+        int lost;           // input replies lost in a row, from the second on
         int status;
         const char* out;
         const char* said;
         int polls;
     } cases[] = {
-        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n", "", 4},
-        {{"--wait", "home"}, 0, 3, "position=7\n", "the motor stopped at 7, not at 0", 1},
-        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition=", "", 2},
+        {{"--wait", "move", "abs", "0"}, 3, 0, 0, "position=0\n", "", 4},
+        {{"--wait", "move", "abs", "0"}, 3, 2, 0, "position=0\n", "", 6},
+        {{"--wait", "move", "abs", "0"},
+         3,
+         3,
+         4,
+         "",
+         "3 status requests in a row failed (the last: no reply to AA 00 0C",
+         4},
+        {{"--wait", "home"}, 0, 0, 3, "position=7\n", "the motor stopped at 7, not at 0", 1},
+        {{"--wait", "table", "run", "2"}, 1, 0, 0, "table.2.acceleration=0\nposition=", "", 2},
         {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"},
          1000,
+         0,
          4,
          "",
          "the motor was still running after 0.2 s, while waiting: the stop command went out and "
@@ -365,10 +376,14 @@ TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
     };
     for (const auto& c : cases) {
         int running = c.runningReplies;
+        int polled = 0;
         model.driver = sim::Driver(0); // standing at 0
         const bool home = c.arguments.contains("home");
-        model.tamper = [&running, home](const Bytes& command, Bytes& reply) {
-            if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
+        model.tamper = [&, home](const Bytes& command, Bytes& reply) {
+            if (command[2] == cmd::ReadInputs && command[0] == 0xAA && ++polled > 1 &&
+                polled <= 1 + c.lost)
+                reply.clear();
+            else if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
                 reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
             if (home && command[2] == cmd::ReadParameter && command[3] == opt::Position)
                 reply[kDataAt + 3] = 7;

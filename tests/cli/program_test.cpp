@@ -336,6 +336,52 @@ TEST_F(Program, anInterruptStopsTheMotorOrTheWriteAndSaysSo) {
     }
 }
 
+// --wait asks again for a status reply lost and ends at its target; a
+// second signal still lets the stop frame go out, and a third ends the
+// program at once, saying the motor may still be running.
+TEST_F(Program, aWaitOutlastsLostRepliesAndRepeatedInterrupts) {
+    Simulator dropping({"--drop", "4"});
+    EXPECT_EQ(cli({"--timeout", "0.3", "--port", dropping.devicePath(), "move", "abs", "40000",
+                   "--wait"}),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(out, "position=40000\n");
+
+    const struct {
+        QStringList simulator;
+        const char* before; // two signals go once the simulator got this frame
+        const char* said;
+    } cases[] = {
+        {{"--verbose"},
+         "AA 00 0C",
+         "interrupted, while waiting: the stop command went out and was answered"},
+        {{"--verbose", "--delay-ms", "1500"},
+         "AA 00 03",
+         ": ended at once; the motor may still be running (stepdrive-cli --port "},
+    };
+    for (const auto& c : cases) {
+        Simulator driver(c.simulator);
+        QProcess process;
+        process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
+                      {"--timeout", "4", "--port", driver.devicePath(), "move", "abs", "100000000",
+                       "--wait"});
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !driver.receivedAt("AA 00 0C").empty(); }, kRunMs));
+        if (QString(c.before) != "AA 00 0C") {
+            ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return !driver.receivedAt(c.before).empty(); }, kRunMs));
+        }
+        for (const int signal : {SIGINT, SIGTERM})
+            ::kill(static_cast<pid_t>(process.processId()), signal);
+        EXPECT_EQ(finish(process), 130) << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return !driver.receivedAt("AA 00 03").empty(); }, kWaitMs))
+            << "the stop frame";
+    }
+}
+
 TEST_F(Program, aMissingDeviceExitsTwo) {
     EXPECT_EQ(cli({"--port", "/dev/stepdrive-nothing-here", "position"}), 2);
     EXPECT_TRUE(
