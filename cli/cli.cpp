@@ -10,6 +10,7 @@
 #include "cli/scan.h"
 #include "core/version.h"
 #include "link/port_names.h"
+#include "link/system_ports.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,7 +83,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     const QStringList& ports = options->ports;
     for (int i = 0; i < ports.size(); ++i)
         for (int j = 0; j < i; ++j)
-            if (parsePortChoice(ports[i]).path() == parsePortChoice(ports[j]).path())
+            if (sameDevice(parsePortChoice(ports[i]).path(), parsePortChoice(ports[j]).path()))
                 return refuse(ports[i] == ports[j]
                                   ? QStringLiteral("--port %1 is given twice").arg(ports[i])
                                   : QStringLiteral("--port %1 and --port %2 are the same device")

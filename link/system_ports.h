@@ -26,7 +26,10 @@ QString details(const SystemPort& port);
 // "/dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"
 QString describe(const SystemPort& port);
 
-// One device under two names (a link in /dev/serial/by-id) is one device.
+// One device under two names is one device: a link in /dev/serial/by-id
+// and its target, two device files of one device number, and two network
+// names of one address and port (tcp://localhost:4001, tcp://127.0.0.1:4001,
+// rfc2217://127.0.0.1:4001), their hosts looked up.
 bool sameDevice(const QString& a, const QString& b);
 
 // A port to offer the operator: a COM number and the device it maps to, or

@@ -382,6 +382,30 @@ TEST_F(Program, aWaitOutlastsLostRepliesAndRepeatedInterrupts) {
     }
 }
 
+// One device under two names is refused before anything is sent: a link
+// and its target, two names of one address.
+TEST_F(Program, oneDeviceUnderTwoNamesIsRefusedBeforeAnythingIsSent) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    QTemporaryDir dir;
+    const QString link = dir.filePath("drive");
+    ASSERT_TRUE(QFile::link(sim->devicePath(), link));
+    const QString port = QString::number(freePort());
+    const QStringList pairs[] = {{link, sim->devicePath()},
+                                 {"tcp://localhost:" + port, "rfc2217://127.0.0.1:" + port}};
+    for (const QStringList& pair : pairs) {
+        EXPECT_EQ(
+            cli({"--port", pair[0], "--port", pair[1], "apply", files.with(kNonDefaultProfile)}),
+            1);
+        EXPECT_TRUE(err.contains(
+            QString("--port %1 and --port %2 are the same device").arg(pair[0], pair[1])))
+            << err.toStdString();
+    }
+    // The first frame the simulator gets is the one sent after.
+    ASSERT_EQ(cli({"position"}), 0) << err.toStdString();
+    ASSERT_EQ(received("", 1).size(), 1u);
+    EXPECT_EQ(sim->received().size(), 1);
+}
+
 TEST_F(Program, aMissingDeviceExitsTwo) {
     EXPECT_EQ(cli({"--port", "/dev/stepdrive-nothing-here", "position"}), 2);
     EXPECT_TRUE(
