@@ -3,7 +3,6 @@
 #include "cli/commands.h"
 #include "cli/exchange.h"
 #include "cli/lines.h"
-#include "cli/monitor.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/result.h"
@@ -35,7 +34,7 @@ QString prefixed(const QString& prefix, const QString& text) {
 // One command line, its standard output into `out` whole (see run()).
 int runCommand(const QStringList& arguments, const PortFactory& makePort,
                const PauseFactory& makePause, QTextStream& out, QTextStream& err,
-               bool errIsTerminal, QString* outputFile) {
+               bool errIsTerminal, const LiveOutput& live, QString* outputFile) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -52,9 +51,13 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         return static_cast<int>(kUsageError);
     };
     QString error;
-    const auto options = parseOptions(arguments, &error);
+    auto options = parseOptions(arguments, &error);
     if (!options)
         return refuse(error);
+    options->live = live ? live : [&out](const QByteArray& text, QString*) {
+        out << QString::fromUtf8(text);
+        return true;
+    };
     if (options->help) {
         out << helpText();
         return kDone;
@@ -93,8 +96,10 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     if (ports.isEmpty())
         return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    if (several && !reads && !document)
-        return refuse(QStringLiteral("only apply, verify and dump take more than one --port"));
+    const bool streams = verb == QLatin1String("monitor"); // prints as it goes
+    if (several && !reads && !document && !streams)
+        return refuse(
+            QStringLiteral("only apply, verify, dump and monitor take more than one --port"));
 
     Options o = *options;
     std::mutex saying;
@@ -117,7 +122,9 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         const QString named = ports[i] + QStringLiteral(": ");
         status = std::max(status, r.status);
         err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
-        if (!several)
+        if (streams) // what it found is printed; a failure with --json is a line of its own
+            out << (options->json && r.status != kDone ? r.out(true) : QString());
+        else if (!several)
             out << r.out(options->json);
         else if (options->json)
             listed.append(r.result.object(r.error));
@@ -128,7 +135,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         else
             byPort[ports[i]] = QJsonObject{{QStringLiteral("error"), r.error}};
     }
-    if (several && options->json)
+    if (several && options->json && !streams)
         out << QJsonDocument(listed).toJson(QJsonDocument::Compact) << '\n';
     else if (several && document)
         out << QJsonDocument(byPort).toJson(QJsonDocument::Indented);
@@ -138,14 +145,12 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
 } // namespace
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err, bool errIsTerminal, QTextStream* live) {
-    // A monitor writes as it goes, where it is told to.
-    if (const auto monitored = runMonitor(arguments, makePort, makePause, live ? *live : out, err))
-        return *monitored;
+        QTextStream& out, QTextStream& err, bool errIsTerminal, const LiveOutput& live) {
     QString text;
     QTextStream into(&text);
     QString file;
-    const int status = runCommand(arguments, makePort, makePause, into, err, errIsTerminal, &file);
+    const int status =
+        runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &file);
     into.flush();
     if (file.isEmpty() || status != kDone) {
         out << text; // a dump that failed leaves no file: its error goes here

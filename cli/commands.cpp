@@ -4,6 +4,7 @@
 #include "cli/compare.h"
 #include "cli/exchange.h"
 #include "cli/interrupt.h"
+#include "cli/monitor.h"
 #include "cli/session.h"
 #include "core/version.h"
 
@@ -321,6 +322,11 @@ const std::vector<Syntax>& syntaxes() {
         {{"apply"}, {"FILE"}, apply},
         {{"verify"}, {"FILE"}, verify},
         {{"scan"}, {}, always(probe())}, // scan asks each port for its position
+        {{"monitor"},
+         {},
+         [](const QStringList&, const Options& o, QString*) {
+             return std::optional<Command>(monitor(o));
+         }},
     };
     return all;
 }

@@ -4,6 +4,7 @@
 #include "link/port_names.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,6 +13,8 @@ namespace stepdrive::cli {
 namespace {
 
 constexpr double kLongestTimeoutS = 3600.0;
+constexpr double kLongestWatchS = 7 * 24 * 3600.0;
+const int kIntervalsMs[] = {50, 100, 200, 500};
 
 // "-1000" and "-.5": a value, never an option.
 bool negativeNumber(const QString& argument) {
@@ -73,8 +76,11 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
     const QCommandLineOption version(QStringLiteral("version"), {});
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
                                     QStringLiteral("FILE"));
-    const QList<QCommandLineOption> all{port, baud,  timeout, wait,    waitTimeout,
-                                        json, trace, help,    version, output};
+    const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("MS"));
+    const QCommandLineOption duration(QStringLiteral("duration"), {}, QStringLiteral("S"));
+    const QCommandLineOption csv(QStringLiteral("csv"), {});
+    const QList<QCommandLineOption> all{port, baud,    timeout, wait,     waitTimeout, json, trace,
+                                        help, version, output,  interval, duration,    csv};
     QCommandLineParser parser;
     parser.addOptions(all);
     std::vector<Negative> negatives;
@@ -104,8 +110,11 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
         return std::nullopt;
     }
     for (const QString& p : o.ports)
-        if (parsePortChoice(p).path().isEmpty()) {
-            *error = QStringLiteral("--port: \"%1\" names no port").arg(cut(p));
+        if (parsePortChoice(p).path().isEmpty() || p.startsWith(QLatin1Char('-'))) {
+            *error = QStringLiteral("--port: \"%1\" %2")
+                         .arg(cut(p), p.startsWith(QLatin1Char('-'))
+                                          ? QStringLiteral("is an option, not a port")
+                                          : QStringLiteral("names no port"));
             return std::nullopt;
         }
     if (parser.isSet(baud)) {
@@ -118,24 +127,55 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
         }
     }
     o.wait = parser.isSet(wait);
-    // Seconds above 0 and up to an hour, as milliseconds.
-    const auto seconds = [&](const QCommandLineOption& option, int* ms) {
+    // Seconds above 0 and up to `longest`, as milliseconds.
+    const auto seconds = [&](const QCommandLineOption& option, int* ms,
+                             double longest = kLongestTimeoutS) {
         if (!parser.isSet(option))
             return true;
         const QString v = parser.value(option);
         bool ok = false;
         const double s = v.toDouble(&ok);
-        if (!ok || !(s > 0) || s > kLongestTimeoutS) {
+        if (!ok || !(s > 0) || s > longest) {
             *error = QStringLiteral("--%1: \"%2\" is not a number of seconds above 0 and up to %3")
                          .arg(option.names().constFirst(), v)
-                         .arg(kLongestTimeoutS);
+                         .arg(longest);
             return false;
         }
         *ms = std::max(1, static_cast<int>(std::lround(s * 1000)));
         return true;
     };
-    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs))
+    int watchMs = 0;
+    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs) ||
+        !seconds(duration, &watchMs, kLongestWatchS))
         return std::nullopt;
+    if (watchMs > 0)
+        o.durationMs = watchMs;
+    o.csv = parser.isSet(csv);
+    bool ok = !parser.isSet(interval);
+    if (!ok)
+        o.intervalMs = parser.value(interval).toInt(&ok);
+    if (!ok || std::find(std::begin(kIntervalsMs), std::end(kIntervalsMs), o.intervalMs) ==
+                   std::end(kIntervalsMs)) {
+        *error = QStringLiteral("--interval: \"%1\" is not 50, 100, 200 or 500 (ms)")
+                     .arg(cut(parser.value(interval)));
+        return std::nullopt;
+    }
+    // What goes with one command only, said before anything is opened.
+    const bool watching = o.words.value(0) == QLatin1String("monitor");
+    const struct {
+        bool wrong;
+        const char* why;
+    } alone[] = {
+        {!watching && (parser.isSet(interval) || parser.isSet(duration) || o.csv),
+         "--interval, --duration and --csv go with monitor only"},
+        {o.csv && o.json, "--csv and --json don't go together"},
+        {parser.isSet(waitTimeout) && !o.wait, "--wait-timeout goes with --wait only"},
+    };
+    for (const auto& a : alone)
+        if (a.wrong) {
+            *error = QLatin1String(a.why);
+            return std::nullopt;
+        }
     return o;
 }
 

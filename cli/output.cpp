@@ -25,9 +25,7 @@ bool reserveStandardStreams() {
     return outputClosed;
 }
 
-namespace {
-// Writes all of `bytes` to `fd`; empty, or why not.
-QString writeAll(int fd, const QByteArray& bytes) {
+QString writeAll(int fd, const QByteArray& bytes, bool sync) {
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n =
             write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
@@ -38,18 +36,17 @@ QString writeAll(int fd, const QByteArray& bytes) {
         done += n;
     }
     // A file on a full disk may say so only when it is synced or closed.
-    if (fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+    if (sync && fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
         return QString::fromLocal8Bit(std::strerror(errno));
     return {};
 }
-} // namespace
 
 int deliver(const QString& text, int status, bool outputClosed, QTextStream& err) {
     const QByteArray bytes = text.toUtf8();
     if (bytes.isEmpty())
         return status;
     const QString why =
-        outputClosed ? QStringLiteral("it is closed") : writeAll(STDOUT_FILENO, bytes);
+        outputClosed ? QStringLiteral("it is closed") : writeAll(STDOUT_FILENO, bytes, true);
     if (why.isEmpty())
         return status;
     err << "stepdrive-cli: standard output could not be written: " << why << '\n';
@@ -73,7 +70,7 @@ bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
                       : QString::fromLocal8Bit(std::strerror(errno));
         if (fd >= 0) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-            why = writeAll(fd, bytes);
+            why = writeAll(fd, bytes, true);
             close(fd);
         }
         if (why.isEmpty())

@@ -34,6 +34,7 @@ public:
     // What reached the drive so far. A command that writes or verifies puts
     // what it wants there first.
     Reached& reached() { return reached_; }
+    Pause& pause() { return pause_; }
 
     // Writes what the profile holds: the motor parameters, the table entries,
     // the belt parameters and the IN2-use flag, in this order.

@@ -253,7 +253,12 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
         {{"--colour", "stop"}, "unknown option --colour"},
         {{"--port", "/dev/other", "position"},
-         "only apply, verify and dump take more than one --port"},
+         "only apply, verify, dump and monitor take more than one --port"},
+        {{"--wait-timeout", "5", "position"}, "--wait-timeout goes with --wait only"},
+        {{"--duration", "5", "position"}, "--interval, --duration and --csv go with monitor only"},
+        {{"--csv", "--json", "monitor"}, "--csv and --json don't go together"},
+        {{"--interval", "70", "monitor"}, "--interval: \"70\" is not 50, 100, 200 or 500 (ms)"},
+        {{"--port", "--json", "position"}, "--port: \"--json\" is an option, not a port"},
         {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
     };
     for (const auto& c : cases) {
@@ -550,6 +555,36 @@ TEST_F(Cli, everyCommandsJsonFollowsTheReadmesSchema) {
         EXPECT_EQ(o.contains("error"), c.status != 0) << line;
         EXPECT_EQ(o["error"]["status"].toInt(), c.status) << line;
     }
+}
+
+// monitor asks for a sample at each interval, in each format; its JSON
+// lines keep the schema, and a failure is a JSON line too.
+TEST_F(Cli, monitorPrintsASampleAnIntervalInEachFormat) {
+    const auto schema = readmeSchema();
+    const QStringList watch{"monitor", "--duration", "0.2", "--interval", "100"};
+    ASSERT_EQ(run(QStringList{"--json"} + watch), 0) << err.toStdString();
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << out.toStdString();
+    for (const QString& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        EXPECT_EQ(offSchema(o, schema).join(", ").toStdString(), "") << line.toStdString();
+        EXPECT_EQ(o.keys().size(), 14) << line.toStdString();
+    }
+    EXPECT_EQ(sentHex("AA 00 06 08").size(), 2u);
+    EXPECT_EQ(sentHex("AA 00 0C").size(), 2u);
+    ASSERT_EQ(run(QStringList{"--csv"} + watch), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("time_ms,position,speed,running,home_sensor,in1,"));
+    EXPECT_EQ(out.count('\n'), 3);
+    ASSERT_EQ(run(watch), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression("^time_ms=\\d+ position=0 speed=0 running=0 "
+                                                "home_sensor=1 in1=0 .* in8=0\n")))
+        << out.toStdString();
+
+    model.tamper = [](const Bytes&, Bytes& reply) { reply.clear(); };
+    EXPECT_EQ(run(QStringList{"--json"} + watch), 4);
+    const QJsonObject failed = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(failed["error"]["status"], 4) << out.toStdString();
+    EXPECT_EQ(offSchema(failed, schema).join(", ").toStdString(), "");
 }
 
 TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {

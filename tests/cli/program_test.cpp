@@ -620,18 +620,61 @@ TEST_F(Program, aDriveBehindADeviceServerIsSetUpVerifiedDumpedAndFound) {
     }
 }
 
-TEST_F(Program, monitorPrintsARowAnIntervalAndEndsCleanlyOnCtrlC) {
-    ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ASSERT_EQ(cli({"monitor", "--duration", "2", "--interval", "100", "--csv"}), 0)
+// monitor's times are measured: with each reply held 70 ms, the rows come
+// as far apart as the requests on the simulator's line, the position over
+// time_ms agrees with the speed, and --duration is seconds. It ends soon
+// after its output pipe closes, and with exit status 0 on Ctrl-C.
+TEST_F(Program, monitorTimesItsRowsByTheRepliesAndEndsWithItsPipeOrCtrlC) {
+    sim = std::make_unique<Simulator>(QStringList{"--verbose", "--delay-ms", "70"});
+    ASSERT_EQ(cli({"jog", "right", "10"}), 0) << err.toStdString(); // 1000 pulses/s
+    ASSERT_EQ(cli({"monitor", "--interval", "50", "--duration", "2", "--csv"}), 0)
         << err.toStdString();
-    const QStringList rows = out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(rows.size(), 21);
-    EXPECT_EQ(rows[0], "time_ms,position,speed,running,home_sensor,in1,in2,in3,in4,in5,in6,in7,"
-                       "in8");
-    EXPECT_EQ(rows[20], "1900,0,0,0,1,0,0,0,0,0,0,0,0");
+    QStringList rows = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(rows.size(), 3);
+    EXPECT_EQ(rows.takeFirst(), "time_ms,position,speed,running,home_sensor,in1,in2,in3,in4,in5,"
+                                "in6,in7,in8");
+    // The first row is timed when its reply came, not when it was due.
+    EXPECT_GE(rows[0].section(',', 0, 0).toInt(), 70) << rows[0].toStdString();
+    const std::vector<double> asked = received("AA 00 06 08", std::size_t(rows.size()));
+    ASSERT_EQ(asked.size(), std::size_t(rows.size()));
+    EXPECT_GT(asked.back() - asked.front(), 1500.0) << "about 2 s";
+    EXPECT_LT(asked.back() - asked.front(), 2100.0) << "about 2 s";
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList now = rows[i].split(','), before = rows[i - 1].split(',');
+        const double ms = now[0].toDouble() - before[0].toDouble();
+        EXPECT_NEAR(ms, asked[std::size_t(i)] - asked[std::size_t(i - 1)], 20.0) << i;
+        EXPECT_NEAR((now[1].toDouble() - before[1].toDouble()) / ms * 1000, 1000.0, 100.0) << i;
+        EXPECT_NEAR(now[2].toDouble(), 1000.0, 100.0) << "speed " << i;
+    }
+    ASSERT_EQ(cli({"stop"}), 0) << err.toStdString();
+
+    // Two ports, one behind a link named with a comma: a port column, quoted.
+    Simulator other;
+    QTemporaryDir dir;
+    const QString comma = dir.filePath("drive,2");
+    ASSERT_TRUE(QFile::link(other.devicePath(), comma));
+    ASSERT_EQ(cli({"--port", sim->devicePath(), "--port", comma, "monitor", "--duration", "0.3",
+                   "--csv"}),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(out.startsWith("port,time_ms,position,")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\n\"" + comma + "\",")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\n" + sim->devicePath() + ",")) << out.toStdString();
+
+    // A closed pipe: at 100 ms an interval, ten seconds would be a hundred
+    // requests.
+    Simulator piped({"--verbose"});
+    QProcess process;
+    process.start("bash", {"-c", "set -o pipefail; \"$0\" \"$@\" | head -n1",
+                           QStringLiteral(STEPDRIVE_CLI_PATH), "--port", piped.devicePath(),
+                           "monitor", "--duration", "10"});
+    EXPECT_EQ(finish(process), 6) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("time_ms=")) << out.toStdString();
+    EXPECT_TRUE(err.contains("standard output could not be written: Broken pipe"))
+        << err.toStdString();
+    EXPECT_LE(piped.receivedAt("AA 00 06 08").size(), 10u);
 
     // Ctrl-C ends it after the update under way, with exit status 0.
-    QProcess process;
     process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
                   {"--port", sim->devicePath(), "--json", "monitor"});
     ASSERT_TRUE(QTest::qWaitFor(
