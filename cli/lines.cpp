@@ -21,6 +21,10 @@ namespace stepdrive::cli {
 
 namespace {
 
+// A device server may take a few seconds to answer; --timeout bounds the
+// wait beyond that.
+constexpr int kConnectFloorMs = 3000;
+
 // "COM5 writing motor 7/7, table 3/7": a drive's sections of one phase.
 QString progressLine(const QString& port, const QString& phase,
                      const std::vector<std::pair<QString, QString>>& sections) {
@@ -42,10 +46,11 @@ bool notSerial(const QString& device, const PortFailure& failure) {
 
 // Opens `port` as --port names it: COM n, or a device path; or says why
 // not in *error, naming the device when --port gave a COM number.
-bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* error) {
+bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QString* error) {
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
-    port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
+    port.setSettings(QStringLiteral("%1,N,8,1").arg(o.baud));
+    port.setConnectTimeout(std::max(kConnectFloorMs, o.timeoutMs));
     PortFailure failure;
     const auto reported = QObject::connect(&port, &CommControl::failed,
                                            [&failure](const PortFailure& f) { failure = f; });
@@ -80,7 +85,7 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
     const std::unique_ptr<Pause> pause = makePause();
     const std::unique_ptr<CommControl> port = makePort(portObjectName);
     QString error;
-    if (!openPort(*port, parsePortChoice(given), o.baud, &error)) {
+    if (!openPort(*port, parsePortChoice(given), o, &error)) {
         err << error << '\n';
         failed(kPortError, error, reachedJson({}));
     } else {

@@ -10,6 +10,7 @@
 #include "link/port_names.h"
 #include "link/receive_buffer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -24,8 +25,10 @@ class Rfc2217Client;
 class NetLine : public QObject {
     Q_OBJECT
 public:
-    // How long connecting (and setting the far line) may take.
-    static constexpr int kConnectTimeoutMs = 5000;
+    // How long a raw port waits for what a server sends unasked: twice the
+    // time the connection took, within these bounds.
+    static constexpr int kGraceMinMs = 5;
+    static constexpr int kGraceMaxMs = 250;
 
     // `arrived` is given the data bytes as they come in, `lost` is called
     // when an open connection ended.
@@ -33,9 +36,13 @@ public:
             std::function<void(const DeviceFault&)> lost);
     ~NetLine() override;
 
-    // Connects, and in RFC 2217 mode sets the far line to `settings`. The
-    // event loop runs meanwhile, without user input: the windows repaint.
-    bool open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault);
+    // Connects, and in RFC 2217 mode sets the far line to `settings`, within
+    // `timeoutMs`. The event loop runs meanwhile, without user input: the
+    // windows repaint. A raw port that answers in telnet is refused
+    // (Cause::SpeaksTelnet), before anything is sent when its telnet comes
+    // first, else as a lost line.
+    bool open(const NetAddress& address, const LineSettings& settings, int timeoutMs,
+              DeviceFault* fault);
     void close();
     bool isOpen() const { return state_ == State::Open; }
     int bytesWaiting() const { return received_.waiting(); }
@@ -60,7 +67,9 @@ private:
     std::unique_ptr<Rfc2217Client> telnet_;
     State state_ = State::Closed;
     bool linked_ = false; // the TCP connection is made
-    DeviceFault fault_;   // why connecting failed
+    bool heard_ = false;  // a byte came on it
+    QElapsedTimer connecting_;
+    DeviceFault fault_; // why connecting failed
     QEventLoop* waiting_ = nullptr;
     ReceiveBuffer received_;
 };

@@ -96,7 +96,7 @@ bool SerialCommControl::openDevice(const QString& path, const LineSettings& s, D
                     dataArrived();
                 },
                 [this](const DeviceFault& f) { deviceLost(f); });
-        return net_->open(*address, s, fault);
+        return net_->open(*address, s, connectTimeoutMs(), fault);
     }
     port_.setPortName(path);
     received_.clear();

@@ -30,6 +30,7 @@ struct Cli : ::testing::Test {
     TempFiles files;
     std::vector<FakeCommControl::Sent> sent;
     int portsMade = 0;
+    int connectMs = 0; // the last port's connect timeout
     QString out;
     QString err;
 
@@ -46,6 +47,7 @@ struct Cli : ::testing::Test {
                 auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
                 port->answer = [this, p = port.get()](const QByteArray& block) {
                     sent.push_back(p->sent.back());
+                    connectMs = p->connectTimeoutMs();
                     return model.answer(block);
                 };
                 return port;
@@ -107,6 +109,11 @@ TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
     EXPECT_TRUE(out.contains("table.5.velocity=-1\n"));
     EXPECT_FALSE(out.contains("in2"));
     EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
+
+    // A device server is waited for --timeout, 3 s at least.
+    EXPECT_EQ(connectMs, 3000);
+    ASSERT_EQ(run({"--timeout", "4.5", "position"}), 0);
+    EXPECT_EQ(connectMs, 4500);
 }
 
 TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
@@ -618,7 +625,7 @@ TEST(PortWords, everyReasonIsWordedByTheWindowsAndTheCommandLine) {
         for (Cause cause :
              {Cause::System, Cause::NoDevice, Cause::NotPermitted, Cause::InUse, Cause::TimedOut,
               Cause::Unreadable, Cause::BadAddress, Cause::HostNotFound, Cause::Refused,
-              Cause::Closed, Cause::NoRfc2217, Cause::FarSettings})
+              Cause::Closed, Cause::NoRfc2217, Cause::FarSettings, Cause::SpeaksTelnet})
             reasons.push_back({kind, "COM4", cause, "Input/output error", {}});
     QStringList windows, commandLine;
     for (const PortFailure& f : reasons) {

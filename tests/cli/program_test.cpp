@@ -624,6 +624,39 @@ TEST_F(Program, aDriveBehindADeviceServerIsSetUpVerifiedDumpedAndFound) {
 // as far apart as the requests on the simulator's line, the position over
 // time_ms agrees with the speed, and --duration is seconds. It ends soon
 // after its output pipe closes, and with exit status 0 on Ctrl-C.
+// A device server's port of the other kind is said and gets nothing: a
+// tcp:// name on an RFC 2217 port is refused before the move goes out, and
+// an rfc2217:// name on a raw port puts no telnet on the drive's line.
+TEST_F(Program, aDeviceServerPortOfTheOtherKindIsSaidAndGetsNothing) {
+    const struct {
+        Ser2net::Mode mode;
+        const char* wrong;
+        const char* right;
+        int status;
+        const char* said;
+    } cases[] = {
+        {Ser2net::Mode::Rfc2217, "tcp://", "rfc2217://", 2,
+         "this port speaks RFC 2217: use rfc2217://"},
+        {Ser2net::Mode::Raw, "rfc2217://", "tcp://", 2, "does not speak RFC 2217 (no telnet"},
+    };
+    for (const auto& c : cases) {
+        Simulator driver({"--verbose"});
+        Ser2net server(c.mode, driver.devicePath());
+        ASSERT_TRUE(server.listening());
+        const QString hostPort = server.address().section("://", 1);
+        EXPECT_EQ(cli({"--port", c.wrong + hostPort, "move", "abs", "12345"}), c.status)
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        // What reached the drive's line is in order: the request sent after
+        // is the first thing it got.
+        ASSERT_EQ(cli({"--port", c.right + hostPort, "position"}), 0) << err.toStdString();
+        EXPECT_EQ(out, "position=0\n");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !driver.received().isEmpty(); }, kWaitMs));
+        EXPECT_EQ(driver.received().size(), 1) << driver.log().toStdString();
+        EXPECT_FALSE(driver.log().contains("skipped")) << driver.log().toStdString();
+    }
+}
+
 TEST_F(Program, monitorTimesItsRowsByTheRepliesAndEndsWithItsPipeOrCtrlC) {
     sim = std::make_unique<Simulator>(QStringList{"--verbose", "--delay-ms", "70"});
     ASSERT_EQ(cli({"jog", "right", "10"}), 0) << err.toStdString(); // 1000 pulses/s
