@@ -21,6 +21,7 @@
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <utility>
 
 namespace stepdrive {
 
@@ -35,8 +36,8 @@ void quitApplication() {
 
 Shell::Shell()
     : ports_(serialPort), ownPause_(std::make_unique<BlockingPause>()),
-      ownMessages_(std::make_unique<MessageBoxMessenger>()), pause_(ownPause_.get()),
-      messages_(ownMessages_.get()), endProgram_(quitApplication) {}
+      ownMessages_(std::make_unique<MessageBoxMessenger>(&ownPause_->gate())),
+      pause_(ownPause_.get()), messages_(ownMessages_.get()), endProgram_(quitApplication) {}
 
 Shell::Shell(Messenger& messages)
     : ports_(serialPort), ownPause_(std::make_unique<BlockingPause>()), pause_(ownPause_.get()),
@@ -69,12 +70,21 @@ CommControl& Shell::port(std::unique_ptr<CommControl>& slot, const char* name) {
         // Before the first connect the port object's number is its default,
         // not the operator's choice: no port is named.
         const bool neverConnected = !configured_ && failure.kind == PortFailure::Kind::NotOpen;
-        messages_->show(neverConnected ? notConnectedText() : portFailureText(failure));
+        QString text = neverConnected ? notConnectedText() : portFailureText(failure);
+        if (failure.kind == PortFailure::Kind::Lost && std::exchange(jogLost_, false))
+            text += QLatin1Char('\n') + tr("조그 운전 중이던 모터는 아직 돌고 있을 수 있습니다. "
+                                           "다시 연결한 뒤 모터 정지를 누르십시오.");
+        messages_->show(text);
     });
-    // A lost line leaves the dialog ready to connect again.
+    // A lost line leaves the dialog ready to connect again, and forgets the
+    // jog it ran: the next connection may reach another drive.
     connect(port, &CommControl::lost, this, [this] {
         if (start_)
             start_->setConnected(false);
+        if (main_ && main_->jogging()) {
+            jogLost_ = true;
+            main_->forgetJog();
+        }
     });
     return *port;
 }

@@ -141,6 +141,8 @@ private:
     SetupFiles* setupFiles_ = nullptr; // a child of the shell
     // An exit is under way: a close meanwhile is part of it.
     bool exiting_ = false;
+    // The line lost was running a jog: its loss message says so.
+    bool jogLost_ = false;
 
     std::unique_ptr<CommControl> msc_, msc1_, msc2_;
     std::unique_ptr<MainPanel> main_;

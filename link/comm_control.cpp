@@ -156,6 +156,10 @@ bool CommControl::eventsHeldBack() const {
     return gate_ && gate_->pausing();
 }
 
+bool CommControl::repliesHeld() const {
+    return gate_ && (gate_->pausing() || gate_->reading());
+}
+
 void CommControl::receiveCheck() {
     if (eventsHeldBack())
         return; // looked at again when the pause ends

@@ -70,6 +70,8 @@ public:
     ~CommControl() override;
 
     const QString& name() const { return name_; }
+    // The pause gate the port holds its receive events back with, or null.
+    PauseGate* gate() const { return gate_; }
 
     int CommPort() const { return commPort_; }
     void setCommPort(int port) { commPort_ = port; }
@@ -113,6 +115,9 @@ public:
     int openings() const { return openings_; }
     // True while a pause holds the receive events back.
     bool eventsHeldBack() const;
+    // True while no reply awaited counts as late: a pause holds the receive
+    // events back, or a message box waits for the operator.
+    bool repliesHeld() const;
     // Names the device directly instead of through CommPort (a path typed in
     // the dialog or given on a command line); empty goes back to CommPort.
     void setDevice(const QString& path) { device_ = path; }

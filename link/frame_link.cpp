@@ -1,47 +1,73 @@
 #include "link/frame_link.h"
 
 #include "link/comm_control.h"
+#include "link/pause.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <utility>
 
 namespace stepdrive {
 
+using Asker = AwaitedReplies::Asker;
+
 FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
     : QObject(parent), format_(format), port_(port),
-      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0), watchBuffer_(buffer_) {
-    replyTimer_.setSingleShot(true);
-    connect(&replyTimer_, &QTimer::timeout, this, &FrameLink::replyOverdue);
-    connect(&port_, &CommControl::lost, this, [this] {
-        stopAwaiting();
-        emit abandoned();
+      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0), watchBuffer_(buffer_),
+      framer_(format), awaited_(port, [this] { return port_.InBufferCount() >= threshold(); }) {
+    connect(&awaited_, &AwaitedReplies::silent, this, [this](bool garbled) {
+        // What was kept for a reply that did not come whole is shown as it came.
+        echoReceived(framer_.flush());
+        emit silent(garbled);
     });
+    connect(&awaited_, &AwaitedReplies::abandoned, this, &FrameLink::abandoned);
+    if (PauseGate* gate = port_.gate())
+        connect(gate, &PauseGate::resumed, this, &FrameLink::sendPendingStop);
 }
 
 int FrameLink::threshold() const {
-    return formatInfo(format_).frameLength;
+    return framer_.wanted();
 }
 
 bool FrameLink::send(std::vector<std::uint8_t> args) {
-    return write(std::move(args), buffer_, false);
+    return write(std::move(args), buffer_, Asker::Panel);
 }
 
 bool FrameLink::sendWatch(std::vector<std::uint8_t> args) {
-    return write(std::move(args), watchBuffer_, true);
+    return write(std::move(args), watchBuffer_, Asker::LiveView);
 }
 
-bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, bool watch) {
+bool FrameLink::sendFollowing(std::vector<std::uint8_t> args) {
+    return port_.PortOpen() && send(std::move(args));
+}
+
+void FrameLink::sendStop(std::vector<std::uint8_t> args, std::function<void(bool sent)> done) {
+    ++stops_;
+    pendingStop_ = std::move(args);
+    pendingStopDone_ = std::move(done);
+    if (!port_.eventsHeldBack())
+        sendPendingStop();
+}
+
+void FrameLink::sendPendingStop() {
+    if (pendingStop_.empty())
+        return;
+    const auto args = std::exchange(pendingStop_, {});
+    const auto done = std::exchange(pendingStopDone_, {});
+    const bool sent = send(args);
+    if (done)
+        done(sent);
+}
+
+bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, Asker asker) {
     const FormatInfo& f = formatInfo(format_);
     args.resize(static_cast<std::size_t>(f.argumentCount), 0);
     fillCommandFrame(format_, args.data(), buffer.data());
 
-    if (!watch) {
+    if (asker == Asker::Panel) {
         // The two zero bytes that end the buffer go on the wire but are not
         // echoed.
-        txEcho_ =
-            QString::fromStdString(hexEcho(buffer.data(), static_cast<std::size_t>(f.frameLength)));
-        emit txEchoChanged(txEcho_);
+        echo_.setSent(buffer.data(), static_cast<std::size_t>(f.frameLength));
+        emit txEchoChanged(echo_.tx());
         // On the 10-byte panels the RX echo shows only the reply to this
         // command.
         if (format_ == Format::Short)
@@ -51,67 +77,28 @@ bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, bool watch)
     if (!port_.Output(QByteArray(reinterpret_cast<const char*>(buffer.data()),
                                  static_cast<int>(buffer.size()))))
         return false;
-    // Replies awaited on an earlier opening of the port will never come.
-    if (awaitingOpening_ != port_.openings())
-        awaiting_.clear();
-    awaitingOpening_ = port_.openings();
-    if (awaiting_.empty()) {
-        garbled_ = false;
-        replyTimer_.start(replyTimeoutMs_);
-    }
-    awaiting_.push_back({args[0], watch});
+    forgetEarlierOpenings();
+    awaited_.add(args[0], asker);
     return true;
 }
 
-std::deque<FrameLink::Awaited>::iterator FrameLink::answered(std::uint8_t code) {
-    return std::find_if(awaiting_.begin(), awaiting_.end(),
-                        [code](const Awaited& a) { return a.code == code; });
-}
-
-void FrameLink::stopAwaiting() {
-    awaiting_.clear();
-    replyTimer_.stop();
-}
-
-void FrameLink::replyOverdue() {
-    if (!port_.PortOpen() || port_.openings() != awaitingOpening_) {
-        // The line was closed or went away: no reply will come, and a loss
-        // was said when it happened.
-        stopAwaiting();
-        emit abandoned();
+void FrameLink::forgetEarlierOpenings() {
+    if (framerOpening_ == port_.openings())
         return;
-    }
-    // A reply that came in while a pause or a handler held it back is not
-    // late; nor is a message box run inside a pause.
-    if (port_.eventsHeldBack() || port_.InBufferCount() >= threshold()) {
-        replyTimer_.start(replyTimeoutMs_ / 10);
-        return;
-    }
-    stopAwaiting();
-    emit silent(garbled_);
-}
-
-bool FrameLink::sendFollowing(std::vector<std::uint8_t> args) {
-    return port_.PortOpen() && send(std::move(args));
+    framer_.flush();
+    framerOpening_ = port_.openings();
 }
 
 void FrameLink::clearRx() {
-    rxEcho_.clear();
-    emit rxEchoChanged(rxEcho_);
+    echo_.clearReceived();
+    emit rxEchoChanged(echo_.rx());
 }
 
-void FrameLink::echoReceived(const QByteArray& bytes) {
-    const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    const auto count = static_cast<std::size_t>(bytes.size());
-
-    // Only what the box shows is kept and converted, so an event costs the
-    // same after a million bytes as after ten.
-    constexpr int kShownChars = 4 * kRxEchoShownBytes;
-    const std::size_t shown = std::min<std::size_t>(count, kRxEchoShownBytes);
-    rxEcho_ += QString::fromStdString(hexEcho(raw + count - shown, shown));
-    if (rxEcho_.size() > kShownChars)
-        rxEcho_.remove(0, rxEcho_.size() - kShownChars);
-    emit rxEchoChanged(rxEcho_);
+void FrameLink::echoReceived(const Bytes& bytes) {
+    if (bytes.empty())
+        return;
+    echo_.addReceived(bytes.data(), bytes.size());
+    emit rxEchoChanged(echo_.rx());
 }
 
 void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool checkTrailer) {
@@ -128,60 +115,39 @@ void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool ch
                 break;
             bytes += one;
         }
-        const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-        const int size = static_cast<int>(bytes.size());
-        const int length = formatInfo(format_).frameLength;
-        const auto frames = [&](const std::function<void(int at, int count)>& each) {
-            for (int at = 0; at == 0 || (at + length <= size && raw[at] == kReplyHeader);
-                 at += length)
-                each(at, std::min(length, size - at));
-        };
-        // The live view's replies are its own: the echo shows the rest. Which
-        // they are is worked out on a copy of what is awaited, before any
-        // reply is handled.
-        QByteArray shown;
-        auto awaited = awaiting_;
-        int from = 0;
-        frames([&](int at, int count) {
-            if (count < length)
-                return;
-            const std::uint8_t code =
-                parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer).code;
-            const auto a = std::find_if(awaited.begin(), awaited.end(),
-                                        [code](const Awaited& w) { return w.code == code; });
-            if (a == awaited.end())
-                return;
-            if (a->watch) {
-                shown += bytes.mid(from, at - from);
-                from = at + count;
+        forgetEarlierOpenings();
+        const auto pieces = framer_.feed(
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size()),
+            [this](std::uint8_t code) -> std::optional<int> {
+                const auto asker = awaited_.take(code);
+                return asker ? std::optional(static_cast<int>(*asker)) : std::nullopt;
+            },
+            checkTrailer);
+        // The echo shows all of it but the live view's replies, in one append;
+        // with nothing awaited, no byte kept can begin a reply.
+        Bytes shown;
+        for (const auto& piece : pieces) {
+            if (!piece.reply)
+                awaited_.noteGarbled();
+            if (!piece.reply || piece.claimant != static_cast<int>(Asker::LiveView))
+                shown.insert(shown.end(), piece.bytes.begin(), piece.bytes.end());
+        }
+        if (!awaited_.any()) {
+            const Bytes kept = framer_.flush();
+            shown.insert(shown.end(), kept.begin(), kept.end());
+        }
+        echoReceived(shown);
+        for (const auto& piece : pieces) {
+            if (!piece.reply)
+                continue;
+            if (piece.claimant == static_cast<int>(Asker::LiveView)) {
+                emit watched(*piece.reply);
+                continue;
             }
-            awaited.erase(a);
-        });
-        shown += bytes.mid(from);
-        if (!shown.isEmpty())
-            echoReceived(shown);
-
-        frames([&](int at, int count) {
-            const Reply reply =
-                parseReply(format_, raw + at, static_cast<std::size_t>(count), checkTrailer);
-            const auto a = count < length ? awaiting_.end() : answered(reply.code);
-            const bool watch = a != awaiting_.end() && a->watch;
-            if (a == awaiting_.end()) {
-                garbled_ = true;
-            } else {
-                awaiting_.erase(a);
-                if (awaiting_.empty())
-                    replyTimer_.stop();
-                else
-                    replyTimer_.start(replyTimeoutMs_);
-            }
-            if (watch) {
-                emit watched(reply);
-                return;
-            }
-            handle(reply);
-            emit replied(reply.code);
-        });
+            handle(*piece.reply);
+            emit replied(piece.reply->code);
+        }
     }
 
     QCoreApplication::processEvents();

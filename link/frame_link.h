@@ -1,18 +1,19 @@
 #pragma once
-// The link machinery one panel uses: its port control, its transmit buffer,
+// The link one panel talks through: its port control, its transmit buffer,
 // its TX and RX echo texts and the receive procedure that every receive
-// handler starts with. One instance per panel.
+// handler starts with. Replies are found by the reply framer and matched to
+// the frames awaiting them; the live view shares the link for its own
+// questions. One instance per panel.
 
 #include "core/frame.h"
+#include "core/reply_framer.h"
+#include "link/awaited_replies.h"
+#include "link/echo_texts.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <optional>
-#include <string>
 #include <vector>
 
 namespace stepdrive {
@@ -25,7 +26,8 @@ public:
     FrameLink(Format format, CommControl& port, QObject* parent = nullptr);
 
     Format format() const { return format_; }
-    // The receive threshold the panel waits with: the frame length.
+    // The receive threshold the panel waits with: the bytes a whole reply
+    // still lacks (a frame's length when none was begun).
     int threshold() const;
 
     // Builds, echoes and writes one command frame: cmd, opt1 and the data
@@ -43,30 +45,37 @@ public:
     // `watched` alone, never to the panel's handling nor its echo.
     bool sendWatch(std::vector<std::uint8_t> args);
 
+    // The motor stop goes out at the next frame slot: at once when no pause
+    // runs, otherwise as soon as the pause running ends, before any other
+    // frame; `done` then learns whether it went out. A sequence or read-back
+    // under way sends nothing more once it sees `stops()` change.
+    void sendStop(std::vector<std::uint8_t> args, std::function<void(bool sent)> done = {});
+    // How many stops were asked for on this link.
+    int stops() const { return stops_; }
+
     // The receive procedure: on a data-received event, switches the
-    // threshold off, reads and echoes every waiting byte, checks header,
-    // status and (when `checkTrailer`) trailer, hands the reply to `handle`,
-    // lets pending events run and restores the threshold. The bytes are
-    // taken a frame at a time: the first frame's worth whatever it holds,
-    // then each further whole frame that starts with a reply header, so two
-    // replies read at once are two replies.
+    // threshold off, reads and echoes every waiting byte, finds the replies
+    // in them, hands each to `handle` (`checkTrailer`: whether a wrong
+    // trailer makes it faulty), lets pending events run and restores the
+    // threshold. Bytes that are no reply to a frame awaited are echoed and
+    // skipped; a reply begun is kept until the rest comes.
     void receive(const std::function<void(const Reply&)>& handle, bool checkTrailer = true);
 
     // How long a frame sent waits for its reply before the driver counts as
     // silent.
-    static constexpr int kReplyTimeoutMs = 1000;
-    void setReplyTimeout(int ms) { replyTimeoutMs_ = ms; }
+    static constexpr int kReplyTimeoutMs = AwaitedReplies::kTimeoutMs;
+    void setReplyTimeout(int ms) { awaited_.setTimeout(ms); }
     // Whether a frame sent still awaits its reply; until none does, `silent`
     // or `abandoned` may still come.
-    bool awaiting() const { return !awaiting_.empty(); }
+    bool awaiting() const { return awaited_.any(); }
 
     void clearRx();
 
-    const QString& txEcho() const { return txEcho_; }
+    const QString& txEcho() const { return echo_.tx(); }
     // The RX echo as the RX box shows it: every byte received since the last
     // clear, or, past kRxEchoShownBytes of them, the newest that many.
-    const QString& rxEcho() const { return rxEcho_; }
-    static constexpr int kRxEchoShownBytes = 1024;
+    const QString& rxEcho() const { return echo_.rx(); }
+    static constexpr int kRxEchoShownBytes = EchoTexts::kRxShownBytes;
 
 signals:
     void txEchoChanged(const QString& text);
@@ -85,33 +94,25 @@ signals:
     void watched(const stepdrive::Reply& reply);
 
 private:
-    void echoReceived(const QByteArray& bytes);
     // Writes `args` as a frame from `buffer` and awaits its reply.
-    bool write(std::vector<std::uint8_t> args, Bytes& buffer, bool watch);
-    struct Awaited {
-        std::uint8_t code;
-        bool watch; // a frame of the live view
-    };
-    // The oldest frame awaited that a reply carrying `code` answers.
-    std::deque<Awaited>::iterator answered(std::uint8_t code);
-    void replyOverdue();
-    void stopAwaiting();
+    bool write(std::vector<std::uint8_t> args, Bytes& buffer, AwaitedReplies::Asker asker);
+    void echoReceived(const Bytes& bytes);
+    // Bytes kept from an earlier opening of the port belong to no reply.
+    void forgetEarlierOpenings();
+    void sendPendingStop();
 
     Format format_;
     CommControl& port_;
     Bytes buffer_;
     Bytes watchBuffer_; // the live view's frames leave the panel's last one be
-    QString txEcho_;
-    QString rxEcho_;
-    // The command codes of the frames sent and not answered yet, on the
-    // port's current opening, oldest first. A reply carries the code it
-    // answers, so noise that fills a frame's worth is not taken for one.
-    std::deque<Awaited> awaiting_;
-    // Bytes came while awaiting that answered nothing or failed a check.
-    bool garbled_ = false;
-    int awaitingOpening_ = 0;
-    int replyTimeoutMs_ = kReplyTimeoutMs;
-    QTimer replyTimer_;
+    EchoTexts echo_;
+    ReplyFramer framer_;
+    int framerOpening_ = 0;
+    AwaitedReplies awaited_;
+    int stops_ = 0;
+    // A stop asked for while a pause runs, and who wants to know it went out.
+    std::vector<std::uint8_t> pendingStop_;
+    std::function<void(bool)> pendingStopDone_;
 };
 
 } // namespace stepdrive

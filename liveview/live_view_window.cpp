@@ -1,5 +1,6 @@
 #include "liveview/live_view_window.h"
 
+#include "link/stop_mark.h"
 #include "ui/lamp.h"
 
 #include <QChart>
@@ -144,8 +145,11 @@ LiveViewWindowWidget::LiveViewWindowWidget(LiveViewActions actions) : actions_(s
             actions_.stopMotor();
     };
     connect(stop, &QPushButton::clicked, this, stopMotor);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            stopMotor);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, stopMotor);
+    // Both act during a pause of the panels: the stop goes out as it ends.
+    markAsStop(stop);
+    markAsStop(escape);
     // Closed with its close box, or Ctrl+W where there is none.
     connect(new QShortcut(QKeySequence::Close, this), &QShortcut::activated, this, &QWidget::close);
 

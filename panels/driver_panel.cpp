@@ -88,15 +88,27 @@ bool DriverPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Desc
 
     for (QLineEdit* box : whiteOrder)
         setBackColour(box, colour::white);
-    // Once the line is gone the sequence stops: one message per press.
-    return walk(describe(*values), pause_,
-                [&](std::size_t i, const std::vector<std::uint8_t>& args) {
-                    if (!sendInSequence(i, args))
-                        return false;
-                    if (i < parameters_.size())
-                        setBackColour(parameters_[i].entry, colour::sent);
-                    return true;
-                });
+    // Once the line is gone the sequence stops: one message per press. A
+    // stop pressed meanwhile has gone out in the next frame's place, and the
+    // frames left are not sent.
+    const WriteSequence sequence = describe(*values);
+    const int stops = link_.stops();
+    std::size_t sent = 0;
+    const bool whole =
+        walk(sequence, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
+            if (link_.stops() != stops || !sendInSequence(i, args))
+                return false;
+            if (i < parameters_.size())
+                setBackColour(parameters_[i].entry, colour::sent);
+            ++sent;
+            return true;
+        });
+    if (link_.stops() != stops && sent < sequence.frames.size())
+        messages_.show(tr("모터 정지: WRITE ALL을 멈췄습니다. %1개 중 %2개를 보냈고, 흰색 칸의 "
+                          "값은 보내지 않았습니다.")
+                           .arg(sequence.frames.size())
+                           .arg(sent));
+    return whole;
 }
 
 bool DriverPanel::sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args) {

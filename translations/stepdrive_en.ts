@@ -522,6 +522,10 @@
         <source>에러 분해능 값은 8보다 작아야 한다.</source>
         <translation>Error: the resolution must be less than 8.</translation>
     </message>
+    <message>
+        <source>모터 정지: WRITE ALL을 멈췄습니다. %1개 중 %2개를 보냈고, 흰색 칸의 값은 보내지 않았습니다.</source>
+        <translation>Motor stop: WRITE ALL was cut short. %2 of %1 values went out; the values in the white boxes were not sent.</translation>
+    </message>
 </context>
 <context>
     <name>stepdrive::JogPositionPanel</name>
@@ -658,6 +662,10 @@
         <source>출력2 OFF</source>
         <translation>OUT2 OFF</translation>
     </message>
+    <message>
+        <source>모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 비웠습니다.</source>
+        <translation>Motor stop: READ ALL was cut short. The boxes it did not fill are empty.</translation>
+    </message>
 </context>
 <context>
     <name>stepdrive::SetupFiles</name>
@@ -757,6 +765,10 @@
     <message>
         <source>그대로 통신 정지</source>
         <translation>Disconnect, leave running</translation>
+    </message>
+    <message>
+        <source>조그 운전 중이던 모터는 아직 돌고 있을 수 있습니다. 다시 연결한 뒤 모터 정지를 누르십시오.</source>
+        <translation>A motor that was jogging may still be running: connect again and press Motor stop.</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,7 @@
 #include "ui/message_box.h"
 
+#include "link/pause.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -90,14 +92,18 @@ QString wrappable(const QString& text) {
 // Runs a box modally; only fresh key presses reach it. One filter serves a
 // box and every box shown over it: two would each hold back the press the
 // other hands on.
-void runModal(QMessageBox& box, bool& filtering) {
+void runModal(QMessageBox& box, bool& filtering, PauseGate* gate) {
     std::optional<FreshKeysOnly> freshKeys;
     if (!filtering) {
         freshKeys.emplace();
         qApp->installEventFilter(&*freshKeys);
         filtering = true;
     }
+    if (gate)
+        gate->beginReading();
     box.exec();
+    if (gate)
+        gate->endReading();
     if (freshKeys) {
         qApp->removeEventFilter(&*freshKeys);
         filtering = false;
@@ -114,7 +120,7 @@ void MessageBoxMessenger::show(const QString& text) {
                     QApplication::activeWindow());
     // Return answers it whatever had the focus before.
     box.setDefaultButton(QMessageBox::Ok);
-    runModal(box, filtering_);
+    runModal(box, filtering_, gate_);
 }
 
 int MessageBoxMessenger::ask(const QString& text, const QStringList& choices) {
@@ -127,7 +133,7 @@ int MessageBoxMessenger::ask(const QString& text, const QStringList& choices) {
         box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
         box.setEscapeButton(buttons.last());
     }
-    runModal(box, filtering_);
+    runModal(box, filtering_, gate_);
     return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 

@@ -2,9 +2,11 @@
 
 #include "core/commands.h"
 #include "link/comm_control.h"
+#include "link/pause.h"
 #include "ui/colours.h"
 #include "ui/entry_box.h"
 #include "ui/lamp.h"
+#include "ui/messenger.h"
 #include "ui_main_panel.h"
 
 #include <QKeySequence>
@@ -68,8 +70,11 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     connect(ui_->Cmd_RPOS, &QPushButton::clicked, this, &MainPanel::Cmd_RPOS_Click);
     // Escape stops the motor wherever the focus is on this window; a message
     // box is a window of its own, so it never reaches one.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &MainPanel::mtr_STOP_Click);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &MainPanel::mtr_STOP_Click);
+    // The stop acts during a pause too: it goes out once the pause ends.
+    markAsStop(escape);
+    markAsStop(ui_->mtr_STOP);
     connect(ui_->CMD_IN, &QPushButton::clicked, this, &MainPanel::CMD_IN_Click);
     connect(ui_->CMD_OUT1, &QPushButton::clicked, this, &MainPanel::CMD_OUT1_Click);
     connect(ui_->CMD_OUT2, &QPushButton::clicked, this, &MainPanel::CMD_OUT2_Click);
@@ -151,7 +156,23 @@ void MainPanel::cmd_ROR_Click() {
 }
 
 void MainPanel::mtr_STOP_Click() {
-    protocol(cmd::Stop, 0, 0, 0, 0, 0);
+    // A READ ALL under way asks nothing more: the boxes it did not fill are
+    // emptied, and the operator hears of it once the stop went out.
+    const bool readAllCut =
+        read_data_ != 0 && read_data_ != opt::Position && read_data_ != kReadingInputs;
+    if (readAllCut)
+        endReadShort();
+    link_.sendStop({cmd::Stop, 0, 0, 0, 0, 0}, [this, readAllCut](bool sent) {
+        if (sent)
+            jogging_ = false;
+        if (readAllCut)
+            messages_.show(tr("모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 비웠습니다."));
+    });
+    showJogging(nullptr);
+}
+
+void MainPanel::forgetJog() {
+    jogging_ = false;
     showJogging(nullptr);
 }
 

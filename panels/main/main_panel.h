@@ -36,7 +36,12 @@ public:
     // stop frame has gone out since.
     bool jogging() const { return jogging_; }
     // "모터 정지": also Escape on this panel, and the exit when asked to stop.
+    // It goes out at the next frame slot and cuts a WRITE ALL or READ ALL
+    // under way short.
     void mtr_STOP_Click();
+    // The line that ran the jog is gone: the next one may lead to another
+    // drive, which is not jogging.
+    void forgetJog();
 
     // Builds, echoes and writes one 10-byte command frame; false when it
     // did not go out.

@@ -1,11 +1,15 @@
 // Fuzz target: one frame link's receive procedure, driven through the fake
 // port control. The input chooses the frame format, the trailer check, the
 // read size, and a list of steps: chunks of bytes from the driver (also
-// floods, and chunks that arrive during a pause or while a reply is being
-// handled), receive thresholds (0, 10, 13 and others), sends, clears, a lost
-// and reopened device, events of another kind. The bytes every step puts on
-// the line are recorded here, and after every event each reply handling's
-// input and the RX echo are checked against that record.
+// floods, replies to what was sent, and chunks that arrive during a pause or
+// while a reply is being handled), receive thresholds (0, 10, 13 and others),
+// sends, clears, a lost and reopened device, events of another kind. The
+// bytes every step puts on the line and the codes sent are recorded here,
+// and after every event each reply handed on and the RX echo are checked
+// against a model of the reply framer: a reply is the first frame's worth
+// from a reply header whose code was sent and not answered yet and whose
+// status or trailer is right; a header without a frame's worth behind it
+// waits for the rest, every other byte is skipped.
 //
 // Input layout: byte 0 is the set-up (bit 0: 13-byte frames; bit 1: no
 // trailer check; bit 2: InputLen 0, all waiting bytes in one read); then
@@ -22,6 +26,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 using namespace stepdrive;
@@ -65,6 +70,8 @@ public:
         port.setInputLen(inputLen);
         port.setPortOpen(true);
         port.setRThreshold(link.threshold());
+        // No reply counts as missing within a run.
+        link.setReplyTimeout(1 << 30);
         QObject::connect(&port, &CommControl::OnComm, [this] { onComm(); });
     }
 
@@ -74,7 +81,14 @@ public:
             push(in.bytes(in.byte() % 16));
             break;
         case 1:
-            push(in.bytes(in.byte()));
+            if (in.byte() & 1) {
+                // A reply, maybe faulty, to a code of the input's choice.
+                Bytes reply = replyFrame(link.format(), in.byte(), in.bytes(7));
+                reply[3] ^= in.byte() & 1;
+                push(reply);
+            } else {
+                push(in.bytes(in.byte()));
+            }
             break;
         case 2: {
             // Noise: many bytes from a few.
@@ -161,6 +175,9 @@ private:
     void lose() {
         port.lose();
         waiting_.clear();
+        // What was awaited and kept for a reply begun is let go unseen.
+        awaited_.clear();
+        kept_.clear();
     }
 
     void clear() {
@@ -183,8 +200,10 @@ private:
             return;
         if (link.format() == Format::Short)
             sinceClear_.clear();
-        if (open)
+        if (open) {
             checkFrame(a);
+            awaited_.push_back(a[0]);
+        }
     }
 
     void checkFrame(const std::array<std::uint8_t, 9>& a) const {
@@ -209,35 +228,81 @@ private:
         const bool receiving = port.CommEvent() == CommControl::comEvReceive;
         const int thresholdBefore = port.RThreshold();
         qsizetype wrongSeen = 0;
-        const Bytes got = receiving ? waiting_ : Bytes{};
-        const std::vector<Bytes> replies = repliesIn(got);
+        Bytes shown;
+        const std::vector<Bytes> replies =
+            receiving && !waiting_.empty() ? frame(waiting_, shown) : std::vector<Bytes>{};
+        if (receiving)
+            waiting_.clear();
         std::size_t handled = 0;
+        const auto echoed = [&] {
+            sinceClear_.insert(sinceClear_.end(), shown.begin(), shown.end());
+            checkEcho();
+        };
 
         link.receive(
             [&](const Reply& reply) {
-                require(handled < replies.size(), "one reply handling per reply read");
+                require(handled < replies.size(), "one reply handling per reply found");
                 require(port.RThreshold() == 0, "no receive event while a reply is handled");
-                if (handled == 0) {
-                    waiting_.clear();
-                    sinceClear_.insert(sinceClear_.end(), got.begin(), got.end());
-                    checkEcho();
-                }
+                if (handled == 0)
+                    echoed(); // the echo comes before the first reply is handled
                 wrongSeen += reply.wrongBytes();
                 checkReply(reply, replies[handled++]);
                 actAsAChain();
             },
             checkTrailer_);
 
-        require(handled == replies.size(), "every reply read is handled");
+        require(handled == replies.size(), "every reply found is handled");
         if (!receiving) {
             require(port.RThreshold() == thresholdBefore, "other events change nothing");
             return;
         }
+        if (handled == 0)
+            echoed();
         require(port.RThreshold() == link.threshold(), "the threshold is restored");
+        require(link.threshold() == frameLength_ - static_cast<int>(kept_.size()),
+                "the threshold is what a reply begun lacks");
         qsizetype wrong = 0;
         for (const Bytes& r : replies)
             wrong += parseReply(link.format(), r.data(), r.size(), checkTrailer_).wrongBytes();
-        require(wrongSeen == wrong, "every wrong header, status or trailer byte is counted");
+        require(wrongSeen == wrong, "every wrong status or trailer byte is counted");
+    }
+
+    // The model of the framer: the replies in what was kept and `got`, the
+    // bytes the echo shows in `shown`; what may still begin a reply is kept.
+    std::vector<Bytes> frame(const Bytes& got, Bytes& shown) {
+        Bytes all = kept_;
+        all.insert(all.end(), got.begin(), got.end());
+        const auto length = static_cast<std::size_t>(frameLength_);
+        std::vector<Bytes> replies;
+        std::size_t at = 0;
+        while (at < all.size()) {
+            if (all[at] != kReplyHeader) {
+                shown.push_back(all[at++]);
+                continue;
+            }
+            if (all.size() - at < length)
+                break;
+            const Bytes candidate(all.begin() + static_cast<std::ptrdiff_t>(at),
+                                  all.begin() + static_cast<std::ptrdiff_t>(at + length));
+            const auto awaited = std::find(awaited_.begin(), awaited_.end(), candidate[2]);
+            const bool plausible =
+                candidate[3] == kReplyStatus || candidate[length - 2] == kTrailer;
+            if (!plausible || awaited == awaited_.end()) {
+                shown.push_back(all[at++]);
+                continue;
+            }
+            awaited_.erase(awaited);
+            replies.push_back(candidate);
+            shown.insert(shown.end(), candidate.begin(), candidate.end());
+            at += length;
+        }
+        kept_.assign(all.begin() + static_cast<std::ptrdiff_t>(at), all.end());
+        // With nothing awaited no byte kept can begin a reply.
+        if (awaited_.empty()) {
+            shown.insert(shown.end(), kept_.begin(), kept_.end());
+            kept_.clear();
+        }
+        return replies;
     }
 
     // What a read-back chain does from its reply handling: pause (the cable
@@ -260,20 +325,6 @@ private:
         }
     }
 
-    // The replies in the bytes of one event: the first frame's worth, then
-    // each further whole frame that starts with a reply header.
-    std::vector<Bytes> repliesIn(const Bytes& got) const {
-        std::vector<Bytes> replies;
-        const auto length = static_cast<std::size_t>(frameLength_);
-        for (std::size_t at = 0;
-             got.size() > at && (at == 0 || (at + length <= got.size() && got[at] == kReplyHeader));
-             at += length)
-            replies.emplace_back(
-                got.begin() + static_cast<std::ptrdiff_t>(at),
-                got.begin() + static_cast<std::ptrdiff_t>(std::min(at + length, got.size())));
-        return replies;
-    }
-
     // Each reply is handed on as the reply parser reads its bytes.
     void checkReply(const Reply& reply, const Bytes& got) const {
         const Reply expected = parseReply(link.format(), got.data(), got.size(), checkTrailer_);
@@ -287,8 +338,10 @@ private:
     FrameLink link;
     const bool checkTrailer_;
     const int frameLength_;
-    Bytes waiting_;    // pushed and not read yet
-    Bytes sinceClear_; // read since the RX echo was last cleared
+    Bytes waiting_;                    // pushed and not read yet
+    Bytes sinceClear_;                 // echoed since the RX echo was last cleared
+    Bytes kept_;                       // read and kept for a reply begun
+    std::deque<std::uint8_t> awaited_; // the codes sent and not answered yet
     int events_ = 0;
     bool chainArmed_ = false;
     // Bit 0: clear first; bit 1: as a following frame; bit 2: the device is

@@ -1,6 +1,10 @@
 #include "link/frame_link.h"
+#include "link/pause.h"
 #include "tests/support/fakes.h"
 
+#include <QRandomGenerator>
+#include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace stepdrive;
@@ -45,6 +49,7 @@ struct LongLink : LinkCase {
 } // namespace
 
 TEST_F(ShortLink, sendWritesTheWholeBufferAndEchoesTheFrame) {
+    link.send({3});
     port.push(fromHex("BB 00 03 64 00 00 00 00 EE 0C"));
     pumpEvents();
     ASSERT_FALSE(link.rxEcho().isEmpty());
@@ -65,9 +70,10 @@ TEST_F(ShortLink, eachReplyIsHandedOnParsedWithItsWrongBytes) {
         int wrong;
     } cases[] = {{"BB 00 07 64 00 00 00 00 EE 0C", 7, 0, 0},
                  {"BB 00 06 65 00 00 03 20 EE 0C", 6, 800, 1},
-                 {"BA 00 06 65 00 00 03 20 EF 0C", 6, 800, 3}};
+                 {"BB 00 06 64 00 00 03 20 EF 0C", 6, 800, 1}};
     for (const auto& c : cases) {
         replies.clear();
+        link.send({static_cast<std::uint8_t>(c.code)});
         port.push(fromHex(c.hex));
         pumpEvents();
         ASSERT_EQ(replies.size(), 1u) << c.hex;
@@ -79,7 +85,8 @@ TEST_F(ShortLink, eachReplyIsHandedOnParsedWithItsWrongBytes) {
     }
 }
 
-TEST_F(ShortLink, twentyBytesAreEchoedWholeAndOnlyTheFirstFrameIsChecked) {
+TEST_F(ShortLink, twentyBytesAreEchoedWholeAndOnlyTheReplyIsHandled) {
+    link.send({6});
     port.push(fromHex("BB 00 06 64 FF FF FF FF EE 00 00 11 22 33 44 55 66 77 88 99"));
     pumpEvents();
     EXPECT_EQ(wrong(), 0);
@@ -102,6 +109,7 @@ TEST_F(ShortLink, replyArrivingDuringTheHandlerRaisesAnEventOnceThresholdIsBack)
             }
         });
     });
+    link.send({6, 1});
     port.push(fromHex("BB 00 06 64 00 00 00 14 EE 00"));
     pumpEvents();
     EXPECT_EQ(handled, 2);
@@ -143,6 +151,9 @@ TEST_F(ShortLink, receiveEventsWaitForThePauseToEnd) {
 
 TEST_F(ShortLink, otherEventKindsChangeNothing) {
     // A whole reply waits, but the event is not "data received".
+    link.send({7});
+    link.send({7});
+    link.clearRx();
     port.setRThreshold(0);
     port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
     port.setRThreshold(10);
@@ -163,6 +174,8 @@ TEST_F(ShortLink, otherEventKindsChangeNothing) {
 }
 
 TEST_F(ShortLink, eachReplyIsReadFromItsOwnBytes) {
+    for (std::uint8_t code : {3, 6, 6, 3})
+        link.send({code});
     // Two events with no send between: the second reply's data is its own.
     port.push(fromHex("BB 00 03 64 00 00 00 00 EE 03"));
     pumpEvents();
@@ -194,6 +207,7 @@ TEST_F(ShortLink, pendingEventsRunBeforeTheThresholdIsRestored) {
         });
         EXPECT_NE(thresholdSeen, -1) << "the queued call waited for the handler to return";
     });
+    link.send({7});
     port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
     pumpEvents();
     EXPECT_EQ(thresholdSeen, 0);
@@ -222,6 +236,7 @@ TEST_F(LongLink, longFramesKeepTheRxEchoAndCheckTheTrailerOnlyWhenAsked) {
     EXPECT_EQ(hexOf(port.lastSent()), "CC 00 0F 01 00 00 00 00 00 00 00 EE 10 00 00");
 
     checkTrailer = false;
+    link.send({15, 2});
     port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C 00 00"));
     pumpEvents();
     EXPECT_EQ(wrong(), 0);
@@ -241,6 +256,7 @@ TEST_F(LongLink, longFramesKeepTheRxEchoAndCheckTheTrailerOnlyWhenAsked) {
 }
 
 TEST_F(LongLink, aLongBurstKeepsItsEchoBounded) {
+    link.send({15, 1});
     link.clearRx();
     port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C EE 00"));
     pumpEvents();
@@ -252,8 +268,8 @@ TEST_F(LongLink, aLongBurstKeepsItsEchoBounded) {
         port.push(noise);
         pumpEvents();
     }
-    // One reply per event: noise holds no reply header past its first frame.
-    ASSERT_EQ(replies.size(), 65u);
+    // Noise is no reply.
+    ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies.front().value(0), 800);
     EXPECT_EQ(replies.front().value(1), 10);
     EXPECT_EQ(replies.front().value(2), -100);
@@ -261,4 +277,155 @@ TEST_F(LongLink, aLongBurstKeepsItsEchoBounded) {
     EXPECT_EQ(link.rxEcho().size(), 4 * FrameLink::kRxEchoShownBytes);
     EXPECT_TRUE(link.rxEcho().endsWith(QString::fromStdString(
         hexEcho(reinterpret_cast<const std::uint8_t*>(noise.constData()) + noise.size() - 3, 3))));
+}
+
+// The second of patience does not run while a pause holds the receive
+// events back nor while a box waits for the operator; after either the
+// reply gets a whole second again, and one that came meanwhile is no
+// silence.
+TEST(ReplyClock, aPauseOrABoxHoldsItAndAReplyMeanwhileCounts) {
+    for (const bool box : {false, true}) {
+        SCOPED_TRACE(box ? "a box" : "a pause");
+        PauseGate gate;
+        FakeCommControl port(QStringLiteral("MSC"), &gate);
+        FrameLink link(Format::Short, port);
+        port.setInputLen(1);
+        port.setPortOpen(true);
+        port.setRThreshold(10);
+        link.setReplyTimeout(30);
+        int silent = 0, handled = 0;
+        QObject::connect(&link, &FrameLink::silent, [&] { ++silent; });
+        QObject::connect(&port, &CommControl::OnComm,
+                         [&] { link.receive([&](const Reply&) { ++handled; }); });
+        link.send({6, 1});
+        box ? gate.beginReading() : gate.begin();
+        QTest::qWait(90);
+        port.push(fromHex("BB 00 06 64 00 00 00 14 EE 00"));
+        QTest::qWait(60);
+        EXPECT_EQ(silent, 0);
+        box ? gate.endReading() : gate.end();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return handled == 1; }, 2000));
+        EXPECT_EQ(silent, 0);
+        EXPECT_FALSE(link.awaiting());
+    }
+}
+
+// A stop goes out at once when no pause runs; during a pause it goes out as
+// the pause ends, before anything else, and the count of stops tells a
+// sequence under way to send nothing more.
+TEST(Stop, goesOutAtTheNextFrameSlot) {
+    PauseGate gate;
+    FakeCommControl port(QStringLiteral("MSC"), &gate);
+    FrameLink link(Format::Short, port);
+    port.setPortOpen(true);
+    std::vector<bool> told;
+    link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
+    EXPECT_EQ(hexOf(port.lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00");
+    EXPECT_EQ(link.stops(), 1);
+
+    port.sent.clear();
+    gate.begin();
+    link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
+    EXPECT_TRUE(port.sent.empty());
+    EXPECT_EQ(link.stops(), 2);
+    gate.end();
+    ASSERT_EQ(port.sent.size(), 1u);
+    EXPECT_EQ(hexOf(port.lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00");
+    EXPECT_EQ(told, (std::vector<bool>{true, true}));
+    // Its reply is awaited like any other.
+    EXPECT_TRUE(link.awaiting());
+}
+
+// The live view's replies go to it alone and stay out of the echo, also
+// when they come in one block with the panel's.
+TEST_F(ShortLink, theLiveViewsRepliesAreItsOwn) {
+    std::vector<Reply> watched;
+    QObject::connect(&link, &FrameLink::watched, [&](const Reply& r) { watched.push_back(r); });
+    link.send({6, 1});
+    link.sendWatch({6, 8});
+    port.push(fromHex("BB 00 06 64 00 00 00 14 EE 00 BB 00 06 64 00 00 00 2A EE 00"));
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].value(), 20);
+    ASSERT_EQ(watched.size(), 1u);
+    EXPECT_EQ(watched[0].value(), 42);
+    EXPECT_EQ(link.rxEcho().size(), 40);
+}
+
+namespace {
+// What the driver does with one request: answers it whole, in pieces, after
+// noise, not at all, after the timeout, with a wrong status, or with a stray
+// reply before it.
+enum class Fault { Clean, Split, Noise, Dropped, Late, BadStatus, Stray, kCount };
+} // namespace
+
+// Never out of step: after any mix of faults, with stops pressed in
+// between, one clean request is answered, and only its reply is handed on
+// as the answer to it.
+TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
+    link.setReplyTimeout(15);
+    QRandomGenerator random(33);
+    const auto bytesOf = [](const Bytes& b) {
+        return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size()));
+    };
+    const std::uint8_t codes[] = {5, 6, 12, 1};
+    for (int schedule = 0; schedule < 60; ++schedule) {
+        SCOPED_TRACE(schedule);
+        for (int step = 0; step < 6; ++step) {
+            const std::uint8_t code = codes[random.bounded(4)];
+            const bool stop = random.bounded(4) == 0;
+            link.send({code});
+            if (stop)
+                link.sendStop({3});
+            QByteArray answer = bytesOf(replyFrame(Format::Short, code, {0, 0, 0, 9}));
+            if (stop)
+                answer += bytesOf(replyFrame(Format::Short, 3, {}));
+            const auto fault = static_cast<Fault>(random.bounded(int(Fault::kCount)));
+            if (fault == Fault::Dropped)
+                continue;
+            if (fault == Fault::Late) {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !link.awaiting(); }, 2000));
+            }
+            if (fault == Fault::BadStatus)
+                answer[3] = char(0x65);
+            if (fault == Fault::Stray)
+                answer.prepend(bytesOf(replyFrame(Format::Short, 14, {1, 2, 3, 4})));
+            if (fault == Fault::Noise) {
+                QByteArray noise(int(random.bounded(1, 12)), '\0');
+                for (char& c : noise)
+                    c = static_cast<char>(random.bounded(256));
+                answer.prepend(noise);
+            }
+            // Split or not, the bytes come in pieces of any size.
+            const int piece = fault == Fault::Split ? int(random.bounded(1, 8)) : answer.size();
+            replies.clear();
+            for (int at = 0; at < answer.size(); at += piece) {
+                port.push(answer.mid(at, piece));
+                pumpEvents(1);
+            }
+            pumpEvents();
+            // A reply that came in time is handed on, whatever came with it.
+            if (fault != Fault::Late) {
+                EXPECT_TRUE(std::any_of(replies.begin(), replies.end(), [code](const Reply& r) {
+                    return r.code == code;
+                })) << int(fault);
+            }
+            pumpEvents();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !link.awaiting(); }, 2000));
+        replies.clear();
+        link.send({6, 8});
+        const QByteArray last = bytesOf(replyFrame(Format::Short, 6, {0, 1, 2, 3}));
+        const int piece = int(random.bounded(1, 11));
+        for (int at = 0; at < last.size(); at += piece) {
+            port.push(last.mid(at, piece));
+            pumpEvents(1);
+        }
+        pumpEvents();
+        ASSERT_EQ(replies.size(), 1u);
+        EXPECT_EQ(replies[0].code, 6);
+        EXPECT_EQ(replies[0].value(), 0x010203);
+        EXPECT_EQ(replies[0].failed, 0);
+        EXPECT_FALSE(link.awaiting());
+    }
 }

@@ -288,13 +288,13 @@ struct Ending {
 
 const Ending kEndings[] = {
     {"a silent driver", [](FakeCommControl&, const Read&) {}, 1},
-    // Noise that fills a frame's worth is no reply: its three wrong bytes are
-    // said, then that no reply could be read.
+    // Noise that fills a frame's worth is no reply: said as replies that
+    // could not be read.
     {"noise",
      [](FakeCommControl& p, const Read& r) {
          p.push(QByteArray(r.firstReply.size() ? r.firstReply.size() : 10, '\x11'));
      },
-     4},
+     1},
     {"a lost line", [](FakeCommControl& p, const Read&) { p.lose(); }, 1},
     {"a closed port", [](FakeCommControl& p, const Read&) { p.setPortOpen(false); }, 0},
 };

@@ -22,11 +22,12 @@ TEST_F(PanelFixture, eachPanelEchoesItsOwnLinkInReadOnlyBoxes) {
     for (const Case& c : cases) {
         FakeCommControl& p = openPort(c.panel, c.port);
         c.panel.link().send({3});
-        p.push(QByteArray(c.panel.link().threshold(), char(0xBB)));
+        const Bytes reply = replyFrame(c.panel.link().format(), 3, {});
+        p.push(QByteArray(reinterpret_cast<const char*>(reply.data()), int(reply.size())));
         pumpEvents();
         EXPECT_EQ(box(c.panel, c.tx)->text(), c.panel.link().txEcho()) << c.port;
         EXPECT_FALSE(box(c.panel, c.tx)->text().isEmpty()) << c.port;
-        EXPECT_TRUE(box(c.panel, c.rx)->text().startsWith("BB  BB  ")) << c.port;
+        EXPECT_TRUE(box(c.panel, c.rx)->text().startsWith("BB  00  03  64  ")) << c.port;
         EXPECT_TRUE(box(c.panel, c.tx)->isReadOnly() && box(c.panel, c.rx)->isReadOnly());
     }
 }

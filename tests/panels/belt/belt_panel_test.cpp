@@ -134,8 +134,8 @@ TEST_F(Belt, readRepliesFillTheAwaitedBoxWhole) {
     // A wrong status byte is reported, and the value still shown; a value
     // longer than the box's four typed characters shows whole.
     msc->sent.clear();
-    reply("BB 00 0E 65 00 01 86 A0 EF 00");
-    EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"})); // status and trailer
+    reply("BB 00 0E 65 00 01 86 A0 EE 00");
+    EXPECT_EQ(messages.shown, QStringList({"통신에러"}));
     EXPECT_EQ(textOf("Text_rvmax4"), "100000");
     EXPECT_TRUE(msc->sent.empty());
     EXPECT_EQ(panel->read_step(), 0);

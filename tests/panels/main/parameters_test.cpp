@@ -220,40 +220,44 @@ TEST_F(MainParameters, aSecondReadAllRestartsAndAPositionReadEndsTheChain) {
     EXPECT_EQ(panel->read_data(), 0);
 }
 
-TEST_F(MainParameters, aBadHeaderAndTrailerAreReportedAndTheReplyStillApplied) {
+TEST_F(MainParameters, aFaultyReplyIsReportedOnceAndStillApplied) {
     press("cmd_RData");
     // A WRITE ALL meanwhile leaves the read-back where it is.
     click(*panel, "cmd_Data");
     EXPECT_EQ(panel->read_data(), 1);
     msc->sent.clear();
-    reply("BA 00 06 64 00 00 00 14 EF 00");
-    EXPECT_EQ(messages.shown, QStringList({"통신에러", "통신에러"})); // header and trailer
+    reply("BB 00 06 64 00 00 00 14 EF 00");
+    EXPECT_EQ(messages.shown, QStringList({"통신에러"})); // the trailer
     EXPECT_EQ(textOf("Text_RDATA2"), "20");
     EXPECT_EQ(sentHex(), QStringList("AA 00 06 02 00 00 00 00 EE 08 00 00"));
 }
 
-// A stop pressed while READ ALL waits: its reply comes between two of the
-// chain's and must neither fill a box nor lend its data to the next one,
-// whether it is read on its own or together with the next reply.
-TEST_F(MainParameters, aStopDuringReadAllLeavesEveryReadBackToItsOwnReply) {
+// A stop pressed while READ ALL waits goes out at once and ends the chain:
+// the boxes it did not fill are emptied and the operator is told; the reply
+// to the request in flight and the stop's own fill nothing, and the next
+// request is answered into its own box.
+TEST_F(MainParameters, aStopCutsReadAllShortAndTheNextRequestIsAnsweredRight) {
     press("cmd_RData");
     for (std::int32_t v : {20, 4, 800, 10}) {
         msc->push(shortReply(6, v));
         pumpEvents();
     }
     ASSERT_EQ(panel->read_data(), 7);
+    box(*panel, "Text_RHSPD")->setText("77");
     EXPECT_EQ(press("mtr_STOP"), "AA 00 03 00 00 00 00 00 EE 03 00 00");
-    reply("BB 00 06 64 00 00 01 F4 EE 00"); // homing speed 500
-    reply("BB 00 03 64 00 00 00 00 EE 03"); // the stop's
-    reply("BB 00 06 64 00 00 32 00 EE 00"); // home offset 12800
-    EXPECT_EQ(press("mtr_STOP"), "AA 00 03 00 00 00 00 00 EE 03 00 00");
-    reply("BB 00 03 64 00 00 00 00 EE 03 BB 00 06 64 00 00 00 02 EE 00");
-    const std::pair<const char*, const char*> values[] = {
-        {"Text_RHSPD", "500"}, {"Text_RHOFF", "12800"}, {"Text_REPOS", "2"}};
-    for (const auto& [name, text] : values)
-        EXPECT_EQ(textOf(name), text) << name;
     EXPECT_EQ(panel->read_data(), 0);
-    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(textOf("Text_RHSPD"), "");
+    EXPECT_EQ(textOf("Text_RACCEL"), "10");
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].contains("READ ALL")) << messages.shown[0].toStdString();
+    msc->sent.clear();
+    reply("BB 00 06 64 00 00 01 F4 EE 00 BB 00 03 64 00 00 00 00 EE 03");
+    EXPECT_EQ(textOf("Text_RHSPD"), "");
+    EXPECT_TRUE(msc->sent.empty());
+    EXPECT_EQ(press("Cmd_RPOS"), "AA 00 06 08 00 00 00 00 EE 0E 00 00");
+    reply("BB 00 06 64 00 00 00 2A EE 00");
+    EXPECT_EQ(textOf("Text_RPOS"), "42");
+    EXPECT_EQ(messages.shown.size(), 1);
 }
 
 // The driver answers nothing: one message names the port and the speed, the
