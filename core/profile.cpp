@@ -46,15 +46,6 @@ Range tableSpeedRange() {
     return {signedMin(kTableSpeedBytes), signedMax(kTableSpeedBytes)};
 }
 
-QString outOfRange(double value, Range range) {
-    if (value >= range.min && value <= range.max)
-        return {};
-    return QStringLiteral("%1 is out of range (%2 to %3)")
-        .arg(QString::number(value, 'g', 17))
-        .arg(range.min)
-        .arg(range.max);
-}
-
 Profile everythingReadable() {
     Profile p;
     p.motor.fill(0);

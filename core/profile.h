@@ -104,7 +104,5 @@ std::vector<Difference> differences(const std::vector<Item>& written,
 Range rangeOf(const ValueRule& rule);
 Range tablePositionRange();
 Range tableSpeedRange();
-// "40 is out of range (0 to 31)", or empty when `value` lies in `range`.
-QString outOfRange(double value, Range range);
 
 } // namespace stepdrive
