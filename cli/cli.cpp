@@ -7,7 +7,10 @@
 #include "cli/output.h"
 #include "cli/result.h"
 #include "cli/scan.h"
+#include "cli/session.h"
 #include "core/version.h"
+#include "link/comm_control.h"
+#include "link/pause.h"
 #include "link/port_names.h"
 #include "link/system_ports.h"
 
@@ -69,7 +72,8 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     const auto command = prepare(options->words, *options, &error);
     const QString verb = options->words.value(0);
     const bool reads = verb == QLatin1String("apply") || verb == QLatin1String("verify");
-    if (!command && reads && options->words.size() == 2)
+    const bool checks = verb == QLatin1String("check");
+    if (!command && (reads || checks) && options->words.size() == 2)
         return refuse(error, false); // the command line is right; the file is not
     if (!command)
         return refuse(error);
@@ -93,6 +97,18 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
                                         .arg(ports[j], ports[i]));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
+    if (checks && !ports.isEmpty())
+        return refuse(QStringLiteral("check opens no port: --port is not taken"));
+    if (checks) { // the file is read and checked: the port is never opened
+        const auto port = makePort(QStringLiteral("cli"));
+        const auto pause = makePause();
+        Exchange exchange(*port, options->timeoutMs);
+        Session session(exchange, *pause);
+        Result checked(QJsonValue::Null);
+        const int status = (*command)(session, checked, err);
+        out << (options->json ? jsonLine(checked.object()) : checked.text());
+        return status;
+    }
     if (ports.isEmpty())
         return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;

@@ -5,8 +5,10 @@
 #include "cli/exchange.h"
 #include "cli/interrupt.h"
 #include "cli/monitor.h"
+#include "cli/scan.h"
 #include "cli/session.h"
 #include "core/version.h"
+#include "link/port_names.h"
 
 #include <QDateTime>
 #include <limits>
@@ -94,6 +96,20 @@ std::optional<Command> apply(const QStringList& arguments, const Options&, QStri
         return std::nullopt;
     return [wanted = *profile](Session& s, Result& p, QTextStream& err) {
         return writeAndVerify(s, p, err, wanted);
+    };
+}
+
+// What apply would write of a file, with no port.
+std::optional<Command> check(const QStringList& arguments, const Options&, QString* error) {
+    auto profile = readProfile(arguments[0], error);
+    if (!profile)
+        return std::nullopt;
+    profile->about = {};
+    return [wanted = *profile](Session&, Result& p, QTextStream&) {
+        p.profile(wanted);
+        if (wanted.in2Used)
+            p.lines({{QStringLiteral("belt.in2_used"), *wanted.in2Used}});
+        return static_cast<int>(kDone);
     };
 }
 
@@ -268,11 +284,15 @@ Command dump() {
         Profile held = s.read(everythingReadable());
         // Where and when it was dumped, by what; apply and verify pass it by.
         const std::string program = versionText("stepdrive-cli");
-        held.about = {
-            {QStringLiteral("port"), p.port()},
-            {QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
-            {QStringLiteral("program"),
-             QString::fromStdString(program.substr(0, program.find('\n')))}};
+        // The device's identity, where the system knows it.
+        held.about = identity(systemPortOf(parsePortChoice(p.port()).path()));
+        for (const QString& key : held.about.keys())
+            if (held.about[key].toString().isEmpty())
+                held.about.remove(key);
+        held.about[QStringLiteral("port")] = p.port();
+        held.about[QStringLiteral("date")] = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+        held.about[QStringLiteral("program")] =
+            QString::fromStdString(program.substr(0, program.find('\n')));
         p.document(toJson(held));
         return static_cast<int>(kDone);
     };
@@ -321,6 +341,7 @@ const std::vector<Syntax>& syntaxes() {
         {{"dump"}, {}, always(dump())},
         {{"apply"}, {"FILE"}, apply},
         {{"verify"}, {"FILE"}, verify},
+        {{"check"}, {"FILE"}, check},
         {{"scan"}, {}, always(probe())}, // scan asks each port for its position
         {{"monitor"},
          {},

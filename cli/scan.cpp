@@ -25,8 +25,16 @@ std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
 
     std::vector<ScanEntry> entries;
     for (const PortOffer& o : portOffers({coms.begin(), coms.end()}, system))
-        entries.push_back({o.port, o.device, o.system ? details(*o.system) : QString()});
+        entries.push_back({o.port, o.device, o.system});
     return entries;
+}
+
+QJsonObject identity(const std::optional<SystemPort>& port) {
+    const SystemPort p = port.value_or(SystemPort{});
+    return {{QStringLiteral("maker"), p.manufacturer},
+            {QStringLiteral("product"), p.product},
+            {QStringLiteral("serial"), p.serial},
+            {QStringLiteral("by_id"), p.byId}};
 }
 
 int scan(Options o, const Command& probe, const PortFactory& makePort,
@@ -35,7 +43,7 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
     if (o.ports.isEmpty())
         entries = scanEntries(systemPorts());
     for (const QString& p : o.ports)
-        entries.push_back({p, parsePortChoice(p).path(), {}});
+        entries.push_back({p, parsePortChoice(p).path(), systemPortOf(parsePortChoice(p).path())});
     o.ports.clear();
     // Each device is probed once: two COM numbers of one device would clash
     // with each other, not with another program.
@@ -63,11 +71,13 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
         QString why = results[p].error[QStringLiteral("message")].toString();
         if (o.ports[probeOf[i]] != e.port)
             why = QStringLiteral("the same device as %1").arg(o.ports[probeOf[i]]);
-        QJsonObject entry{{QStringLiteral("port"), e.port},
-                          {QStringLiteral("device"), e.device},
-                          {QStringLiteral("description"), e.description},
-                          {QStringLiteral("opened"), status != kPortError},
-                          {QStringLiteral("driver"), status == kDone}};
+        const QString description = e.system ? details(*e.system) : QString();
+        QJsonObject entry = identity(e.system);
+        entry[QStringLiteral("port")] = e.port;
+        entry[QStringLiteral("device")] = e.device;
+        entry[QStringLiteral("description")] = description;
+        entry[QStringLiteral("opened")] = status != kPortError;
+        entry[QStringLiteral("driver")] = status == kDone;
         if (status == kDone)
             entry[QStringLiteral("position")] = probed[QStringLiteral("position")];
         else
@@ -78,8 +88,8 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
         QString label = e.port;
         if (e.device != e.port)
             label += QStringLiteral(" (%1)").arg(e.device);
-        if (!e.description.isEmpty())
-            label += QStringLiteral(" ") + e.description;
+        if (!description.isEmpty())
+            label += QStringLiteral(" ") + description;
         out << label << ": "
             << (status == kDone ? QStringLiteral("driver, position=%1")
                                       .arg(probed[QStringLiteral("position")].toInteger())

@@ -17,6 +17,10 @@
 
 namespace stepdrive {
 
+namespace {
+const QString kById = QStringLiteral("/dev/serial/by-id");
+} // namespace
+
 std::vector<SystemPort> systemPorts() {
     std::vector<SystemPort> ports;
     // Asking the system opens its devices; a list given instead is taken as
@@ -25,13 +29,31 @@ std::vector<SystemPort> systemPorts() {
     if (qEnvironmentVariableIsSet(given)) {
         for (const QString& path :
              qEnvironmentVariable(given).split(QDir::listSeparator(), Qt::SkipEmptyParts))
-            ports.push_back({path, {}, {}, {}});
+            ports.push_back({path, {}, {}, {}, linkIn(kById, path)});
         return ports;
     }
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ports.push_back(
-            {info.systemLocation(), info.manufacturer(), info.description(), info.serialNumber()});
+        ports.push_back({info.systemLocation(), info.manufacturer(), info.description(),
+                         info.serialNumber(), linkIn(kById, info.systemLocation())});
     return ports;
+}
+
+QString linkIn(const QString& folder, const QString& device) {
+    const QString real = QFileInfo(device).canonicalFilePath();
+    for (const QFileInfo& link :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (!real.isEmpty() && link.canonicalFilePath() == real)
+            return link.absoluteFilePath();
+    return {};
+}
+
+std::optional<SystemPort> systemPortOf(const QString& path) {
+    if (isNetworkName(path))
+        return std::nullopt;
+    for (const SystemPort& p : systemPorts())
+        if (sameDevice(p.path, path))
+            return p;
+    return std::nullopt;
 }
 
 QString details(const SystemPort& p) {

@@ -14,7 +14,16 @@ struct SystemPort {
     QString manufacturer; // "FTDI"
     QString product;      // "FT232R USB UART"
     QString serial;       // "A50285BI"
+    QString byId;         // its link in /dev/serial/by-id: "/dev/serial/by-id/usb-FTDI_..."
 };
+
+// The link to `device` in `folder` (/dev/serial/by-id, where the system
+// names each USB serial device by its maker, product and serial number),
+// or empty.
+QString linkIn(const QString& folder, const QString& device);
+
+// What the system reports of the device `path` names, when it reports it.
+std::optional<SystemPort> systemPortOf(const QString& path);
 
 // The system's serial devices, asked for once per call; when
 // STEPDRIVE_SERIAL_DEVICES is set, the devices it lists (separated by ':',

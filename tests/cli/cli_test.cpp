@@ -226,6 +226,28 @@ TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
     }
     EXPECT_EQ(portsMade, 0);
     EXPECT_TRUE(sent.empty());
+
+    // check reads a file as apply would, with no port: what apply would
+    // write, or the refusal with its line and column.
+    const auto check = [this](const QByteArray& profile) {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        const int status = cli::run(
+            {"check", files.with(profile)},
+            [](const QString&) { return std::make_unique<FakeCommControl>(); },
+            [this] { return std::make_unique<LentPause>(pause); }, o, e);
+        o.flush();
+        e.flush();
+        return status;
+    };
+    EXPECT_EQ(check(cases[0].profile), 1);
+    EXPECT_TRUE(err.contains("motor.run_current: 40 is out of range (0 to 31) (line 1, column 27)"))
+        << err.toStdString();
+    ASSERT_EQ(check(kNonDefaultProfile), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("table.5.position=-8388608\n") && out.endsWith("belt.in2_used=1\n"))
+        << out.toStdString();
+    EXPECT_TRUE(sent.empty());
 }
 
 TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {

@@ -267,4 +267,7 @@ TEST(SameDevice, namesOfOneDeviceOrAddressAreOne) {
     if (copied) {
         EXPECT_TRUE(sameDevice(copy, link));
     }
+    // A device's name in a folder of links, as /dev/serial/by-id holds them.
+    EXPECT_EQ(linkIn(dir.path(), first.slavePath()), link);
+    EXPECT_EQ(linkIn(dir.path(), second.slavePath()), QString());
 }
