@@ -40,14 +40,6 @@ bool interrupted() {
     return received > 0;
 }
 
-void interrupt() {
-    ++received;
-}
-
-void clearInterrupt() {
-    received = 0;
-}
-
 void nameLine(const QString& port) {
     const QByteArray line =
         QStringLiteral("stepdrive-cli: %1: ended at once; the motor may still be running "

@@ -11,12 +11,8 @@ namespace stepdrive::cli {
 
 // Installs the handlers (once).
 void watchInterrupts();
-// True once SIGINT or SIGTERM came (or interrupt() was called).
+// True once SIGINT or SIGTERM came.
 bool interrupted();
-// Notes an interrupt as a signal would; for tests.
-void interrupt();
-// Forgets an interrupt noted.
-void clearInterrupt();
 
 // The port whose motor a signal that ends the program may leave running.
 void nameLine(const QString& port);

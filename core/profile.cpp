@@ -1,5 +1,7 @@
 #include "core/profile.h"
+
 #include "core/profile_keys.h"
+#include <algorithm>
 
 #include <QJsonArray>
 #include <map>
@@ -36,6 +38,22 @@ void addItems(std::vector<Item>& all, const QString& section, const Values<std::
 
 Range rangeOf(const ValueRule& rule) {
     return {rule.min, rule.max};
+}
+
+NumberKind numberKind(const QString& text, QString* whole) {
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    *whole = point < 0 ? text : text.left(point);
+    const QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    const qsizetype sign =
+        whole->startsWith(QLatin1Char('+')) || whole->startsWith(QLatin1Char('-'));
+    const auto only = [](QStringView s, char low, char high) {
+        return std::all_of(s.begin(), s.end(), [&](QChar c) { return c >= low && c <= high; });
+    };
+    if (!only(QStringView(*whole).mid(sign), '0', '9') || !only(fraction, '0', '9') ||
+        whole->size() - sign + fraction.size() == 0)
+        return NumberKind::NotANumber;
+    return whole->size() > sign && only(fraction, '0', '0') ? NumberKind::Whole
+                                                            : NumberKind::Fraction;
 }
 
 Range tablePositionRange() {

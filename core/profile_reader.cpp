@@ -131,15 +131,6 @@ Scan scan(const QByteArray& json) {
     return found;
 }
 
-// A number's text is whole: digits, and after a point only zeros.
-bool wholeText(const QString& text) {
-    const QString digits = text.section(QLatin1Char('.'), 0, 0);
-    const QString fraction = text.section(QLatin1Char('.'), 1);
-    return !digits.isEmpty() && digits != QLatin1String("-") &&
-           std::all_of(fraction.begin(), fraction.end(),
-                       [](QChar d) { return d == QLatin1Char('0'); });
-}
-
 using Reason = ProfileFault::Reason;
 
 // Reads a profile, stopping at the first thing wrong.
@@ -205,19 +196,20 @@ public:
         ProfileFault fault;
         fault.key = key;
         fault.value = cutNumber(text);
-        if (!wholeText(text)) {
+        QString whole;
+        if (numberKind(text, &whole) != NumberKind::Whole) {
             fault.reason = Reason::NotWhole;
             return fail(fault);
         }
         bool fits = false;
-        const qlonglong whole = text.section(QLatin1Char('.'), 0, 0).toLongLong(&fits);
-        if (!fits || whole < range.min || whole > range.max) {
+        const qlonglong n = whole.toLongLong(&fits);
+        if (!fits || n < range.min || n > range.max) {
             fault.reason = Reason::OutOfRange;
-            fault.value = cutNumber(text.section(QLatin1Char('.'), 0, 0));
+            fault.value = cutNumber(whole);
             fault.range = range;
             return fail(fault);
         }
-        *out = static_cast<std::int32_t>(whole);
+        *out = static_cast<std::int32_t>(n);
         return true;
     }
 

@@ -102,3 +102,28 @@ TEST(Profile, aNoteIsKeptAndExponentsAreRefused) {
         }
     }
 }
+
+// A number as a script or a file writes it: whole, a fraction, or none.
+TEST(Profile, aNumbersTextIsWholeOnlyWithZerosAfterItsPoint) {
+    using Kind = NumberKind;
+    const struct {
+        const char* text;
+        Kind kind;
+        const char* whole;
+    } cases[] = {
+        {"20", Kind::Whole, "20"},       {"+5", Kind::Whole, "+5"},
+        {"-0", Kind::Whole, "-0"},       {"20.00", Kind::Whole, "20"},
+        {"5.", Kind::Whole, "5"},        {"20.5", Kind::Fraction, ""},
+        {".5", Kind::Fraction, ""},      {"-.0", Kind::Fraction, ""},
+        {"1e3", Kind::NotANumber, ""},   {"", Kind::NotANumber, ""},
+        {"-", Kind::NotANumber, ""},     {"0x10", Kind::NotANumber, ""},
+        {"1.2.3", Kind::NotANumber, ""}, {"\u0663", Kind::NotANumber, ""},
+    };
+    for (const auto& c : cases) {
+        QString whole;
+        EXPECT_EQ(numberKind(QString::fromUtf8(c.text), &whole), c.kind) << c.text;
+        if (c.kind == Kind::Whole) {
+            EXPECT_EQ(whole, c.whole) << c.text;
+        }
+    }
+}
