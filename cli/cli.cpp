@@ -69,21 +69,33 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         out << versionText(qPrintable(kProgram)).c_str();
         return kDone;
     }
-    const auto command = prepare(options->words, *options, &error);
+    int takes = 0;
+    const auto command = prepare(options->words, *options, &error, &takes);
     const QString verb = options->words.value(0);
     const bool reads = verb == QLatin1String("apply") || verb == QLatin1String("verify");
-    const bool checks = verb == QLatin1String("check");
-    if (!command && (reads || checks) && options->words.size() == 2)
+    const bool checks = (takes & kNoPort) != 0;
+    if (!command && (reads || verb == QLatin1String("check")) && options->words.size() == 2)
         return refuse(error, false); // the command line is right; the file is not
     if (!command)
         return refuse(error);
-    const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
-                       options->words.mid(0, 2) == QStringList{"table", "run"};
-    if (options->wait && !moves)
-        return refuse(QStringLiteral("--wait goes with move, home and table run only"));
+    // Options given to a command that does not take them.
+    const struct {
+        bool given;
+        int taken;
+        const char* why;
+    } misplaced[] = {
+        {options->wait, kWait, "--wait goes with move, home and table run only"},
+        {!options->output.isEmpty(), kOutput, "--output goes with dump only"},
+        {options->watching, kWatch, "--interval, --duration and --csv go with monitor only"},
+        {options->ports.size() > 1, kSeveralPorts,
+         "only apply, verify, dump and monitor take more than one --port"},
+    };
+    for (const auto& m : misplaced)
+        if (m.given && !(takes & m.taken))
+            return refuse(QLatin1String(m.why));
+    if (checks && !options->ports.isEmpty())
+        return refuse(QStringLiteral("check opens no port: --port is not taken"));
     const bool document = verb == QLatin1String("dump");
-    if (!options->output.isEmpty() && !document)
-        return refuse(QStringLiteral("--output goes with dump only"));
     *outputFile = options->output;
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
@@ -97,8 +109,6 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
                                         .arg(ports[j], ports[i]));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
-    if (checks && !ports.isEmpty())
-        return refuse(QStringLiteral("check opens no port: --port is not taken"));
     if (checks) { // the file is read and checked: the port is never opened
         const auto port = makePort(QStringLiteral("cli"));
         const auto pause = makePause();
@@ -112,10 +122,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     if (ports.isEmpty())
         return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    const bool streams = verb == QLatin1String("monitor"); // prints as it goes
-    if (several && !reads && !document && !streams)
-        return refuse(
-            QStringLiteral("only apply, verify, dump and monitor take more than one --port"));
+    const bool streams = (takes & kWatch) != 0; // prints as it goes
 
     Options o = *options;
     std::mutex saying;

@@ -312,49 +312,53 @@ Command inputs() {
 }
 
 // How each command is written: its words, then the arguments it needs
-// (`more`: any number of KEY=VALUE after them), and what makes it.
+// (`more`: any number of KEY=VALUE after them), what makes it, and the
+// options it takes beside those every command takes.
 struct Syntax {
     QStringList words;
     QStringList arguments;
     Builder build;
+    int takes = 0;
     bool more = false;
 };
 
 const std::vector<Syntax>& syntaxes() {
     static const std::vector<Syntax> all{
         {{"params", "read"}, {}, always(reading(section(QStringLiteral("motor"))))},
-        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, true},
-        {{"move", "abs"}, {"PULSES"}, motion(false)},
-        {{"move", "rel"}, {"PULSES"}, motion(true)},
+        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, 0, true},
+        {{"move", "abs"}, {"PULSES"}, motion(false), kWait},
+        {{"move", "rel"}, {"PULSES"}, motion(true), kWait},
         {{"jog", "left"}, {"SPEED"}, jogging(false)},
         {{"jog", "right"}, {"SPEED"}, jogging(true)},
         {{"stop"}, {}, always(acting([](Session& s) { s.stop(); }))},
-        {{"home"}, {}, home},
+        {{"home"}, {}, home, kWait},
         {{"position"}, {}, always(position())},
         {{"inputs"}, {}, always(inputs())},
         {{"outputs"}, {"S1", "S2"}, outputs},
         {{"table", "read"}, {}, always(reading(section(QStringLiteral("table"))))},
-        {{"table", "run"}, {"ROW"}, tableRun},
-        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, true},
+        {{"table", "run"}, {"ROW"}, tableRun, kWait},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, 0, true},
         {{"belt", "read"}, {}, always(reading(section(QStringLiteral("belt"))))},
-        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, true},
-        {{"dump"}, {}, always(dump())},
-        {{"apply"}, {"FILE"}, apply},
-        {{"verify"}, {"FILE"}, verify},
-        {{"check"}, {"FILE"}, check},
-        {{"scan"}, {}, always(probe())}, // scan asks each port for its position
+        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, 0, true},
+        {{"dump"}, {}, always(dump()), kSeveralPorts | kOutput},
+        {{"apply"}, {"FILE"}, apply, kSeveralPorts},
+        {{"verify"}, {"FILE"}, verify, kSeveralPorts},
+        {{"check"}, {"FILE"}, check, kNoPort},
+        {{"scan"}, {}, always(probe()), kSeveralPorts}, // each port asked for its position
         {{"monitor"},
          {},
          [](const QStringList&, const Options& o, QString*) {
              return std::optional<Command>(monitor(o));
-         }},
+         },
+         kSeveralPorts | kWatch},
     };
     return all;
 }
 
 } // namespace
 
-std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error,
+                               int* takes) {
     if (words.isEmpty()) {
         *error = QStringLiteral("no command given");
         return std::nullopt;
@@ -380,6 +384,7 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
                               words.mid(s.words.size() + s.arguments.size()).join(' '));
             return std::nullopt;
         }
+        *takes = s.takes;
         return s.build(words.mid(s.words.size()), o, error);
     }
     if (words.size() == 1 && !next.isEmpty())

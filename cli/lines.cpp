@@ -15,7 +15,6 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
-#include <utility>
 
 namespace stepdrive::cli {
 
@@ -24,15 +23,6 @@ namespace {
 // A device server may take a few seconds to answer; --timeout bounds the
 // wait beyond that.
 constexpr int kConnectFloorMs = 3000;
-
-// "COM5 writing motor 7/7, table 3/7": a drive's sections of one phase.
-QString progressLine(const QString& port, const QString& phase,
-                     const std::vector<std::pair<QString, QString>>& sections) {
-    QStringList done;
-    for (const auto& [section, count] : sections)
-        done << section + QLatin1Char(' ') + count;
-    return QStringLiteral("%1 %2 %3").arg(port, phase, done.join(QStringLiteral(", ")));
-}
 
 // A device that is no terminal: a regular file, a folder, or a character
 // device that refuses the terminal's calls (/dev/null).
@@ -91,21 +81,19 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
     } else {
         Exchange exchange(*port, o.timeoutMs);
         Session session(exchange, *pause);
+        // "COM5 writing motor 7/7, table 7/7": the sections of a phase done.
         if (o.sayProgress)
-            session.onProgress(
-                [&o, given, phase = QString(),
-                 sections = std::vector<std::pair<QString, QString>>()](
-                    const QString& now, const QString& section, int done, int total) mutable {
-                    if (now != phase)
-                        sections.clear();
-                    phase = now;
-                    const QString count = QStringLiteral("%1/%2").arg(done).arg(total);
-                    if (sections.empty() || sections.back().first != section)
-                        sections.emplace_back(section, count);
-                    sections.back().second = count;
-                    if (done == total)
-                        o.sayProgress(progressLine(given, phase, sections));
-                });
+            session.onProgress([&o, given, phase = QString(),
+                                done = QStringList()](const QString& now, const QString& section,
+                                                      int frames, int total) mutable {
+                if (frames < total)
+                    return;
+                if (now != phase)
+                    done.clear();
+                phase = now;
+                done << QStringLiteral("%1 %2/%2").arg(section).arg(total);
+                o.sayProgress(QStringLiteral("%1 %2 %3").arg(given, phase, done.join(", ")));
+            });
         try {
             const int status = command(session, print, err);
             err.flush();

@@ -7,7 +7,6 @@
 #include "link/pause.h"
 
 #include <QElapsedTimer>
-#include <QJsonObject>
 #include <memory>
 #include <mutex>
 
@@ -43,9 +42,13 @@ public:
             text += (several ? csvField(port) + QLatin1Char(',') : QString()) +
                     QString::fromStdString(csvRow(s));
         else if (o_.json)
-            text += jsonLine(object(port, s));
+            text += jsonLine(fields(port, s).object());
         else
-            text += (several ? port + QStringLiteral(": ") : QString()) + line(s);
+            text += (several ? port + QStringLiteral(": ") : QString()) +
+                    QString(fields(port, s).text())
+                        .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                        .trimmed() +
+                    QLatin1Char('\n');
         if (failed_.isEmpty() && !o_.live(text.toUtf8(), &failed_) && failed_.isEmpty())
             failed_ = QStringLiteral("it is closed");
         *why = failed_;
@@ -53,25 +56,18 @@ public:
     }
 
 private:
-    static QString line(const LiveSample& s) {
-        QString text = QStringLiteral("time_ms=%1").arg(s.ms);
+    // time_ms, position and speed as numbers, the flags as true or false.
+    static Result fields(const QString& port, const LiveSample& s) {
+        Values v{{QStringLiteral("time_ms"), qint64(s.ms)}};
         const std::vector<std::string> names = liveFieldNames();
         const std::vector<std::string> values = liveFieldValues(s);
         for (std::size_t i = 0; i < names.size(); ++i)
-            text += QStringLiteral(" %1=%2").arg(QString::fromStdString(names[i]),
-                                                 QString::fromStdString(values[i]));
-        return text + QLatin1Char('\n');
-    }
-    static QJsonObject object(const QString& port, const LiveSample& s) {
-        QJsonObject o{{QStringLiteral("port"), port},
-                      {QStringLiteral("time_ms"), qint64(s.ms)},
-                      {QStringLiteral("position"), s.position},
-                      {QStringLiteral("speed"), qRound64(s.speed)},
-                      {QStringLiteral("running"), s.running},
-                      {QStringLiteral("home_sensor"), s.homeSensor}};
-        for (int n = 1; n <= 8; ++n)
-            o[QStringLiteral("in%1").arg(n)] = s.input(n);
-        return o;
+            v.emplace_back(QString::fromStdString(names[i]), i < 2
+                                                                 ? QJsonValue(std::stoll(values[i]))
+                                                                 : QJsonValue(values[i] == "1"));
+        Result r(port);
+        r.values(v);
+        return r;
     }
 
     const Options o_;

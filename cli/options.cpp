@@ -160,23 +160,14 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
                      .arg(cut(parser.value(interval)));
         return std::nullopt;
     }
-    // What goes with one command only, said before anything is opened.
-    const bool watching = o.words.value(0) == QLatin1String("monitor");
-    const struct {
-        bool wrong;
-        const char* why;
-    } alone[] = {
-        {!watching && (parser.isSet(interval) || parser.isSet(duration) || o.csv),
-         "--interval, --duration and --csv go with monitor only"},
-        {o.csv && o.json, "--csv and --json don't go together"},
-        {parser.isSet(waitTimeout) && !o.wait, "--wait-timeout goes with --wait only"},
-    };
-    for (const auto& a : alone)
-        if (a.wrong) {
-            *error = QLatin1String(a.why);
-            return std::nullopt;
-        }
-    return o;
+    o.watching = parser.isSet(interval) || parser.isSet(duration) || o.csv;
+    if (o.csv && o.json)
+        *error = QStringLiteral("--csv and --json don't go together");
+    else if (parser.isSet(waitTimeout) && !o.wait)
+        *error = QStringLiteral("--wait-timeout goes with --wait only");
+    else
+        return o;
+    return std::nullopt;
 }
 
 } // namespace stepdrive::cli

@@ -23,6 +23,7 @@ struct Options {
     int intervalMs = 100;          // monitor
     std::optional<int> durationMs; // monitor: until Ctrl-C when not given
     bool csv = false;              // monitor
+    bool watching = false;         // any of monitor's options given
     bool help = false;
     bool version = false;
     QStringList words; // the command and its arguments
