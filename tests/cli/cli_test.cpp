@@ -362,9 +362,9 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     ASSERT_EQ(run({"--help"}), 0);
     for (const char* text :
          {"params read", "params write KEY=VALUE", "move abs PULSES", "jog left|right SPEED",
-          "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE", "run_current (0-31)",
-          "home_offset (any whole number)", "\"in2_used\": false", "3    the read-back differs",
-          "5    a reply failed the header, status or trailer check"})
+          "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE",
+          "run_current (0 to 31)", "home_offset (-2147483648 to 2147483647)", "\"in2_used\": false",
+          "3    the read-back differs", "5    a reply failed the header, status or trailer check"})
         EXPECT_TRUE(out.contains(text)) << text;
     EXPECT_FALSE(out.contains('@')) << "every value of the text filled in";
     EXPECT_TRUE(sent.empty());
