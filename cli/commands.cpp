@@ -61,32 +61,22 @@ std::optional<Command> tableWrite(const QStringList& words, const Options&, QStr
         TableEntry e;
         if (!v[0] || !v[1] || !v[2])
             e = s.readTableEntry(n);
-        e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
-        expect(s, rowItems(n, e), true);
-        s.writeTableEntry(n, e);
-        return compare(p, err, rowItems(n, e), rowItems(n, s.readTableEntry(n)), std::nullopt);
+        Profile wanted;
+        wanted.table[static_cast<std::size_t>(n - 1)] = {
+            v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
+        return writeAndVerify(s, p, err, wanted);
     });
 }
 
 std::optional<Command> beltWrite(const QStringList& settings, const Options&, QString* error) {
-    std::optional<bool> in2Used;
+    Profile wanted;
     const auto values = keyValues(settings, fieldsOf(kBeltParameters), QStringLiteral("belt write"),
-                                  error, &in2Used);
+                                  error, &wanted.in2Used);
     if (!values)
         return std::nullopt;
-    return Command([in2Used, values = *values](Session& s, Result& p, QTextStream& err) {
-        const auto each = asValues<BeltValues>(values);
-        std::vector<Item> wanted, held;
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            if (const auto& v = each[static_cast<std::size_t>(i)])
-                wanted.push_back(
-                    {QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key), *v});
-        expect(s, wanted, true, in2Used);
-        s.writeBelt(each, in2Used);
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            if (each[static_cast<std::size_t>(i)])
-                held.push_back({wanted[held.size()].key, s.readBelt(i)});
-        return compare(p, err, wanted, held, in2Used);
+    wanted.belt = asValues<BeltValues>(*values);
+    return Command([wanted](Session& s, Result& p, QTextStream& err) {
+        return writeAndVerify(s, p, err, wanted);
     });
 }
 

@@ -133,14 +133,6 @@ TableEntry Session::readTableEntry(int number) {
     return e;
 }
 
-void Session::writeTableEntry(int number, const TableEntry& entry) {
-    walkAll({tableEntryDownload(number, entry)});
-}
-
-void Session::writeBelt(const BeltValues& values, std::optional<bool> in2Used) {
-    walkAll({beltWrite(values, in2Used)});
-}
-
 std::int32_t Session::readBelt(int index) {
     begin("reading");
     const std::int32_t v = readBack(cmd::ReadBelt, kBeltParameters[index].opt1);

@@ -44,10 +44,6 @@ public:
     Profile read(const Profile& which);
 
     TableEntry readTableEntry(int number);
-    // Downloads table entry `number` (1-7) alone.
-    void writeTableEntry(int number, const TableEntry& entry);
-    // The belt parameters that hold a value, then the IN2-use flag if given.
-    void writeBelt(const BeltValues& values, std::optional<bool> in2Used);
     // Belt parameter `index` (0-3) of kBeltParameters.
     std::int32_t readBelt(int index);
     // Moves with the values of table entry `number` (1-7).
