@@ -64,28 +64,19 @@ std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
 }
 
 void Session::write(const Profile& p) {
-    std::vector<WriteSequence> sequences{motorWrite(p.motor)};
-    QStringList sections{QStringLiteral("motor")};
-    if (givenCount(p.table) > 0) {
-        sequences.push_back(tableDownload(p.table));
-        sections << QStringLiteral("table");
-    }
-    sequences.push_back(beltWrite(p.belt, p.in2Used));
-    sections << QStringLiteral("belt");
-    walkAll(sequences, sections);
-}
-
-void Session::walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections) {
     begin("writing");
     reached_.read.clear(); // what was read before the write verifies nothing
-    for (std::size_t n = 0; n < sequences.size(); ++n) {
-        const WriteSequence& s = sequences[n];
+    const std::pair<const char*, WriteSequence> sections[] = {
+        {"motor", motorWrite(p.motor)},
+        {"table", tableDownload(p.table)},
+        {"belt", beltWrite(p.belt, p.in2Used)}};
+    for (const auto& section : sections) {
+        const WriteSequence& s = section.second;
         const int total = static_cast<int>(s.frames.size());
         walk(s, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
             ask(s.format, args);
             reached_.written << keysOfFrame(s.format, args);
-            reportProgress("writing", sections.value(static_cast<qsizetype>(n)),
-                           static_cast<int>(i) + 1, total);
+            reportProgress("writing", QLatin1String(section.first), static_cast<int>(i) + 1, total);
             return true;
         });
     }

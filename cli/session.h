@@ -66,8 +66,6 @@ public:
     static constexpr int kTries = 3;
 
 private:
-    // Walks each sequence; `sections` names them for the progress.
-    void walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections = {});
     void reportProgress(const char* phase, const QString& section, int done, int total);
     // One exchange, noted in reached_; refused once interrupted unless
     // `evenInterrupted` (the stop frame).
