@@ -6,7 +6,6 @@
 #include <QCommandLineParser>
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace stepdrive::cli {
 
@@ -22,19 +21,12 @@ bool negativeNumber(const QString& argument) {
            (argument[1].isDigit() || argument[1] == QLatin1Char('.'));
 }
 
-// A negative number among the command's words, and how many words come
-// before it.
-struct Negative {
-    qsizetype at;
-    QString text;
-};
+// Marks a negative number among the command's words, which the parser
+// would take for an option, as a word: the mark is taken off again after.
+// A negative number right after an option that takes a value is that value.
+const QChar kWordMark(0x1);
 
-// The arguments the parser is to read, without the negative numbers among
-// the command's words (`negatives`, each with its place): the parser would
-// take them for options. A negative number right after an option that takes
-// a value is that value, and stays.
-QStringList withoutNegatives(const QStringList& arguments, const QList<QCommandLineOption>& options,
-                             std::vector<Negative>* negatives) {
+QStringList marked(const QStringList& arguments, const QList<QCommandLineOption>& options) {
     QStringList takingValue;
     for (const QCommandLineOption& o : options)
         if (!o.valueName().isEmpty())
@@ -42,23 +34,10 @@ QStringList withoutNegatives(const QStringList& arguments, const QList<QCommandL
                 takingValue << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
                                    name;
     QStringList kept;
-    qsizetype words = 0;
-    bool valueNext = false;
-    bool onlyWords = false; // after "--"
-    for (const QString& a : arguments) {
-        if (valueNext) {
-            valueNext = false;
-        } else if (negativeNumber(a)) {
-            negatives->push_back({words++, a});
-            continue;
-        } else if (onlyWords || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
-            ++words;
-        } else {
-            onlyWords = a == QLatin1String("--");
-            valueNext = takingValue.contains(a);
-        }
-        kept << a;
-    }
+    for (const QString& a : arguments)
+        kept << (negativeNumber(a) && !takingValue.contains(kept.value(kept.size() - 1))
+                     ? kWordMark + a
+                     : a);
     return kept;
 }
 
@@ -83,9 +62,7 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
                                         help, version, output,  interval, duration,    csv};
     QCommandLineParser parser;
     parser.addOptions(all);
-    std::vector<Negative> negatives;
-    if (!parser.parse(QStringList{QStringLiteral("stepdrive-cli")} +
-                      withoutNegatives(arguments, all, &negatives))) {
+    if (!parser.parse(QStringList{QStringLiteral("stepdrive-cli")} + marked(arguments, all))) {
         const QStringList unknown = parser.unknownOptionNames();
         *error = unknown.isEmpty()
                      ? parser.errorText()
@@ -97,9 +74,8 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
 
     Options o;
     o.ports = parser.values(port);
-    o.words = parser.positionalArguments();
-    for (const Negative& n : negatives)
-        o.words.insert(n.at, n.text);
+    for (const QString& word : parser.positionalArguments())
+        o.words << (word.startsWith(kWordMark) ? word.mid(1) : word);
     o.json = parser.isSet(json);
     o.trace = parser.isSet(trace);
     o.help = parser.isSet(help);
