@@ -19,34 +19,24 @@ QString joinedAnd(const QStringList& parts) {
            parts.constLast();
 }
 
-// Puts `value` at `path` ("table.3.position") into `o`.
-void put(QJsonObject& o, const QStringList& path, const QJsonValue& value);
-
-void putRow(QJsonObject& o, const QStringList& path, const QJsonValue& value) {
-    QJsonArray rows = o[path[0]].toArray();
-    while (rows.size() < kTableEntries)
-        rows.append(QJsonValue::Null);
-    const int row = path[1].toInt() - 1;
-    QJsonObject entry = rows[row].toObject();
-    put(entry, path.mid(2), value);
-    rows[row] = entry;
-    o[path[0]] = rows;
-}
-
-void put(QJsonObject& o, const QStringList& path, const QJsonValue& value) {
-    if (path.size() == 1) {
-        o[path[0]] = value;
-        return;
+// `into` with `value` put at `path` ("table.3.position"); below "table" a
+// number is a row of its list of seven.
+QJsonValue put(const QJsonValue& into, const QStringList& path, const QJsonValue& value,
+               bool rows = false) {
+    if (path.isEmpty())
+        return value;
+    if (rows) {
+        QJsonArray list = into.toArray();
+        while (list.size() < kTableEntries)
+            list.append(QJsonValue::Null);
+        const int row = path[0].toInt() - 1;
+        list[row] = put(list[row], path.mid(1), value);
+        return list;
     }
-    bool row = false;
-    path[1].toInt(&row);
-    if (path[0] == QLatin1String("table") && row) {
-        putRow(o, path, value);
-        return;
-    }
-    QJsonObject inner = o[path[0]].toObject();
-    put(inner, path.mid(1), value);
-    o[path[0]] = inner;
+    QJsonObject o = into.toObject();
+    o[path[0]] =
+        put(o[path[0]], path.mid(1), value, path[0] == QLatin1String("table") && path.size() > 2);
+    return o;
 }
 
 } // namespace
@@ -214,7 +204,7 @@ QJsonObject reachedJson(const Reached& r) {
 QJsonObject nestedValues(const std::vector<std::pair<QString, QJsonValue>>& values,
                          QJsonObject into) {
     for (const auto& [key, value] : values)
-        put(into, key.split(QLatin1Char('.')), value);
+        into = put(into, key.split(QLatin1Char('.')), value).toObject();
     return into;
 }
 
