@@ -116,20 +116,10 @@ std::optional<Command> verify(const QStringList& arguments, const Options&, QStr
     };
 }
 
-// One section of everything readable.
-Profile section(const QString& name) {
-    const Profile all = everythingReadable();
-    Profile p;
-    if (name == QLatin1String("motor"))
-        p.motor = all.motor;
-    else if (name == QLatin1String("table"))
-        p.table = all.table;
-    else
-        p.belt = all.belt;
-    return p;
-}
-
-Command reading(const Profile& which) {
+// Reads one section of everything readable.
+template <typename Section> Command reading(Section Profile::*section) {
+    Profile which;
+    which.*section = everythingReadable().*section;
     return [which](Session& s, Result& p, QTextStream&) {
         p.profile(s.read(which));
         return static_cast<int>(kDone);
@@ -314,7 +304,7 @@ struct Syntax {
 
 const std::vector<Syntax>& syntaxes() {
     static const std::vector<Syntax> all{
-        {{"params", "read"}, {}, always(reading(section(QStringLiteral("motor"))))},
+        {{"params", "read"}, {}, always(reading(&Profile::motor))},
         {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, 0, true},
         {{"move", "abs"}, {"PULSES"}, motion(false), kWait},
         {{"move", "rel"}, {"PULSES"}, motion(true), kWait},
@@ -325,10 +315,10 @@ const std::vector<Syntax>& syntaxes() {
         {{"position"}, {}, always(position())},
         {{"inputs"}, {}, always(inputs())},
         {{"outputs"}, {"S1", "S2"}, outputs},
-        {{"table", "read"}, {}, always(reading(section(QStringLiteral("table"))))},
+        {{"table", "read"}, {}, always(reading(&Profile::table))},
         {{"table", "run"}, {"ROW"}, tableRun, kWait},
         {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, 0, true},
-        {{"belt", "read"}, {}, always(reading(section(QStringLiteral("belt"))))},
+        {{"belt", "read"}, {}, always(reading(&Profile::belt))},
         {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, 0, true},
         {{"dump"}, {}, always(dump()), kSeveralPorts | kOutput},
         {{"apply"}, {"FILE"}, apply, kSeveralPorts},
