@@ -12,7 +12,7 @@
 
 namespace stepdrive::cli {
 
-std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
+std::vector<PortOffer> scanEntries(const std::vector<SystemPort>& system) {
     static const QRegularExpression variable(QStringLiteral("^STEPDRIVE_COM([0-9]{1,5})$"));
     static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]{1,5})$"));
     std::set<int> coms;
@@ -22,11 +22,7 @@ std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
     for (const SystemPort& p : system)
         if (const auto m = ttyS.match(p.path); m.hasMatch())
             coms.insert(m.captured(1).toInt() + 1);
-
-    std::vector<ScanEntry> entries;
-    for (const PortOffer& o : portOffers({coms.begin(), coms.end()}, system))
-        entries.push_back({o.port, o.device, o.system});
-    return entries;
+    return portOffers({coms.begin(), coms.end()}, system);
 }
 
 QJsonObject identity(const std::optional<SystemPort>& port) {
@@ -39,7 +35,7 @@ QJsonObject identity(const std::optional<SystemPort>& port) {
 
 int scan(Options o, const Command& probe, const PortFactory& makePort,
          const PauseFactory& makePause, QTextStream& out) {
-    std::vector<ScanEntry> entries;
+    std::vector<PortOffer> entries;
     if (o.ports.isEmpty())
         entries = scanEntries(systemPorts());
     for (const QString& p : o.ports)
@@ -49,7 +45,7 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
     // with each other, not with another program.
     std::vector<int> probeOf;
     QStringList devices;
-    for (const ScanEntry& e : entries) {
+    for (const PortOffer& e : entries) {
         if (!devices.contains(e.device)) {
             devices << e.device;
             o.ports << e.port;
@@ -62,7 +58,7 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
     bool opened = false;
     bool driver = false;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const ScanEntry& e = entries[i];
+        const PortOffer& e = entries[i];
         const auto p = static_cast<std::size_t>(probeOf[i]);
         const QJsonObject probed = results[p].result.found();
         const int status = results[p].status;
