@@ -1,7 +1,6 @@
 // stepdrive-cli: set up and verify the driver from a shell.
 
 #include "cli/cli.h"
-#include "cli/exchange.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "link/pause.h"

@@ -57,35 +57,32 @@ int deliver(const QString& text, int status, bool outputClosed, QTextStream& err
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
+    QString why;
     // A device, a FIFO or a socket (or a link to one) is written to as it
     // stands: replacing it by a file would destroy it. A FIFO that nothing
     // reads is refused rather than waited on.
     if (stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        QString why = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder") : QString();
-        const int fd =
-            why.isEmpty() ? open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC) : -1;
-        if (why.isEmpty() && fd < 0)
-            why = errno == ENXIO && S_ISFIFO(st.st_mode)
-                      ? QStringLiteral("nothing reads the FIFO")
-                      : QString::fromLocal8Bit(std::strerror(errno));
+        const int fd = S_ISDIR(st.st_mode) ? -1 : open(name.constData(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
             why = writeAll(fd, bytes, true);
             close(fd);
+        } else {
+            why = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
+                  : errno == ENXIO && S_ISFIFO(st.st_mode)
+                      ? QStringLiteral("nothing reads the FIFO")
+                      : QString::fromLocal8Bit(std::strerror(errno));
         }
-        if (why.isEmpty())
-            return true;
+    } else {
+        // A regular file, or a new one, whole or not at all; QSaveFile
+        // follows a link to the file it names.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            why = file.errorString();
+    }
+    if (!why.isEmpty())
         *error = QStringLiteral("%1 could not be written: %2").arg(path, why);
-        return false;
-    }
-    // A regular file, or a new one, whole or not at all; QSaveFile follows a
-    // link to the file it names.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = QStringLiteral("%1 could not be written: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return why.isEmpty();
 }
 
 } // namespace stepdrive::cli
