@@ -1,9 +1,12 @@
 #include "cli/exchange.h"
 
+#include "core/reply_framer.h"
 #include "link/comm_control.h"
 
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+#include <optional>
 
 namespace stepdrive::cli {
 
@@ -116,8 +119,7 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
 
     // Whatever came in unasked is no reply to this command.
     port_.setInBufferCount(0);
-    port_.setInputLen(length);
-    port_.setRThreshold(length);
+    port_.setInputLen(0);
 
     QEventLoop loop;
     QString lost;
@@ -136,30 +138,55 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
         ++framesSent_;
     else if (lost.isEmpty()) // the port reports a loss it found before
         lost = QStringLiteral("the connection was lost; check the device and the cable");
+
+    // The reply is found wherever it stands in what comes: noise or a stray
+    // byte before it is skipped.
+    ReplyFramer framer(format);
+    bool claimed = false;
+    const ReplyFramer::Claim claim = [&](std::uint8_t code) -> std::optional<int> {
+        if (claimed || code != args.at(0))
+            return std::nullopt;
+        claimed = true;
+        return 0;
+    };
+    Bytes came;
+    std::optional<ReplyFramer::Piece> found;
     timer.start(timeoutMs_);
-    while (lost.isEmpty() && timer.isActive() && port_.InBufferCount() < length)
-        loop.exec();
+    while (lost.isEmpty() && timer.isActive() && !found) {
+        port_.setRThreshold(framer.wanted());
+        if (port_.InBufferCount() < framer.wanted())
+            loop.exec();
+        const QByteArray in = port_.Input();
+        came.insert(came.end(), in.begin(), in.end());
+        for (auto& piece : framer.feed(reinterpret_cast<const std::uint8_t*>(in.constData()),
+                                       static_cast<std::size_t>(in.size()), claim))
+            if (piece.reply)
+                found = std::move(piece);
+    }
     port_.setRThreshold(0);
     if (!lost.isEmpty())
         throw Failure{kPortError, lost};
 
-    const QByteArray in = port_.Input();
-    const Bytes reply(in.begin(), in.end());
-    if (static_cast<int>(reply.size()) < length)
-        throw Failure{kNoReply, QStringLiteral("no reply to %1 within %2 (%3 of %4 bytes came)")
-                                    .arg(sent, seconds(timeoutMs_))
-                                    .arg(reply.size())
-                                    .arg(length)};
+    if (!found) {
+        const QString what =
+            static_cast<int>(came.size()) < length
+                ? QStringLiteral("%1 of %2 bytes came").arg(came.size()).arg(length)
+                : QStringLiteral("%1 bytes came, none of them a reply: %2")
+                      .arg(came.size())
+                      .arg(hexOf(came, std::min<std::size_t>(came.size(), 3 * length)));
+        throw Failure{
+            kNoReply,
+            QStringLiteral("no reply to %1 within %2 (%3)").arg(sent, seconds(timeoutMs_), what)};
+    }
 
-    const Reply parsed = parseReply(format, reply.data(), reply.size(), true);
+    const Bytes& reply = found->bytes;
+    const Reply& parsed = *found->reply;
     const struct {
         bool wrong;
         int at;
         std::uint8_t expected;
         const char* what;
-    } checks[] = {{(parsed.failed & Reply::Header) != 0, 0, kReplyHeader, "header"},
-                  {parsed.code != args.at(0), 2, args.at(0), "command code"},
-                  {(parsed.failed & Reply::Status) != 0, 3, kReplyStatus, "status"},
+    } checks[] = {{(parsed.failed & Reply::Status) != 0, 3, kReplyStatus, "status"},
                   {(parsed.failed & Reply::Trailer) != 0, length - 2, kTrailer, "trailer"}};
     for (const auto& c : checks) {
         const std::uint8_t got = reply[static_cast<std::size_t>(c.at)];

@@ -44,9 +44,10 @@ public:
     Exchange(CommControl& port, int timeoutMs);
 
     // Sends cmd, opt1 and the data bytes as one command block and returns
-    // the reply frame. Throws Failure when the reply does not come whole in
-    // time, or comes with a wrong header, status or trailer, or answers
-    // another command; the reply's checksum is not checked.
+    // the reply frame, found wherever it stands in what comes (bytes before
+    // it that are no reply to it are skipped). Throws Failure when no reply
+    // carrying its code comes whole in time, or it comes with a wrong status
+    // or trailer; the reply's checksum is not checked.
     Bytes ask(Format format, const std::vector<std::uint8_t>& args);
     // How many command blocks went out.
     int framesSent() const { return framesSent_; }

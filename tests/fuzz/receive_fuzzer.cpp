@@ -19,7 +19,7 @@
 #include "core/frame.h"
 #include "link/frame_link.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tests/support/fakes.h"
+#include "tests/support/link_harness.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -65,14 +65,15 @@ QString echoOf(const Bytes& bytes, std::size_t first, std::size_t count) {
 class Run {
 public:
     Run(Format format, bool checkTrailer, int inputLen)
-        : port(QStringLiteral("MSC"), &pause.gate()), link(format, port),
-          checkTrailer_(checkTrailer), frameLength_(formatInfo(format).frameLength) {
+        : harness(format, &pause.gate()), checkTrailer_(checkTrailer),
+          frameLength_(formatInfo(format).frameLength) {
         port.setInputLen(inputLen);
-        port.setPortOpen(true);
-        port.setRThreshold(link.threshold());
+        harness.checkTrailer = checkTrailer;
         // No reply counts as missing within a run.
         link.setReplyTimeout(1 << 30);
-        QObject::connect(&port, &CommControl::OnComm, [this] { onComm(); });
+        harness.beforeReceive = [this] { beforeReceive(); };
+        harness.onReply = [this](const Reply& r) { onReply(r); };
+        harness.afterReceive = [this] { afterReceive(); };
     }
 
     void step(Input& in) {
@@ -223,40 +224,43 @@ private:
                 "the RX echo shows the newest bytes since the last clear");
     }
 
-    void onComm() {
+    // What the event will hand on, worked out before the link reads it.
+    void beforeReceive() {
         ++events_;
-        const bool receiving = port.CommEvent() == CommControl::comEvReceive;
-        const int thresholdBefore = port.RThreshold();
-        qsizetype wrongSeen = 0;
-        Bytes shown;
-        const std::vector<Bytes> replies =
-            receiving && !waiting_.empty() ? frame(waiting_, shown) : std::vector<Bytes>{};
-        if (receiving)
+        receiving_ = port.CommEvent() == CommControl::comEvReceive;
+        thresholdBefore_ = port.RThreshold();
+        wrongSeen_ = 0;
+        shown_.clear();
+        expected_ =
+            receiving_ && !waiting_.empty() ? frame(waiting_, shown_) : std::vector<Bytes>{};
+        if (receiving_)
             waiting_.clear();
-        std::size_t handled = 0;
-        const auto echoed = [&] {
-            sinceClear_.insert(sinceClear_.end(), shown.begin(), shown.end());
-            checkEcho();
-        };
+        handled_ = 0;
+    }
 
-        link.receive(
-            [&](const Reply& reply) {
-                require(handled < replies.size(), "one reply handling per reply found");
-                require(port.RThreshold() == 0, "no receive event while a reply is handled");
-                if (handled == 0)
-                    echoed(); // the echo comes before the first reply is handled
-                wrongSeen += reply.wrongBytes();
-                checkReply(reply, replies[handled++]);
-                actAsAChain();
-            },
-            checkTrailer_);
+    void echoed() {
+        sinceClear_.insert(sinceClear_.end(), shown_.begin(), shown_.end());
+        checkEcho();
+    }
 
-        require(handled == replies.size(), "every reply found is handled");
-        if (!receiving) {
-            require(port.RThreshold() == thresholdBefore, "other events change nothing");
+    void onReply(const Reply& reply) {
+        require(handled_ < expected_.size(), "one reply handling per reply found");
+        require(port.RThreshold() == 0, "no receive event while a reply is handled");
+        if (handled_ == 0)
+            echoed(); // the echo comes before the first reply is handled
+        wrongSeen_ += reply.wrongBytes();
+        checkReply(reply, expected_[handled_++]);
+        actAsAChain();
+    }
+
+    void afterReceive() {
+        const std::vector<Bytes> replies = expected_;
+        require(handled_ == replies.size(), "every reply found is handled");
+        if (!receiving_) {
+            require(port.RThreshold() == thresholdBefore_, "other events change nothing");
             return;
         }
-        if (handled == 0)
+        if (handled_ == 0)
             echoed();
         require(port.RThreshold() == link.threshold(), "the threshold is restored");
         require(link.threshold() == frameLength_ - static_cast<int>(kept_.size()),
@@ -264,7 +268,7 @@ private:
         qsizetype wrong = 0;
         for (const Bytes& r : replies)
             wrong += parseReply(link.format(), r.data(), r.size(), checkTrailer_).wrongBytes();
-        require(wrongSeen == wrong, "every wrong status or trailer byte is counted");
+        require(wrongSeen_ == wrong, "every wrong status or trailer byte is counted");
     }
 
     // The model of the framer: the replies in what was kept and `got`, the
@@ -334,8 +338,9 @@ private:
     }
 
     test::RecordingPause pause;
-    test::FakeCommControl port;
-    FrameLink link;
+    test::LinkHarness harness;
+    test::FakeCommControl& port = harness.port;
+    FrameLink& link = harness.link;
     const bool checkTrailer_;
     const int frameLength_;
     Bytes waiting_;                    // pushed and not read yet
@@ -343,6 +348,13 @@ private:
     Bytes kept_;                       // read and kept for a reply begun
     std::deque<std::uint8_t> awaited_; // the codes sent and not answered yet
     int events_ = 0;
+    // The event being handled: its kind, what it should hand on and show.
+    bool receiving_ = false;
+    int thresholdBefore_ = 0;
+    qsizetype wrongSeen_ = 0;
+    Bytes shown_;
+    std::vector<Bytes> expected_;
+    std::size_t handled_ = 0;
     bool chainArmed_ = false;
     // Bit 0: clear first; bit 1: as a following frame; bit 2: the device is
     // lost during the pause.

@@ -1,6 +1,6 @@
 #include "link/frame_link.h"
 #include "link/pause.h"
-#include "tests/support/fakes.h"
+#include "tests/support/link_harness.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -13,30 +13,14 @@ using namespace stepdrive::test;
 namespace {
 
 struct LinkCase : ::testing::Test {
-    explicit LinkCase(Format format) : link(format, port) {}
-    FakeCommControl port;
-    FrameLink link;
-    std::vector<Reply> replies;
-    int events = 0;
-    bool checkTrailer = true;
-
-    // The wrong header, status and trailer bytes of the replies handled.
-    int wrong() const {
-        int n = 0;
-        for (const Reply& r : replies)
-            n += r.wrongBytes();
-        return n;
-    }
-
-    void SetUp() override {
-        port.setInputLen(1);
-        port.setPortOpen(true);
-        port.setRThreshold(link.threshold());
-        QObject::connect(&port, &CommControl::OnComm, [this] {
-            ++events;
-            link.receive([this](const Reply& r) { replies.push_back(r); }, checkTrailer);
-        });
-    }
+    explicit LinkCase(Format format) : harness(format) {}
+    LinkHarness harness;
+    FakeCommControl& port = harness.port;
+    FrameLink& link = harness.link;
+    std::vector<Reply>& replies = harness.replies;
+    int& events = harness.events;
+    bool& checkTrailer = harness.checkTrailer;
+    int wrong() const { return harness.wrongBytes(); }
 };
 
 struct ShortLink : LinkCase {
@@ -97,18 +81,15 @@ TEST_F(ShortLink, twentyBytesAreEchoedWholeAndOnlyTheReplyIsHandled) {
 }
 
 TEST_F(ShortLink, replyArrivingDuringTheHandlerRaisesAnEventOnceThresholdIsBack) {
-    QObject::disconnect(&port, &CommControl::OnComm, nullptr, nullptr);
     int handled = 0;
-    QObject::connect(&port, &CommControl::OnComm, [&] {
-        link.receive([&](const Reply&) {
-            if (++handled == 1) {
-                // The chain sends its next request; the reply is in before
-                // the threshold is restored.
-                link.send({6, 2, 0, 0, 0, 0});
-                port.push(fromHex("BB 00 06 64 00 00 00 04 EE 00"));
-            }
-        });
-    });
+    harness.onReply = [&](const Reply&) {
+        if (++handled == 1) {
+            // The chain sends its next request; the reply is in before the
+            // threshold is restored.
+            link.send({6, 2, 0, 0, 0, 0});
+            port.push(fromHex("BB 00 06 64 00 00 00 04 EE 00"));
+        }
+    };
     link.send({6, 1});
     port.push(fromHex("BB 00 06 64 00 00 00 14 EE 00"));
     pumpEvents();
@@ -198,15 +179,11 @@ TEST_F(ShortLink, eachReplyIsReadFromItsOwnBytes) {
 }
 
 TEST_F(ShortLink, pendingEventsRunBeforeTheThresholdIsRestored) {
-    QObject::disconnect(&port, &CommControl::OnComm, nullptr, nullptr);
     int thresholdSeen = -1;
-    QObject::connect(&port, &CommControl::OnComm, [&] {
-        link.receive([&](const Reply&) {
-            QMetaObject::invokeMethod(
-                &port, [&] { thresholdSeen = port.RThreshold(); }, Qt::QueuedConnection);
-        });
-        EXPECT_NE(thresholdSeen, -1) << "the queued call waited for the handler to return";
-    });
+    harness.onReply = [&](const Reply&) {
+        QMetaObject::invokeMethod(
+            &port, [&] { thresholdSeen = port.RThreshold(); }, Qt::QueuedConnection);
+    };
     link.send({7});
     port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
     pumpEvents();
@@ -287,16 +264,13 @@ TEST(ReplyClock, aPauseOrABoxHoldsItAndAReplyMeanwhileCounts) {
     for (const bool box : {false, true}) {
         SCOPED_TRACE(box ? "a box" : "a pause");
         PauseGate gate;
-        FakeCommControl port(QStringLiteral("MSC"), &gate);
-        FrameLink link(Format::Short, port);
-        port.setInputLen(1);
-        port.setPortOpen(true);
-        port.setRThreshold(10);
+        LinkHarness h(Format::Short, &gate);
+        FakeCommControl& port = h.port;
+        FrameLink& link = h.link;
         link.setReplyTimeout(30);
-        int silent = 0, handled = 0;
+        int silent = 0;
+        const auto handled = [&] { return h.replies.size(); };
         QObject::connect(&link, &FrameLink::silent, [&] { ++silent; });
-        QObject::connect(&port, &CommControl::OnComm,
-                         [&] { link.receive([&](const Reply&) { ++handled; }); });
         link.send({6, 1});
         box ? gate.beginReading() : gate.begin();
         QTest::qWait(90);
@@ -304,7 +278,7 @@ TEST(ReplyClock, aPauseOrABoxHoldsItAndAReplyMeanwhileCounts) {
         QTest::qWait(60);
         EXPECT_EQ(silent, 0);
         box ? gate.endReading() : gate.end();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return handled == 1; }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return handled() == 1; }, 2000));
         EXPECT_EQ(silent, 0);
         EXPECT_FALSE(link.awaiting());
     }
