@@ -137,7 +137,8 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
                                 static_cast<qsizetype>(block.size()))))
         ++framesSent_;
     else if (lost.isEmpty()) // the port reports a loss it found before
-        lost = QStringLiteral("the connection was lost; check the device and the cable");
+        lost = portFailureText(
+            {PortFailure::Kind::NotOpen, port_.portLabel(), PortFailure::Cause::System, {}, {}});
 
     // The reply is found wherever it stands in what comes: noise or a stray
     // byte before it is skipped.
