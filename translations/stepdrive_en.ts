@@ -358,6 +358,10 @@
 <context>
     <name>ProfileWords</name>
     <message>
+        <source> (%1행 %2열)</source>
+        <translation> (line %1, column %2)</translation>
+    </message>
+    <message>
         <source>%1행 %2열의 JSON 형식이 잘못되었습니다: %3</source>
         <translation>malformed JSON at line %1, column %2: %3</translation>
     </message>
