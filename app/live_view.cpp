@@ -75,15 +75,20 @@ LiveView::~LiveView() {
 std::unique_ptr<LiveViewWindow> LiveView::loadWindow(LiveViewActions actions) {
     if (maker_)
         return maker_(std::move(actions));
+    LiveViewModule* module = nullptr;
     QString why;
-    for (const QString& folder : moduleFolders()) {
-        QPluginLoader loader(QDir(folder).absoluteFilePath(QStringLiteral("liveview")));
-        if (auto* module = qobject_cast<LiveViewModule*>(loader.instance()))
-            return std::unique_ptr<LiveViewWindow>(module->create(std::move(actions)));
-        why = loader.errorString();
+    const auto load = [&module](const QString& path, QString* reason) {
+        QPluginLoader loader(path);
+        module = qobject_cast<LiveViewModule*>(loader.instance());
+        if (!module)
+            *reason = loader.errorString();
+        return module != nullptr;
+    };
+    if (!loadModule(QStringLiteral("liveview"), load, &why)) {
+        messages_.show(tr("실시간 보기를 열 수 없습니다: %1").arg(why));
+        return nullptr;
     }
-    messages_.show(tr("실시간 보기를 열 수 없습니다: %1").arg(why));
-    return nullptr;
+    return std::unique_ptr<LiveViewWindow>(module->create(std::move(actions)));
 }
 
 void LiveView::open() {

@@ -104,7 +104,8 @@ bool CommControl::Output(const QByteArray& block) {
     return true;
 }
 
-void CommControl::dataArrived() {
+void CommControl::dataArrived(const QByteArray& block) {
+    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "in" << block.toHex(' ').toUpper();
     scheduleReceiveCheck();
 }
 

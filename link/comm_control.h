@@ -138,8 +138,9 @@ protected:
     virtual void discardInput() = 0;
     virtual bool writeBytes(const QByteArray& block, DeviceFault* fault) = 0;
 
-    // Implementations call these from their device's notifications.
-    void dataArrived();
+    // Implementations call these from their device's notifications: a block
+    // came in (logged, as every frame out is), the device went away.
+    void dataArrived(const QByteArray& block);
     void deviceLost(const DeviceFault& fault);
     // Raises OnComm with `event` as CommEvent.
     void raise(int event);

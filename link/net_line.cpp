@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLibrary>
-#include <QMutex>
 #include <QTimer>
 #include <algorithm>
 
@@ -35,23 +34,24 @@ Cause causeOf(NetSocket::Error error) {
 }
 } // namespace
 
+// Loaded once by the system, however often it is asked for: a library
+// stays loaded while a QLibrary of it lives or until it is unloaded, which
+// nothing does.
 MakeNetSocket netModule(QString* error) {
-    static QMutex guard;
-    static MakeNetSocket make = nullptr;
-    const QMutexLocker lock(&guard);
-    if (make)
-        return make;
-    QStringList why;
-    for (const QString& folder : moduleFolders()) {
-        QLibrary module(QDir(folder).absoluteFilePath(QStringLiteral("libstepdrive_net.so")));
-        make = reinterpret_cast<MakeNetSocket>(module.resolve(kMakeNetSocket));
-        if (make)
-            return make;
-        why << module.errorString();
-    }
-    *error =
-        QStringLiteral("the network module can't be loaded: ") + why.join(QStringLiteral("; "));
-    return nullptr;
+    MakeNetSocket make = nullptr;
+    const bool loaded = loadModule(
+        QStringLiteral("libstepdrive_net.so"),
+        [&make](const QString& path, QString* why) {
+            QLibrary module(path);
+            make = reinterpret_cast<MakeNetSocket>(module.resolve(kMakeNetSocket));
+            if (!make)
+                *why = module.errorString();
+            return make != nullptr;
+        },
+        error);
+    if (!loaded)
+        *error = QStringLiteral("the network module can't be loaded: ") + *error;
+    return make;
 }
 
 NetLine::NetLine(std::function<void(const QByteArray&)> arrived,
@@ -60,8 +60,17 @@ NetLine::NetLine(std::function<void(const QByteArray&)> arrived,
 
 NetLine::~NetLine() = default;
 
-bool NetLine::open(const NetAddress& address, const LineSettings& settings, int timeoutMs,
-                   DeviceFault* fault) {
+bool NetLine::open(const QString& path, const LineSettings& settings, DeviceFault* fault) {
+    const std::optional<NetAddress> address = parseNetAddress(path);
+    if (!address) {
+        *fault = {PortFailure::Cause::BadAddress,
+                  QStringLiteral("not tcp://HOST:PORT or rfc2217://HOST:PORT")};
+        return false;
+    }
+    return open(*address, settings, fault);
+}
+
+bool NetLine::open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault) {
     close();
     QString error;
     const MakeNetSocket make = netModule(&error);
@@ -94,7 +103,7 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, int 
                         ? QStringLiteral("no answer to COM-PORT-CONTROL")
                         : QStringLiteral("no telnet negotiation came; a raw TCP port is tcp://")});
         });
-        timeout.start(timeoutMs);
+        timeout.start(connectTimeoutMs_);
         waiting_ = &loop;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         waiting_ = nullptr;

@@ -6,6 +6,7 @@
 // connection said once.
 
 #include "link/comm_control.h"
+#include "link/line.h"
 #include "link/net_socket.h"
 #include "link/port_names.h"
 #include "link/receive_buffer.h"
@@ -22,7 +23,7 @@ namespace stepdrive {
 
 class Rfc2217Client;
 
-class NetLine : public QObject {
+class NetLine : public QObject, public Line {
     Q_OBJECT
 public:
     // How long a raw port waits for what a server sends unasked: twice the
@@ -36,19 +37,21 @@ public:
             std::function<void(const DeviceFault&)> lost);
     ~NetLine() override;
 
-    // Connects, and in RFC 2217 mode sets the far line to `settings`, within
-    // `timeoutMs`. The event loop runs meanwhile, without user input: the
-    // windows repaint. A raw port that answers in telnet is refused
-    // (Cause::SpeaksTelnet), before anything is sent when its telnet comes
-    // first, else as a lost line.
-    bool open(const NetAddress& address, const LineSettings& settings, int timeoutMs,
-              DeviceFault* fault);
-    void close();
-    bool isOpen() const { return state_ == State::Open; }
-    int bytesWaiting() const { return received_.waiting(); }
-    QByteArray read(int max);
-    void discard();
-    bool write(const QByteArray& block, DeviceFault* fault);
+    // Connects to the address `path` names, and in RFC 2217 mode sets the
+    // far line to `settings`. The event loop runs meanwhile, without user
+    // input: the windows repaint. A raw port that answers in telnet is
+    // refused (Cause::SpeaksTelnet), before anything is sent when its telnet
+    // comes first, else as a lost line.
+    bool open(const QString& path, const LineSettings& settings, DeviceFault* fault) override;
+    bool open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault);
+    void close() override;
+    bool isOpen() const override { return state_ == State::Open; }
+    int bytesWaiting() const override { return received_.waiting(); }
+    QByteArray read(int max) override;
+    void discard() override;
+    bool write(const QByteArray& block, DeviceFault* fault) override;
+    // How long connecting (and setting the far line) may take.
+    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
 
 private:
     enum class State { Closed, Connecting, Open, Failed };
@@ -68,6 +71,7 @@ private:
     State state_ = State::Closed;
     bool linked_ = false; // the TCP connection is made
     bool heard_ = false;  // a byte came on it
+    int connectTimeoutMs_ = 5000;
     QElapsedTimer connecting_;
     DeviceFault fault_; // why connecting failed
     QEventLoop* waiting_ = nullptr;

@@ -1,28 +1,18 @@
 #pragma once
-// The port control that ships, over QSerialPort: real ttys, USB adapters and
-// pseudo-terminals alike. A network port name ("tcp://HOST:PORT",
-// "rfc2217://HOST:PORT") opens the port to a serial device server instead,
-// so whoever uses the port never knows which kind it talks to.
+// The port control that ships: a serial device through QSerialPort, or, for
+// a network port name ("tcp://HOST:PORT", "rfc2217://HOST:PORT"), the port
+// to a serial device server, so whoever uses the port never knows which
+// kind it talks to.
 
 #include "link/comm_control.h"
-#include "link/receive_buffer.h"
 
-#include <QSerialPort>
 #include <memory>
 
 namespace stepdrive {
 
+class Line;
 class NetLine;
-
-// What the system lets this program do with a device.
-enum class DeviceAccess { ReadWrite, Refused, Missing };
-DeviceAccess deviceAccess(const QString& path);
-
-// Why a device did not open, from QSerialPort's error and the device's
-// access: held by another program, not permitted, or not there; otherwise
-// only the system's text says.
-DeviceFault openFailure(QSerialPort::SerialPortError error, DeviceAccess access,
-                        const QString& systemText);
+class SerialLine;
 
 class SerialCommControl : public CommControl {
     Q_OBJECT
@@ -40,15 +30,12 @@ protected:
     bool writeBytes(const QByteArray& block, DeviceFault* fault) override;
 
 private:
-    void readIncoming();
-    void onError(QSerialPort::SerialPortError error);
+    // The line of `path`'s kind, made when first wanted.
+    Line& lineFor(const QString& path);
 
-    QSerialPort port_;
-    // The device server's port, made when a network name is first opened;
-    // in use while `network_`.
+    std::unique_ptr<SerialLine> serial_;
     std::unique_ptr<NetLine> net_;
-    bool network_ = false;
-    ReceiveBuffer received_;
+    Line* line_ = nullptr; // the one opened last
 };
 
 } // namespace stepdrive

@@ -9,6 +9,7 @@
 #include "panels/main/main_panel.h"
 #include "tests/support/pty.h"
 #include "ui/colours.h"
+#include "ui/lamp.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -48,14 +49,29 @@ const char* const kMainDefaults[] = {"20", "4", "800", "10", "500", "12800", "2"
 
 } // namespace
 
-// Replies in pieces are whole replies; a dropped one stops the chain where
-// it is, said once, with the boxes it did not fill emptied, and once the
-// line is sound again the panel works.
+// Replies in pieces are whole replies, also with a stop pressed during
+// READ ALL: the receiver stays in step, and the inputs read afterwards are
+// the driver's, with no box. A dropped one stops the chain where it is, said
+// once, with the boxes it did not fill emptied, and once the line is sound
+// again the panel works.
 TEST_F(E2eFaults, splitAndDroppedRepliesNeitherCrashNorHang) {
-    connectTo({"--split", "3"});
+    connectTo({"--split", "3", "--inputs", "5"});
     MainPanel& main = shell().main();
     click(main, "cmd_RData");
     ASSERT_TRUE(filled(box(main, "Text_REPOS")));
+
+    click(main, "cmd_ROR");
+    click(main, "cmd_RData");
+    QTimer::singleShot(300, [&main] { click(main, "mtr_STOP"); });
+    ASSERT_TRUE(saidAndSettled());
+    EXPECT_EQ(messages.shown.size(), 1) << messages.shown.join('\n').toStdString();
+    messages.shown.clear();
+    click(main, "CMD_IN");
+    const auto lamp = [&main](const char* name) { return main.findChild<Lamp*>(name)->isOn(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lamp("led1") && lamp("led3"); }, kWaitMs));
+    EXPECT_FALSE(lamp("led2"));
+    pumpEvents();
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 
     // Every third command goes unanswered.

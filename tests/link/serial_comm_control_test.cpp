@@ -2,6 +2,7 @@
 #include "link/pause.h"
 #include "link/port_names.h"
 #include "link/serial_comm_control.h"
+#include "link/serial_line.h"
 #include "link/system_ports.h"
 #include "tests/support/fakes.h"
 #include "tests/support/pty.h"

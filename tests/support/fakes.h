@@ -64,7 +64,7 @@ public:
 
     void push(const QByteArray& bytes) {
         in += bytes;
-        dataArrived();
+        dataArrived(bytes);
     }
     // The device goes away, as when its cable is pulled.
     void lose() { deviceLost({PortFailure::Cause::System, QStringLiteral("gone")}); }

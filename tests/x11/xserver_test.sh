@@ -387,36 +387,61 @@ done
 [ $filled = 7 ] && pass "every read-back box is filled after the noisy READ ALL" ||
     fail "$((7 - filled)) read-back boxes are empty after the noisy READ ALL"
 
-# A stop during WRITE ALL, on a line where one write reply has a wrong
-# status: the stop frame reaches the driver within 0.35 s of the key, the
-# rest of WRITE ALL stays unsent, and every box closes on Return.
-startSim faulty --fault status --every 7
+# A stop during WRITE ALL, on a clean line and on one where a write reply
+# has a wrong status: the stop frame reaches the driver within 0.35 s of the
+# key, the rest of WRITE ALL stays unsent, and every box closes on Return.
+stopDuringWriteAll() { # stopDuringWriteAll WHAT SIMULATOR-OPTION...
+    local what=$1; shift
+    startSim "stop-$what" "$@"
+    openDialog
+    click START 4920 1200 2055 735
+    typePort "$line"
+    click START 4920 240 2055 855
+    waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the $what driver did not return"
+    click MAIN 6420 3360 975 735 # ROR
+    waitFor 3 simSaw "AA  00  01  00" || fail "the jog did not reach the $what driver"
+    click MAIN 1440 1440 1455 855
+    sleep 0.4
+    local pressed stopped answered=0
+    pressed=$(python3 -c 'import time; print(int(time.monotonic() * 1000))')
+    xdotool key --window "$(windows MAIN | head -1)" Escape
+    waitFor 3 simSaw "AA  00  03  00" || fail "the stop during WRITE ALL never reached the $what driver"
+    stopped=$(grep "<- AA  00  03  00" "$sim_log" | head -1 | awk '{print int($1)}')
+    [ -n "$stopped" ] && [ $((stopped - pressed)) -le 350 ] &&
+        pass "the stop reached the $what driver $((stopped - pressed)) ms after Escape" ||
+        fail "the stop reached the $what driver $((stopped - pressed)) ms after Escape"
+    [ "$(grep -c "<- AA  00  05" "$sim_log")" -lt 7 ] && pass "WRITE ALL was cut short on the $what line" ||
+        fail "all of WRITE ALL went out on the $what line despite the stop"
+    while waitFor 2 shown stepdrive && [ $answered -lt 5 ]; do
+        answered=$((answered + 1))
+        xdotool key --window "$(windows stepdrive | tail -1)" Return
+        sleep 0.3
+    done
+    gone stepdrive && pass "Return answered the $answered boxes after the stop on the $what line" ||
+        fail "a box after the stop on the $what line did not close on Return"
+}
+stopDuringWriteAll clean
+stopDuringWriteAll faulty --fault status --every 7
+
+# A "통신에러" box left open three seconds in the middle of WRITE ALL: the
+# replies that came meanwhile count, so no box says the driver is silent,
+# and WRITE ALL goes on to its end once it is answered.
+startSim slowbox --fault status --every 4
 openDialog
 click START 4920 1200 2055 735
 typePort "$line"
 click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to a faulty driver did not return"
-click MAIN 6420 3360 975 735 # ROR
-waitFor 3 simSaw "AA  00  01  00" || fail "the jog did not reach the faulty driver"
+waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the faulty driver did not return"
 click MAIN 1440 1440 1455 855
-sleep 0.4
-pressed=$(python3 -c 'import time; print(int(time.monotonic() * 1000))')
-xdotool key --window "$(windows MAIN | head -1)" Escape
-waitFor 3 simSaw "AA  00  03  00" || fail "the stop during WRITE ALL never reached the driver"
-stopped=$(grep "<- AA  00  03  00" "$sim_log" | head -1 | awk '{print int($1)}')
-[ -n "$stopped" ] && [ $((stopped - pressed)) -le 350 ] &&
-    pass "the stop reached the driver $((stopped - pressed)) ms after Escape" ||
-    fail "the stop reached the driver $((stopped - pressed)) ms after Escape"
-[ "$(grep -c "<- AA  00  05" "$sim_log")" -lt 7 ] && pass "WRITE ALL was cut short by the stop" ||
-    fail "all of WRITE ALL went out despite the stop"
-answered=0
-while waitFor 2 shown stepdrive && [ $answered -lt 5 ]; do
-    answered=$((answered + 1))
-    xdotool key --window "$(windows stepdrive | tail -1)" Return
-    sleep 0.3
-done
-gone stepdrive && pass "Return answered the $answered boxes after the stop" ||
-    fail "a box after the stop did not close on Return"
+waitFor 5 shown stepdrive && pass "the faulty write reply shows a box" ||
+    fail "the faulty write reply showed no box"
+sleep 3
+xdotool key --window "$(windows stepdrive | tail -1)" Return
+waitFor 5 simSaw "AA  00  05  06" && pass "WRITE ALL went on after the box" ||
+    fail "WRITE ALL did not go on after the box"
+sleep 1.5
+gone stepdrive && pass "no second box after one left open three seconds" ||
+    fail "a second box showed after one left open three seconds"
 
 echo "$failures failed"
 [ $failures -eq 0 ]
