@@ -20,8 +20,7 @@ namespace stepdrive::cli {
 
 namespace {
 
-// A device server may take a few seconds to answer; --timeout bounds the
-// wait beyond that.
+// A device server may take a few seconds to connect, more with --timeout.
 constexpr int kConnectFloorMs = 3000;
 
 // A device that is no terminal: a regular file, a folder, or a character

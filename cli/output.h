@@ -14,8 +14,7 @@ namespace stepdrive::cli {
 // was closed.
 bool reserveStandardStreams();
 
-// Writes all of `bytes` to `fd`, and with `sync` makes sure they got there;
-// empty, or why not.
+// Writes all of `bytes` to `fd` (with `sync`, to the disk); empty, or why not.
 QString writeAll(int fd, const QByteArray& bytes, bool sync);
 
 // Writes `text` to standard output and makes sure it got there; on failure
