@@ -3,34 +3,28 @@
 #include "cli/reached.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 namespace stepdrive::cli {
 
 std::optional<std::int32_t> wholeNumber(const QString& text, const QString& what, Range range,
                                         QString* error) {
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?(?:([0-9]+)(?:\\.(0*))?|[0-9]*\\.[0-9]+|[0-9]+\\.[0-9]*)$"));
-    const QString t = text.trimmed();
-    const QRegularExpressionMatch m = number.match(t);
-    if (!m.hasMatch()) {
-        *error = QStringLiteral("%1: \"%2\" is not a number").arg(what, cut(text));
-        return std::nullopt;
-    }
-    if (m.captured(1).isEmpty()) {
-        *error = QStringLiteral("%1: \"%2\" is not a whole number").arg(what, cut(text));
-        return std::nullopt;
-    }
+    QString whole;
+    const NumberKind kind = numberKind(text.trimmed(), &whole);
     bool fits = false;
-    const qlonglong value = t.section(QLatin1Char('.'), 0, 0).toLongLong(&fits);
-    if (!fits || value < range.min || value > range.max) {
+    const qlonglong value = whole.toLongLong(&fits);
+    if (kind != NumberKind::Whole)
+        *error = QStringLiteral("%1: \"%2\" is not a %3")
+                     .arg(what, cut(text),
+                          kind == NumberKind::Fraction ? QStringLiteral("whole number")
+                                                       : QStringLiteral("number"));
+    else if (!fits || value < range.min || value > range.max)
         *error = QStringLiteral("%1: %2 is out of range (%3 to %4)")
-                     .arg(what, t.section(QLatin1Char('.'), 0, 0))
+                     .arg(what, cut(whole))
                      .arg(range.min)
                      .arg(range.max);
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
+    else
+        return static_cast<std::int32_t>(value);
+    return std::nullopt;
 }
 
 namespace {

@@ -3,13 +3,16 @@
 #include "cli/commands.h"
 #include "cli/exchange.h"
 #include "cli/lines.h"
-#include "cli/monitor.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/result.h"
 #include "cli/scan.h"
+#include "cli/session.h"
 #include "core/version.h"
+#include "link/comm_control.h"
+#include "link/pause.h"
 #include "link/port_names.h"
+#include "link/system_ports.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,7 +37,7 @@ QString prefixed(const QString& prefix, const QString& text) {
 // One command line, its standard output into `out` whole (see run()).
 int runCommand(const QStringList& arguments, const PortFactory& makePort,
                const PauseFactory& makePause, QTextStream& out, QTextStream& err,
-               bool errIsTerminal, QString* outputFile) {
+               bool errIsTerminal, const LiveOutput& live, QString* outputFile) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -51,9 +54,13 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         return static_cast<int>(kUsageError);
     };
     QString error;
-    const auto options = parseOptions(arguments, &error);
+    auto options = parseOptions(arguments, &error);
     if (!options)
         return refuse(error);
+    options->live = live ? live : [&out](const QByteArray& text, QString*) {
+        out << QString::fromUtf8(text);
+        return true;
+    };
     if (options->help) {
         out << helpText();
         return kDone;
@@ -62,38 +69,60 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         out << versionText(qPrintable(kProgram)).c_str();
         return kDone;
     }
-    const auto command = prepare(options->words, *options, &error);
+    int takes = 0;
+    const auto command = prepare(options->words, *options, &error, &takes);
     const QString verb = options->words.value(0);
     const bool reads = verb == QLatin1String("apply") || verb == QLatin1String("verify");
-    if (!command && reads && options->words.size() == 2)
+    const bool checks = (takes & kNoPort) != 0;
+    if (!command && (reads || verb == QLatin1String("check")) && options->words.size() == 2)
         return refuse(error, false); // the command line is right; the file is not
     if (!command)
         return refuse(error);
-    const bool moves = verb == QLatin1String("move") || verb == QLatin1String("home") ||
-                       options->words.mid(0, 2) == QStringList{"table", "run"};
-    if (options->wait && !moves)
-        return refuse(QStringLiteral("--wait goes with move, home and table run only"));
+    // Options given to a command that does not take them.
+    const struct {
+        bool given;
+        int taken;
+        const char* why;
+    } misplaced[] = {
+        {options->wait, kWait, "--wait goes with move, home and table run only"},
+        {!options->output.isEmpty(), kOutput, "--output goes with dump only"},
+        {options->watching, kWatch, "--interval, --duration and --csv go with monitor only"},
+        {options->ports.size() > 1, kSeveralPorts,
+         "only apply, verify, dump and monitor take more than one --port"},
+    };
+    for (const auto& m : misplaced)
+        if (m.given && !(takes & m.taken))
+            return refuse(QLatin1String(m.why));
+    if (checks && !options->ports.isEmpty())
+        return refuse(QStringLiteral("check opens no port: --port is not taken"));
     const bool document = verb == QLatin1String("dump");
-    if (!options->output.isEmpty() && !document)
-        return refuse(QStringLiteral("--output goes with dump only"));
     *outputFile = options->output;
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
     for (int i = 0; i < ports.size(); ++i)
         for (int j = 0; j < i; ++j)
-            if (parsePortChoice(ports[i]).path() == parsePortChoice(ports[j]).path())
+            if (sameDevice(parsePortChoice(ports[i]).path(), parsePortChoice(ports[j]).path()))
                 return refuse(ports[i] == ports[j]
                                   ? QStringLiteral("--port %1 is given twice").arg(ports[i])
                                   : QStringLiteral("--port %1 and --port %2 are the same device")
                                         .arg(ports[j], ports[i]));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
+    if (checks) { // the file is read and checked: the port is never opened
+        const auto port = makePort(QStringLiteral("cli"));
+        const auto pause = makePause();
+        Exchange exchange(*port, options->timeoutMs);
+        Session session(exchange, *pause);
+        Result checked(QJsonValue::Null);
+        const int status = (*command)(session, checked, err);
+        out << (options->json ? jsonLine(checked.object()) : checked.text());
+        return status;
+    }
     if (ports.isEmpty())
         return refuse(QStringLiteral("--port is required"));
     const bool several = ports.size() > 1;
-    if (several && !reads && !document)
-        return refuse(QStringLiteral("only apply, verify and dump take more than one --port"));
+    const bool streams = (takes & kWatch) != 0; // prints as it goes
 
     Options o = *options;
     std::mutex saying;
@@ -116,7 +145,9 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         const QString named = ports[i] + QStringLiteral(": ");
         status = std::max(status, r.status);
         err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
-        if (!several)
+        if (streams) // what it found is printed; a failure with --json is a line of its own
+            out << (options->json && r.status != kDone ? r.out(true) : QString());
+        else if (!several)
             out << r.out(options->json);
         else if (options->json)
             listed.append(r.result.object(r.error));
@@ -127,7 +158,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         else
             byPort[ports[i]] = QJsonObject{{QStringLiteral("error"), r.error}};
     }
-    if (several && options->json)
+    if (several && options->json && !streams)
         out << QJsonDocument(listed).toJson(QJsonDocument::Compact) << '\n';
     else if (several && document)
         out << QJsonDocument(byPort).toJson(QJsonDocument::Indented);
@@ -137,14 +168,12 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
 } // namespace
 
 int run(const QStringList& arguments, const PortFactory& makePort, const PauseFactory& makePause,
-        QTextStream& out, QTextStream& err, bool errIsTerminal, QTextStream* live) {
-    // A monitor writes as it goes, where it is told to.
-    if (const auto monitored = runMonitor(arguments, makePort, makePause, live ? *live : out, err))
-        return *monitored;
+        QTextStream& out, QTextStream& err, bool errIsTerminal, const LiveOutput& live) {
     QString text;
     QTextStream into(&text);
     QString file;
-    const int status = runCommand(arguments, makePort, makePause, into, err, errIsTerminal, &file);
+    const int status =
+        runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &file);
     into.flush();
     if (file.isEmpty() || status != kDone) {
         out << text; // a dump that failed leaves no file: its error goes here

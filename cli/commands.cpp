@@ -3,8 +3,12 @@
 #include "cli/arguments.h"
 #include "cli/compare.h"
 #include "cli/exchange.h"
+#include "cli/interrupt.h"
+#include "cli/monitor.h"
+#include "cli/scan.h"
 #include "cli/session.h"
 #include "core/version.h"
+#include "link/port_names.h"
 
 #include <QDateTime>
 #include <limits>
@@ -57,33 +61,22 @@ std::optional<Command> tableWrite(const QStringList& words, const Options&, QStr
         TableEntry e;
         if (!v[0] || !v[1] || !v[2])
             e = s.readTableEntry(n);
-        e = {v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
-        expect(s, rowItems(n, e), true);
-        s.writeTableEntry(n, e);
-        return compare(p, err, rowItems(n, e), heldOf(rowItems(n, s.readTableEntry(n))),
-                       std::nullopt);
+        Profile wanted;
+        wanted.table[static_cast<std::size_t>(n - 1)] = {
+            v[0].value_or(e.position), v[1].value_or(e.velocity), v[2].value_or(e.acceleration)};
+        return writeAndVerify(s, p, err, wanted);
     });
 }
 
 std::optional<Command> beltWrite(const QStringList& settings, const Options&, QString* error) {
-    std::optional<bool> in2Used;
+    Profile wanted;
     const auto values = keyValues(settings, fieldsOf(kBeltParameters), QStringLiteral("belt write"),
-                                  error, &in2Used);
+                                  error, &wanted.in2Used);
     if (!values)
         return std::nullopt;
-    return Command([in2Used, values = *values](Session& s, Result& p, QTextStream& err) {
-        const auto each = asValues<BeltValues>(values);
-        std::vector<Item> wanted, held;
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            if (const auto& v = each[static_cast<std::size_t>(i)])
-                wanted.push_back(
-                    {QStringLiteral("belt.") + QLatin1String(kBeltParameters[i].key), *v});
-        expect(s, wanted, true, in2Used);
-        s.writeBelt(each, in2Used);
-        for (int i = 0; i < kBeltParameterCount; ++i)
-            if (each[static_cast<std::size_t>(i)])
-                held.push_back({wanted[held.size()].key, s.readBelt(i)});
-        return compare(p, err, wanted, heldOf(held), in2Used);
+    wanted.belt = asValues<BeltValues>(*values);
+    return Command([wanted](Session& s, Result& p, QTextStream& err) {
+        return writeAndVerify(s, p, err, wanted);
     });
 }
 
@@ -96,6 +89,20 @@ std::optional<Command> apply(const QStringList& arguments, const Options&, QStri
     };
 }
 
+// What apply would write of a file, with no port.
+std::optional<Command> check(const QStringList& arguments, const Options&, QString* error) {
+    auto profile = readProfile(arguments[0], error);
+    if (!profile)
+        return std::nullopt;
+    profile->about = {};
+    return [wanted = *profile](Session&, Result& p, QTextStream&) {
+        p.profile(wanted);
+        if (wanted.in2Used)
+            p.lines({{QStringLiteral("belt.in2_used"), *wanted.in2Used}});
+        return static_cast<int>(kDone);
+    };
+}
+
 // Reads back what the file holds and compares, writing nothing.
 std::optional<Command> verify(const QStringList& arguments, const Options&, QString* error) {
     const QString& path = arguments[0];
@@ -104,25 +111,15 @@ std::optional<Command> verify(const QStringList& arguments, const Options&, QStr
         return std::nullopt;
     return [wanted = *profile, path](Session& s, Result& p, QTextStream& err) {
         expect(s, items(wanted), false);
-        return compare(p, err, items(wanted), heldOf(s.read(wanted)), wanted.in2Used,
+        return compare(p, err, items(wanted), items(s.read(wanted)), wanted.in2Used,
                        path == QLatin1String("-") ? QStringLiteral("standard input") : path);
     };
 }
 
-// One section of everything readable.
-Profile section(const QString& name) {
-    const Profile all = everythingReadable();
-    Profile p;
-    if (name == QLatin1String("motor"))
-        p.motor = all.motor;
-    else if (name == QLatin1String("table"))
-        p.table = all.table;
-    else
-        p.belt = all.belt;
-    return p;
-}
-
-Command reading(const Profile& which) {
+// Reads one section of everything readable.
+template <typename Section> Command reading(Section Profile::*section) {
+    Profile which;
+    which.*section = everythingReadable().*section;
     return [which](Session& s, Result& p, QTextStream&) {
         p.profile(s.read(which));
         return static_cast<int>(kDone);
@@ -148,10 +145,10 @@ struct Motion {
 // (exit 3), as is one still running at --wait-timeout (exit 4, stopped).
 Command moving(std::function<Motion(Session&, bool wait)> act, std::optional<int> waitMs) {
     return [act = std::move(act), waitMs](Session& s, Result& p, QTextStream&) {
+        const std::optional<StopOwed> owed = waitMs ? std::make_optional<StopOwed>() : std::nullopt;
         Motion m = act(s, waitMs.has_value());
         if (waitMs) {
-            s.waitUntilStopped(*waitMs);
-            const std::int32_t at = s.position();
+            const std::int32_t at = s.waitUntilStopped(*waitMs);
             m.values.emplace_back(QStringLiteral("position"), at);
             if (m.target && at != *m.target) {
                 p.values(m.values);
@@ -267,11 +264,15 @@ Command dump() {
         Profile held = s.read(everythingReadable());
         // Where and when it was dumped, by what; apply and verify pass it by.
         const std::string program = versionText("stepdrive-cli");
-        held.about = {
-            {QStringLiteral("port"), p.port()},
-            {QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
-            {QStringLiteral("program"),
-             QString::fromStdString(program.substr(0, program.find('\n')))}};
+        // The device's identity, where the system knows it.
+        held.about = identity(systemPortOf(parsePortChoice(p.port()).path()));
+        for (const QString& key : held.about.keys())
+            if (held.about[key].toString().isEmpty())
+                held.about.remove(key);
+        held.about[QStringLiteral("port")] = p.port();
+        held.about[QStringLiteral("date")] = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+        held.about[QStringLiteral("program")] =
+            QString::fromStdString(program.substr(0, program.find('\n')));
         p.document(toJson(held));
         return static_cast<int>(kDone);
     };
@@ -291,43 +292,53 @@ Command inputs() {
 }
 
 // How each command is written: its words, then the arguments it needs
-// (`more`: any number of KEY=VALUE after them), and what makes it.
+// (`more`: any number of KEY=VALUE after them), what makes it, and the
+// options it takes beside those every command takes.
 struct Syntax {
     QStringList words;
     QStringList arguments;
     Builder build;
+    int takes = 0;
     bool more = false;
 };
 
 const std::vector<Syntax>& syntaxes() {
     static const std::vector<Syntax> all{
-        {{"params", "read"}, {}, always(reading(section(QStringLiteral("motor"))))},
-        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, true},
-        {{"move", "abs"}, {"PULSES"}, motion(false)},
-        {{"move", "rel"}, {"PULSES"}, motion(true)},
+        {{"params", "read"}, {}, always(reading(&Profile::motor))},
+        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, 0, true},
+        {{"move", "abs"}, {"PULSES"}, motion(false), kWait},
+        {{"move", "rel"}, {"PULSES"}, motion(true), kWait},
         {{"jog", "left"}, {"SPEED"}, jogging(false)},
         {{"jog", "right"}, {"SPEED"}, jogging(true)},
         {{"stop"}, {}, always(acting([](Session& s) { s.stop(); }))},
-        {{"home"}, {}, home},
+        {{"home"}, {}, home, kWait},
         {{"position"}, {}, always(position())},
         {{"inputs"}, {}, always(inputs())},
         {{"outputs"}, {"S1", "S2"}, outputs},
-        {{"table", "read"}, {}, always(reading(section(QStringLiteral("table"))))},
-        {{"table", "run"}, {"ROW"}, tableRun},
-        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, true},
-        {{"belt", "read"}, {}, always(reading(section(QStringLiteral("belt"))))},
-        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, true},
-        {{"dump"}, {}, always(dump())},
-        {{"apply"}, {"FILE"}, apply},
-        {{"verify"}, {"FILE"}, verify},
-        {{"scan"}, {}, always(probe())}, // scan asks each port for its position
+        {{"table", "read"}, {}, always(reading(&Profile::table))},
+        {{"table", "run"}, {"ROW"}, tableRun, kWait},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, 0, true},
+        {{"belt", "read"}, {}, always(reading(&Profile::belt))},
+        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, 0, true},
+        {{"dump"}, {}, always(dump()), kSeveralPorts | kOutput},
+        {{"apply"}, {"FILE"}, apply, kSeveralPorts},
+        {{"verify"}, {"FILE"}, verify, kSeveralPorts},
+        {{"check"}, {"FILE"}, check, kNoPort},
+        {{"scan"}, {}, always(probe()), kSeveralPorts}, // each port asked for its position
+        {{"monitor"},
+         {},
+         [](const QStringList&, const Options& o, QString*) {
+             return std::optional<Command>(monitor(o));
+         },
+         kSeveralPorts | kWatch},
     };
     return all;
 }
 
 } // namespace
 
-std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error) {
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error,
+                               int* takes) {
     if (words.isEmpty()) {
         *error = QStringLiteral("no command given");
         return std::nullopt;
@@ -353,6 +364,7 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
                               words.mid(s.words.size() + s.arguments.size()).join(' '));
             return std::nullopt;
         }
+        *takes = s.takes;
         return s.build(words.mid(s.words.size()), o, error);
     }
     if (words.size() == 1 && !next.isEmpty())

@@ -5,7 +5,6 @@
 #include "cli/result.h"
 #include "core/profile.h"
 
-#include <QJsonObject>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -16,20 +15,11 @@ namespace stepdrive::cli {
 
 class Session;
 
-// What the driver holds of the values compared: by key, and as JSON.
-struct Held {
-    std::vector<Item> items;
-    QJsonObject json;
-};
-
-Held heldOf(const Profile& p);
-// Values read one by one, nested by their keys.
-Held heldOf(const std::vector<Item>& items);
-
 // Compares what was written, or what the file `verified` holds, with what
 // the driver holds; gives what it holds, or the differences (exit 3).
-int compare(Result& result, QTextStream& err, const std::vector<Item>& wanted, const Held& held,
-            std::optional<bool> in2Used, const QString& verified = {});
+int compare(Result& result, QTextStream& err, const std::vector<Item>& wanted,
+            const std::vector<Item>& held, std::optional<bool> in2Used,
+            const QString& verified = {});
 
 // Notes what a command writes (or, with `writes` false, verifies), so that
 // a failure can say what reached the drive.

@@ -54,6 +54,8 @@ QString causeText(const PortFailure& f) {
     case Cause::FarSettings:
         return QStringLiteral("the device server did not take the line settings (%1)")
             .arg(f.systemText);
+    case Cause::SpeaksTelnet:
+        return QStringLiteral("this port speaks RFC 2217: use rfc2217://");
     case Cause::System:
         break;
     }
@@ -85,6 +87,10 @@ QString settingsText(const LineSettingsFault& s) {
 
 QString portFailureText(const PortFailure& f) {
     using Kind = PortFailure::Kind;
+    // What to check when the line is gone: a device server's or a cable.
+    const QString check = f.port.contains(QLatin1String("://"))
+                              ? QStringLiteral("check the device server and the network")
+                              : QStringLiteral("check the device and the cable");
     switch (f.kind) {
     case Kind::NoPortNumber:
         return QStringLiteral("no port number");
@@ -93,12 +99,13 @@ QString portFailureText(const PortFailure& f) {
     case Kind::OpenRefused:
         return causeText(f);
     case Kind::NotOpen: // after the line was lost: the port closed itself
-        return QStringLiteral("the connection was lost; check the device and the cable");
+        return QStringLiteral("the connection was lost; ") + check;
     case Kind::WriteFailed:
         return QStringLiteral("could not send: %1").arg(causeText(f));
     case Kind::Lost:
-        return QStringLiteral("the connection was lost; check the device and the cable (%1)")
-            .arg(causeText(f));
+        if (f.cause == Cause::SpeaksTelnet)
+            return QStringLiteral("telnet negotiation came in: ") + causeText(f);
+        return QStringLiteral("the connection was lost; %1 (%2)").arg(check, causeText(f));
     }
     return {};
 }
@@ -130,7 +137,8 @@ Bytes Exchange::ask(Format format, const std::vector<std::uint8_t>& args) {
                                 static_cast<qsizetype>(block.size()))))
         ++framesSent_;
     else if (lost.isEmpty()) // the port reports a loss it found before
-        lost = QStringLiteral("the connection was lost; check the device and the cable");
+        lost = portFailureText(
+            {PortFailure::Kind::NotOpen, port_.portLabel(), PortFailure::Cause::System, {}, {}});
 
     // The reply is found wherever it stands in what comes: noise or a stray
     // byte before it is skipped.

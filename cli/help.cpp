@@ -6,19 +6,16 @@
 #include "core/profile.h"
 
 #include <QFile>
-#include <limits>
 
 namespace stepdrive::cli {
 
 QString helpText() {
     QStringList keys;
     for (const ValueRule& rule : kMotorParameters)
-        keys << (rule.min == std::numeric_limits<std::int32_t>::min()
-                     ? QStringLiteral("%1 (any whole number)").arg(QLatin1String(rule.key))
-                     : QStringLiteral("%1 (%2-%3)")
-                           .arg(QLatin1String(rule.key))
-                           .arg(rule.min)
-                           .arg(rule.max));
+        keys << QStringLiteral("%1 (%2 to %3)")
+                    .arg(QLatin1String(rule.key))
+                    .arg(rule.min)
+                    .arg(rule.max);
     QFile file(QStringLiteral(":/stepdrive/cli/help.txt"));
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -1,6 +1,7 @@
 #include "cli/lines.h"
 
 #include "cli/exchange.h"
+#include "cli/interrupt.h"
 #include "cli/reached.h"
 #include "cli/session.h"
 #include "link/comm_control.h"
@@ -14,20 +15,13 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
-#include <utility>
 
 namespace stepdrive::cli {
 
 namespace {
 
-// "COM5 writing motor 7/7, table 3/7": a drive's sections of one phase.
-QString progressLine(const QString& port, const QString& phase,
-                     const std::vector<std::pair<QString, QString>>& sections) {
-    QStringList done;
-    for (const auto& [section, count] : sections)
-        done << section + QLatin1Char(' ') + count;
-    return QStringLiteral("%1 %2 %3").arg(port, phase, done.join(QStringLiteral(", ")));
-}
+// A device server may take a few seconds to connect, more with --timeout.
+constexpr int kConnectFloorMs = 3000;
 
 // A device that is no terminal: a regular file, a folder, or a character
 // device that refuses the terminal's calls (/dev/null).
@@ -41,10 +35,11 @@ bool notSerial(const QString& device, const PortFailure& failure) {
 
 // Opens `port` as --port names it: COM n, or a device path; or says why
 // not in *error, naming the device when --port gave a COM number.
-bool openPort(CommControl& port, const PortChoice& choice, int baud, QString* error) {
+bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QString* error) {
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
-    port.setSettings(QStringLiteral("%1,N,8,1").arg(baud));
+    port.setSettings(QStringLiteral("%1,N,8,1").arg(o.baud));
+    port.setConnectTimeout(std::max(kConnectFloorMs, o.timeoutMs));
     PortFailure failure;
     const auto reported = QObject::connect(&port, &CommControl::failed,
                                            [&failure](const PortFailure& f) { failure = f; });
@@ -79,27 +74,25 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
     const std::unique_ptr<Pause> pause = makePause();
     const std::unique_ptr<CommControl> port = makePort(portObjectName);
     QString error;
-    if (!openPort(*port, parsePortChoice(given), o.baud, &error)) {
+    if (!openPort(*port, parsePortChoice(given), o, &error)) {
         err << error << '\n';
         failed(kPortError, error, reachedJson({}));
     } else {
         Exchange exchange(*port, o.timeoutMs);
         Session session(exchange, *pause);
+        // "COM5 writing motor 7/7, table 7/7": the sections of a phase done.
         if (o.sayProgress)
-            session.onProgress(
-                [&o, given, phase = QString(),
-                 sections = std::vector<std::pair<QString, QString>>()](
-                    const QString& now, const QString& section, int done, int total) mutable {
-                    if (now != phase)
-                        sections.clear();
-                    phase = now;
-                    const QString count = QStringLiteral("%1/%2").arg(done).arg(total);
-                    if (sections.empty() || sections.back().first != section)
-                        sections.emplace_back(section, count);
-                    sections.back().second = count;
-                    if (done == total)
-                        o.sayProgress(progressLine(given, phase, sections));
-                });
+            session.onProgress([&o, given, phase = QString(),
+                                done = QStringList()](const QString& now, const QString& section,
+                                                      int frames, int total) mutable {
+                if (frames < total)
+                    return;
+                if (now != phase)
+                    done.clear();
+                phase = now;
+                done << QStringLiteral("%1 %2/%2").arg(section).arg(total);
+                o.sayProgress(QStringLiteral("%1 %2 %3").arg(given, phase, done.join(", ")));
+            });
         try {
             const int status = command(session, print, err);
             err.flush();
@@ -107,11 +100,17 @@ LineResult runLine(const QString& given, const QString& portObjectName, const Op
             if (status != kDone) // the command said why, on its last line
                 failed(status, lines.value(lines.size() - 1), reachedJson(session.reached()));
         } catch (const Failure& f) {
+            const Reached& reached = session.reached();
             const QString message =
                 f.whole ? f.message
-                        : f.message + QStringLiteral(", ") + whatReached(session.reached(), given);
+                        : f.message + QStringLiteral(", ") + whatReached(reached, given);
             err << message << '\n';
-            failed(f.status, message, reachedJson(session.reached()));
+            // What a read-back found before it failed stays in the result.
+            const QJsonValue found = readBackJson(reached.wanted, reached.read, {}, reached.writes)
+                                         .value(QStringLiteral("differences"));
+            if (!found.isUndefined())
+                print.add({{QStringLiteral("differences"), found}});
+            failed(f.status, message, reachedJson(reached));
         }
         port->setPortOpen(false);
     }
@@ -125,6 +124,7 @@ std::vector<LineResult> runLines(const Options& o, const Command& command,
                                  const PortFactory& makePort, const PauseFactory& makePause) {
     std::vector<LineResult> results(static_cast<std::size_t>(o.ports.size()));
     if (o.ports.size() == 1) {
+        nameLine(o.ports[0]);
         results[0] = runLine(o.ports[0], QStringLiteral("cli"), o, command, makePort, makePause);
         return results;
     }

@@ -1,7 +1,6 @@
 // stepdrive-cli: set up and verify the driver from a shell.
 
 #include "cli/cli.h"
-#include "cli/exchange.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "link/pause.h"
@@ -22,21 +21,19 @@ int main(int argc, char** argv) {
     QString text;
     QTextStream out(&text);
     QTextStream err(stderr);
-    QTextStream live(stdout);
     const int status = stepdrive::cli::run(
         QCoreApplication::arguments().mid(1),
         [](const QString& name) {
             return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
         },
         [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err,
-        isatty(fileno(stderr)) != 0, &live);
+        isatty(fileno(stderr)) != 0,
+        [outputClosed](const QByteArray& text, QString* why) {
+            *why = outputClosed ? QStringLiteral("it is closed")
+                                : stepdrive::cli::writeAll(STDOUT_FILENO, text, false);
+            return why->isEmpty();
+        });
     out.flush();
-    live.flush();
-    if (live.status() != QTextStream::Ok || std::ferror(stdout)) {
-        err << "stepdrive-cli: standard output could not be written\n";
-        err.flush();
-        return status == stepdrive::cli::kDone ? stepdrive::cli::kOutputError : status;
-    }
     err.flush();
     return stepdrive::cli::deliver(text, status, outputClosed, err);
 }

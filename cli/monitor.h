@@ -1,16 +1,14 @@
 #pragma once
 // stepdrive-cli monitor: the driver's position, speed, run flag, home sensor
-// and inputs at an interval, as lines, CSV or JSON, until a duration or
+// and inputs at an interval, as lines, CSV or JSON, until --duration or
 // Ctrl-C.
 
-#include "cli/cli.h"
-
-#include <optional>
+#include "cli/commands.h"
 
 namespace stepdrive::cli {
 
-// Runs the command line when its command is `monitor`; nullopt otherwise.
-std::optional<int> runMonitor(const QStringList& arguments, const PortFactory& makePort,
-                              const PauseFactory& makePause, QTextStream& out, QTextStream& err);
+// The watch of one line; the rows of every line watched go to o.live as
+// they come.
+Command monitor(const Options& o);
 
 } // namespace stepdrive::cli

@@ -4,14 +4,16 @@
 #include "link/port_names.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace stepdrive::cli {
 
 namespace {
 
 constexpr double kLongestTimeoutS = 3600.0;
+constexpr double kLongestWatchS = 7 * 24 * 3600.0;
+const int kIntervalsMs[] = {50, 100, 200, 500};
 
 // "-1000" and "-.5": a value, never an option.
 bool negativeNumber(const QString& argument) {
@@ -19,19 +21,12 @@ bool negativeNumber(const QString& argument) {
            (argument[1].isDigit() || argument[1] == QLatin1Char('.'));
 }
 
-// A negative number among the command's words, and how many words come
-// before it.
-struct Negative {
-    qsizetype at;
-    QString text;
-};
+// Marks a negative number among the command's words, which the parser
+// would take for an option, as a word: the mark is taken off again after.
+// A negative number right after an option that takes a value is that value.
+const QChar kWordMark(0x1);
 
-// The arguments the parser is to read, without the negative numbers among
-// the command's words (`negatives`, each with its place): the parser would
-// take them for options. A negative number right after an option that takes
-// a value is that value, and stays.
-QStringList withoutNegatives(const QStringList& arguments, const QList<QCommandLineOption>& options,
-                             std::vector<Negative>* negatives) {
+QStringList marked(const QStringList& arguments, const QList<QCommandLineOption>& options) {
     QStringList takingValue;
     for (const QCommandLineOption& o : options)
         if (!o.valueName().isEmpty())
@@ -39,23 +34,10 @@ QStringList withoutNegatives(const QStringList& arguments, const QList<QCommandL
                 takingValue << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
                                    name;
     QStringList kept;
-    qsizetype words = 0;
-    bool valueNext = false;
-    bool onlyWords = false; // after "--"
-    for (const QString& a : arguments) {
-        if (valueNext) {
-            valueNext = false;
-        } else if (negativeNumber(a)) {
-            negatives->push_back({words++, a});
-            continue;
-        } else if (onlyWords || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
-            ++words;
-        } else {
-            onlyWords = a == QLatin1String("--");
-            valueNext = takingValue.contains(a);
-        }
-        kept << a;
-    }
+    for (const QString& a : arguments)
+        kept << (negativeNumber(a) && !takingValue.contains(kept.value(kept.size() - 1))
+                     ? kWordMark + a
+                     : a);
     return kept;
 }
 
@@ -73,13 +55,14 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
     const QCommandLineOption version(QStringLiteral("version"), {});
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
                                     QStringLiteral("FILE"));
-    const QList<QCommandLineOption> all{port, baud,  timeout, wait,    waitTimeout,
-                                        json, trace, help,    version, output};
+    const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("MS"));
+    const QCommandLineOption duration(QStringLiteral("duration"), {}, QStringLiteral("S"));
+    const QCommandLineOption csv(QStringLiteral("csv"), {});
+    const QList<QCommandLineOption> all{port, baud,    timeout, wait,     waitTimeout, json, trace,
+                                        help, version, output,  interval, duration,    csv};
     QCommandLineParser parser;
     parser.addOptions(all);
-    std::vector<Negative> negatives;
-    if (!parser.parse(QStringList{QStringLiteral("stepdrive-cli")} +
-                      withoutNegatives(arguments, all, &negatives))) {
+    if (!parser.parse(QStringList{QStringLiteral("stepdrive-cli")} + marked(arguments, all))) {
         const QStringList unknown = parser.unknownOptionNames();
         *error = unknown.isEmpty()
                      ? parser.errorText()
@@ -91,9 +74,8 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
 
     Options o;
     o.ports = parser.values(port);
-    o.words = parser.positionalArguments();
-    for (const Negative& n : negatives)
-        o.words.insert(n.at, n.text);
+    for (const QString& word : parser.positionalArguments())
+        o.words << (word.startsWith(kWordMark) ? word.mid(1) : word);
     o.json = parser.isSet(json);
     o.trace = parser.isSet(trace);
     o.help = parser.isSet(help);
@@ -104,8 +86,11 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
         return std::nullopt;
     }
     for (const QString& p : o.ports)
-        if (parsePortChoice(p).path().isEmpty()) {
-            *error = QStringLiteral("--port: \"%1\" names no port").arg(cut(p));
+        if (parsePortChoice(p).path().isEmpty() || p.startsWith(QLatin1Char('-'))) {
+            *error = QStringLiteral("--port: \"%1\" %2")
+                         .arg(cut(p), p.startsWith(QLatin1Char('-'))
+                                          ? QStringLiteral("is an option, not a port")
+                                          : QStringLiteral("names no port"));
             return std::nullopt;
         }
     if (parser.isSet(baud)) {
@@ -118,25 +103,47 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
         }
     }
     o.wait = parser.isSet(wait);
-    // Seconds above 0 and up to an hour, as milliseconds.
-    const auto seconds = [&](const QCommandLineOption& option, int* ms) {
+    // Seconds above 0 and up to `longest`, as milliseconds.
+    const auto seconds = [&](const QCommandLineOption& option, int* ms,
+                             double longest = kLongestTimeoutS) {
         if (!parser.isSet(option))
             return true;
         const QString v = parser.value(option);
         bool ok = false;
         const double s = v.toDouble(&ok);
-        if (!ok || !(s > 0) || s > kLongestTimeoutS) {
+        if (!ok || !(s > 0) || s > longest) {
             *error = QStringLiteral("--%1: \"%2\" is not a number of seconds above 0 and up to %3")
                          .arg(option.names().constFirst(), v)
-                         .arg(kLongestTimeoutS);
+                         .arg(longest);
             return false;
         }
         *ms = std::max(1, static_cast<int>(std::lround(s * 1000)));
         return true;
     };
-    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs))
+    int watchMs = 0;
+    if (!seconds(timeout, &o.timeoutMs) || !seconds(waitTimeout, &o.waitTimeoutMs) ||
+        !seconds(duration, &watchMs, kLongestWatchS))
         return std::nullopt;
-    return o;
+    if (watchMs > 0)
+        o.durationMs = watchMs;
+    o.csv = parser.isSet(csv);
+    bool ok = !parser.isSet(interval);
+    if (!ok)
+        o.intervalMs = parser.value(interval).toInt(&ok);
+    if (!ok || std::find(std::begin(kIntervalsMs), std::end(kIntervalsMs), o.intervalMs) ==
+                   std::end(kIntervalsMs)) {
+        *error = QStringLiteral("--interval: \"%1\" is not 50, 100, 200 or 500 (ms)")
+                     .arg(cut(parser.value(interval)));
+        return std::nullopt;
+    }
+    o.watching = parser.isSet(interval) || parser.isSet(duration) || o.csv;
+    if (o.csv && o.json)
+        *error = QStringLiteral("--csv and --json don't go together");
+    else if (parser.isSet(waitTimeout) && !o.wait)
+        *error = QStringLiteral("--wait-timeout goes with --wait only");
+    else
+        return o;
+    return std::nullopt;
 }
 
 } // namespace stepdrive::cli

@@ -19,13 +19,20 @@ struct Options {
     int waitTimeoutMs = 60 * 1000;
     bool json = false;
     bool trace = false;
-    QString output; // dump -o FILE
+    QString output;                // dump -o FILE
+    int intervalMs = 100;          // monitor
+    std::optional<int> durationMs; // monitor: until Ctrl-C when not given
+    bool csv = false;              // monitor
+    bool watching = false;         // any of monitor's options given
     bool help = false;
     bool version = false;
     QStringList words; // the command and its arguments
     // Writes a progress line to standard error, from any line's thread;
     // empty when there is to be no progress.
     std::function<void(const QString&)> sayProgress;
+    // Writes what monitor prints as it goes, at once, from any line's
+    // thread; false, with *why, when it could not.
+    std::function<bool(const QByteArray& text, QString* why)> live;
 };
 
 // The options and the command's words of `arguments` (without the program

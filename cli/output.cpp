@@ -2,11 +2,13 @@
 
 #include "cli/exchange.h"
 
+#include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace stepdrive::cli {
@@ -23,26 +25,28 @@ bool reserveStandardStreams() {
     return outputClosed;
 }
 
-int deliver(const QString& text, int status, bool outputClosed, QTextStream& err) {
-    const QByteArray bytes = text.toUtf8();
-    QString why;
-    if (bytes.isEmpty())
-        return status;
-    if (outputClosed)
-        why = QStringLiteral("it is closed");
-    for (qsizetype done = 0; why.isEmpty() && done < bytes.size();) {
-        const ssize_t n = write(STDOUT_FILENO, bytes.constData() + done,
-                                static_cast<std::size_t>(bytes.size() - done));
+QString writeAll(int fd, const QByteArray& bytes, bool sync) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n =
+            write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            why = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
-        else
-            done += n;
+            return QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
+        done += n;
     }
     // A file on a full disk may say so only when it is synced or closed.
-    if (why.isEmpty() && fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS)
-        why = QString::fromLocal8Bit(std::strerror(errno));
+    if (sync && fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+int deliver(const QString& text, int status, bool outputClosed, QTextStream& err) {
+    const QByteArray bytes = text.toUtf8();
+    if (bytes.isEmpty())
+        return status;
+    const QString why =
+        outputClosed ? QStringLiteral("it is closed") : writeAll(STDOUT_FILENO, bytes, true);
     if (why.isEmpty())
         return status;
     err << "stepdrive-cli: standard output could not be written: " << why << '\n';
@@ -51,12 +55,34 @@ int deliver(const QString& text, int status, bool outputClosed, QTextStream& err
 }
 
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = QStringLiteral("%1 could not be written: %2").arg(path, file.errorString());
-        return false;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    QString why;
+    // A device, a FIFO or a socket (or a link to one) is written to as it
+    // stands: replacing it by a file would destroy it. A FIFO that nothing
+    // reads is refused rather than waited on.
+    if (stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        const int fd = S_ISDIR(st.st_mode) ? -1 : open(name.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            why = writeAll(fd, bytes, true);
+            close(fd);
+        } else {
+            why = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
+                  : errno == ENXIO && S_ISFIFO(st.st_mode)
+                      ? QStringLiteral("nothing reads the FIFO")
+                      : QString::fromLocal8Bit(std::strerror(errno));
+        }
+    } else {
+        // A regular file, or a new one, whole or not at all; QSaveFile
+        // follows a link to the file it names.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            why = file.errorString();
     }
-    return true;
+    if (!why.isEmpty())
+        *error = QStringLiteral("%1 could not be written: %2").arg(path, why);
+    return why.isEmpty();
 }
 
 } // namespace stepdrive::cli

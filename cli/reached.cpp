@@ -19,34 +19,24 @@ QString joinedAnd(const QStringList& parts) {
            parts.constLast();
 }
 
-// Puts `value` at `path` ("table.3.position") into `o`.
-void put(QJsonObject& o, const QStringList& path, const QJsonValue& value);
-
-void putRow(QJsonObject& o, const QStringList& path, const QJsonValue& value) {
-    QJsonArray rows = o[path[0]].toArray();
-    while (rows.size() < kTableEntries)
-        rows.append(QJsonValue::Null);
-    const int row = path[1].toInt() - 1;
-    QJsonObject entry = rows[row].toObject();
-    put(entry, path.mid(2), value);
-    rows[row] = entry;
-    o[path[0]] = rows;
-}
-
-void put(QJsonObject& o, const QStringList& path, const QJsonValue& value) {
-    if (path.size() == 1) {
-        o[path[0]] = value;
-        return;
+// `into` with `value` put at `path` ("table.3.position"); below "table" a
+// number is a row of its list of seven.
+QJsonValue put(const QJsonValue& into, const QStringList& path, const QJsonValue& value,
+               bool rows = false) {
+    if (path.isEmpty())
+        return value;
+    if (rows) {
+        QJsonArray list = into.toArray();
+        while (list.size() < kTableEntries)
+            list.append(QJsonValue::Null);
+        const int row = path[0].toInt() - 1;
+        list[row] = put(list[row], path.mid(1), value);
+        return list;
     }
-    bool row = false;
-    path[1].toInt(&row);
-    if (path[0] == QLatin1String("table") && row) {
-        putRow(o, path, value);
-        return;
-    }
-    QJsonObject inner = o[path[0]].toObject();
-    put(inner, path.mid(1), value);
-    o[path[0]] = inner;
+    QJsonObject o = into.toObject();
+    o[path[0]] =
+        put(o[path[0]], path.mid(1), value, path[0] == QLatin1String("table") && path.size() > 2);
+    return o;
 }
 
 } // namespace
@@ -112,17 +102,59 @@ QString shortKeys(const QStringList& keys) {
 }
 
 namespace {
-QStringList verifiedKeys(const Reached& r) {
-    std::map<QString, std::int32_t> read;
-    for (const Item& i : r.read)
-        read[i.key] = i.value;
+// The values wanted that were read back, as expected or not.
+std::vector<Difference> readOtherwise(const std::vector<Item>& wanted,
+                                      const std::vector<Item>& read) {
+    std::vector<Difference> found;
+    for (const Difference& d : differences(wanted, read))
+        if (d.read)
+            found.push_back(d);
+    return found;
+}
+
+QStringList verifiedKeys(const std::vector<Item>& wanted, const std::vector<Item>& read) {
+    std::map<QString, std::int32_t> held;
+    for (const Item& i : read)
+        held[i.key] = i.value;
     QStringList keys;
-    for (const Item& w : r.wanted)
-        if (const auto it = read.find(w.key); it != read.end() && it->second == w.value)
+    for (const Item& w : wanted)
+        if (const auto it = held.find(w.key); it != held.end() && it->second == w.value)
             keys << w.key;
     return keys;
 }
 } // namespace
+
+QString differenceText(const Difference& d, bool wrote) {
+    return QStringLiteral("%1 (%2 %3)")
+        .arg(d.read ? QString::number(*d.read) : QStringLiteral("-"),
+             wrote ? QStringLiteral("wrote") : QStringLiteral("the file has"))
+        .arg(d.wrote);
+}
+
+QJsonObject readBackJson(const std::vector<Item>& wanted, const std::vector<Item>& read,
+                         std::optional<bool> in2Used, bool wrote) {
+    const QStringList verified = verifiedKeys(wanted, read);
+    std::vector<std::pair<QString, QJsonValue>> values;
+    QJsonArray unverified;
+    for (const Item& w : wanted)
+        if (verified.contains(w.key))
+            values.emplace_back(w.key, w.value);
+        else
+            unverified.append(w.key);
+    if (in2Used)
+        unverified.append(QStringLiteral("belt.in2_used"));
+    QJsonArray listed;
+    for (const Difference& d : readOtherwise(wanted, read))
+        listed.append(
+            QJsonObject{{QStringLiteral("key"), d.key},
+                        {wrote ? QStringLiteral("wrote") : QStringLiteral("file"), d.wrote},
+                        {QStringLiteral("read"), *d.read}});
+    QJsonObject o{{QStringLiteral("verified"), nestedValues(values)},
+                  {QStringLiteral("not_verified"), unverified}};
+    if (!listed.isEmpty())
+        o[QStringLiteral("differences")] = listed;
+    return o;
+}
 
 QString whatReached(const Reached& r, const QString& port) {
     if (!r.sent)
@@ -134,11 +166,13 @@ QString whatReached(const Reached& r, const QString& port) {
                          r.written.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
     if (!r.unanswered.isEmpty())
         said << QStringLiteral("%1 went out without a reply").arg(shortKeys(r.unanswered));
-    const QStringList verified = verifiedKeys(r);
+    const QStringList verified = verifiedKeys(r.wanted, r.read);
     if (!verified.isEmpty() && r.phase == QLatin1String("reading"))
         said << QStringLiteral("%1 read back as %2")
                     .arg(shortKeys(verified),
                          r.writes ? QStringLiteral("written") : QStringLiteral("the file has"));
+    for (const Difference& d : readOtherwise(r.wanted, r.read))
+        said << QStringLiteral("%1 read back %2").arg(d.key, differenceText(d, r.writes));
     if (!r.note.isEmpty())
         said << r.note;
     QString text = QStringLiteral("while %1").arg(r.phase);
@@ -160,26 +194,17 @@ QJsonObject reachedJson(const Reached& r) {
     QJsonObject o{{QStringLiteral("phase"), r.phase}, {QStringLiteral("sent"), r.sent}};
     if (r.wanted.empty() && !r.writes)
         return o;
-    const QStringList verified = verifiedKeys(r);
-    std::vector<std::pair<QString, QJsonValue>> values;
-    QJsonArray unverified;
-    for (const Item& w : r.wanted)
-        if (verified.contains(w.key))
-            values.emplace_back(w.key, w.value);
-        else
-            unverified.append(w.key);
-    if (r.in2Used)
-        unverified.append(QStringLiteral("belt.in2_used"));
+    const QJsonObject found = readBackJson(r.wanted, r.read, r.in2Used, r.writes);
     o[QStringLiteral("written")] = QJsonArray::fromStringList(r.written);
-    o[QStringLiteral("verified")] = nestedValues(values);
-    o[QStringLiteral("not_verified")] = unverified;
+    o[QStringLiteral("verified")] = found[QStringLiteral("verified")];
+    o[QStringLiteral("not_verified")] = found[QStringLiteral("not_verified")];
     return o;
 }
 
 QJsonObject nestedValues(const std::vector<std::pair<QString, QJsonValue>>& values,
                          QJsonObject into) {
     for (const auto& [key, value] : values)
-        put(into, key.split(QLatin1Char('.')), value);
+        into = put(into, key.split(QLatin1Char('.')), value).toObject();
     return into;
 }
 

@@ -38,6 +38,17 @@ QStringList keysOfFrame(Format format, const std::vector<std::uint8_t>& args);
 // "motor.*, table.1-6, belt.speed": keys in short.
 QString shortKeys(const QStringList& keys);
 
+// A difference as a result line gives it: "24 (wrote 25)", "24 (the file
+// has 25)".
+QString differenceText(const Difference& difference, bool wrote);
+
+// A read-back of the values `wanted` (written, or a file's) as JSON:
+// "verified", the values read back as expected; "not_verified", every key
+// that was not (read otherwise, not read, or the IN2-use flag when given);
+// and when some were read otherwise, "differences".
+QJsonObject readBackJson(const std::vector<Item>& wanted, const std::vector<Item>& read,
+                         std::optional<bool> in2Used, bool wrote);
+
 // What a failure on `port` adds to its cause: "while writing: motor.* and
 // table.1-6 were written, table.7 went out without a reply; the drive may
 // hold part of what was asked".

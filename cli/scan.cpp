@@ -12,7 +12,7 @@
 
 namespace stepdrive::cli {
 
-std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
+std::vector<PortOffer> scanEntries(const std::vector<SystemPort>& system) {
     static const QRegularExpression variable(QStringLiteral("^STEPDRIVE_COM([0-9]{1,5})$"));
     static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]{1,5})$"));
     std::set<int> coms;
@@ -22,26 +22,30 @@ std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system) {
     for (const SystemPort& p : system)
         if (const auto m = ttyS.match(p.path); m.hasMatch())
             coms.insert(m.captured(1).toInt() + 1);
+    return portOffers({coms.begin(), coms.end()}, system);
+}
 
-    std::vector<ScanEntry> entries;
-    for (const PortOffer& o : portOffers({coms.begin(), coms.end()}, system))
-        entries.push_back({o.port, o.device, o.system ? details(*o.system) : QString()});
-    return entries;
+QJsonObject identity(const std::optional<SystemPort>& port) {
+    const SystemPort p = port.value_or(SystemPort{});
+    return {{QStringLiteral("maker"), p.manufacturer},
+            {QStringLiteral("product"), p.product},
+            {QStringLiteral("serial"), p.serial},
+            {QStringLiteral("by_id"), p.byId}};
 }
 
 int scan(Options o, const Command& probe, const PortFactory& makePort,
          const PauseFactory& makePause, QTextStream& out) {
-    std::vector<ScanEntry> entries;
+    std::vector<PortOffer> entries;
     if (o.ports.isEmpty())
         entries = scanEntries(systemPorts());
     for (const QString& p : o.ports)
-        entries.push_back({p, parsePortChoice(p).path(), {}});
+        entries.push_back({p, parsePortChoice(p).path(), systemPortOf(parsePortChoice(p).path())});
     o.ports.clear();
     // Each device is probed once: two COM numbers of one device would clash
     // with each other, not with another program.
     std::vector<int> probeOf;
     QStringList devices;
-    for (const ScanEntry& e : entries) {
+    for (const PortOffer& e : entries) {
         if (!devices.contains(e.device)) {
             devices << e.device;
             o.ports << e.port;
@@ -54,7 +58,7 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
     bool opened = false;
     bool driver = false;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const ScanEntry& e = entries[i];
+        const PortOffer& e = entries[i];
         const auto p = static_cast<std::size_t>(probeOf[i]);
         const QJsonObject probed = results[p].result.found();
         const int status = results[p].status;
@@ -63,11 +67,13 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
         QString why = results[p].error[QStringLiteral("message")].toString();
         if (o.ports[probeOf[i]] != e.port)
             why = QStringLiteral("the same device as %1").arg(o.ports[probeOf[i]]);
-        QJsonObject entry{{QStringLiteral("port"), e.port},
-                          {QStringLiteral("device"), e.device},
-                          {QStringLiteral("description"), e.description},
-                          {QStringLiteral("opened"), status != kPortError},
-                          {QStringLiteral("driver"), status == kDone}};
+        const QString description = e.system ? details(*e.system) : QString();
+        QJsonObject entry = identity(e.system);
+        entry[QStringLiteral("port")] = e.port;
+        entry[QStringLiteral("device")] = e.device;
+        entry[QStringLiteral("description")] = description;
+        entry[QStringLiteral("opened")] = status != kPortError;
+        entry[QStringLiteral("driver")] = status == kDone;
         if (status == kDone)
             entry[QStringLiteral("position")] = probed[QStringLiteral("position")];
         else
@@ -78,8 +84,8 @@ int scan(Options o, const Command& probe, const PortFactory& makePort,
         QString label = e.port;
         if (e.device != e.port)
             label += QStringLiteral(" (%1)").arg(e.device);
-        if (!e.description.isEmpty())
-            label += QStringLiteral(" ") + e.description;
+        if (!description.isEmpty())
+            label += QStringLiteral(" ") + description;
         out << label << ": "
             << (status == kDone ? QStringLiteral("driver, position=%1")
                                       .arg(probed[QStringLiteral("position")].toInteger())

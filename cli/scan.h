@@ -7,23 +7,23 @@
 #include "cli/options.h"
 #include "link/system_ports.h"
 
+#include <QJsonObject>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class QTextStream;
 
 namespace stepdrive::cli {
 
-struct ScanEntry {
-    QString port;        // what --port takes: "COM4", or the device
-    QString device;      // the device it opens
-    QString description; // what the system says of it: "FTDI FT232R USB UART"
-};
+// A device's identity as the system knows it: maker, product, serial and
+// by_id (its /dev/serial/by-id name), empty where it says nothing.
+QJsonObject identity(const std::optional<SystemPort>& port);
 
 // The COM numbers STEPDRIVE_COM<n> sets and those of /dev/ttyS<n-1>, in
 // order, then every other device of `system`: each device once, under its
 // COM number when one maps to it.
-std::vector<ScanEntry> scanEntries(const std::vector<SystemPort>& system);
+std::vector<PortOffer> scanEntries(const std::vector<SystemPort>& system);
 
 // Opens each port scanEntries() lists (or each o.ports given) and asks it for
 // the position once with `probe`; prints what answered. Exit 0 when a driver

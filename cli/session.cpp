@@ -45,6 +45,7 @@ Bytes Session::command(std::uint8_t cmd, std::uint8_t opt1,
 
 void Session::motion(Format format, const std::vector<std::uint8_t>& args) {
     begin("sending");
+    motionMayRun(true);
     const int before = exchange_.framesSent();
     try {
         ask(format, args);
@@ -63,28 +64,19 @@ std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
 }
 
 void Session::write(const Profile& p) {
-    std::vector<WriteSequence> sequences{motorWrite(p.motor)};
-    QStringList sections{QStringLiteral("motor")};
-    if (givenCount(p.table) > 0) {
-        sequences.push_back(tableDownload(p.table));
-        sections << QStringLiteral("table");
-    }
-    sequences.push_back(beltWrite(p.belt, p.in2Used));
-    sections << QStringLiteral("belt");
-    walkAll(sequences, sections);
-}
-
-void Session::walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections) {
     begin("writing");
     reached_.read.clear(); // what was read before the write verifies nothing
-    for (std::size_t n = 0; n < sequences.size(); ++n) {
-        const WriteSequence& s = sequences[n];
+    const std::pair<const char*, WriteSequence> sections[] = {
+        {"motor", motorWrite(p.motor)},
+        {"table", tableDownload(p.table)},
+        {"belt", beltWrite(p.belt, p.in2Used)}};
+    for (const auto& section : sections) {
+        const WriteSequence& s = section.second;
         const int total = static_cast<int>(s.frames.size());
         walk(s, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
             ask(s.format, args);
             reached_.written << keysOfFrame(s.format, args);
-            reportProgress("writing", sections.value(static_cast<qsizetype>(n)),
-                           static_cast<int>(i) + 1, total);
+            reportProgress("writing", QLatin1String(section.first), static_cast<int>(i) + 1, total);
             return true;
         });
     }
@@ -136,14 +128,6 @@ TableEntry Session::readTableEntry(int number) {
     return e;
 }
 
-void Session::writeTableEntry(int number, const TableEntry& entry) {
-    walkAll({tableEntryDownload(number, entry)});
-}
-
-void Session::writeBelt(const BeltValues& values, std::optional<bool> in2Used) {
-    walkAll({beltWrite(values, in2Used)});
-}
-
 std::int32_t Session::readBelt(int index) {
     begin("reading");
     const std::int32_t v = readBack(cmd::ReadBelt, kBeltParameters[index].opt1);
@@ -175,6 +159,7 @@ void Session::stop() {
     reached_.commanded = true;
     command(cmd::Stop, 0, {});
     reached_.motion = false;
+    motionMayRun(false);
 }
 
 void Session::homeSearch() {
@@ -205,8 +190,9 @@ void Session::setOutputs(bool first, bool second) {
 }
 
 // The time waited is the longer of the clock's and the pauses' sum, so a
-// pause that returns at once still ends the wait.
-void Session::waitUntilStopped(int limitMs) {
+// pause that returns at once still ends the wait. A status reply lost or
+// garbled is asked again, up to kTries in a row.
+std::int32_t Session::waitUntilStopped(int limitMs) {
     begin("waiting");
     QElapsedTimer clock;
     clock.start();
@@ -214,9 +200,23 @@ void Session::waitUntilStopped(int limitMs) {
         pause_.sleep(kPollMs);
         if (interrupted())
             stopAndFail(kInterrupted, QStringLiteral("interrupted"));
-        if (!askInputs().running) {
+        Inputs in;
+        try {
+            in = again([this] { return askInputs(); });
+        } catch (const Failure& f) {
+            if (f.status == kPortError)
+                throw;
+            stopAndFail(f.status,
+                        f.status == kInterrupted
+                            ? f.message
+                            : QStringLiteral("%1 status requests in a row failed (the last: %2)")
+                                  .arg(kTries)
+                                  .arg(f.message));
+        }
+        if (!in.running) {
             reached_.motion = false;
-            return;
+            motionMayRun(false);
+            return again([this] { return position(); });
         }
         if (std::max(clock.elapsed(), paused + kPollMs) >= limitMs)
             stopAndFail(
@@ -225,10 +225,23 @@ void Session::waitUntilStopped(int limitMs) {
     }
 }
 
+template <typename Ask> auto Session::again(Ask ask) -> decltype(ask()) {
+    for (int tries = 1;; ++tries) {
+        try {
+            return ask();
+        } catch (const Failure& f) {
+            if ((f.status != kNoReply && f.status != kBadReply) || tries == kTries)
+                throw;
+        }
+        pause_.sleep(kPollMs);
+    }
+}
+
 void Session::stopAndFail(int status, const QString& why) {
     try {
         ask(Format::Short, {cmd::Stop, 0, 0, 0, 0, 0}, true);
         reached_.motion = false;
+        motionMayRun(false);
         reached_.note = QStringLiteral("the stop command went out and was answered");
     } catch (const Failure& f) {
         reached_.note = QStringLiteral("the stop command failed (%1)").arg(f.message);

@@ -34,6 +34,7 @@ public:
     // What reached the drive so far. A command that writes or verifies puts
     // what it wants there first.
     Reached& reached() { return reached_; }
+    Pause& pause() { return pause_; }
 
     // Writes what the profile holds: the motor parameters, the table entries,
     // the belt parameters and the IN2-use flag, in this order.
@@ -43,10 +44,6 @@ public:
     Profile read(const Profile& which);
 
     TableEntry readTableEntry(int number);
-    // Downloads table entry `number` (1-7) alone.
-    void writeTableEntry(int number, const TableEntry& entry);
-    // The belt parameters that hold a value, then the IN2-use flag if given.
-    void writeBelt(const BeltValues& values, std::optional<bool> in2Used);
     // Belt parameter `index` (0-3) of kBeltParameters.
     std::int32_t readBelt(int index);
     // Moves with the values of table entry `number` (1-7).
@@ -59,16 +56,16 @@ public:
     Inputs inputs();
     // Outputs 3 and 4 are always sent off.
     void setOutputs(bool first, bool second);
-    // Asks for the inputs every kPollMs until the run flag clears. When the
-    // motor still runs after `limitMs`, or on SIGINT or SIGTERM, sends the
-    // stop frame and throws a Failure that says so.
-    void waitUntilStopped(int limitMs);
+    // Asks for the inputs every kPollMs until the run flag clears, then
+    // gives the position. When the motor still runs after `limitMs`, when
+    // kTries status requests in a row fail, or on SIGINT or SIGTERM, sends
+    // the stop frame and throws a Failure that says so.
+    std::int32_t waitUntilStopped(int limitMs);
 
     static constexpr int kPollMs = 50;
+    static constexpr int kTries = 3;
 
 private:
-    // Walks each sequence; `sections` names them for the progress.
-    void walkAll(const std::vector<WriteSequence>& sequences, const QStringList& sections = {});
     void reportProgress(const char* phase, const QString& section, int done, int total);
     // One exchange, noted in reached_; refused once interrupted unless
     // `evenInterrupted` (the stop frame).
@@ -78,6 +75,9 @@ private:
     void motion(Format format, const std::vector<std::uint8_t>& args);
     void begin(const char* phase) { reached_.phase = QLatin1String(phase); }
     Inputs askInputs();
+    // What `ask` gives, asked again kPollMs later when its reply was lost or
+    // garbled, kTries times at most.
+    template <typename Ask> auto again(Ask ask) -> decltype(ask());
     // Sends the stop frame after a wait that ended otherwise, then throws.
     [[noreturn]] void stopAndFail(int status, const QString& why);
     // A request of a read-back and its 32-bit value.

@@ -12,6 +12,30 @@ double speedBetween(std::int32_t from, std::int32_t to, double seconds) {
     return moved / seconds;
 }
 
+void LiveSampler::position(std::int32_t value, std::int64_t ns) {
+    sample_ = {};
+    sample_.ms = ns / 1000000;
+    sample_.position = value;
+    ns_ = ns;
+}
+
+LiveSample LiveSampler::inputs(const Inputs& in) {
+    sample_.running = in.running;
+    sample_.homeSensor = in.homeSensor;
+    for (std::size_t i = 0; i < in.in.size(); ++i)
+        sample_.inputs |= static_cast<std::uint8_t>(in.in[i] << i);
+    if (previous_)
+        sample_.speed =
+            speedBetween(previous_->first, sample_.position, (ns_ - previous_->second) / 1e9);
+    previous_ = {{sample_.position, ns_}};
+    return sample_;
+}
+
+std::int64_t LiveSampler::nextDue(std::int64_t dueMs, std::int64_t nowMs, int intervalMs) {
+    const std::int64_t next = dueMs + intervalMs;
+    return next >= nowMs ? next : (nowMs + intervalMs - 1) / intervalMs * intervalMs;
+}
+
 std::vector<std::string> liveFieldNames() {
     return {"position", "speed", "running", "home_sensor", "in1", "in2",
             "in3",      "in4",   "in5",     "in6",         "in7", "in8"};

@@ -3,8 +3,12 @@
 // the speed derived from successive positions, the run flag, the home sensor
 // and the eight inputs; and the CSV record of such updates.
 
+#include "core/driver_values.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace stepdrive {
@@ -27,6 +31,31 @@ enum class LiveState { Asking, Held, LineClosed, Silent };
 // The speed between two positions read `seconds` apart; the 32-bit counter
 // wraps, so the shorter way round is taken. 0 when no time passed.
 double speedBetween(std::int32_t from, std::int32_t to, double seconds);
+
+// Makes the samples of a watch, for the live view and stepdrive-cli monitor
+// alike: a sample is timed when its position reply arrived, completed by the
+// inputs reply after it, and its speed is the way from the sample before
+// over the time between the two.
+class LiveSampler {
+public:
+    // A new watch, or one broken off (a silent driver, a lost line): the
+    // next sample has no speed.
+    void restart() { previous_.reset(); }
+    // The position reply arrived, `ns` into the watch.
+    void position(std::int32_t value, std::int64_t ns);
+    // The inputs reply: the sample is complete.
+    LiveSample inputs(const Inputs& inputs);
+
+    // When the sample after one due at `dueMs` is due, at `intervalMs`: the
+    // next multiple of the interval, or the first one not past at `nowMs`
+    // when the sample took longer (the ones missed are not asked).
+    static std::int64_t nextDue(std::int64_t dueMs, std::int64_t nowMs, int intervalMs);
+
+private:
+    LiveSample sample_;
+    std::int64_t ns_ = 0;
+    std::optional<std::pair<std::int32_t, std::int64_t>> previous_;
+};
 
 // A sample's fields after its time, by name (position, speed, running,
 // home_sensor, in1..in8) and as text: whole numbers, the speed rounded to

@@ -1,5 +1,7 @@
 #include "core/profile.h"
+
 #include "core/profile_keys.h"
+#include <algorithm>
 
 #include <QJsonArray>
 #include <map>
@@ -42,21 +44,28 @@ Range rangeOf(const TableField& field) {
     return {signedMin(field.bytes.count), signedMax(field.bytes.count)};
 }
 
+NumberKind numberKind(const QString& text, QString* whole) {
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    *whole = point < 0 ? text : text.left(point);
+    const QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    const qsizetype sign =
+        whole->startsWith(QLatin1Char('+')) || whole->startsWith(QLatin1Char('-'));
+    const auto only = [](QStringView s, char low, char high) {
+        return std::all_of(s.begin(), s.end(), [&](QChar c) { return c >= low && c <= high; });
+    };
+    if (!only(QStringView(*whole).mid(sign), '0', '9') || !only(fraction, '0', '9') ||
+        whole->size() - sign + fraction.size() == 0)
+        return NumberKind::NotANumber;
+    return whole->size() > sign && only(fraction, '0', '0') ? NumberKind::Whole
+                                                            : NumberKind::Fraction;
+}
+
 Range tablePositionRange() {
     return rangeOf(kTableFields[0]);
 }
 
 Range tableSpeedRange() {
     return rangeOf(kTableFields[1]);
-}
-
-QString outOfRange(double value, Range range) {
-    if (value >= range.min && value <= range.max)
-        return {};
-    return QStringLiteral("%1 is out of range (%2 to %3)")
-        .arg(QString::number(value, 'g', 17))
-        .arg(range.min)
-        .arg(range.max);
 }
 
 Profile everythingReadable() {

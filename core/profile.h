@@ -101,12 +101,18 @@ struct Difference {
 std::vector<Difference> differences(const std::vector<Item>& written,
                                     const std::vector<Item>& readBack);
 
+// A number's text as a script or a profile writes it: an optional sign and
+// digits, and after a point only zeros, is whole ("20", "-5", "20.0"); with
+// other digits after the point, a fraction ("20.5", ".5"); anything else is
+// not a number ("1e3", "fast", "0x10"). The part before the point goes to
+// *whole.
+enum class NumberKind { NotANumber, Fraction, Whole };
+NumberKind numberKind(const QString& text, QString* whole);
+
 Range rangeOf(const ValueRule& rule);
 // What a table field carries: carried() as a range.
 Range rangeOf(const TableField& field);
 Range tablePositionRange();
 Range tableSpeedRange();
-// "40 is out of range (0 to 31)", or empty when `value` lies in `range`.
-QString outOfRange(double value, Range range);
 
 } // namespace stepdrive

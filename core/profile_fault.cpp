@@ -38,7 +38,10 @@ QString englishText(const ProfileFault& f) {
         what = f.value + QStringLiteral(" is not a whole number");
         break;
     case Reason::OutOfRange:
-        what = outOfRange(f.value.toDouble(), f.range);
+        what = QStringLiteral("%1 is out of range (%2 to %3)")
+                   .arg(f.value)
+                   .arg(f.range.min)
+                   .arg(f.range.max);
         break;
     case Reason::NotTrueOrFalse:
         what = f.value + QStringLiteral(" is not true or false");
@@ -59,7 +62,10 @@ QString englishText(const ProfileFault& f) {
         what = QStringLiteral("must be an object of %1").arg(f.expected.join(QStringLiteral(", ")));
         break;
     }
-    return f.key + QStringLiteral(": ") + what;
+    // Where it stands, unless said already.
+    const bool placed = f.reason == Reason::GivenTwice || f.reason == Reason::Exponent;
+    return f.key + QStringLiteral(": ") + what +
+           (f.line > 0 && !placed ? QStringLiteral(" (%1)").arg(at) : QString());
 }
 
 } // namespace stepdrive

@@ -8,9 +8,10 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QStringList>
+#include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 
 namespace stepdrive {
@@ -30,6 +31,13 @@ QString cutNumber(const QString& text) {
     return text.size() <= 30 ? text : text.left(30) + QStringLiteral("...");
 }
 
+// Where a value stands in the file, and a number's text as written.
+struct Place {
+    int line = 0;
+    int column = 0;
+    QString number; // "19.9999999999999999"; empty for other values
+};
+
 // A key given twice in one object, or a number written with an exponent:
 // its path ("motor.run_current", "table.3.position"), the line and column
 // of its (second) place, and for a number its text.
@@ -40,10 +48,16 @@ struct Repeated {
     QString number; // "1e3"; empty for a key given twice
 };
 
-// The first repeated key or number with an exponent of well-formed JSON,
-// which the JSON reader itself would take silently (the last key winning,
-// the number as a whole one).
-std::optional<Repeated> repeatedKey(const QByteArray& json) {
+// What the JSON reader does not say of well-formed JSON: the first key
+// repeated or number with an exponent, which it would take silently (the
+// last key winning, the number as a whole one), and the place of every
+// value by its path, with a number's own text (the reader rounds it).
+struct Scan {
+    std::optional<Repeated> repeated;
+    std::map<QString, Place> places;
+};
+
+Scan scan(const QByteArray& json) {
     struct Level {
         bool object;
         QStringList keys; // an object's keys so far, the last one the current
@@ -51,6 +65,7 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
         bool keyNext;     // an object's next string is a key
     };
     std::vector<Level> levels;
+    Scan found;
     int line = 1;
     qsizetype lineStart = 0;
     const auto path = [&levels](const QString& last) {
@@ -60,50 +75,60 @@ std::optional<Repeated> repeatedKey(const QByteArray& json) {
                                        : QString::number(levels[l].index + 1));
         return (parts << last).join(QLatin1Char('.'));
     };
+    const auto here = [&] {
+        if (levels.empty())
+            return QString();
+        const Level& l = levels.back();
+        return path(l.object ? l.keys.value(l.keys.size() - 1) : QString::number(l.index + 1));
+    };
     for (qsizetype i = 0; i < json.size(); ++i) {
         const char c = json[i];
-        const bool afterDigit =
-            i > 0 && (std::isdigit(static_cast<unsigned char>(json[i - 1])) || json[i - 1] == '.');
-        if ((c == 'e' || c == 'E') && afterDigit && !levels.empty()) {
-            qsizetype start = i;
-            while (start > 0 && std::strchr("0123456789.-+", json[start - 1]))
-                --start;
-            qsizetype end = i + 1;
-            while (end < json.size() && std::strchr("0123456789-+", json[end]))
-                ++end;
-            const Level& here = levels.back();
-            return Repeated{
-                path(here.object ? here.keys.constLast() : QString::number(here.index + 1)), line,
-                static_cast<int>(start - lineStart) + 1,
-                QString::fromLatin1(json.mid(start, end - start))};
-        }
+        const int column = static_cast<int>(i - lineStart) + 1;
         if (c == '\n') {
             ++line;
             lineStart = i + 1;
-        } else if (c == '{' || c == '[') {
-            levels.push_back({c == '{', {}, 0, c == '{'});
-        } else if (c == '}' || c == ']') {
-            levels.pop_back();
         } else if (c == ',' && !levels.empty()) {
             levels.back().keyNext = levels.back().object;
             ++levels.back().index;
-        } else if (c == '"') {
+        } else if (c == '}' || c == ']') {
+            levels.pop_back();
+        } else if (c == '"' && !levels.empty() && levels.back().keyNext) {
             const qsizetype start = i++;
             for (; json[i] != '"'; ++i)
                 i += json[i] == '\\';
-            if (levels.empty() || !levels.back().keyNext)
-                continue;
             const QString key = QJsonDocument::fromJson('[' + json.mid(start, i - start + 1) + ']')
                                     .array()[0]
                                     .toString();
             Level& level = levels.back();
             level.keyNext = false;
-            if (level.keys.contains(key))
-                return Repeated{path(key), line, static_cast<int>(start - lineStart) + 1, {}};
+            if (level.keys.contains(key) && !found.repeated)
+                found.repeated = Repeated{path(key), line, column, {}};
             level.keys << key;
+        } else if (!std::isspace(static_cast<unsigned char>(c)) && c != ':' && c != ',') {
+            // A value starts here.
+            Place& place = found.places[here()];
+            place = {line, column, {}};
+            if (c == '{' || c == '[') {
+                levels.push_back({c == '{', {}, 0, c == '{'});
+            } else if (c == '"') {
+                for (++i; json[i] != '"'; ++i)
+                    i += json[i] == '\\';
+            } else { // a number, or true, false, null
+                const bool number = c == '-' || std::isdigit(static_cast<unsigned char>(c));
+                qsizetype end = i + 1;
+                while (end < json.size() && json[end] &&
+                       (number ? std::strchr("0123456789+-.eE", json[end]) != nullptr
+                               : std::isalpha(static_cast<unsigned char>(json[end])) != 0))
+                    ++end;
+                if (number)
+                    place.number = QString::fromLatin1(json.mid(i, end - i));
+                if (place.number.contains(QLatin1Char('e'), Qt::CaseInsensitive) && !found.repeated)
+                    found.repeated = Repeated{here(), line, column, place.number};
+                i = end - 1;
+            }
         }
     }
-    return std::nullopt;
+    return found;
 }
 
 using Reason = ProfileFault::Reason;
@@ -111,9 +136,20 @@ using Reason = ProfileFault::Reason;
 // Reads a profile, stopping at the first thing wrong.
 class Reader {
 public:
-    explicit Reader(ProfileFault* fault) : fault_(fault) {}
+    Reader(ProfileFault* fault, const std::map<QString, Place>& places)
+        : fault_(fault), places_(places) {}
 
     bool fail(ProfileFault fault) {
+        // Where the value stands; for a key missing, where its object does.
+        for (QString key = fault.key; fault.line == 0 && !key.isEmpty();
+             key = key.section(QLatin1Char('.'), 0, -2)) {
+            if (const auto it = places_.find(key); it != places_.end()) {
+                fault.line = it->second.line;
+                fault.column = it->second.column;
+            }
+            if (!key.contains(QLatin1Char('.')))
+                break;
+        }
         // A key from the file is cut to a length fit for a message.
         constexpr int kLongest = 60;
         if (fault.key.size() > kLongest)
@@ -148,21 +184,32 @@ public:
         return true;
     }
 
+    // A number as the file writes it, never as the JSON reader rounds it:
+    // 19.9999999999999999 is not whole, 9007199254740993 is that number.
     bool number(const QJsonValue& value, Range range, const QString& key, std::int32_t* out) {
         if (!value.isDouble())
             return fail(Reason::NotANumber, key, value);
-        const double d = value.toDouble();
-        if (d != std::floor(d))
-            return fail(Reason::NotWhole, key, value);
-        if (!outOfRange(d, range).isEmpty()) {
-            ProfileFault fault;
+        const auto place = places_.find(key);
+        const QString text = place != places_.end() && !place->second.number.isEmpty()
+                                 ? place->second.number
+                                 : jsonText(value);
+        ProfileFault fault;
+        fault.key = key;
+        fault.value = cutNumber(text);
+        QString whole;
+        if (numberKind(text, &whole) != NumberKind::Whole) {
+            fault.reason = Reason::NotWhole;
+            return fail(fault);
+        }
+        bool fits = false;
+        const qlonglong n = whole.toLongLong(&fits);
+        if (!fits || n < range.min || n > range.max) {
             fault.reason = Reason::OutOfRange;
-            fault.key = key;
-            fault.value = QString::number(d, 'g', 17);
+            fault.value = cutNumber(whole);
             fault.range = range;
             return fail(fault);
         }
-        *out = static_cast<std::int32_t>(d);
+        *out = static_cast<std::int32_t>(n);
         return true;
     }
 
@@ -259,6 +306,7 @@ public:
 
 private:
     ProfileFault* fault_;
+    const std::map<QString, Place>& places_;
 };
 
 } // namespace
@@ -272,7 +320,8 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
 }
 
 std::optional<Profile> parseProfile(const QByteArray& json, ProfileFault* fault) {
-    Reader reader(fault);
+    const Scan scanned = scan(json);
+    Reader reader(fault, scanned.places);
     QJsonParseError parsed{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
     // What is wrong at a place in the file, by its line and column.
@@ -290,7 +339,7 @@ std::optional<Profile> parseProfile(const QByteArray& json, ProfileFault* fault)
         reader.fail(malformed);
         return std::nullopt;
     }
-    if (const auto repeated = repeatedKey(json)) {
+    if (const auto& repeated = scanned.repeated) {
         ProfileFault twice;
         twice.reason = repeated->number.isEmpty() ? Reason::GivenTwice : Reason::Exponent;
         twice.key = repeated->key;

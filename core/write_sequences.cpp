@@ -44,12 +44,6 @@ WriteSequence tableDownload(const TableValues& table) {
     return s;
 }
 
-WriteSequence tableEntryDownload(int number, const TableEntry& entry) {
-    WriteSequence s{Format::Long, {}};
-    appendEntry(s, number, entry);
-    return s;
-}
-
 WriteSequence beltWrite(const BeltValues& values, std::optional<bool> in2Used) {
     WriteSequence s{Format::Short, {}};
     for (int i = 0; i < kBeltParameterCount; ++i)

@@ -44,8 +44,6 @@ struct WriteSequence {
 WriteSequence motorWrite(const MotorValues& values);
 // The entries given, from 1 to 7.
 WriteSequence tableDownload(const TableValues& table);
-// Entry `number` (1-7) alone, paced as in the whole download.
-WriteSequence tableEntryDownload(int number, const TableEntry& entry);
 // The belt parameters given, in the order of kBeltParameters, then the
 // IN2-use flag when given.
 WriteSequence beltWrite(const BeltValues& values, std::optional<bool> in2Used);

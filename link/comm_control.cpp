@@ -69,7 +69,12 @@ bool CommControl::setPortOpen(bool open) {
         return false;
     }
     ++openings_;
-    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "opened" << portLabel() << settings_;
+    // A raw device server's port keeps the server's own line settings.
+    const auto address = parseNetAddress(devicePath());
+    qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "opened" << portLabel()
+                              << (address && address->mode == NetAddress::Mode::Raw
+                                      ? QStringLiteral("at the device server's own line settings")
+                                      : settings_);
     scheduleReceiveCheck();
     return true;
 }

@@ -46,6 +46,7 @@ struct PortFailure {
         Closed,       // the device server ended the connection
         NoRfc2217,    // the device server does not speak COM-PORT-CONTROL
         FarSettings,  // the device server did not set the far line as asked
+        SpeaksTelnet, // a raw port (tcp://) answered in telnet: it is RFC 2217
     };
     Kind kind = Kind::OpenRefused;
     QString port; // "COM4 (/dev/ttyS3)", as portLabel gives it
@@ -79,6 +80,10 @@ public:
     void setCommPort(int port) { commPort_ = port; }
     const QString& Settings() const { return settings_; }
     void setSettings(const QString& settings) { settings_ = settings; }
+    // How long connecting to a device server (and setting its far line)
+    // may take.
+    int connectTimeoutMs() const { return connectTimeoutMs_; }
+    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
     int InputLen() const { return inputLen_; }
     void setInputLen(int len) { inputLen_ = len; }
 
@@ -155,6 +160,7 @@ private:
     QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");
     int inputLen_ = 0;
+    int connectTimeoutMs_ = 5000;
     int threshold_ = 0;
     int commEvent_ = 0;
     int openings_ = 0;

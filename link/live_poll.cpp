@@ -18,7 +18,7 @@ LivePoll::LivePoll(FrameLink& link, CommControl& port, std::function<bool()> bus
             return;
         step_ = Step::Idle;
         silentOpening_ = port_.openings();
-        previous_.reset();
+        sampler_.restart();
         setState(LiveState::Silent);
     });
     connect(&link_, &FrameLink::abandoned, this, [this] { step_ = Step::Idle; });
@@ -28,7 +28,7 @@ LivePoll::LivePoll(FrameLink& link, CommControl& port, std::function<bool()> bus
 
 void LivePoll::start(int intervalMs) {
     clock_.start();
-    previous_.reset();
+    sampler_.restart();
     step_ = Step::Idle;
     timer_.start(intervalMs);
 }
@@ -55,7 +55,7 @@ void LivePoll::tick() {
         return;
     if (!port_.PortOpen()) {
         step_ = Step::Idle;
-        previous_.reset();
+        sampler_.restart();
         setState(LiveState::LineClosed);
         return;
     }
@@ -94,25 +94,14 @@ void LivePoll::watched(const Reply& reply) {
     if (reply.failed != 0)
         return;
     if (step == Step::Position && reply.code == cmd::ReadParameter && reply.value()) {
-        positionNs_ = clock_.nsecsElapsed();
-        sample_ = {};
-        sample_.ms = positionNs_ / 1000000;
-        sample_.position = *reply.value();
+        sampler_.position(*reply.value(), clock_.nsecsElapsed());
         // A sequence pressed meanwhile goes first; this sample is dropped.
         if (!busy_())
             ask(Step::Inputs);
         return;
     }
-    if (step == Step::Inputs && reply.code == cmd::ReadInputs) {
-        sample_.running = reply.statusA & 0x01;
-        sample_.homeSensor = reply.statusA & 0x02;
-        sample_.inputs = reply.statusB;
-        if (previous_)
-            sample_.speed = speedBetween(previous_->first, sample_.position,
-                                         (positionNs_ - previous_->second) / 1e9);
-        previous_ = {{sample_.position, positionNs_}};
-        emit sampled(sample_);
-    }
+    if (step == Step::Inputs && reply.code == cmd::ReadInputs)
+        emit sampled(sampler_.inputs(inputsOf(reply.statusA, reply.statusB)));
 }
 
 } // namespace stepdrive

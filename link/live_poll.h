@@ -60,10 +60,7 @@ private:
     // The opening of the port on which the driver fell silent.
     std::optional<int> silentOpening_;
     LiveState state_ = LiveState::LineClosed;
-    // The sample being gathered, and the position before it with its time.
-    LiveSample sample_;
-    qint64 positionNs_ = 0;
-    std::optional<std::pair<std::int32_t, qint64>> previous_;
+    LiveSampler sampler_;
 };
 
 } // namespace stepdrive

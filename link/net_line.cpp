@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QLibrary>
 #include <QTimer>
+#include <algorithm>
 
 namespace stepdrive {
 
@@ -82,7 +83,9 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
                                                         : nullptr;
     state_ = State::Connecting;
     linked_ = false;
+    heard_ = false;
     fault_ = {};
+    connecting_.start();
     socket_->connectTo(address.host, address.port,
                        {[this] { connected(); }, [this] { readIncoming(); },
                         [this](NetSocket::Error e, const QString& text) { failed(e, text); }});
@@ -95,13 +98,14 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
                 return settle(State::Failed, {Cause::TimedOut, {}});
             // Connected, but the server did not finish the telnet answers.
             const bool heard = telnet_->heardTelnet();
-            settle(State::Failed, {Cause::NoRfc2217,
-                                   heard ? QStringLiteral("no answer to COM-PORT-CONTROL")
-                                         : QStringLiteral("no telnet answer"),
-                                   {heard ? ServerRefusal::What::NoComPortAnswer
-                                          : ServerRefusal::What::NoTelnetAnswer}});
+            settle(State::Failed,
+                   {Cause::NoRfc2217,
+                    heard ? QStringLiteral("no answer to COM-PORT-CONTROL")
+                          : QStringLiteral("no telnet negotiation came; a raw TCP port is tcp://"),
+                    {heard ? ServerRefusal::What::NoComPortAnswer
+                           : ServerRefusal::What::NoTelnetAnswer}});
         });
-        timeout.start(kConnectTimeoutMs);
+        timeout.start(connectTimeoutMs_);
         waiting_ = &loop;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         waiting_ = nullptr;
@@ -113,22 +117,44 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
     return false;
 }
 
+// A raw port waits a little for what a server sends unasked: a device
+// server in RFC 2217 mode negotiates at once, about a round trip after the
+// connection is made. In RFC 2217 mode the client speaks only after the
+// server, so a raw port never gets its telnet.
 void NetLine::connected() {
     linked_ = true;
     if (!telnet_)
-        return settle(State::Open);
-    QString text;
-    if (!sendRaw(telnet_->start(), &text))
-        settle(State::Failed, {Cause::System, text});
+        QTimer::singleShot(std::clamp<qint64>(2 * connecting_.elapsed(), kGraceMinMs, kGraceMaxMs),
+                           this, [this, socket = socket_.get()] {
+                               if (state_ == State::Connecting && socket_.get() == socket)
+                                   settle(State::Open);
+                           });
 }
 
 void NetLine::readIncoming() {
     if (!socket_)
         return;
     QByteArray block = socket_->readAll();
+    const bool first = !heard_ && !block.isEmpty();
+    heard_ = heard_ || first;
+    if (!telnet_ && first && telnetSpoken(block)) {
+        const DeviceFault spoken{Cause::SpeaksTelnet, {}};
+        if (state_ == State::Connecting)
+            return settle(State::Failed, spoken);
+        if (state_ == State::Open)
+            lost_(spoken);
+        return;
+    }
+    if (!telnet_ && state_ == State::Connecting && linked_)
+        settle(State::Open); // bytes of the drive's, early
     if (telnet_) {
         QByteArray answer;
         block = telnet_->feed(block, &answer);
+        if (state_ == State::Connecting && first && !telnet_->heardTelnet())
+            return settle(State::Failed,
+                          {Cause::NoRfc2217, QStringLiteral("data came, no telnet negotiation")});
+        if (first)
+            answer += telnet_->start();
         QString text;
         if (!answer.isEmpty() && !sendRaw(answer, &text) && state_ == State::Connecting)
             return settle(State::Failed, {Cause::System, text});

@@ -11,6 +11,7 @@
 #include "link/port_names.h"
 #include "link/receive_buffer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -25,8 +26,10 @@ class Rfc2217Client;
 class NetLine : public QObject, public Line {
     Q_OBJECT
 public:
-    // How long connecting (and setting the far line) may take.
-    static constexpr int kConnectTimeoutMs = 5000;
+    // How long a raw port waits for what a server sends unasked: twice the
+    // time the connection took, within these bounds.
+    static constexpr int kGraceMinMs = 5;
+    static constexpr int kGraceMaxMs = 250;
 
     // `arrived` is given the data bytes as they come in, `lost` is called
     // when an open connection ended.
@@ -36,7 +39,9 @@ public:
 
     // Connects to the address `path` names, and in RFC 2217 mode sets the
     // far line to `settings`. The event loop runs meanwhile, without user
-    // input: the windows repaint.
+    // input: the windows repaint. A raw port that answers in telnet is
+    // refused (Cause::SpeaksTelnet), before anything is sent when its telnet
+    // comes first, else as a lost line.
     bool open(const QString& path, const LineSettings& settings, DeviceFault* fault) override;
     bool open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault);
     void close() override;
@@ -45,6 +50,8 @@ public:
     QByteArray read(int max) override;
     void discard() override;
     bool write(const QByteArray& block, DeviceFault* fault) override;
+    // How long connecting (and setting the far line) may take.
+    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
 
 private:
     enum class State { Closed, Connecting, Open, Failed };
@@ -63,7 +70,10 @@ private:
     std::unique_ptr<Rfc2217Client> telnet_;
     State state_ = State::Closed;
     bool linked_ = false; // the TCP connection is made
-    DeviceFault fault_;   // why connecting failed
+    bool heard_ = false;  // a byte came on it
+    int connectTimeoutMs_ = 5000;
+    QElapsedTimer connecting_;
+    DeviceFault fault_; // why connecting failed
     QEventLoop* waiting_ = nullptr;
     ReceiveBuffer received_;
 };

@@ -18,6 +18,7 @@ Line& SerialCommControl::lineFor(const QString& path) {
     if (isNetworkName(path)) {
         if (!net_)
             net_ = std::make_unique<NetLine>(arrived, lost);
+        net_->setConnectTimeout(connectTimeoutMs());
         return *net_;
     }
     if (!serial_)

@@ -14,7 +14,16 @@ struct SystemPort {
     QString manufacturer; // "FTDI"
     QString product;      // "FT232R USB UART"
     QString serial;       // "A50285BI"
+    QString byId;         // its link in /dev/serial/by-id: "/dev/serial/by-id/usb-FTDI_..."
 };
+
+// The link to `device` in `folder` (/dev/serial/by-id, where the system
+// names each USB serial device by its maker, product and serial number),
+// or empty.
+QString linkIn(const QString& folder, const QString& device);
+
+// What the system reports of the device `path` names, when it reports it.
+std::optional<SystemPort> systemPortOf(const QString& path);
 
 // The system's serial devices, asked for once per call; when
 // STEPDRIVE_SERIAL_DEVICES is set, the devices it lists (separated by ':',
@@ -26,7 +35,10 @@ QString details(const SystemPort& port);
 // "/dev/ttyUSB0  FTDI FT232R USB UART (A50285BI)"
 QString describe(const SystemPort& port);
 
-// One device under two names (a link in /dev/serial/by-id) is one device.
+// One device under two names is one device: a link in /dev/serial/by-id
+// and its target, two device files of one device number, and two network
+// names of one address and port (tcp://localhost:4001, tcp://127.0.0.1:4001,
+// rfc2217://127.0.0.1:4001), their hosts looked up.
 bool sameDevice(const QString& a, const QString& b);
 
 // A port to offer the operator: a COM number and the device it maps to, or

@@ -49,10 +49,23 @@ Rfc2217Client::Rfc2217Client(const LineSettings& wanted)
                  {kSetParity, parityCode(wanted.parity), 1},
                  {kSetStopSize, static_cast<std::uint32_t>(wanted.stopBits), 1}}} {}
 
+bool telnetSpoken(const QByteArray& first) {
+    return first.size() >= 2 && static_cast<std::uint8_t>(first[0]) == kIac &&
+           static_cast<std::uint8_t>(first[1]) >= kSb &&
+           static_cast<std::uint8_t>(first[1]) <= kDont;
+}
+
 QByteArray Rfc2217Client::start() {
     QByteArray out;
-    put(&out, {kIac, kWill, kBinary, kIac, kDo, kBinary, kIac, kWill, kComPort});
-    askedUs_[kBinary] = askedHim_[kBinary] = askedUs_[kComPort] = true;
+    // What the server's own negotiation has not settled yet.
+    const auto ask = [&out](bool on, bool& asked, std::uint8_t verb, std::uint8_t option) {
+        if (!on && !asked)
+            put(&out, {kIac, verb, option});
+        asked = asked || !on;
+    };
+    ask(us_[kBinary], askedUs_[kBinary], kWill, kBinary);
+    ask(him_[kBinary], askedHim_[kBinary], kDo, kBinary);
+    ask(us_[kComPort], askedUs_[kComPort], kWill, kComPort);
     return out;
 }
 

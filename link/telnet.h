@@ -26,13 +26,19 @@ constexpr std::uint8_t kServerOffset = 100;
 // `data` with every 0xFF doubled.
 QByteArray escapeIac(const QByteArray& data);
 
+// True when the first bytes a server sent are telnet negotiation (IAC, then
+// WILL, WONT, DO, DONT or SB): a device server in RFC 2217 mode speaks so
+// as soon as a client connects, a drive never does.
+bool telnetSpoken(const QByteArray& first);
+
 class Rfc2217Client {
 public:
     enum class State { Negotiating, Ready, Refused };
 
     explicit Rfc2217Client(const LineSettings& wanted);
 
-    // What the client sends once connected.
+    // What the client sends once the server has spoken first: the requests
+    // for binary mode and COM-PORT-CONTROL its negotiation has not settled.
     QByteArray start();
     // Takes bytes from the server, in pieces of any size; returns the data
     // bytes among them and appends to *answer what the client must send back.

@@ -275,6 +275,10 @@
         <translation>The device server does not speak RFC 2217. (%1)</translation>
     </message>
     <message>
+        <source>이 포트는 RFC 2217을 씁니다. rfc2217://호스트:포트로 연결하십시오.</source>
+        <translation>This port speaks RFC 2217: connect with rfc2217://HOST:PORT.</translation>
+    </message>
+    <message>
         <source>장치 서버가 통신 설정을 받아들이지 않았습니다. (%1)</source>
         <translation>The device server did not take the line settings. (%1)</translation>
     </message>
@@ -397,6 +401,10 @@
 </context>
 <context>
     <name>ProfileWords</name>
+    <message>
+        <source> (%1행 %2열)</source>
+        <translation> (line %1, column %2)</translation>
+    </message>
     <message>
         <source>%1행 %2열의 JSON 형식이 잘못되었습니다: %3</source>
         <translation>malformed JSON at line %1, column %2: %3</translation>

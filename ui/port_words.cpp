@@ -73,6 +73,9 @@ QString causeText(const PortFailure& f) {
         return QCoreApplication::translate("PortWords",
                                            "장치 서버가 RFC 2217을 지원하지 않습니다. (%1)")
             .arg(refusalText(f.refusal));
+    case Cause::SpeaksTelnet:
+        return QCoreApplication::translate(
+            "PortWords", "이 포트는 RFC 2217을 씁니다. rfc2217://호스트:포트로 연결하십시오.");
     case Cause::FarSettings:
         return QCoreApplication::translate("PortWords",
                                            "장치 서버가 통신 설정을 받아들이지 않았습니다. (%1)")

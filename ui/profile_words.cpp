@@ -4,8 +4,10 @@
 
 namespace stepdrive {
 
-QString profileFaultText(const ProfileFault& f) {
-    using Reason = ProfileFault::Reason;
+namespace {
+using Reason = ProfileFault::Reason;
+
+QString reasonText(const ProfileFault& f) {
     // Every part at once: a key in the file may hold "%1" itself.
     const QString line = QString::number(f.line);
     const QString column = QString::number(f.column);
@@ -70,6 +72,16 @@ QString profileFaultText(const ProfileFault& f) {
             .arg(f.key, f.expected.join(QStringLiteral(", ")));
     }
     return {};
+}
+} // namespace
+
+QString profileFaultText(const ProfileFault& f) {
+    // Where the key stands, unless its reason says so already.
+    const bool placed = f.line == 0 || f.key.isEmpty() || f.reason == Reason::MalformedJson ||
+                        f.reason == Reason::GivenTwice || f.reason == Reason::Exponent;
+    return reasonText(f) + (placed ? QString()
+                                   : QCoreApplication::translate("ProfileWords", " (%1행 %2열)")
+                                         .arg(QString::number(f.line), QString::number(f.column)));
 }
 
 } // namespace stepdrive

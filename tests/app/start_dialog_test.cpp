@@ -268,8 +268,8 @@ TEST(StartDialogPortList, comNumbersThenTheSystemsOtherDevices) {
     const ComMapping com3(3, "/dev/ttyUSB0");
     const ComMapping com5(5, "/dev/pts/9");
     const std::vector<SystemPort> system = {
-        {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI"},
-        {"/dev/ttyACM0", "", "Arduino Uno", "8573"},
+        {"/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A50285BI", {}},
+        {"/dev/ttyACM0", "", "Arduino Uno", "8573", {}},
     };
     const QStringList expected = {
         "COM3 | /dev/ttyUSB0  FTDI FT232R USB UART (A50285BI) | COM3",

@@ -30,6 +30,7 @@ struct Cli : ::testing::Test {
     TempFiles files;
     std::vector<FakeCommControl::Sent> sent;
     int portsMade = 0;
+    int connectMs = 0; // the last port's connect timeout
     QString out;
     QString err;
 
@@ -46,6 +47,7 @@ struct Cli : ::testing::Test {
                 auto port = std::make_unique<FakeCommControl>("cli", nullptr, &pause);
                 port->answer = [this, p = port.get()](const QByteArray& block) {
                     sent.push_back(p->sent.back());
+                    connectMs = p->connectTimeoutMs();
                     return model.answer(block);
                 };
                 return port;
@@ -107,6 +109,11 @@ TEST_F(Cli, applyWritesEverySectionPacedThenReadsItBackPaced) {
     EXPECT_TRUE(out.contains("table.5.velocity=-1\n"));
     EXPECT_FALSE(out.contains("in2"));
     EXPECT_TRUE(err.contains("belt.in2_used=true was sent but not verified"));
+
+    // A device server is waited for --timeout, 3 s at least.
+    EXPECT_EQ(connectMs, 3000);
+    ASSERT_EQ(run({"--timeout", "4.5", "position"}), 0);
+    EXPECT_EQ(connectMs, 4500);
 }
 
 TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
@@ -126,7 +133,29 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
                    "\"error\":{\"message\":\"1 value(s) read back differ from what was written\","
                    "\"not_verified\":[\"motor.run_current\"],\"phase\":\"reading\",\"sent\":true,"
                    "\"status\":3,\"verified\":{},\"written\":[\"motor.run_current\"]},"
-                   "\"not_verified\":[],\"port\":\"/dev/fake\",\"verified\":{}}\n");
+                   "\"not_verified\":[\"motor.run_current\"],\"port\":\"/dev/fake\","
+                   "\"verified\":{}}\n");
+
+    // A verify cut short by a lost reply keeps the difference it found
+    // before, in the message and in the JSON.
+    model.tamper = {};
+    ASSERT_EQ(apply(kNonDefaultProfile), 0) << err.toStdString();
+    model.tamper = [](const Bytes& command, Bytes& reply) {
+        if (command[2] == cmd::ReadParameter && command[3] == 1)
+            reply[kDataAt + 3] = 24;
+        if (command[2] == cmd::ReadParameter && command[3] == 6)
+            reply.clear();
+    };
+    EXPECT_EQ(run({"--json", "verify", files.with(kNonDefaultProfile)}), 4);
+    EXPECT_TRUE(err.contains("while reading: motor.stop_current, motor.run_speed, "
+                             "motor.acceleration, motor.homing_speed and motor.home_offset read "
+                             "back as the file has and motor.run_current read back 24 (the file "
+                             "has 25)"))
+        << err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+    const QJsonObject found{{"key", "motor.run_current"}, {"read", 24}, {"file", 25}};
+    EXPECT_EQ(o["differences"], QJsonArray{found}) << out.toStdString();
+    EXPECT_TRUE(o["error"]["not_verified"].toArray().contains("motor.run_current"));
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
@@ -197,6 +226,28 @@ TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
     }
     EXPECT_EQ(portsMade, 0);
     EXPECT_TRUE(sent.empty());
+
+    // check reads a file as apply would, with no port: what apply would
+    // write, or the refusal with its line and column.
+    const auto check = [this](const QByteArray& profile) {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        const int status = cli::run(
+            {"check", files.with(profile)},
+            [](const QString&) { return std::make_unique<FakeCommControl>(); },
+            [this] { return std::make_unique<LentPause>(pause); }, o, e);
+        o.flush();
+        e.flush();
+        return status;
+    };
+    EXPECT_EQ(check(cases[0].profile), 1);
+    EXPECT_TRUE(err.contains("motor.run_current: 40 is out of range (0 to 31) (line 1, column 27)"))
+        << err.toStdString();
+    ASSERT_EQ(check(kNonDefaultProfile), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("table.5.position=-8388608\n") && out.endsWith("belt.in2_used=1\n"))
+        << out.toStdString();
+    EXPECT_TRUE(sent.empty());
 }
 
 TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
@@ -231,7 +282,12 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"--baud", "fast", "stop"}, "--baud: \"fast\" is not a line speed"},
         {{"--colour", "stop"}, "unknown option --colour"},
         {{"--port", "/dev/other", "position"},
-         "only apply, verify and dump take more than one --port"},
+         "only apply, verify, dump and monitor take more than one --port"},
+        {{"--wait-timeout", "5", "position"}, "--wait-timeout goes with --wait only"},
+        {{"--duration", "5", "position"}, "--interval, --duration and --csv go with monitor only"},
+        {{"--csv", "--json", "monitor"}, "--csv and --json don't go together"},
+        {{"--interval", "70", "monitor"}, "--interval: \"70\" is not 50, 100, 200 or 500 (ms)"},
+        {{"--port", "--json", "position"}, "--port: \"--json\" is an option, not a port"},
         {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
     };
     for (const auto& c : cases) {
@@ -314,9 +370,9 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     ASSERT_EQ(run({"--help"}), 0);
     for (const char* text :
          {"params read", "params write KEY=VALUE", "move abs PULSES", "jog left|right SPEED",
-          "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE", "run_current (0-31)",
-          "home_offset (any whole number)", "\"in2_used\": false", "3    the read-back differs",
-          "5    a reply failed the header, status or trailer check"})
+          "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE",
+          "run_current (0 to 31)", "home_offset (-2147483648 to 2147483647)", "\"in2_used\": false",
+          "3    the read-back differs", "5    a reply failed the header, status or trailer check"})
         EXPECT_TRUE(out.contains(text)) << text;
     EXPECT_FALSE(out.contains('@')) << "every value of the text filled in";
     EXPECT_TRUE(sent.empty());
@@ -328,21 +384,32 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
 
 // A wait ends only where the motion was to end: a home search that stops
 // at 7 has not reached 0 (exit 3); at --wait-timeout the stop frame goes
-// out (exit 4).
+// out (exit 4). A status reply lost is asked again, twice; a third lost in
+// a row gives up and stops the motor.
 TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
     const struct {
         QStringList arguments;
         int runningReplies; // input replies that still show the run flag
+        int lost;           // input replies lost in a row, from the second on
         int status;
         const char* out;
         const char* said;
         int polls;
     } cases[] = {
-        {{"--wait", "move", "abs", "0"}, 3, 0, "position=0\n", "", 4},
-        {{"--wait", "home"}, 0, 3, "position=7\n", "the motor stopped at 7, not at 0", 1},
-        {{"--wait", "table", "run", "2"}, 1, 0, "table.2.acceleration=0\nposition=", "", 2},
+        {{"--wait", "move", "abs", "0"}, 3, 0, 0, "position=0\n", "", 4},
+        {{"--wait", "move", "abs", "0"}, 3, 2, 0, "position=0\n", "", 6},
+        {{"--wait", "move", "abs", "0"},
+         3,
+         3,
+         4,
+         "",
+         "3 status requests in a row failed (the last: no reply to AA 00 0C",
+         4},
+        {{"--wait", "home"}, 0, 0, 3, "position=7\n", "the motor stopped at 7, not at 0", 1},
+        {{"--wait", "table", "run", "2"}, 1, 0, 0, "table.2.acceleration=0\nposition=", "", 2},
         {{"--wait", "--wait-timeout", "0.2", "move", "rel", "0"},
          1000,
+         0,
          4,
          "",
          "the motor was still running after 0.2 s, while waiting: the stop command went out and "
@@ -351,10 +418,14 @@ TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
     };
     for (const auto& c : cases) {
         int running = c.runningReplies;
+        int polled = 0;
         model.driver = sim::Driver(0); // standing at 0
         const bool home = c.arguments.contains("home");
-        model.tamper = [&running, home](const Bytes& command, Bytes& reply) {
-            if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
+        model.tamper = [&, home](const Bytes& command, Bytes& reply) {
+            if (command[2] == cmd::ReadInputs && command[0] == 0xAA && ++polled > 1 &&
+                polled <= 1 + c.lost)
+                reply.clear();
+            else if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
                 reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
             if (home && command[2] == cmd::ReadParameter && command[3] == opt::Position)
                 reply[kDataAt + 3] = 7;
@@ -523,6 +594,36 @@ TEST_F(Cli, everyCommandsJsonFollowsTheReadmesSchema) {
     }
 }
 
+// monitor asks for a sample at each interval, in each format; its JSON
+// lines keep the schema, and a failure is a JSON line too.
+TEST_F(Cli, monitorPrintsASampleAnIntervalInEachFormat) {
+    const auto schema = readmeSchema();
+    const QStringList watch{"monitor", "--duration", "0.2", "--interval", "100"};
+    ASSERT_EQ(run(QStringList{"--json"} + watch), 0) << err.toStdString();
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << out.toStdString();
+    for (const QString& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        EXPECT_EQ(offSchema(o, schema).join(", ").toStdString(), "") << line.toStdString();
+        EXPECT_EQ(o.keys().size(), 14) << line.toStdString();
+    }
+    EXPECT_EQ(sentHex("AA 00 06 08").size(), 2u);
+    EXPECT_EQ(sentHex("AA 00 0C").size(), 2u);
+    ASSERT_EQ(run(QStringList{"--csv"} + watch), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("time_ms,position,speed,running,home_sensor,in1,"));
+    EXPECT_EQ(out.count('\n'), 3);
+    ASSERT_EQ(run(watch), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression("^time_ms=\\d+ position=0 speed=0 running=0 "
+                                                "home_sensor=1 in1=0 .* in8=0\n")))
+        << out.toStdString();
+
+    model.tamper = [](const Bytes&, Bytes& reply) { reply.clear(); };
+    EXPECT_EQ(run(QStringList{"--json"} + watch), 4);
+    const QJsonObject failed = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(failed["error"]["status"], 4) << out.toStdString();
+    EXPECT_EQ(offSchema(failed, schema).join(", ").toStdString(), "");
+}
+
 TEST_F(Cli, applyShowsOneProgressLinePerSectionOnlyOnATerminal) {
     const QString profile = files.with(kNonDefaultProfile);
     for (const bool terminal : {false, true}) {
@@ -554,7 +655,7 @@ TEST(PortWords, everyReasonIsWordedByTheWindowsAndTheCommandLine) {
         for (Cause cause :
              {Cause::System, Cause::NoDevice, Cause::NotPermitted, Cause::InUse, Cause::TimedOut,
               Cause::Unreadable, Cause::BadAddress, Cause::HostNotFound, Cause::Refused,
-              Cause::Closed, Cause::NoRfc2217, Cause::FarSettings})
+              Cause::Closed, Cause::NoRfc2217, Cause::FarSettings, Cause::SpeaksTelnet})
             reasons.push_back({kind, "COM4", cause, "Input/output error", {}});
     QStringList windows, commandLine;
     for (const PortFailure& f : reasons) {

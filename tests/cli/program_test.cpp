@@ -14,8 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace stepdrive::test;
@@ -185,6 +188,36 @@ TEST_F(Program, outputThatIsNotWrittenFailsAndADumpFileIsWholeOrNone) {
     ASSERT_EQ(cli({"dump", "-o", kept}), 0) << err.toStdString();
     EXPECT_TRUE(out.isEmpty());
     EXPECT_EQ(cli({"verify", kept}), 0) << err.toStdString();
+
+    // What is not a regular file is written to, never replaced: a FIFO's
+    // reader gets the profile, and private copies of /dev/null and /dev/full
+    // (made where the tests run as root) stay character devices.
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_EQ(cli({"dump", "-o", fifo}), 6) << "nothing reads it";
+    EXPECT_TRUE(err.contains("nothing reads the FIFO")) << err.toStdString();
+    QFile reader;
+    ASSERT_TRUE(reader.open(::open(fifo.constData(), O_RDONLY | O_NONBLOCK), QIODevice::ReadOnly,
+                            QFile::AutoCloseHandle));
+    EXPECT_EQ(cli({"dump", "-o", fifo}), 0) << err.toStdString();
+    EXPECT_TRUE(QJsonDocument::fromJson(reader.readAll()).object().contains("motor"));
+    const auto kind = [](const QByteArray& path) {
+        struct stat st {};
+        return ::lstat(path.constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+    };
+    EXPECT_EQ(kind(fifo), S_IFIFO);
+    const struct {
+        const char* name;
+        int minor;
+        int status;
+    } devices[] = {{"null", 3, 0}, {"full", 7, 6}};
+    for (const auto& d : devices) {
+        const QByteArray device = QFile::encodeName(dir.filePath(d.name));
+        if (::mknod(device.constData(), S_IFCHR | 0600, makedev(1, d.minor)) != 0)
+            continue; // not root
+        EXPECT_EQ(cli({"dump", "-o", device}), d.status) << d.name << err.toStdString();
+        EXPECT_EQ(kind(device), S_IFCHR) << d.name;
+    }
 }
 
 // A failure after the first frame never says "nothing was sent": it names
@@ -218,6 +251,13 @@ TEST_F(Program, aFailureAfterTheFirstFrameSaysWhatReachedTheDrive) {
          1,
          2,
          {"while reading", "nothing was written to the drive"}},
+        {{"--drop", "3"},
+         {"verify", profile},
+         nullptr,
+         0,
+         4,
+         {"while reading: motor.run_current read back 20 (the file has 25) and "
+          "motor.stop_current read back 4 (the file has 6)"}},
         {{"--drop", "25"},
          {"apply", profile},
          nullptr,
@@ -294,6 +334,76 @@ TEST_F(Program, anInterruptStopsTheMotorOrTheWriteAndSaysSo) {
         EXPECT_LT(driver.receivedAt("CC 00 0E").size(), 7u) << "the write stopped";
         EXPECT_TRUE(driver.receivedAt("CC 00 0F").empty()) << "nothing read back";
     }
+}
+
+// --wait asks again for a status reply lost and ends at its target; a
+// second signal still lets the stop frame go out, and a third ends the
+// program at once, saying the motor may still be running.
+TEST_F(Program, aWaitOutlastsLostRepliesAndRepeatedInterrupts) {
+    Simulator dropping({"--drop", "4"});
+    EXPECT_EQ(cli({"--timeout", "0.3", "--port", dropping.devicePath(), "move", "abs", "40000",
+                   "--wait"}),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(out, "position=40000\n");
+
+    const struct {
+        QStringList simulator;
+        const char* before; // two signals go once the simulator got this frame
+        const char* said;
+    } cases[] = {
+        {{"--verbose"},
+         "AA 00 0C",
+         "interrupted, while waiting: the stop command went out and was answered"},
+        {{"--verbose", "--delay-ms", "1500"},
+         "AA 00 03",
+         ": ended at once; the motor may still be running (stepdrive-cli --port "},
+    };
+    for (const auto& c : cases) {
+        Simulator driver(c.simulator);
+        QProcess process;
+        process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
+                      {"--timeout", "4", "--port", driver.devicePath(), "move", "abs", "100000000",
+                       "--wait"});
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !driver.receivedAt("AA 00 0C").empty(); }, kRunMs));
+        if (QString(c.before) != "AA 00 0C") {
+            ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return !driver.receivedAt(c.before).empty(); }, kRunMs));
+        }
+        for (const int signal : {SIGINT, SIGTERM})
+            ::kill(static_cast<pid_t>(process.processId()), signal);
+        EXPECT_EQ(finish(process), 130) << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return !driver.receivedAt("AA 00 03").empty(); }, kWaitMs))
+            << "the stop frame";
+    }
+}
+
+// One device under two names is refused before anything is sent: a link
+// and its target, two names of one address.
+TEST_F(Program, oneDeviceUnderTwoNamesIsRefusedBeforeAnythingIsSent) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    QTemporaryDir dir;
+    const QString link = dir.filePath("drive");
+    ASSERT_TRUE(QFile::link(sim->devicePath(), link));
+    const QString port = QString::number(freePort());
+    const QStringList pairs[] = {{link, sim->devicePath()},
+                                 {"tcp://localhost:" + port, "rfc2217://127.0.0.1:" + port}};
+    for (const QStringList& pair : pairs) {
+        EXPECT_EQ(
+            cli({"--port", pair[0], "--port", pair[1], "apply", files.with(kNonDefaultProfile)}),
+            1);
+        EXPECT_TRUE(err.contains(
+            QString("--port %1 and --port %2 are the same device").arg(pair[0], pair[1])))
+            << err.toStdString();
+    }
+    // The first frame the simulator gets is the one sent after.
+    ASSERT_EQ(cli({"position"}), 0) << err.toStdString();
+    ASSERT_EQ(received("", 1).size(), 1u);
+    EXPECT_EQ(sim->received().size(), 1);
 }
 
 TEST_F(Program, aMissingDeviceExitsTwo) {
@@ -510,18 +620,94 @@ TEST_F(Program, aDriveBehindADeviceServerIsSetUpVerifiedDumpedAndFound) {
     }
 }
 
-TEST_F(Program, monitorPrintsARowAnIntervalAndEndsCleanlyOnCtrlC) {
-    ASSERT_NO_FATAL_FAILURE(startSimulator());
-    ASSERT_EQ(cli({"monitor", "--duration", "2", "--interval", "100", "--csv"}), 0)
+// monitor's times are measured: with each reply held 70 ms, the rows come
+// as far apart as the requests on the simulator's line, the position over
+// time_ms agrees with the speed, and --duration is seconds. It ends soon
+// after its output pipe closes, and with exit status 0 on Ctrl-C.
+// A device server's port of the other kind is said and gets nothing: a
+// tcp:// name on an RFC 2217 port is refused before the move goes out, and
+// an rfc2217:// name on a raw port puts no telnet on the drive's line.
+TEST_F(Program, aDeviceServerPortOfTheOtherKindIsSaidAndGetsNothing) {
+    const struct {
+        Ser2net::Mode mode;
+        const char* wrong;
+        const char* right;
+        int status;
+        const char* said;
+    } cases[] = {
+        {Ser2net::Mode::Rfc2217, "tcp://", "rfc2217://", 2,
+         "this port speaks RFC 2217: use rfc2217://"},
+        {Ser2net::Mode::Raw, "rfc2217://", "tcp://", 2, "does not speak RFC 2217 (no telnet"},
+    };
+    for (const auto& c : cases) {
+        Simulator driver({"--verbose"});
+        Ser2net server(c.mode, driver.devicePath());
+        ASSERT_TRUE(server.listening());
+        const QString hostPort = server.address().section("://", 1);
+        EXPECT_EQ(cli({"--port", c.wrong + hostPort, "move", "abs", "12345"}), c.status)
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        // What reached the drive's line is in order: the request sent after
+        // is the first thing it got.
+        ASSERT_EQ(cli({"--port", c.right + hostPort, "position"}), 0) << err.toStdString();
+        EXPECT_EQ(out, "position=0\n");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !driver.received().isEmpty(); }, kWaitMs));
+        EXPECT_EQ(driver.received().size(), 1) << driver.log().toStdString();
+        EXPECT_FALSE(driver.log().contains("skipped")) << driver.log().toStdString();
+    }
+}
+
+TEST_F(Program, monitorTimesItsRowsByTheRepliesAndEndsWithItsPipeOrCtrlC) {
+    sim = std::make_unique<Simulator>(QStringList{"--verbose", "--delay-ms", "70"});
+    ASSERT_EQ(cli({"jog", "right", "10"}), 0) << err.toStdString(); // 1000 pulses/s
+    ASSERT_EQ(cli({"monitor", "--interval", "50", "--duration", "2", "--csv"}), 0)
         << err.toStdString();
-    const QStringList rows = out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(rows.size(), 21);
-    EXPECT_EQ(rows[0], "time_ms,position,speed,running,home_sensor,in1,in2,in3,in4,in5,in6,in7,"
-                       "in8");
-    EXPECT_EQ(rows[20], "1900,0,0,0,1,0,0,0,0,0,0,0,0");
+    QStringList rows = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(rows.size(), 3);
+    EXPECT_EQ(rows.takeFirst(), "time_ms,position,speed,running,home_sensor,in1,in2,in3,in4,in5,"
+                                "in6,in7,in8");
+    // The first row is timed when its reply came, not when it was due.
+    EXPECT_GE(rows[0].section(',', 0, 0).toInt(), 70) << rows[0].toStdString();
+    const std::vector<double> asked = received("AA 00 06 08", std::size_t(rows.size()));
+    ASSERT_EQ(asked.size(), std::size_t(rows.size()));
+    EXPECT_GT(asked.back() - asked.front(), 1500.0) << "about 2 s";
+    EXPECT_LT(asked.back() - asked.front(), 2100.0) << "about 2 s";
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList now = rows[i].split(','), before = rows[i - 1].split(',');
+        const double ms = now[0].toDouble() - before[0].toDouble();
+        EXPECT_NEAR(ms, asked[std::size_t(i)] - asked[std::size_t(i - 1)], 20.0) << i;
+        EXPECT_NEAR((now[1].toDouble() - before[1].toDouble()) / ms * 1000, 1000.0, 100.0) << i;
+        EXPECT_NEAR(now[2].toDouble(), 1000.0, 100.0) << "speed " << i;
+    }
+    ASSERT_EQ(cli({"stop"}), 0) << err.toStdString();
+
+    // Two ports, one behind a link named with a comma: a port column, quoted.
+    Simulator other;
+    QTemporaryDir dir;
+    const QString comma = dir.filePath("drive,2");
+    ASSERT_TRUE(QFile::link(other.devicePath(), comma));
+    ASSERT_EQ(cli({"--port", sim->devicePath(), "--port", comma, "monitor", "--duration", "0.3",
+                   "--csv"}),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(out.startsWith("port,time_ms,position,")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\n\"" + comma + "\",")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\n" + sim->devicePath() + ",")) << out.toStdString();
+
+    // A closed pipe: at 100 ms an interval, ten seconds would be a hundred
+    // requests.
+    Simulator piped({"--verbose"});
+    QProcess process;
+    process.start("bash", {"-c", "set -o pipefail; \"$0\" \"$@\" | head -n1",
+                           QStringLiteral(STEPDRIVE_CLI_PATH), "--port", piped.devicePath(),
+                           "monitor", "--duration", "10"});
+    EXPECT_EQ(finish(process), 6) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("time_ms=")) << out.toStdString();
+    EXPECT_TRUE(err.contains("standard output could not be written: Broken pipe"))
+        << err.toStdString();
+    EXPECT_LE(piped.receivedAt("AA 00 06 08").size(), 10u);
 
     // Ctrl-C ends it after the update under way, with exit status 0.
-    QProcess process;
     process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
                   {"--port", sim->devicePath(), "--json", "monitor"});
     ASSERT_TRUE(QTest::qWaitFor(

@@ -73,9 +73,22 @@ TEST(Profile, aNoteIsKeptAndExponentsAreRefused) {
         {"{" + QByteArray(motor).replace("500,", "5.0E+2,") + "}",
          "motor.homing_speed: 5.0E+2 is refused: write whole numbers without an exponent (line 2, "
          "column 45)"},
-        {"{\"about\": {\"serial\": 4711}, " + motor + "}", "about.serial: 4711 is not a string"},
-        {"{\"about\": \"x\", " + motor + "}", "about: must be an object of strings"},
-        {"{\"port\": 4, " + motor + "}", "port: 4 is not a string"},
+        {"{\"about\": {\"serial\": 4711}, " + motor + "}",
+         "about.serial: 4711 is not a string (line 1, column 22)"},
+        {"{\"about\": \"x\", " + motor + "}",
+         "about: must be an object of strings (line 1, column 11)"},
+        {"{\"port\": 4, " + motor + "}", "port: 4 is not a string (line 1, column 10)"},
+        // Numbers as written, never as the JSON reader rounds them.
+        {"{" + QByteArray(motor).replace("20,", "19.9999999999999999,") + "}",
+         "motor.run_current: 19.9999999999999999 is not a whole number (line 1, column 27)"},
+        {"{" +
+             QByteArray(motor).replace("\"home_offset\": 0", "\"home_offset\": 9007199254740993") +
+             "}",
+         "motor.home_offset: 9007199254740993 is out of range (-2147483648 to 2147483647) (line "
+         "2, column 65)"},
+        {"{" + QByteArray(motor).replace("800", "800.000") + "}", ""},
+        {"{" + QByteArray(motor).replace(", \"resolution\": 2", "") + "}",
+         "motor.resolution: missing (line 1, column 11)"},
         {"{\"about\": {}}",
          "line 1, column 1: the profile has none of the sections motor, table, belt"},
     };
@@ -86,6 +99,31 @@ TEST(Profile, aNoteIsKeptAndExponentsAreRefused) {
         if (p && p->about.contains("note")) {
             EXPECT_EQ(toJson(*p)["about"].toObject()["note"], "line 2 1e3");
             EXPECT_FALSE(toJson(*p).contains("port")) << "the port of --json is passed by";
+        }
+    }
+}
+
+// A number as a script or a file writes it: whole, a fraction, or none.
+TEST(Profile, aNumbersTextIsWholeOnlyWithZerosAfterItsPoint) {
+    using Kind = NumberKind;
+    const struct {
+        const char* text;
+        Kind kind;
+        const char* whole;
+    } cases[] = {
+        {"20", Kind::Whole, "20"},       {"+5", Kind::Whole, "+5"},
+        {"-0", Kind::Whole, "-0"},       {"20.00", Kind::Whole, "20"},
+        {"5.", Kind::Whole, "5"},        {"20.5", Kind::Fraction, ""},
+        {".5", Kind::Fraction, ""},      {"-.0", Kind::Fraction, ""},
+        {"1e3", Kind::NotANumber, ""},   {"", Kind::NotANumber, ""},
+        {"-", Kind::NotANumber, ""},     {"0x10", Kind::NotANumber, ""},
+        {"1.2.3", Kind::NotANumber, ""}, {"\u0663", Kind::NotANumber, ""},
+    };
+    for (const auto& c : cases) {
+        QString whole;
+        EXPECT_EQ(numberKind(QString::fromUtf8(c.text), &whole), c.kind) << c.text;
+        if (c.kind == Kind::Whole) {
+            EXPECT_EQ(whole, c.whole) << c.text;
         }
     }
 }

@@ -160,4 +160,15 @@ TEST(Telnet, negotiatesBinaryAndTheFarLineAndSaysARefusal) {
             EXPECT_EQ(client.heardTelnet(), c.state != State::Negotiating) << c.what;
         }
     }
+    // The client speaks after the server: what ser2net's greeting settled
+    // is not asked again, and its first bytes tell telnet from a drive.
+    Rfc2217Client client({19200, 'N', 8, 1});
+    QByteArray answers;
+    EXPECT_TRUE(client.feed(hex(greeting), &answers).isEmpty());
+    EXPECT_EQ(client.start(), QByteArray());
+    client.feed(hex(confirmed), &answers);
+    EXPECT_EQ(client.state(), State::Ready);
+    EXPECT_TRUE(telnetSpoken(hex(greeting)));
+    for (const char* first : {"BB 00 06 64", "FF", "FF BB", "FF FF FB"})
+        EXPECT_FALSE(telnetSpoken(hex(first))) << first;
 }

@@ -3,15 +3,18 @@
 #include "link/port_names.h"
 #include "link/serial_comm_control.h"
 #include "link/serial_line.h"
+#include "link/system_ports.h"
 #include "tests/support/fakes.h"
 #include "tests/support/pty.h"
 
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace stepdrive;
 using namespace stepdrive::test;
@@ -231,4 +234,41 @@ TEST_F(SerialOnPty, noReceiveEventWhileAPauseRunsAndTheHeldOneFollows) {
     EXPECT_EQ(msc.InBufferCount(), 10); // the reply arrived meanwhile
     EXPECT_TRUE(QTest::qWaitFor([&] { return events.count() > 0; }, 1000));
     EXPECT_EQ(events.count(), 1);
+}
+
+// One device under two names is one port: the command line refuses it
+// twice and the port list offers it once.
+TEST(SameDevice, namesOfOneDeviceOrAddressAreOne) {
+    Pty first, second;
+    QTemporaryDir dir;
+    const QString link = dir.filePath("link");
+    ASSERT_TRUE(QFile::link(first.slavePath(), link));
+    // A copy of the first device's node, where the tests run as root.
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(first.slavePath()).constData(), &st), 0);
+    const QString copy = dir.filePath("copy");
+    const bool copied =
+        ::mknod(QFile::encodeName(copy).constData(), S_IFCHR | 0600, st.st_rdev) == 0;
+    const struct {
+        QString a, b;
+        bool same;
+    } cases[] = {
+        {first.slavePath(), link, true},
+        {first.slavePath(), second.slavePath(), false},
+        {link, second.slavePath(), false},
+        {"tcp://localhost:4001", "tcp://127.0.0.1:4001", true},
+        {"tcp://127.0.0.1:4001", "rfc2217://127.0.0.1:4001", true},
+        {"tcp://[::1]:4001", "rfc2217://[0:0::1]:4001", true},
+        {"tcp://127.0.0.1:4001", "tcp://127.0.0.1:4002", false},
+        {"tcp://127.0.0.2:4001", "tcp://127.0.0.1:4001", false},
+        {"tcp://127.0.0.1:4001", first.slavePath(), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sameDevice(c.a, c.b), c.same) << c.a.toStdString() << " " << c.b.toStdString();
+    if (copied) {
+        EXPECT_TRUE(sameDevice(copy, link));
+    }
+    // A device's name in a folder of links, as /dev/serial/by-id holds them.
+    EXPECT_EQ(linkIn(dir.path(), first.slavePath()), link);
+    EXPECT_EQ(linkIn(dir.path(), second.slavePath()), QString());
 }

@@ -30,10 +30,13 @@ bool Simulator::stop() {
     return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
 }
 
+QByteArray Simulator::log() {
+    return log_ += process_.readAllStandardError();
+}
+
 std::vector<std::pair<double, QString>> Simulator::frames() {
-    log_ += process_.readAllStandardError();
     std::vector<std::pair<double, QString>> frames;
-    for (const QByteArray& line : log_.split('\n')) {
+    for (const QByteArray& line : log().split('\n')) {
         // "<stamp> <- AA  00  05 ..."
         const QStringList words = QString::fromLatin1(line).simplified().split(QLatin1Char(' '));
         if (words.size() > 2 && words[1] == QLatin1String("<-"))

@@ -34,6 +34,8 @@ public:
     std::vector<double> receivedAt(const QString& prefix);
     // From the same log: each command frame it read, as hex ("AA 00 05 ...").
     QStringList received();
+    // The whole log so far.
+    QByteArray log();
 
 private:
     // Each frame of the --verbose log: when it was read, and its hex.
