@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 
 namespace stepdrive {
 
@@ -16,6 +17,14 @@ Language::Language(const QString& language) {
     // A translator removes itself from the application when destroyed.
     if (translator_.load(file))
         QCoreApplication::installTranslator(&translator_);
+    // Dates and sizes (the file dialog's) in the language's own way too.
+    QLocale::setDefault(language == QLatin1String("ko")
+                            ? QLocale(QLocale::Korean, QLocale::SouthKorea)
+                            : QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+Language::~Language() {
+    QLocale::setDefault(previous_);
 }
 
 } // namespace stepdrive

@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPluginLoader>
 #include <QScreen>
+#include <QSettings>
 #include <QWidget>
 
 namespace stepdrive {
@@ -32,8 +34,13 @@ void addViewMenu(QWidget* window, std::function<void()> open) {
 }
 
 namespace {
+// The folder a record file was last chosen in; the home folder at first.
+constexpr char kRecordFolderKey[] = "recordFolder";
+
 QString chooseRecordFile(QWidget* parent) {
-    QFileDialog dialog(parent, LiveView::tr("기록 파일"), QString(),
+    QSettings settings;
+    QFileDialog dialog(parent, LiveView::tr("기록 파일"),
+                       settings.value(QLatin1String(kRecordFolderKey), QDir::homePath()).toString(),
                        LiveView::tr("CSV 파일 (*.csv)"));
     dialog.setOptions(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -42,7 +49,9 @@ QString chooseRecordFile(QWidget* parent) {
     dialog.setLabelText(QFileDialog::Reject, LiveView::tr("취소"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString path = dialog.selectedFiles().constFirst();
+    settings.setValue(QLatin1String(kRecordFolderKey), QFileInfo(path).absolutePath());
+    return path;
 }
 // Right of `panel` where the screen has room, else as far right as it goes.
 void placeBeside(QWidget& window, const QWidget& panel) {

@@ -9,6 +9,7 @@
 #include "ui/profile_words.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,7 +22,7 @@
 namespace stepdrive {
 
 namespace {
-// The folder a set-up file was last chosen in.
+// The folder a set-up file was last chosen in; the home folder at first.
 constexpr char kFolderKey[] = "setupFolder";
 } // namespace
 
@@ -35,9 +36,10 @@ QString DialogFileChooser::savePath(QWidget* parent) {
 
 QString DialogFileChooser::choose(QWidget* parent, bool saving) {
     QSettings settings;
-    QFileDialog dialog(
-        parent, saving ? SetupFiles::tr("설정 저장") : SetupFiles::tr("설정 불러오기"),
-        settings.value(QLatin1String(kFolderKey)).toString(), SetupFiles::tr("설정 파일 (*.json)"));
+    QFileDialog dialog(parent,
+                       saving ? SetupFiles::tr("설정 저장") : SetupFiles::tr("설정 불러오기"),
+                       settings.value(QLatin1String(kFolderKey), QDir::homePath()).toString(),
+                       SetupFiles::tr("설정 파일 (*.json)"));
     // Replacing a file is asked by the program, in its own words.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -119,7 +121,7 @@ std::optional<Profile> SetupFiles::profileOfBoxes() {
     if (!motor)
         return std::nullopt;
     p.motor = asValues<MotorValues>(*motor);
-    const auto table = shell_.jogPosition().readTable(true);
+    const auto table = shell_.jogPosition().readTable();
     if (!table)
         return std::nullopt;
     p.table = asValues<TableValues>(*table);

@@ -4,6 +4,7 @@
 #include "ui_start_dialog.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSettings>
 
 namespace stepdrive {
@@ -15,8 +16,10 @@ int selectedPosition(const QComboBox* combo) {
     return i >= 0 && combo->currentText() == combo->itemText(i) ? i : -1;
 }
 
-// The port last connected is kept for the next start of the program.
+// The port last connected and its line speed are kept for the next start
+// of the program.
 constexpr char kLastPortKey[] = "port";
+constexpr char kLastBaudKey[] = "baud";
 } // namespace
 
 StartDialog::StartDialog(const std::vector<PortEntry>& available, QWidget* parent)
@@ -58,6 +61,14 @@ void StartDialog::Form_Load(const std::vector<PortEntry>& available) {
     }
     ui_->cmd_commoff->setEnabled(false);
     Rs232_Init();
+    // An address longer than the port box shows from its start once typed,
+    // and whole in the box's tip.
+    QComboBox* port = Combo_[kPortBox];
+    connect(port, &QComboBox::editTextChanged, port, &QWidget::setToolTip);
+    connect(port->lineEdit(), &QLineEdit::editingFinished, port,
+            [port] { port->lineEdit()->setCursorPosition(0); });
+    port->setToolTip(port->currentText());
+    port->lineEdit()->setCursorPosition(0);
 }
 
 void StartDialog::Rs232_Init() {
@@ -71,7 +82,8 @@ void StartDialog::Rs232_Init() {
         showPort(last.text());
     for (const char* entry : kBaudEntries)
         Combo_[kBaudBox]->addItem(QString::fromLatin1(entry));
-    Combo_[kBaudBox]->setCurrentIndex(kDefaultBaud);
+    const int lastBaud = Combo_[kBaudBox]->findText(QSettings().value(kLastBaudKey).toString());
+    Combo_[kBaudBox]->setCurrentIndex(lastBaud >= 0 ? lastBaud : kDefaultBaud);
 }
 
 void StartDialog::cmd_common_Click() {
@@ -83,6 +95,7 @@ void StartDialog::cmd_common_Click() {
         entry + QStringLiteral(",N") + QStringLiteral(",8") + QStringLiteral(",1");
 
     asked_ = parsePortChoice(Combo_[kPortBox]->currentText());
+    askedBaud_ = entry;
     emit connectRequested(asked_, settings);
 }
 
@@ -92,8 +105,11 @@ void StartDialog::cmd_commoff_Click() {
 }
 
 void StartDialog::setConnected(bool connected) {
-    if (connected)
-        QSettings().setValue(kLastPortKey, asked_.text());
+    if (connected) {
+        QSettings settings;
+        settings.setValue(kLastPortKey, asked_.text());
+        settings.setValue(kLastBaudKey, askedBaud_);
+    }
     for (QComboBox* combo : Combo_)
         combo->setEnabled(!connected);
     ui_->cmd_commoff->setEnabled(connected);

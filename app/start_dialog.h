@@ -36,7 +36,8 @@ public:
     ~StartDialog() override;
 
     void Rs232_Init();
-    // Connected (the link opened: the port is kept for the next start) or
+    // Connected (the link opened: the port and its speed are kept for the
+    // next start) or
     // idle (it did not open, it was closed or it was lost).
     void setConnected(bool connected);
 
@@ -59,7 +60,8 @@ private:
     // Combo(0) takes the port, Combo(1) the baud rate.
     enum { kPortBox, kBaudBox };
     std::array<QComboBox*, 2> Combo_{};
-    PortChoice asked_; // the port of the last connect
+    PortChoice asked_;  // the port of the last connect
+    QString askedBaud_; // and its baud entry
 };
 
 } // namespace stepdrive

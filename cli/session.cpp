@@ -90,24 +90,28 @@ void Session::reportProgress(const char* phase, const QString& section, int done
 Profile Session::read(const Profile& which) {
     begin("reading");
     Profile p;
-    // Each section's values that `which` gives, read one by one into `into`.
-    const auto section = [this](const char* name, const auto& given, auto& into, auto readOne) {
+    // Each section's values that `which` gives, asked for in the windows'
+    // read order, one by one into `into`.
+    const auto section = [this](const char* name, const ReadOrder& order, const auto& given,
+                                auto& into, auto readOne) {
         const int count = givenCount(given);
         int done = 0;
-        for (std::size_t i = 0; i < given.size(); ++i)
-            if (given[i]) {
-                into[i] = readOne(static_cast<int>(i));
+        for (const ReadStep& step : order.steps)
+            if (given[step.index]) {
+                into[step.index] = readOne(step);
                 reportProgress("reading", QLatin1String(name), ++done, count);
             }
     };
-    section("motor", which.motor, p.motor, [this](int i) {
-        const std::int32_t v = readBack(cmd::ReadParameter, kMotorParameters[i].opt1);
+    section("motor", motorRead(), which.motor, p.motor, [this](const ReadStep& step) {
+        const std::int32_t v = readBack(step.cmd, step.opt1);
         reached_.read.push_back(
-            {QStringLiteral("motor.") + QLatin1String(kMotorParameters[i].key), v});
+            {QStringLiteral("motor.") + QLatin1String(kMotorParameters[step.index].key), v});
         return v;
     });
-    section("table", which.table, p.table, [this](int i) { return readTableEntry(i + 1); });
-    section("belt", which.belt, p.belt, [this](int i) { return readBelt(i); });
+    section("table", tableRead(), which.table, p.table,
+            [this](const ReadStep& step) { return readTableEntry(step.opt1); });
+    section("belt", beltRead(), which.belt, p.belt,
+            [this](const ReadStep& step) { return readBelt(static_cast<int>(step.index)); });
     return p;
 }
 

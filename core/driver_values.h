@@ -113,8 +113,21 @@ inline constexpr DataField kTableVelocity{0, kTableSpeedBytes};
 inline constexpr DataField kTableAcceleration{kTableSpeedBytes, kTableSpeedBytes};
 inline constexpr DataField kTablePosition{2 * kTableSpeedBytes, kTablePositionBytes};
 
+// The fields of an entry in the order a profile names them, each with the
+// bytes it travels in.
+struct TableField {
+    const char* key;
+    DataField bytes;
+    std::int32_t TableEntry::*member;
+};
+inline constexpr TableField kTableFields[3] = {
+    {"position", kTablePosition, &TableEntry::position},
+    {"velocity", kTableVelocity, &TableEntry::velocity},
+    {"acceleration", kTableAcceleration, &TableEntry::acceleration},
+};
+
 // The seven data bytes of an entry: the low 16 and 24 bits of the values;
-// higher bits are dropped.
+// higher bits are dropped, so an entry goes out only once carried() took it.
 std::array<std::uint8_t, 7> tableData(const TableEntry& entry);
 // The entry seven data bytes carry, each field signed: the one decoder of a
 // table entry, for a read reply (the panels, the command line) and a
@@ -141,6 +154,14 @@ constexpr std::int32_t signedMin(int bytes) {
 constexpr std::int32_t signedMax(int bytes) {
     return bytes >= 4 ? std::numeric_limits<std::int32_t>::max()
                       : (std::int32_t{1} << (8 * bytes - 1)) - 1;
+}
+
+// Whether `field` carries `value` as the driver reads it back, signed: a
+// position outside -8388608..8388607 or a velocity or acceleration outside
+// -32768..32767 would reach the driver as another number (-1 goes as FF FF).
+// The windows, the command line and the files send and take no such value.
+constexpr bool carried(const TableField& field, std::int32_t value) {
+    return value >= signedMin(field.bytes.count) && value <= signedMax(field.bytes.count);
 }
 
 } // namespace stepdrive

@@ -56,12 +56,16 @@ NumberKind numberKind(const QString& text, QString* whole) {
                                                             : NumberKind::Fraction;
 }
 
+Range rangeOf(const TableField& field) {
+    return {signedMin(field.bytes.count), signedMax(field.bytes.count)};
+}
+
 Range tablePositionRange() {
-    return {signedMin(kTablePositionBytes), signedMax(kTablePositionBytes)};
+    return rangeOf(kTableFields[0]);
 }
 
 Range tableSpeedRange() {
-    return {signedMin(kTableSpeedBytes), signedMax(kTableSpeedBytes)};
+    return rangeOf(kTableFields[1]);
 }
 
 Profile everythingReadable() {
@@ -81,11 +85,16 @@ QJsonObject toJson(const Profile& p) {
         top[kMotor] = motor;
     if (givenCount(p.table) > 0) {
         QJsonArray entries;
-        for (const auto& e : p.table)
-            entries.append(e ? QJsonObject{{QLatin1String(kTableFields[0]), e->position},
-                                           {QLatin1String(kTableFields[1]), e->velocity},
-                                           {QLatin1String(kTableFields[2]), e->acceleration}}
-                             : QJsonValue());
+        for (const auto& e : p.table) {
+            if (!e) {
+                entries.append(QJsonValue()); // null: not given
+                continue;
+            }
+            QJsonObject entry;
+            for (const TableField& f : kTableFields)
+                entry[QLatin1String(f.key)] = (*e).*f.member;
+            entries.append(entry);
+        }
         top[kTable] = entries;
     }
     QJsonObject belt = parameters(p.belt, kBeltParameters);
@@ -101,11 +110,9 @@ std::vector<Item> items(const Profile& p) {
     std::vector<Item> all;
     addItems(all, kMotor, p.motor, kMotorParameters);
     for (int n = 1; n <= kTableEntries; ++n)
-        if (const auto& e = p.table[static_cast<std::size_t>(n - 1)]) {
-            all.push_back({tableKey(n, kTableFields[0]), e->position});
-            all.push_back({tableKey(n, kTableFields[1]), e->velocity});
-            all.push_back({tableKey(n, kTableFields[2]), e->acceleration});
-        }
+        if (const auto& e = p.table[static_cast<std::size_t>(n - 1)])
+            for (const TableField& f : kTableFields)
+                all.push_back({tableKey(n, f.key), (*e).*f.member});
     addItems(all, kBelt, p.belt, kBeltParameters);
     return all;
 }

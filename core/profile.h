@@ -110,6 +110,8 @@ enum class NumberKind { NotANumber, Fraction, Whole };
 NumberKind numberKind(const QString& text, QString* whole);
 
 Range rangeOf(const ValueRule& rule);
+// What a table field carries: carried() as a range.
+Range rangeOf(const TableField& field);
 Range tablePositionRange();
 Range tableSpeedRange();
 

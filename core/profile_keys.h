@@ -11,6 +11,5 @@ inline const QString kBelt = QStringLiteral("belt");
 inline const QString kIn2Used = QStringLiteral("in2_used");
 inline const QString kAbout = QStringLiteral("about");
 inline const QString kPort = QStringLiteral("port");
-inline const char* const kTableFields[] = {"position", "velocity", "acceleration"};
 
 } // namespace stepdrive::profile_keys

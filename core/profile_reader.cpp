@@ -250,7 +250,9 @@ public:
             fault.entries = kTableEntries;
             return fail(fault);
         }
-        const QStringList fields{kTableFields[0], kTableFields[1], kTableFields[2]};
+        QStringList fields;
+        for (const TableField& f : kTableFields)
+            fields << QLatin1String(f.key);
         std::array<TableEntry, kTableEntries> table{};
         for (int n = 1; n <= kTableEntries; ++n) {
             const QString path = QStringLiteral("table.%1").arg(n);
@@ -263,11 +265,13 @@ public:
             }
             const QJsonObject o = entries[n - 1].toObject();
             TableEntry& e = table[static_cast<std::size_t>(n - 1)];
-            if (!keysOf(o, path + '.', fields) ||
-                !number(o[fields[0]], tablePositionRange(), path + ".position", &e.position) ||
-                !number(o[fields[1]], tableSpeedRange(), path + ".velocity", &e.velocity) ||
-                !number(o[fields[2]], tableSpeedRange(), path + ".acceleration", &e.acceleration))
+            if (!keysOf(o, path + '.', fields))
                 return false;
+            for (const TableField& f : kTableFields) {
+                const QString key = QLatin1String(f.key);
+                if (!number(o[key], rangeOf(f), path + '.' + key, &(e.*f.member)))
+                    return false;
+            }
         }
         p.table = asValues<TableValues>(table);
         return true;

@@ -56,4 +56,37 @@ WriteSequence beltWrite(const BeltValues& values, std::optional<bool> in2Used) {
     return s;
 }
 
+namespace {
+// A request for each value of `rules`, with its option code.
+template <std::size_t N> ReadOrder parameterRead(std::uint8_t cmd, const ValueRule (&rules)[N]) {
+    ReadOrder order{Format::Short, {}, pacing::kAfterReadBackMs};
+    for (std::size_t i = 0; i < N; ++i)
+        order.steps.push_back({cmd, rules[i].opt1, i});
+    return order;
+}
+} // namespace
+
+ReadOrder motorRead() {
+    return parameterRead(cmd::ReadParameter, kMotorParameters);
+}
+
+ReadOrder tableRead() {
+    ReadOrder order{Format::Long, {}, pacing::kAfterReadBackMs};
+    for (std::size_t n = 1; n <= kTableEntries; ++n)
+        order.steps.push_back({tableCmd::Read, static_cast<std::uint8_t>(n), n - 1});
+    return order;
+}
+
+ReadOrder beltRead() {
+    return parameterRead(cmd::ReadBelt, kBeltParameters);
+}
+
+ReadOrder positionRead() {
+    return {Format::Short, {{cmd::ReadParameter, opt::Position, 0}}, pacing::kAfterReadBackMs};
+}
+
+ReadOrder inputsRead() {
+    return {Format::Short, {{cmd::ReadInputs, opt::Inputs, 0}}, 0};
+}
+
 } // namespace stepdrive

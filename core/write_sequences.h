@@ -1,12 +1,13 @@
 #pragma once
-// The write sequences as data: which frames go out, in which order, and the
-// pauses around each. The windows (WRITE ALL, DATA DOWNLOAD) and
-// stepdrive-cli build their frames here and walk them with one function, so
-// both send the same frames at the same pace.
+// The write sequences and the read orders as data: which frames go out, in
+// which order, and the pauses around each. The windows (WRITE ALL, DATA
+// DOWNLOAD, the read-back chains) and stepdrive-cli build their frames here
+// and walk them, so both send the same frames at the same pace.
 
 #include "core/driver_values.h"
 #include "core/frame.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -46,5 +47,33 @@ WriteSequence tableDownload(const TableValues& table);
 // The belt parameters given, in the order of kBeltParameters, then the
 // IN2-use flag when given.
 WriteSequence beltWrite(const BeltValues& values, std::optional<bool> in2Used);
+
+// One request of a read-back: cmd and opt1 (a reply carries the cmd as its
+// code), and the place of the value asked for in its section's order
+// (kMotorParameters, entries 1-7, kBeltParameters).
+struct ReadStep {
+    std::uint8_t cmd;
+    std::uint8_t opt1;
+    std::size_t index;
+};
+
+// A read-back: its requests in order, each sent once the reply to the one
+// before came and the pause after it ran.
+struct ReadOrder {
+    Format format;
+    std::vector<ReadStep> steps;
+    int pauseAfterEachMs;
+};
+
+// The seven motor parameters, in the order of kMotorParameters.
+ReadOrder motorRead();
+// Entries 1 to 7.
+ReadOrder tableRead();
+// The four belt parameters, in the order of kBeltParameters.
+ReadOrder beltRead();
+// The position alone, paced as a parameter.
+ReadOrder positionRead();
+// The inputs and status bytes alone; nothing follows, so no pause.
+ReadOrder inputsRead();
 
 } // namespace stepdrive

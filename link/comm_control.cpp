@@ -133,6 +133,7 @@ void CommControl::report(PortFailure::Kind kind, const DeviceFault& fault,
     failure.port = kind == PortFailure::Kind::NoPortNumber ? comName(commPort_) : portLabel();
     failure.cause = fault.cause;
     failure.systemText = fault.systemText;
+    failure.refusal = fault.refusal;
     failure.settings = settings;
     qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "failure:" << static_cast<int>(kind)
                               << failure.port << static_cast<int>(failure.cause)

@@ -11,6 +11,7 @@
 // line in English.
 
 #include "core/line_settings.h"
+#include "link/server_refusal.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -52,12 +53,14 @@ struct PortFailure {
     Cause cause = Cause::System;
     QString systemText;         // the system's own words, for Cause::System
     LineSettingsFault settings; // for BadSettings
+    ServerRefusal refusal = {}; // for NoRfc2217 and FarSettings
 };
 
 // The device's part of a failure, filled in by an implementation.
 struct DeviceFault {
     PortFailure::Cause cause = PortFailure::Cause::System;
     QString systemText;
+    ServerRefusal refusal = {};
 };
 
 class CommControl : public QObject {

@@ -97,11 +97,13 @@ bool NetLine::open(const NetAddress& address, const LineSettings& settings, Devi
             if (!telnet_ || !linked_)
                 return settle(State::Failed, {Cause::TimedOut, {}});
             // Connected, but the server did not finish the telnet answers.
+            const bool heard = telnet_->heardTelnet();
             settle(State::Failed,
                    {Cause::NoRfc2217,
-                    telnet_->heardTelnet()
-                        ? QStringLiteral("no answer to COM-PORT-CONTROL")
-                        : QStringLiteral("no telnet negotiation came; a raw TCP port is tcp://")});
+                    heard ? QStringLiteral("no answer to COM-PORT-CONTROL")
+                          : QStringLiteral("no telnet negotiation came; a raw TCP port is tcp://"),
+                    {heard ? ServerRefusal::What::NoComPortAnswer
+                           : ServerRefusal::What::NoTelnetAnswer}});
         });
         timeout.start(connectTimeoutMs_);
         waiting_ = &loop;
@@ -149,8 +151,9 @@ void NetLine::readIncoming() {
         QByteArray answer;
         block = telnet_->feed(block, &answer);
         if (state_ == State::Connecting && first && !telnet_->heardTelnet())
-            return settle(State::Failed,
-                          {Cause::NoRfc2217, QStringLiteral("data came, no telnet negotiation")});
+            return settle(State::Failed, {Cause::NoRfc2217,
+                                          QStringLiteral("data came, no telnet negotiation"),
+                                          {ServerRefusal::What::NoTelnetAnswer}});
         if (first)
             answer += telnet_->start();
         QString text;
@@ -160,7 +163,7 @@ void NetLine::readIncoming() {
             if (telnet_->state() == Rfc2217Client::State::Refused) {
                 return settle(State::Failed,
                               {telnet_->farLineRefused() ? Cause::FarSettings : Cause::NoRfc2217,
-                               telnet_->refusal()});
+                               telnet_->refusal(), telnet_->refused()});
             }
             if (telnet_->state() == Rfc2217Client::State::Ready)
                 settle(State::Open);

@@ -149,9 +149,9 @@ void Rfc2217Client::command(std::uint8_t verb, std::uint8_t option, QByteArray* 
     else
         negotiate({us_, askedUs_, wantUs, kWill, kWont}, offered, option, answer);
     if (!offered && option == kBinary)
-        refuse(QStringLiteral("binary mode refused"));
+        refuse(QStringLiteral("binary mode refused"), {ServerRefusal::What::BinaryRefused});
     if (!offered && !his && option == kComPort)
-        refuse(QStringLiteral("COM-PORT-CONTROL refused"));
+        refuse(QStringLiteral("COM-PORT-CONTROL refused"), {ServerRefusal::What::ComPortRefused});
     // The far line is set once the server takes COM-PORT-CONTROL.
     if (us_[kComPort] && !settingsSent_ && state_ == State::Negotiating) {
         settingsSent_ = true;
@@ -179,11 +179,14 @@ void Rfc2217Client::subnegotiation() {
             value = (value << 8) | static_cast<std::uint8_t>(sub_[2 + i]);
         if (value != s.value) {
             const char* what[] = {"baud", "data bits", "parity", "stop bits"};
+            const ServerRefusal::What far[] = {
+                ServerRefusal::What::FarBaud, ServerRefusal::What::FarDataBits,
+                ServerRefusal::What::FarParity, ServerRefusal::What::FarStopBits};
             refuse(QStringLiteral("%1 %2 set, not %3")
                        .arg(value)
                        .arg(QLatin1String(what[s.command - kSetBaud]))
                        .arg(s.value),
-                   true);
+                   {far[s.command - kSetBaud], value, s.value});
             return;
         }
         s.confirmed = true;
@@ -191,12 +194,12 @@ void Rfc2217Client::subnegotiation() {
     checkReady();
 }
 
-void Rfc2217Client::refuse(const QString& why, bool farLine) {
+void Rfc2217Client::refuse(const QString& why, const ServerRefusal& refused) {
     if (state_ != State::Negotiating)
         return;
     state_ = State::Refused;
     refusal_ = why;
-    farLine_ = farLine;
+    refused_ = refused;
 }
 
 void Rfc2217Client::checkReady() {

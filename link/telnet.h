@@ -5,6 +5,7 @@
 // line's speed and format set and the server's answers checked.
 
 #include "core/line_settings.h"
+#include "link/server_refusal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,15 +48,16 @@ public:
     // True once the server said anything in telnet.
     bool heardTelnet() const { return heard_; }
     // Why the server was refused: "COM-PORT-CONTROL refused", "9600 baud set,
-    // not 19200", in English; empty unless Refused.
+    // not 19200", in English, and as data; empty unless Refused.
     const QString& refusal() const { return refusal_; }
+    const ServerRefusal& refused() const { return refused_; }
     // True when the refusal is the far line's speed or format, not telnet.
-    bool farLineRefused() const { return farLine_; }
+    bool farLineRefused() const { return refused_.what >= ServerRefusal::What::FarBaud; }
 
 private:
     void command(std::uint8_t verb, std::uint8_t option, QByteArray* answer);
     void subnegotiation();
-    void refuse(const QString& why, bool farLine = false);
+    void refuse(const QString& why, const ServerRefusal& refused);
     void checkReady();
 
     // Each setting the client asks for, and whether the server confirmed it.
@@ -77,8 +79,8 @@ private:
     State state_ = State::Negotiating;
     bool heard_ = false;
     bool settingsSent_ = false;
-    bool farLine_ = false;
     QString refusal_;
+    ServerRefusal refused_;
 };
 
 } // namespace stepdrive

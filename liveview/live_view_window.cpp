@@ -211,8 +211,9 @@ void LiveViewWindowWidget::fitPlot(double nowS) {
             series->removePoints(0, old);
     }
     time_->setRange(std::max(0.0, from), std::max(span, nowS));
+    // Ticks at whole seconds, about six over the span: 2, 5 or 10 s apart.
     time_->setTickAnchor(0);
-    time_->setTickInterval(span / 6);
+    time_->setTickInterval(span <= 10 ? 2 : span <= 30 ? 5 : 10);
     // The speed's axis keeps 0 in sight; the position's fits the positions.
     const auto range = [from](const QLineSeries* series, QValueAxis* axis, bool withZero) {
         double low = withZero ? 0 : std::numeric_limits<double>::max();

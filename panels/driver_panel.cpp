@@ -81,101 +81,93 @@ void DriverPanel::showParameter(std::size_t index, std::int32_t value) {
     setBackColour(box, colour::white);
 }
 
-bool DriverPanel::writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe) {
+bool DriverPanel::writeParameters(const std::vector<QLineEdit*>& whiteOrder,
+                                  const Describe& describe) {
     const auto values = readParameters();
     if (!values)
         return false;
+    std::vector<std::vector<QLineEdit*>> marks;
+    for (const WriteRow& row : parameters_)
+        marks.push_back({row.entry});
+    return writeAll(
+        whiteOrder, describe(*values), marks, colour::sent,
+        QT_TR_NOOP("모터 정지: WRITE ALL을 멈췄습니다. %1개 중 %2개를 보냈고, 흰색 칸의 "
+                   "값은 보내지 않았습니다."));
+}
 
-    for (QLineEdit* box : whiteOrder)
+bool DriverPanel::writeAll(const std::vector<QLineEdit*>& white, const WriteSequence& sequence,
+                           const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark,
+                           const char* cut) {
+    for (QLineEdit* box : white)
         setBackColour(box, colour::white);
     // Once the line is gone the sequence stops: one message per press. A
     // stop pressed meanwhile has gone out in the next frame's place, and the
     // frames left are not sent.
-    const WriteSequence sequence = describe(*values);
     const int stops = link_.stops();
     std::size_t sent = 0;
     const bool whole =
         walk(sequence, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
-            if (link_.stops() != stops || !sendInSequence(i, args))
+            if (link_.stops() != stops || !(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
                 return false;
-            if (i < parameters_.size())
-                setBackColour(parameters_[i].entry, colour::sent);
+            if (i < marks.size())
+                for (QLineEdit* box : marks[i])
+                    setBackColour(box, mark);
             ++sent;
             return true;
         });
     if (link_.stops() != stops && sent < sequence.frames.size())
-        messages_.show(tr("모터 정지: WRITE ALL을 멈췄습니다. %1개 중 %2개를 보냈고, 흰색 칸의 "
-                          "값은 보내지 않았습니다.")
-                           .arg(sequence.frames.size())
-                           .arg(sent));
+        messages_.show(tr(cut).arg(sequence.frames.size()).arg(sent));
     return whole;
 }
 
-bool DriverPanel::sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args) {
-    return index == 0 ? link_.send(args) : link_.sendFollowing(args);
+ReadBackChain& DriverPanel::addChain(ReadOrder order, std::vector<std::vector<QLineEdit*>> boxes,
+                                     ReadBackChain::Boxes kind) {
+    return chains_.emplace_back(
+        std::move(order), std::move(boxes), kind,
+        [this](bool first, const std::vector<std::uint8_t>& args) {
+            return askInChain(first, args);
+        },
+        pause_);
 }
 
-void DriverPanel::makeReadBackBoxes(const std::vector<ReadBackRow>& rows) {
-    for (const ReadBackRow& row : rows)
-        for (QLineEdit* box : row.boxes) {
-            box->setReadOnly(true);
-            box->setMaxLength(32767); // Qt's default: no limit worth the name
-        }
+bool DriverPanel::askInChain(bool first, const std::vector<std::uint8_t>& args) {
+    return first ? link_.send(args) : link_.sendFollowing(args);
 }
 
-void DriverPanel::beginRead(std::vector<QLineEdit*> boxes) {
+void DriverPanel::makeReadBackBoxes(const std::vector<QLineEdit*>& boxes) {
+    for (QLineEdit* box : boxes) {
+        box->setReadOnly(true);
+        box->setMaxLength(32767); // Qt's default: no limit worth the name
+    }
+}
+
+bool DriverPanel::reading() const {
+    return readStep() != 0;
+}
+
+std::uint8_t DriverPanel::readStep() const {
+    for (const ReadBackChain& chain : chains_)
+        if (chain.running())
+            return chain.step();
+    return 0;
+}
+
+void DriverPanel::startRead(ReadBackChain& chain) {
     endReadShort();
-    unfilled_ = std::move(boxes);
+    chain.first();
 }
 
-void DriverPanel::fillReadBox(QLineEdit* box, std::int32_t value) {
-    showWhole(box, value);
-    setBackColour(box, colour::readBack);
-    unfilled_.erase(std::remove(unfilled_.begin(), unfilled_.end(), box), unfilled_.end());
+bool DriverPanel::offerToChain(const Reply& reply) {
+    for (ReadBackChain& chain : chains_)
+        if (chain.running())
+            return chain.offer(reply);
+    return false;
 }
 
 void DriverPanel::endReadShort() {
-    for (QLineEdit* box : unfilled_) {
-        box->clear();
-        setBackColour(box, colour::white);
-    }
-    unfilled_.clear();
-    stopWaiting();
-}
-
-void DriverPanel::startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd,
-                                std::uint8_t first, std::uint8_t& state) {
-    beginRead(boxes);
-    for (QLineEdit* box : boxes)
-        setBackColour(box, colour::white);
-    state = first;
-    if (!link_.send({cmd, first, 0, 0, 0, 0}))
-        endReadShort();
-}
-
-bool DriverPanel::readBack(const Reply& reply, const std::vector<ReadBackRow>& rows,
-                           std::uint8_t& state) {
-    for (const ReadBackRow& row : rows) {
-        if (row.code != reply.code || row.step != state)
-            continue;
-        std::vector<std::int32_t> values;
-        for (std::size_t field = 0; field < row.boxes.size(); ++field) {
-            const auto value = reply.value(field);
-            if (!value)
-                return true; // not all of it came: the chain waits on
-            values.push_back(*value);
-        }
-        for (std::size_t field = 0; field < row.boxes.size(); ++field)
-            fillReadBox(row.boxes[field], values[field]);
-        pause_.sleep(pacing::kAfterReadBackMs);
-        if (state != row.step)
-            return true; // the read ended during the pause
-        state = row.next;
-        if (state != 0 && !requestStep(row.code, state))
-            endReadShort();
-        return true;
-    }
-    return false;
+    for (ReadBackChain& chain : chains_)
+        if (chain.running())
+            chain.endShort();
 }
 
 } // namespace stepdrive

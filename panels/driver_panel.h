@@ -1,21 +1,25 @@
 #pragma once
 // What the three working panels have in common: a port object, the pause,
 // the messenger and the link machinery over that port, with the echo boxes
-// bound to it. Also the parameter write and read-back sequences of the main
-// and belt panels, which differ only in their tables.
+// bound to it; the walk of a write sequence and the panel's read-back
+// chains. Also the parameter entries of the main and belt panels, which
+// differ only in their tables.
 
 #include "core/driver_values.h"
 #include "core/write_sequences.h"
 #include "link/frame_link.h"
+#include "panels/read_back_chain.h"
 #include "ui/form_look.h"
 
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
 
+class QColor;
 class QLabel;
 class QLineEdit;
 
@@ -35,17 +39,6 @@ struct WriteRow {
     const char* refusal;
 };
 
-// One step of a read-back chain: a reply with `code` while the panel waits
-// at `step` fills `boxes` with its fields, in order. The panel then waits at
-// `next` and, unless it is 0, asks for it with the same command (a reply
-// carries the code it answers).
-struct ReadBackRow {
-    std::uint8_t code;
-    std::uint8_t step;
-    std::vector<QLineEdit*> boxes;
-    std::uint8_t next;
-};
-
 class DriverPanel : public QWidget {
     Q_OBJECT
 public:
@@ -58,9 +51,9 @@ public:
     // Shows `value` in the entry box of parameter `index`, white: shown, not
     // sent.
     void showParameter(std::size_t index, std::int32_t value);
-    // Whether the panel waits for the reply of a read (its read state is
-    // not 0).
-    virtual bool reading() const = 0;
+    // Whether the panel waits for the reply of a read: one of its chains
+    // runs.
+    bool reading() const;
 
 protected:
     DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
@@ -71,46 +64,39 @@ protected:
     void setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border);
 
     // WRITE ALL: every entry is read first (readParameters), and one refused
-    // sends nothing. Otherwise the boxes of `whiteOrder` turn white and the
-    // sequence that `describe` makes of the values is walked: frame i goes
-    // out, the box of parameter i (if any) turns light yellow. Once the port
-    // is gone nothing more is sent. True when every frame went out.
+    // sends nothing. Otherwise the sequence that `describe` makes of the
+    // values is written (writeAll), each parameter's entry box marked light
+    // yellow once its frame went out.
     using Describe = std::function<WriteSequence(const std::vector<std::int32_t>& values)>;
-    bool writeAll(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe);
+    bool writeParameters(const std::vector<QLineEdit*>& whiteOrder, const Describe& describe);
+    // Walks `sequence`: the boxes of `white` turn white, then frame i goes
+    // out and the boxes of marks[i] (if any) turn `mark`. Once the port is
+    // gone nothing more is sent; a stop sent meanwhile ends it too, said in
+    // the words `cut` (translated; %1 the frames, %2 those sent). True when
+    // every frame went out.
+    bool writeAll(const std::vector<QLineEdit*>& white, const WriteSequence& sequence,
+                  const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark,
+                  const char* cut);
 
-    // Frame `index` of a sequence: the first is the press's own, the others
-    // follow it.
-    bool sendInSequence(std::size_t index, const std::vector<std::uint8_t>& args);
-
+    // A chain of this panel over its link; the panel owns it.
+    ReadBackChain& addChain(ReadOrder order, std::vector<std::vector<QLineEdit*>> boxes,
+                            ReadBackChain::Boxes kind);
     // The read-back boxes show what the driver answered: only the program
     // writes them, and a value shows whole whatever its length.
-    static void makeReadBackBoxes(const std::vector<ReadBackRow>& rows);
-
-    // A read starts that will fill `boxes`; one still running ends short
-    // first. Their texts stay until they are filled or the read ends.
-    void beginRead(std::vector<QLineEdit*> boxes);
-    // A read box shows the value that came back, in decimal, light blue.
-    void fillReadBox(QLineEdit* box, std::int32_t value);
-    // The read in progress ends without all its values: the boxes it did not
-    // fill are emptied, so no number of an earlier read stands where a new
-    // one was asked for, and the panel stops waiting.
+    static void makeReadBackBoxes(const std::vector<QLineEdit*>& boxes);
+    // A chain starts; one still running ends short first.
+    void startRead(ReadBackChain& chain);
+    // The chain running takes a reply it awaits; true when it did.
+    bool offerToChain(const Reply& reply);
+    // The step the running chain awaits; 0 when none runs.
+    std::uint8_t readStep() const;
+    // The read in progress ends without all its values (ReadBackChain::endShort)
+    // and the panel stops waiting.
     void endReadShort();
-    // The panel forgets which reply it was waiting for.
-    virtual void stopWaiting() = 0;
+    // Sends a request of a chain: its first as a press's frame, the others
+    // as following ones.
+    virtual bool askInChain(bool first, const std::vector<std::uint8_t>& args);
 
-    // READ ALL: the boxes turn white (their texts stay), the panel waits at
-    // `first` and asks for it.
-    void startReadBack(const std::vector<QLineEdit*>& boxes, std::uint8_t cmd, std::uint8_t first,
-                       std::uint8_t& state);
-
-    // A reply that answers the step `state` waits at fills its boxes, pauses
-    // and moves the chain on. A reply missing a field leaves the chain
-    // waiting. True when the reply was a step of the table.
-    bool readBack(const Reply& reply, const std::vector<ReadBackRow>& rows, std::uint8_t& state);
-    // Asks for the next step of a chain, a reply having come.
-    virtual bool requestStep(std::uint8_t code, std::uint8_t step) {
-        return link_.sendFollowing({code, step});
-    }
     // Said when the driver left a frame unanswered, or its replies could not
     // be read (`garbled`).
     QString silenceMessage(bool garbled) const;
@@ -130,8 +116,8 @@ protected:
     std::vector<WriteRow> parameters_;
 
 private:
-    // The boxes of the read in progress not filled yet.
-    std::vector<QLineEdit*> unfilled_;
+    // A deque: a chain stays where it is as more are added.
+    std::deque<ReadBackChain> chains_;
 };
 
 } // namespace stepdrive

@@ -354,6 +354,50 @@
         <source>포트가 연결되어 있지 않습니다. 통신설정에서 포트를 먼저 연결하십시오.</source>
         <translation>No port is connected. Connect one first under Connection settings.</translation>
     </message>
+    <message>
+        <source>%1 %2 설정, 요청 %3</source>
+        <translation>%1 %2 set, %3 asked</translation>
+    </message>
+    <message>
+        <source>텔넷 응답 없음</source>
+        <translation>no telnet answer</translation>
+    </message>
+    <message>
+        <source>COM-PORT-CONTROL 응답 없음</source>
+        <translation>no answer to COM-PORT-CONTROL</translation>
+    </message>
+    <message>
+        <source>바이너리 모드 거부</source>
+        <translation>binary mode refused</translation>
+    </message>
+    <message>
+        <source>COM-PORT-CONTROL 거부</source>
+        <translation>COM-PORT-CONTROL refused</translation>
+    </message>
+    <message>
+        <source>통신속도</source>
+        <translation>speed</translation>
+    </message>
+    <message>
+        <source>데이터 비트</source>
+        <translation>data bits</translation>
+    </message>
+    <message>
+        <source>패리티 코드</source>
+        <translation>parity code</translation>
+    </message>
+    <message>
+        <source>정지 비트 코드</source>
+        <translation>stop bits code</translation>
+    </message>
+    <message>
+        <source>알 수 없음</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>시스템 오류</source>
+        <translation>a system error</translation>
+    </message>
 </context>
 <context>
     <name>ProfileWords</name>
@@ -529,6 +573,10 @@
     <message>
         <source>모터 정지: WRITE ALL을 멈췄습니다. %1개 중 %2개를 보냈고, 흰색 칸의 값은 보내지 않았습니다.</source>
         <translation>Motor stop: WRITE ALL was cut short. %2 of %1 values went out; the values in the white boxes were not sent.</translation>
+    </message>
+    <message>
+        <source>모터 정지: DATA DOWNLOAD를 멈췄습니다. %1행 중 %2행을 보냈고, 나머지 행은 보내지 않았습니다.</source>
+        <translation>Motor stop: DATA DOWNLOAD was cut short. %2 of %1 rows went out; the rows after them were not sent.</translation>
     </message>
 </context>
 <context>

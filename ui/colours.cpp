@@ -25,6 +25,16 @@ void setBackColour(QWidget* widget, const QColor& colour) {
     p.setColor(role, colour);
     if (role == QPalette::Button && qobject_cast<QComboBox*>(widget))
         p.setColor(QPalette::Base, colour); // the editable text part
+    // A control that takes no press shows its colour greyed: half of it,
+    // half the system's button face.
+    if (role == QPalette::Button) {
+        const QColor face = buttonFace();
+        const QColor greyed((colour.red() + face.red()) / 2, (colour.green() + face.green()) / 2,
+                            (colour.blue() + face.blue()) / 2);
+        p.setColor(QPalette::Disabled, QPalette::Button, greyed);
+        if (qobject_cast<QComboBox*>(widget))
+            p.setColor(QPalette::Disabled, QPalette::Base, greyed);
+    }
     widget->setPalette(p);
     if (role == QPalette::Window)
         widget->setAutoFillBackground(true);

@@ -9,12 +9,14 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QStyle>
 #include <algorithm>
 
 namespace stepdrive {
@@ -140,6 +142,33 @@ void guardEntryBox(QLineEdit* box, const QString& boxName, Messenger& messages) 
     });
 }
 
+namespace {
+
+// The point size a box's font has where its text fits; a text wider than
+// the box is drawn smaller, so that all of it shows.
+constexpr char kWholeTextPt[] = "wholeTextPt";
+
+void fitTextToBox(QLineEdit* box) {
+    const double designed = box->property(kWholeTextPt).toDouble();
+    QFont font = box->font();
+    font.setPointSizeF(designed);
+    // What QLineEdit draws text in: inside its frame, its text margins and
+    // its own two pixels a side, with room for the cursor.
+    const int frame =
+        box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box) : 0;
+    const QMargins margins = box->textMargins();
+    const int room = box->contentsRect().width() - 2 * frame - margins.left() - margins.right() - 5;
+    for (double pt = designed;
+         pt > 1 && QFontMetrics(font).horizontalAdvance(box->text()) > room;) {
+        pt -= 0.25;
+        font.setPointSizeF(pt);
+    }
+    if (font != box->font())
+        box->setFont(font);
+}
+
+} // namespace
+
 void showWhole(QLineEdit* box, std::int32_t value) {
     constexpr char kTypingLimit[] = "typingLimit";
     if (!box->property(kTypingLimit).isValid()) {
@@ -149,6 +178,8 @@ void showWhole(QLineEdit* box, std::int32_t value) {
             if (box->text().size() <= limit)
                 box->setMaxLength(limit);
         });
+        box->setProperty(kWholeTextPt, box->font().pointSizeF());
+        QObject::connect(box, &QLineEdit::textChanged, box, [box] { fitTextToBox(box); });
     }
     const QString text = QString::number(value);
     box->setMaxLength(std::max(box->property(kTypingLimit).toInt(), static_cast<int>(text.size())));

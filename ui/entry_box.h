@@ -26,8 +26,9 @@ std::optional<std::int32_t> readEntry(const QLineEdit* box, const QString& boxNa
 void guardEntryBox(QLineEdit* box, const QString& boxName, Messenger& messages);
 
 // Shows `value` whole in a box, even when it is longer than the characters
-// the operator may type there; the box takes typing up to its own limit
-// again once edits bring it within.
+// the operator may type there or wider than the box: such a text is drawn
+// in a smaller font. The box takes typing up to its own limit, and its text
+// its own font, again once edits bring it within.
 void showWhole(QLineEdit* box, std::int32_t value);
 
 } // namespace stepdrive

@@ -2,10 +2,15 @@
 
 #include "ui/colours.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIconEngine>
+#include <QLayout>
+#include <QMenuBar>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
@@ -13,7 +18,9 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace stepdrive {
 
@@ -97,6 +104,18 @@ public:
         QProxyStyle::drawControl(element, option, painter, widget);
     }
 
+    // A combo box's list as wide as its widest entry ("low_speed6000"), so
+    // that none shows cut: set when the list is made, as it first opens.
+    using QProxyStyle::polish;
+    void polish(QWidget* widget) override {
+        QProxyStyle::polish(widget);
+        auto* list = qobject_cast<QAbstractItemView*>(widget);
+        const QWidget* popup = list ? list->parentWidget() : nullptr;
+        if (popup && qobject_cast<const QComboBox*>(popup->parentWidget()))
+            list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                                  pixelMetric(PM_ScrollBarExtent, nullptr, list));
+    }
+
     // The menu bars' extension button is shown only when their menus do not
     // fit, which they always do; its icon is read on first paint, since
     // reading it at start-up loads every image format plugin.
@@ -113,9 +132,90 @@ private:
     static constexpr int kCaptionMargin = 2;
 };
 
-// Centres the window again when it is first shown: only then does it have
-// the frame it is centred with.
-class CentreWhenShown : public QObject {
+const QScreen* screenOf(const QWidget* window) {
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
+// Whether a control is one the form places: named in the form, and not laid
+// out by its container (the menu bar, the parts of a combo box or a list).
+bool placedByForm(const QWidget* w) {
+    const QLayout* layout = w->parentWidget() ? w->parentWidget()->layout() : nullptr;
+    return !w->isWindow() && !w->objectName().isEmpty() &&
+           !w->objectName().startsWith(QLatin1String("qt_")) &&
+           !(layout && layout->indexOf(w) >= 0) && !qobject_cast<const QMenuBar*>(w);
+}
+
+// Draws a window's form at `scale` of its present size: every font, and
+// every control of the form at its place. A menu bar over the form takes the
+// height of its smaller font.
+void scaleForm(QWidget* window, double scale) {
+    const auto times = [scale](int v) { return qRound(v * scale); };
+    auto* bar = window->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+    const int barBefore = bar ? bar->height() : 0;
+    QList<QWidget*> all = window->findChildren<QWidget*>();
+    all.prepend(window);
+    // Each font from what it is now, then all of them set: none is scaled
+    // twice through its container's.
+    std::vector<QFont> fonts;
+    for (QWidget* w : all) {
+        QFont f = w->font();
+        f.setPointSizeF(f.pointSizeF() * scale);
+        fonts.push_back(f);
+        const QVariant whole = w->property("wholeTextPt"); // see showWhole
+        if (whole.isValid())
+            w->setProperty("wholeTextPt", whole.toDouble() * scale);
+    }
+    for (qsizetype i = 0; i < all.size(); ++i)
+        all[i]->setFont(fonts[static_cast<std::size_t>(i)]);
+    const int barAfter = bar ? bar->sizeHint().height() : 0;
+    if (bar)
+        bar->setFixedHeight(barAfter);
+    for (QWidget* w : all) {
+        if (w == window || !placedByForm(w))
+            continue;
+        const bool underBar = w->parentWidget() == window;
+        const QRect r = w->geometry();
+        const QRect to(times(r.x()),
+                       (underBar ? barAfter : 0) + times(r.y() - (underBar ? barBefore : 0)),
+                       times(r.width()), times(r.height()));
+        if (w->minimumSize() == w->maximumSize())
+            w->setFixedSize(to.size());
+        w->setGeometry(to);
+    }
+    // A check box's mark keeps its size: its caption is drawn smaller where
+    // it no longer fits beside it.
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        QFont f = box->font();
+        while (box->sizeHint().width() > box->width() && f.pointSizeF() > 1) {
+            f.setPointSizeF(f.pointSizeF() - 0.25);
+            box->setFont(f);
+        }
+    }
+    const QSize size(times(window->width()), barAfter + times(window->height() - barBefore));
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(size);
+    else
+        window->resize(size);
+}
+
+// A window larger than the available area of its screen, frame included,
+// is drawn at the largest scale that fits it.
+void fitOnScreen(QWidget* window) {
+    const QRect area = screenOf(window)->availableGeometry();
+    // A smaller font does not always shrink by the scale: a few tries.
+    for (int tries = 0; tries < 3; ++tries) {
+        const QSize size = window->frameGeometry().size();
+        const double scale = std::min(
+            {1.0, double(area.width()) / size.width(), double(area.height()) / size.height()});
+        if (scale >= 1)
+            return;
+        scaleForm(window, scale);
+    }
+}
+
+// Fits the window on its screen when it is first shown, as it is, and once
+// more when it has the frame it is centred with.
+class FitWhenShown : public QObject {
 public:
     using QObject::QObject;
 
@@ -123,7 +223,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             auto* window = static_cast<QWidget*>(watched);
-            QTimer::singleShot(0, window, [window] { centreOnScreen(window); });
+            fitOnScreen(window);
+            QTimer::singleShot(0, window, [window] {
+                fitOnScreen(window);
+                centreOnScreen(window);
+            });
             window->removeEventFilter(this);
             deleteLater();
         }
@@ -155,13 +259,14 @@ void applyApplicationLook() {
 }
 
 void centreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen = screenOf(window);
     if (!screen)
         return;
-    const QRect area = screen->geometry();
+    // Never off the area: a window wider or taller than it starts at its edge.
+    const QRect area = screen->availableGeometry();
     const QSize size = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - size.width()) / 2,
-                 area.y() + (area.height() - size.height()) / 2);
+    window->move(area.x() + std::max(0, (area.width() - size.width()) / 2),
+                 area.y() + std::max(0, (area.height() - size.height()) / 2));
 }
 
 void setUpWindow(QWidget* window, Border border) {
@@ -173,7 +278,7 @@ void setUpWindow(QWidget* window, Border border) {
         window->setFixedSize(window->size());
     }
     centreOnScreen(window);
-    window->installEventFilter(new CentreWhenShown(window));
+    window->installEventFilter(new FitWhenShown(window));
 }
 
 } // namespace stepdrive

@@ -23,14 +23,17 @@ void applyFormLook(QWidget* root);
 // "굴림" mapped to an installed Hangul font.
 void applyApplicationLook();
 
-// Centres a top-level window, frame included, on its screen.
+// Centres a top-level window, frame included, on the available area of its
+// screen; one larger than the area starts at its top left.
 void centreOnScreen(QWidget* window);
 
 enum class Border { Fixed, Sizable };
 
 // What every window does after setupUi: the form look, its border (a fixed
-// border has no minimise and maximise buttons) and centring on the screen,
-// once more when it is first shown and its frame is known.
+// border has no minimise and maximise buttons) and centring on the screen.
+// When it is first shown, a window that the screen's scale makes larger than
+// the available area, frame included, is drawn at the largest scale that
+// fits, and centred once more with its frame known.
 void setUpWindow(QWidget* window, Border border);
 
 } // namespace stepdrive

@@ -8,8 +8,40 @@ namespace {
 using Cause = PortFailure::Cause;
 using Part = LineSettingsFault::Part;
 
-// What the system's error means; the system's own text where the program
-// can't tell.
+// What a device server refused or left unanswered.
+QString refusalText(const ServerRefusal& r) {
+    using What = ServerRefusal::What;
+    const auto set = [&r](const char* what) {
+        return QCoreApplication::translate("PortWords", "%1 %2 설정, 요청 %3")
+            .arg(QCoreApplication::translate("PortWords", what))
+            .arg(r.set)
+            .arg(r.asked);
+    };
+    switch (r.what) {
+    case What::NoTelnetAnswer:
+        return QCoreApplication::translate("PortWords", "텔넷 응답 없음");
+    case What::NoComPortAnswer:
+        return QCoreApplication::translate("PortWords", "COM-PORT-CONTROL 응답 없음");
+    case What::BinaryRefused:
+        return QCoreApplication::translate("PortWords", "바이너리 모드 거부");
+    case What::ComPortRefused:
+        return QCoreApplication::translate("PortWords", "COM-PORT-CONTROL 거부");
+    case What::FarBaud:
+        return set(QT_TRANSLATE_NOOP("PortWords", "통신속도"));
+    case What::FarDataBits:
+        return set(QT_TRANSLATE_NOOP("PortWords", "데이터 비트"));
+    case What::FarParity:
+        return set(QT_TRANSLATE_NOOP("PortWords", "패리티 코드"));
+    case What::FarStopBits:
+        return set(QT_TRANSLATE_NOOP("PortWords", "정지 비트 코드"));
+    case What::None:
+        break;
+    }
+    return QCoreApplication::translate("PortWords", "알 수 없음");
+}
+
+// What the system's error means. Where only the system can tell, its words
+// (English) go to the wire log, not into the operator's message.
 QString causeText(const PortFailure& f) {
     switch (f.cause) {
     case Cause::NoDevice:
@@ -40,18 +72,18 @@ QString causeText(const PortFailure& f) {
     case Cause::NoRfc2217:
         return QCoreApplication::translate("PortWords",
                                            "장치 서버가 RFC 2217을 지원하지 않습니다. (%1)")
-            .arg(f.systemText);
+            .arg(refusalText(f.refusal));
     case Cause::SpeaksTelnet:
         return QCoreApplication::translate(
             "PortWords", "이 포트는 RFC 2217을 씁니다. rfc2217://호스트:포트로 연결하십시오.");
     case Cause::FarSettings:
         return QCoreApplication::translate("PortWords",
                                            "장치 서버가 통신 설정을 받아들이지 않았습니다. (%1)")
-            .arg(f.systemText);
+            .arg(refusalText(f.refusal));
     case Cause::System:
         break;
     }
-    return f.systemText;
+    return QCoreApplication::translate("PortWords", "시스템 오류");
 }
 
 QString settingsText(const LineSettingsFault& s) {

@@ -27,6 +27,8 @@ void BeltDiagram::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), Qt::white);
+    // Drawn at the size the form gives it, smaller where the form is.
+    p.scale(width() / double(sizeHint().width()), height() / double(sizeHint().height()));
     QFont f = font();
     f.setPointSizeF(8);
     p.setFont(f);

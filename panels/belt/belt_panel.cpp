@@ -23,13 +23,10 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
         QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 구동속도 값은 2047보다 작아야 한다.")};
     for (int i = 0; i < kBeltParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kBeltParameters[i], refusals[i]});
-    readBacks_ = {
-        {cmd::ReadBelt, 1, {u.Text_racc1}, 2},
-        {cmd::ReadBelt, 2, {u.Text_rvmax2}, 3},
-        {cmd::ReadBelt, 3, {u.Text_racc3}, 4},
-        {cmd::ReadBelt, 4, {u.Text_rvmax4}, 0},
-    };
-    makeReadBackBoxes(readBacks_);
+    readAll_ =
+        &addChain(beltRead(), {{u.Text_racc1}, {u.Text_rvmax2}, {u.Text_racc3}, {u.Text_rvmax4}},
+                  ReadBackChain::Boxes::ReadBack);
+    makeReadBackBoxes(readAll_->boxes());
 
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &BeltPanel::cmd_RData_Click);
@@ -54,20 +51,18 @@ void BeltPanel::setIn2Used(bool used) {
 // The four parameters, then the IN2-use flag.
 void BeltPanel::cmd_Data_Click() {
     const Ui::BeltPanelForm& u = *ui_;
-    writeAll({u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
-             [used = in2Used()](const std::vector<std::int32_t>& values) {
-                 return beltWrite(asValues<BeltValues>(values), used);
-             });
+    writeParameters({u.Text_wacc1, u.Text_wvmax2, u.Text_wacc3, u.Text_wvmax4},
+                    [used = in2Used()](const std::vector<std::int32_t>& values) {
+                        return beltWrite(asValues<BeltValues>(values), used);
+                    });
 }
 
 void BeltPanel::cmd_RData_Click() {
-    const Ui::BeltPanelForm& u = *ui_;
-    startReadBack({u.Text_racc1, u.Text_rvmax2, u.Text_racc3, u.Text_rvmax4}, cmd::ReadBelt, 1,
-                  read_step_);
+    startRead(*readAll_);
 }
 
 void BeltPanel::handleReply(const Reply& reply) {
-    readBack(reply, readBacks_, read_step_);
+    offerToChain(reply);
 }
 
 } // namespace stepdrive

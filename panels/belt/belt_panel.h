@@ -25,24 +25,20 @@ public:
     ~BeltPanel() override;
 
     CommControl& MSC2() const { return port_; }
-    std::uint8_t read_step() const { return read_step_; }
+    // The belt parameter (1-4) whose read reply is awaited; 0 for none.
+    std::uint8_t read_step() const { return readStep(); }
     // The IN2-use check box.
     bool in2Used() const;
     void setIn2Used(bool used);
 
-    // Builds, echoes and writes one 10-byte command frame.
 private:
     void Form_Load();
     void cmd_Data_Click();
     void cmd_RData_Click();
     void handleReply(const Reply& reply) override;
-    void stopWaiting() override { read_step_ = 0; }
-    bool reading() const override { return read_step_ != 0; }
 
     std::unique_ptr<Ui::BeltPanelForm> ui_;
-    std::vector<ReadBackRow> readBacks_;
-    // The belt parameter (1-4) whose read reply is awaited; 0 for none.
-    std::uint8_t read_step_ = 0;
+    ReadBackChain* readAll_ = nullptr;
 };
 
 } // namespace stepdrive

@@ -29,12 +29,12 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
                  ui_->text_acc_4, ui_->text_acc_5, ui_->text_acc_6};
     cmd_move1_ = {ui_->cmd_move1_0, ui_->cmd_move1_1, ui_->cmd_move1_2, ui_->cmd_move1_3,
                   ui_->cmd_move1_4, ui_->cmd_move1_5, ui_->cmd_move1_6};
-    // Entry n's reply carries velocity, acceleration and position.
+    // Entry n's reply carries velocity, acceleration and position; what the
+    // operator typed stays where a short read did not reach.
+    std::vector<std::vector<QLineEdit*>> rows;
     for (int i = 0; i < kRows; ++i)
-        readBacks_.push_back({tableCmd::Read,
-                              static_cast<std::uint8_t>(i + 1),
-                              {text_vel_[i], text_acc_[i], Text_pos_[i]},
-                              static_cast<std::uint8_t>(i + 1 < kRows ? i + 2 : 0)});
+        rows.push_back({text_vel_[i], text_acc_[i], Text_pos_[i]});
+    read_ = &addChain(tableRead(), std::move(rows), ReadBackChain::Boxes::Entry);
 
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
     connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);
@@ -52,43 +52,41 @@ void JogPositionPanel::Form_Load() {
     setUpPanel(ui_->txt_tx, ui_->rx2_txt, Border::Sizable);
 }
 
-// A row's boxes in the order its frame carries them, each named by its row
+// A row's boxes in the order a download reads them, each named by its row
 // and its column's heading.
 std::array<JogPositionPanel::Field, 3> JogPositionPanel::fieldsOf(int row) const {
     const auto named = [row](const QLabel* heading) {
         return tr("%1행 %2").arg(row + 1).arg(heading->text());
     };
-    return {{{Text_pos_[row], named(ui_->Label2_0), tablePositionRange()},
-             {text_acc_[row], named(ui_->Label1_0), tableSpeedRange()},
-             {text_vel_[row], named(ui_->Label2_1), tableSpeedRange()}}};
+    return {{{Text_pos_[row], named(ui_->Label2_0), kTableFields[0]},
+             {text_acc_[row], named(ui_->Label1_0), kTableFields[2]},
+             {text_vel_[row], named(ui_->Label2_1), kTableFields[1]}}};
 }
 
-std::optional<TableEntry> JogPositionPanel::readRow(int row, bool carriedWhole) {
-    const auto fields = fieldsOf(row);
-    std::int32_t values[3];
-    for (int i = 0; i < 3; ++i) {
-        const QString& name = fields[i].name;
-        const auto value = readEntry(fields[i].box, name, messages_);
+std::optional<TableEntry> JogPositionPanel::readRow(int row) {
+    TableEntry entry;
+    for (const Field& f : fieldsOf(row)) {
+        const auto value = readEntry(f.box, f.name, messages_);
         if (!value)
             return std::nullopt;
-        if (carriedWhole && (*value < fields[i].range.min || *value > fields[i].range.max)) {
+        if (!carried(f.rule, *value)) {
+            const Range range = rangeOf(f.rule);
             messages_.show(tr("%1: %2은(는) %3~%4 범위를 벗어납니다.")
-                               .arg(name)
+                               .arg(f.name)
                                .arg(*value)
-                               .arg(fields[i].range.min)
-                               .arg(fields[i].range.max));
+                               .arg(range.min)
+                               .arg(range.max));
             return std::nullopt;
         }
-        values[i] = *value;
+        entry.*f.rule.member = *value;
     }
-    return TableEntry{values[0], values[2], values[1]};
+    return entry;
 }
 
-std::optional<std::array<TableEntry, JogPositionPanel::kRows>>
-JogPositionPanel::readTable(bool carriedWhole) {
+std::optional<std::array<TableEntry, JogPositionPanel::kRows>> JogPositionPanel::readTable() {
     std::array<TableEntry, kRows> table{};
     for (int i = 0; i < kRows; ++i) {
-        const auto entry = readRow(i, carriedWhole);
+        const auto entry = readRow(i);
         if (!entry)
             return std::nullopt;
         table[i] = *entry;
@@ -109,53 +107,43 @@ void JogPositionPanel::showTable(const TableValues& table) {
     }
 }
 
-bool JogPositionPanel::sendRow(std::uint8_t cmd, std::uint8_t opt1, const TableEntry& values) {
-    // Upper bits are dropped: the driver gets the low 16 or 24 bits.
-    const auto d = tableData(values);
-    return link_.send({cmd, opt1, d[0], d[1], d[2], d[3], d[4], d[5], d[6]});
-}
-
 void JogPositionPanel::CMD_DOWN_Click() {
     // Every box is read before anything goes out: one bad box sends nothing.
     const auto table = readTable();
     if (!table)
         return;
-    // Once the line is gone the download stops: one message per press.
-    walk(tableDownload(asValues<TableValues>(*table)), pause_,
-         [this](std::size_t i, const std::vector<std::uint8_t>& args) {
-             for (QLineEdit* box : {Text_pos_[i], text_acc_[i], text_vel_[i]})
-                 setBackColour(box, kDownloaded);
-             return sendInSequence(i, args);
-         });
+    std::vector<std::vector<QLineEdit*>> rows;
+    for (int i = 0; i < kRows; ++i)
+        rows.push_back({Text_pos_[i], text_acc_[i], text_vel_[i]});
+    writeAll({}, tableDownload(asValues<TableValues>(*table)), rows, kDownloaded,
+             QT_TRANSLATE_NOOP("stepdrive::DriverPanel",
+                               "모터 정지: DATA DOWNLOAD를 멈췄습니다. %1행 중 %2행을 보냈고, "
+                               "나머지 행은 보내지 않았습니다."));
 }
 
 void JogPositionPanel::CMD_READ_Click() {
-    std::vector<QLineEdit*> boxes;
-    for (const ReadBackRow& row : readBacks_)
-        boxes.insert(boxes.end(), row.boxes.begin(), row.boxes.end());
-    beginRead(boxes);
-    link_.clearRx();
-    read_step_ = 1;
-    if (!link_.send({tableCmd::Read, read_step_}))
-        endReadShort();
+    startRead(*read_);
 }
 
 // Each request of the table read starts with an empty RX echo.
-bool JogPositionPanel::requestStep(std::uint8_t code, std::uint8_t step) {
+bool JogPositionPanel::askInChain(bool first, const std::vector<std::uint8_t>& args) {
     link_.clearRx();
-    return link_.sendFollowing({code, step});
+    return DriverPanel::askInChain(first, args);
 }
 
 void JogPositionPanel::cmd_move1_Click(int Index) {
     const auto values = readRow(Index);
-    if (values)
-        sendRow(tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), *values);
+    if (!values)
+        return;
+    const auto d = tableData(*values);
+    link_.send({tableCmd::MoveToRow, static_cast<std::uint8_t>(Index), d[0], d[1], d[2], d[3], d[4],
+                d[5], d[6]});
 }
 
 // Only a table entry's reply during a read-back changes the window: it fills
 // the row of the entry asked for and asks for the next one.
 void JogPositionPanel::handleReply(const Reply& reply) {
-    readBack(reply, readBacks_, read_step_);
+    offerToChain(reply);
 }
 
 } // namespace stepdrive

@@ -16,8 +16,6 @@
 namespace stepdrive {
 
 namespace {
-// `read_data` while the input states are awaited.
-constexpr std::uint8_t kReadingInputs = 10;
 // The captions of the output buttons by output and state: what a press does.
 const char* const kOutputCaptions[2][2] = {
     {QT_TRANSLATE_NOOP("stepdrive::MainPanel", "출력1 ON"),
@@ -46,17 +44,20 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
         QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 분해능 값은 8보다 작아야 한다.")};
     for (int i = 0; i < kMotorParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kMotorParameters[i], refusals[i]});
-    readBacks_ = {
-        {cmd::ReadParameter, 1, {u.Text_RDATA2}, 2},
-        {cmd::ReadParameter, 2, {u.Text_RDATA3}, 4},
-        {cmd::ReadParameter, 4, {u.Text_RVMAX}, 5},
-        {cmd::ReadParameter, 5, {u.Text_RACCEL}, 7},
-        {cmd::ReadParameter, 7, {u.Text_RHSPD}, 9},
-        {cmd::ReadParameter, 9, {u.Text_RHOFF}, 6},
-        {cmd::ReadParameter, 6, {u.Text_REPOS}, 0},
-        {cmd::ReadParameter, opt::Position, {u.Text_RPOS}, 0},
-    };
-    makeReadBackBoxes(readBacks_);
+    readAll_ = &addChain(motorRead(),
+                         {{u.Text_RDATA2},
+                          {u.Text_RDATA3},
+                          {u.Text_RVMAX},
+                          {u.Text_RACCEL},
+                          {u.Text_RHSPD},
+                          {u.Text_RHOFF},
+                          {u.Text_REPOS}},
+                         ReadBackChain::Boxes::ReadBack);
+    position_ = &addChain(positionRead(), {{u.Text_RPOS}}, ReadBackChain::Boxes::ReadBack);
+    inputs_ = &addChain(inputsRead(), {{}}, ReadBackChain::Boxes::ReadBack);
+    std::vector<QLineEdit*> readBackBoxes = readAll_->boxes();
+    readBackBoxes.push_back(u.Text_RPOS);
+    makeReadBackBoxes(readBackBoxes);
 
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &MainPanel::cmd_Data_Click);
     connect(ui_->cmd_RData, &QPushButton::clicked, this, &MainPanel::cmd_RData_Click);
@@ -103,19 +104,16 @@ bool MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3
 
 void MainPanel::cmd_Data_Click() {
     const Ui::MainPanelForm& u = *ui_;
-    writeAll({u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD, u.Text_HOFF,
-              u.Text_REL},
-             [](const std::vector<std::int32_t>& values) {
-                 return motorWrite(asValues<MotorValues>(values));
-             });
+    writeParameters({u.Text_WDATA2, u.Text_WDATA3, u.Text_ACCEL, u.Text_VMAX, u.Text_HSPD,
+                     u.Text_HOFF, u.Text_REL},
+                    [](const std::vector<std::int32_t>& values) {
+                        return motorWrite(asValues<MotorValues>(values));
+                    });
 }
 
 // The position box is not part of READ ALL.
 void MainPanel::cmd_RData_Click() {
-    const Ui::MainPanelForm& u = *ui_;
-    startReadBack({u.Text_RDATA2, u.Text_RDATA3, u.Text_RACCEL, u.Text_RVMAX, u.Text_RHSPD,
-                   u.Text_REPOS, u.Text_RHOFF},
-                  cmd::ReadParameter, 1, read_data_);
+    startRead(*readAll_);
 }
 
 bool MainPanel::sendWithEntry(std::uint8_t cmd, std::uint8_t opt1, const QLineEdit* box,
@@ -158,8 +156,7 @@ void MainPanel::cmd_ROR_Click() {
 void MainPanel::mtr_STOP_Click() {
     // A READ ALL under way asks nothing more: the boxes it did not fill are
     // emptied, and the operator hears of it once the stop went out.
-    const bool readAllCut =
-        read_data_ != 0 && read_data_ != opt::Position && read_data_ != kReadingInputs;
+    const bool readAllCut = readAll_->running();
     if (readAllCut)
         endReadShort();
     link_.sendStop({cmd::Stop, 0, 0, 0, 0, 0}, [this, readAllCut](bool sent) {
@@ -181,18 +178,12 @@ void MainPanel::cmd_orgin_Click() {
 }
 
 void MainPanel::Cmd_RPOS_Click() {
-    beginRead({ui_->Text_RPOS});
-    read_data_ = opt::Position;
-    setBackColour(ui_->Text_RPOS, colour::white);
-    if (!protocol(cmd::ReadParameter, opt::Position, 0, 0, 0, 0))
-        endReadShort();
+    startRead(*position_);
 }
 
 // Waiting for the inputs ends any read-back in progress.
 void MainPanel::CMD_IN_Click() {
-    beginRead({});
-    read_data_ = kReadingInputs;
-    protocol(cmd::ReadInputs, opt::Inputs, 0, 0, 0, 0);
+    startRead(*inputs_);
 }
 
 void MainPanel::CMD_OUT1_Click() {
@@ -221,12 +212,9 @@ void MainPanel::showInputs(std::uint8_t statusA, std::uint8_t statusB) {
 }
 
 void MainPanel::handleReply(const Reply& reply) {
-    if (reply.code == cmd::ReadInputs && read_data_ == kReadingInputs) {
+    const bool inputs = inputs_->running();
+    if (offerToChain(reply) && inputs)
         showInputs(reply.statusA, reply.statusB);
-        read_data_ = 0;
-        return;
-    }
-    readBack(reply, readBacks_, read_data_);
 }
 
 } // namespace stepdrive

@@ -29,7 +29,9 @@ public:
     ~MainPanel() override;
 
     CommControl& MSC() const { return port_; }
-    std::uint8_t read_data() const { return read_data_; }
+    // Which reply the panel waits for: 0 none; a parameter's opt1 during
+    // READ ALL; 8 the position; 10 the inputs.
+    std::uint8_t read_data() const { return inputs_->running() ? kReadingInputs : readStep(); }
     const std::array<std::uint8_t, 4>& outputs() const { return outputs_; }
 
     // Whether a jog started here is running: a jog frame went out and no
@@ -77,16 +79,12 @@ private:
     void showInputs(std::uint8_t statusA, std::uint8_t statusB);
 
     void handleReply(const Reply& reply) override;
-    void stopWaiting() override { read_data_ = 0; }
-    bool reading() const override { return read_data_ != 0; }
 
+    static constexpr std::uint8_t kReadingInputs = 10;
     std::unique_ptr<Ui::MainPanelForm> ui_;
-    // Replies with code 6: the READ ALL chain and the position read.
-    std::vector<ReadBackRow> readBacks_;
-
-    // Which reply the panel waits for: 0 none; a parameter's opt1 during
-    // READ ALL; 8 the position; 10 the inputs.
-    std::uint8_t read_data_ = 0;
+    ReadBackChain* readAll_ = nullptr;
+    ReadBackChain* position_ = nullptr;
+    ReadBackChain* inputs_ = nullptr;
     // Outputs 1 to 4, 1 = on; only 1 and 2 have buttons.
     std::array<std::uint8_t, 4> outputs_{};
     bool jogging_ = false;

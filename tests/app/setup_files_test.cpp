@@ -149,7 +149,7 @@ TEST_F(Files, aSavedSetUpLoadsBackWhole) {
     EXPECT_TRUE(sentAnywhere().isEmpty());
 }
 
-// A file fills only the sections it has.
+// A file fills only the sections it has, every value shown whole.
 TEST_F(Files, aFileFillsTheSectionsItHas) {
     const struct {
         const char* json;
@@ -173,6 +173,7 @@ TEST_F(Files, aFileFillsTheSectionsItHas) {
         const QStringList before = entries();
         choose("JP_form", "loadSetup", file("part.json", c.json));
         EXPECT_EQ(at(c.box)->text(), c.shows) << c.json;
+        EXPECT_TRUE(showsWhole(at(c.box))) << c.json;
         const QStringList now = entries();
         int changed = 0;
         for (int i = 0; i < now.size(); ++i)

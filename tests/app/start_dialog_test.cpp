@@ -5,6 +5,7 @@
 #include "tests/support/panel_fixture.h"
 #include "tests/support/pty.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QListWidget>
 #include <QSettings>
@@ -57,6 +58,10 @@ TEST_F(StartDialogTest, opensFromTheMainPanelWithTheDefaults) {
     EXPECT_EQ(combo(dialog, 0)->count(), 9);
     EXPECT_EQ(combo(dialog, 0)->itemText(8), "COM9");
     EXPECT_EQ(combo(dialog, 1)->count(), 13);
+    combo(dialog, 1)->showPopup(); // its list shows low_speed6000 whole
+    EXPECT_GE(combo(dialog, 1)->view()->viewport()->width(),
+              combo(dialog, 1)->view()->sizeHintForColumn(0));
+    combo(dialog, 1)->hidePopup();
     EXPECT_TRUE(idleState(dialog)); // COM4 and 19200 by default: see the connect cases
     // The probe leaves every port closed and sends nothing.
     EXPECT_FALSE(port("MSC").PortOpen());
@@ -112,7 +117,7 @@ TEST_F(StartDialogTest, typedPortsGoToEveryPortObject) {
         {"/dev/ttyUSB0", 0, "/dev/ttyUSB0", nullptr},
         {"com11", 11, "/nonexistent/stepdrive-COM11", nullptr},
         {"", 0, nullptr, "COM0: 포트 번호가 없습니다. 포트를 목록에서 고르십시오."},
-        {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: refused"},
+        {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: 시스템 오류"},
     };
     StartDialog& dialog = openDialog();
     port("MSC").refusedPath = QStringLiteral("/dev/refused");
@@ -173,12 +178,14 @@ TEST_F(StartDialogTest, aLostLineShowsTheDialogDisconnected) {
     }
 }
 
-// The port last connected is offered at the next start while it is there.
+// The port last connected is offered at the next start while it is there,
+// with the speed it was connected at.
 TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
     Pty line;
     const ComMapping com10(10, line.slavePath());
     StartDialog& dialog = openDialog();
     combo(dialog, 0)->setEditText(line.slavePath());
+    combo(dialog, 1)->setCurrentIndex(8);
     click(dialog, "cmd_common");
     const std::pair<QString, QString> kept[] = {
         {line.slavePath(), line.slavePath()}, // as the last connect left it
@@ -198,7 +205,16 @@ TEST_F(StartDialogTest, theLastPortConnectedIsOfferedFirstWhileItIsThere) {
                       PauseGate* gate) { return std::make_unique<FakeCommControl>(name, gate); },
                    nextPause, nextMessages);
         EXPECT_EQ(combo(next.startDialog(), 0)->currentText(), offered) << last.toStdString();
+        EXPECT_EQ(combo(next.startDialog(), 1)->currentText(), "9600") << last.toStdString();
     }
+    // A speed the list does not have is not offered.
+    QSettings("stepdrive", "stepdrive").setValue("baud", "12345");
+    RecordingPause nextPause;
+    RecordingMessenger nextMessages;
+    Shell next([](const QString& name,
+                  PauseGate* gate) { return std::make_unique<FakeCommControl>(name, gate); },
+               nextPause, nextMessages);
+    EXPECT_EQ(combo(next.startDialog(), 1)->currentText(), "19200");
 }
 
 // The probe runs on a real port object, over pseudo-terminals mapped to COM2

@@ -47,15 +47,12 @@ run "stepdrive-cli" 8 "$build/bench/stepdrive_cli_bench" 1 "$build/cli/stepdrive
 run "start-up" 4 "$build/bench/stepdrive_startup_bench" 1 "$build/app/stepdrive" \
     "$build/bench/stepdrive_bare_window" "$build/bench/stepdrive_hangul_window"
 
-if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-    xvfb=$!
-    for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-fi
-if [ -s "$work/display" ]; then
-    export DISPLAY=:$(head -1 "$work/display")
+source "$(dirname "$0")/../support/xvfb.sh"
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && startXvfb "$work"; then
+    xvfb=$xvfb_pid
     run "idle" 1 "$idle" "$build/app/stepdrive" "$build/sim/stepdrive-sim" 1
 else
+    xvfb=${xvfb_pid:-}
     echo "skipped: idle (no Xvfb or xdotool)"
 fi
 

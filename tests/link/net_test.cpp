@@ -5,6 +5,7 @@
 #include "link/telnet.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace stepdrive;
 
@@ -131,6 +132,12 @@ TEST(Telnet, negotiatesBinaryAndTheFarLineAndSaysARefusal) {
          "",
          ""},
     };
+    // Each refusal as the windows take it.
+    using What = ServerRefusal::What;
+    const std::map<QString, What> refusedAs{{"", What::None},
+                                            {"9600 baud set, not 19200", What::FarBaud},
+                                            {"COM-PORT-CONTROL refused", What::ComPortRefused},
+                                            {"binary mode refused", What::BinaryRefused}};
     for (const auto& c : cases) {
         for (const bool byteByByte : {false, true}) {
             Rfc2217Client client(c.wanted);
@@ -148,6 +155,8 @@ TEST(Telnet, negotiatesBinaryAndTheFarLineAndSaysARefusal) {
                     << c.what << byteByByte;
             }
             EXPECT_EQ(client.refusal(), QString::fromLatin1(c.refusal)) << c.what;
+            EXPECT_EQ(client.refused().what, refusedAs.at(QString::fromLatin1(c.refusal)))
+                << c.what;
             EXPECT_EQ(client.heardTelnet(), c.state != State::Negotiating) << c.what;
         }
     }

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace stepdrive::test {
@@ -40,6 +41,20 @@ bool waitForEcho(const QLineEdit* echo, int bytes) {
 
 QColor shownColour(QLineEdit* box) {
     return box->grab().toImage().pixelColor(4, box->height() / 2);
+}
+
+bool showsWhole(QLineEdit* box) {
+    const QImage image = box->grab().toImage();
+    // Ink: the dark pixels of the digits, inside the box's frame.
+    int first = image.width(), last = -1;
+    for (int x = 3; x < image.width() - 3; ++x)
+        for (int y = 3; y < image.height() - 3; ++y)
+            if (qGray(image.pixel(x, y)) < 128) {
+                first = std::min(first, x);
+                last = x;
+            }
+    const int drawn = last - first + 1;
+    return drawn >= box->fontMetrics().horizontalAdvance(box->text()) - 3;
 }
 
 QLineEdit* cell(QWidget& table, const char* column, int row) {

@@ -23,6 +23,8 @@ bool waitForEcho(const QLineEdit* echo, int bytes);
 // The back colour on screen: a pixel inside the box's frame, clear of its
 // centred text.
 QColor shownColour(QLineEdit* box);
+// Whether all of a box's text shows on screen, none of it scrolled away.
+bool showsWhole(QLineEdit* box);
 
 // The position table's columns, each a box name with the row (0 to 6) for %1.
 inline const char* const kTableColumns[] = {"Text_pos_%1", "text_vel_%1", "text_acc_%1"};

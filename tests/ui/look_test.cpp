@@ -67,6 +67,13 @@ struct Look : InLanguage, PanelFixture, ::testing::WithParamInterface<const char
                 continue;
             if (w->width() < 4 || w->height() < 4)
                 continue;
+            // A button or list that takes no press is greyed half-way to the face.
+            if (!w->isEnabled() && (qobject_cast<QPushButton*>(w) || qobject_cast<QComboBox*>(w))) {
+                const QColor face = buttonFace();
+                expected =
+                    QColor((expected.red() + face.red()) / 2, (expected.green() + face.green()) / 2,
+                           (expected.blue() + face.blue()) / 2);
+            }
             EXPECT_EQ(describe(shownColour(w)), describe(expected))
                 << window.objectName().toStdString() << "." << w->objectName().toStdString();
         }

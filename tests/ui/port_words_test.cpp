@@ -16,6 +16,12 @@ PortFailure failure(PortFailure::Kind kind, const QString& port,
     f.settings = settings;
     return f;
 }
+// A device server's refusal on opening.
+PortFailure refused(PortFailure::Cause cause, const ServerRefusal& why) {
+    PortFailure f = failure(PortFailure::Kind::OpenRefused, "tcp://h:1", cause, "in English");
+    f.refusal = why;
+    return f;
+}
 } // namespace
 
 // Each failure the port reports, as the operator reads it.
@@ -42,8 +48,15 @@ TEST(PortWords, everyFailureInTheOperatorsWords) {
          "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 다른 프로그램이 사용하고 있습니다."},
         {failure(Kind::OpenRefused, port, Cause::NoDevice, "gone"),
          "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 장치가 없습니다."},
+        // The system's own words are not the operator's: they go to the log.
         {failure(Kind::OpenRefused, port, Cause::System, "Input/output error"),
-         "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: Input/output error"},
+         "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 시스템 오류"},
+        {refused(Cause::NoRfc2217, {ServerRefusal::What::NoTelnetAnswer}),
+         "tcp://h:1을(를) 열 수 없습니다: 장치 서버가 RFC 2217을 지원하지 않습니다. (텔넷 응답 "
+         "없음)"},
+        {refused(Cause::FarSettings, {ServerRefusal::What::FarBaud, 9600, 19200}),
+         "tcp://h:1을(를) 열 수 없습니다: 장치 서버가 통신 설정을 받아들이지 않았습니다. "
+         "(통신속도 9600 설정, 요청 19200)"},
         {failure(Kind::NotOpen, port),
          "COM4 (/dev/ttyS3): 포트가 열려 있지 않아 보내지 못했습니다."},
         {failure(Kind::WriteFailed, port, Cause::TimedOut, "Timeout"),

@@ -16,31 +16,30 @@ sim=$2
 
 tools="import"
 source "$(dirname "$0")/x_test.sh"
-# Clicks at a pixel of a window: clickAt WINDOW-NAME X Y (the main panel's
-# form starts 19 pixels down, under its menu bar).
-clickAt() { xdotool mousemove --window "$(windows "$1" | head -1)" "$2" "$3" click 1; }
-shot() { [ -n "${STEPDRIVE_XTEST_SHOTS:-}" ] && sleep 0.3 && import -window root "$STEPDRIVE_XTEST_SHOTS/$1.png"; }
+# Clicks at a pixel of a window: clickPixel WINDOW-NAME X Y (the main
+# panel's form starts 19 pixels down, under its menu bar).
+clickPixel() { xdotool mousemove --window "$(windows "$1" | head -1)" "$2" "$3" click 1; }
 # Frames the simulator received since line FROM of its log, as "cmd opt".
-framesSince() { tail -n +"$1" "$work/sim.log" | awk '$2 == "<-" {print $5 " " $6}'; }
+framesSince() { tail -n +"$1" "$sim_log" | awk '$2 == "<-" {print $5 " " $6}'; }
 
-"$sim" --verbose >"$work/sim.out" 2>"$work/sim.log" &
-pids+=($!)
-waitFor 5 test -s "$work/sim.out" || { fail "stepdrive-sim did not start"; exit 1; }
-export STEPDRIVE_COM4=$(head -1 "$work/sim.out")
+startSim sim
+export STEPDRIVE_COM4=$line
+# The simulator received FRAME (its first bytes) after line FROM of its log.
+sawSince() { tail -n +"$1" "$sim_log" | grep -q "<- $2"; } # sawSince FROM FRAME
 
 # The program, connected, with the live view opened from "보기" and the two
 # windows side by side.
 startWatching() { # startWatching [--lang en]
-    QT_QPA_PLATFORM=xcb "$app" "$@" >>"$work/app.log" 2>&1 &
-    app_pid=$!
-    pids+=($app_pid)
-    waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app.log"; exit 1; }
-    clickAt MAIN 72 55 # 통신설정
-    waitFor 5 shown START && clickAt START 396 44 # 통신 연결
+    startApp "$@"
+    clickPixel MAIN 72 55 # 통신설정
+    waitFor 5 shown START && clickPixel START 396 44 # 통신 연결
     waitFor 5 gone START || fail "the dialog did not connect"
     xdotool windowmove "$(windows MAIN)" 0 100
-    clickAt MAIN 55 9 # the menu "보기"
-    sleep 0.5
+    # The menu "보기", once its popup is one more window of the program.
+    local before; before=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l)
+    clickPixel MAIN 55 9
+    waitFor 3 eval '[ "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l)" -gt "$before" ]' ||
+        fail "the menu 보기 did not open"
     xdotool key Down Return
     waitFor 5 shown MONITOR && pass "the live view opened from the menu ($*)" ||
         fail "the live view did not open from the menu ($*)"
@@ -52,21 +51,25 @@ plotted() {
     import -window "$(windows MONITOR)" -depth 8 txt:- |
         grep -ciE '#(209FDF|99CA53)'
 }
+plotDrawn() { [ "$(plotted)" -gt 100 ]; }
+# 모터 정지, and the simulator has it.
+stopMotor() {
+    local from=$(($(wc -l <"$sim_log") + 1))
+    clickPixel MAIN 416 319
+    waitFor 3 sawSince "$from" "AA  00  03  00" || fail "the stop did not reach the driver"
+}
 
 startWatching
-clickAt MAIN 456 267 # ROR at jog speed 300
-sleep 2
-n=$(plotted)
-[ "$n" -gt 100 ] && pass "the plot draws the jog ($n pixels)" || fail "the plot shows ${n:-no} pixels of its series"
+clickPixel MAIN 456 267 # ROR at jog speed 300
+waitFor 5 plotDrawn && pass "the plot draws the jog ($(plotted) pixels)" ||
+    fail "the plot shows $(plotted | grep . || echo no) pixels of its series"
 shot live_view_jog
-clickAt MAIN 416 319 # 모터 정지
-sleep 1
+stopMotor
 
 # WRITE ALL with the view open: nothing between its seven frames.
-from=$(($(wc -l <"$work/sim.log") + 1))
-clickAt MAIN 144 143
-waitFor 5 bash -c "tail -n +$from '$work/sim.log' | grep -q '<- AA  00  05  06'" ||
-    fail "WRITE ALL did not reach the driver"
+from=$(($(wc -l <"$sim_log") + 1))
+clickPixel MAIN 144 143
+waitFor 5 sawSince "$from" "AA  00  05  06" || fail "WRITE ALL did not reach the driver"
 written=$(framesSince "$from" | awk '$1 == "05" {w = 1} w' | awk '{print} $0 == "05 06" {exit}' |
     tr '\n' ' ')
 [ "$written" = "05 01 05 02 05 04 05 05 05 07 05 09 05 06 " ] &&
@@ -78,20 +81,22 @@ written=$(framesSince "$from" | awk '$1 == "05" {w = 1} w' | awk '{print} $0 == 
 xdotool windowfocus --sync "$(windows MONITOR)"
 xdotool key ctrl+w
 waitFor 5 gone MONITOR && pass "the live view closed" || fail "the live view did not close"
-sleep 0.5
-from=$(($(wc -l <"$work/sim.log") + 1))
-sleep 5
+# Watched from the simulator's last reply on: a request of the view still
+# out when it closed is answered by then.
+answered() { tail -1 "$sim_log" | grep -q -- "->"; }
+waitFor 3 answered || fail "a request of the live view went unanswered"
+from=$(($(wc -l <"$sim_log") + 1))
+sleep 5 # what is checked: five idle seconds
 [ -z "$(framesSince "$from")" ] && pass "no frame in five idle seconds once closed" ||
     fail "frames once closed: $(framesSince "$from" | tr '\n' ' ')"
 kill "$app_pid"
 
 # In English.
 startWatching --lang en
-clickAt MAIN 456 267
-sleep 2
+clickPixel MAIN 456 267
+waitFor 5 plotDrawn || fail "the plot in English shows $(plotted | grep . || echo no) pixels of its series"
 shot live_view_jog_en
-clickAt MAIN 416 319
-sleep 0.5
+stopMotor
 
 [ "$failures" -eq 0 ] && echo "all passed" || echo "$failures failed"
 [ "$failures" -eq 0 ]

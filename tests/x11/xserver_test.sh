@@ -15,91 +15,6 @@ sim=$2
 
 tools="xwininfo import xclip"
 source "$(dirname "$0")/x_test.sh"
-count() { windows "$1" | wc -l; }
-
-# Where a window's form starts, in pixels from its top: the working panels
-# have a menu bar over their form, which is 622 or 612 pixels high.
-formTop() { # formTop WINDOW-ID WINDOW-NAME
-    local form X Y WIDTH HEIGHT SCREEN WINDOW
-    case $2 in MAIN) form=622 ;; Jog/Position | BELT) form=612 ;; *) echo 0; return ;; esac
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    echo $((HEIGHT - form))
-}
-# Clicks at a pixel of a form: clickAt WINDOW-NAME X Y
-clickAt() {
-    local w; w=$(windows "$1" | head -1)
-    [ -n "$w" ] || { fail "no window $1 to click in"; return 1; }
-    xdotool mousemove --window "$w" "$2" $(($3 + $(formTop "$w" "$1"))) click 1
-}
-# Clicks at a place of a form given in twips (the forms' unit, 15 a pixel).
-click() { # click WINDOW-NAME LEFT TOP WIDTH HEIGHT
-    clickAt "$1" $((($2 + $4 / 2) / 15)) $((($3 + $5 / 2) / 15))
-}
-# The colour shown at a place of a form (twips from the form's corner), as RRGGBB.
-colourAt() { # colourAt WINDOW-NAME LEFT TOP
-    local w X Y; w=$(windows "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    Y=$((Y + $(formTop "$w" "$1")))
-    import -window root -crop "1x1+$((X + $2 / 15))+$((Y + $3 / 15))" -depth 8 txt:- |
-        tail -1 | grep -o '#[0-9A-F]\{6\}' | tr -d '#'
-}
-# How many pixels inside a box of a form (twips, its frame left out) are not
-# white: 0 for a white, blank box.
-inked() { # inked WINDOW-NAME LEFT TOP WIDTH HEIGHT
-    local w X Y; w=$(windows "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    Y=$((Y + $(formTop "$w" "$1")))
-    import -window root -crop "$(($4 / 15 - 8))x$(($5 / 15 - 8))+$((X + $2 / 15 + 4))+$((Y + $3 / 15 + 4))" \
-        -depth 8 txt:- | tail -n +2 | grep -vc '#FFFFFF'
-}
-expectColour() { # expectColour WHAT RRGGBB WINDOW LEFT TOP
-    local got; got=$(colourAt "$3" "$4" "$5")
-    [ "$got" = "$2" ] && pass "$1 shows $2" || fail "$1 shows ${got:-nothing}, not $2"
-}
-simSaw() { grep -q "<- $1" "${2:-$sim_log}"; } # simSaw FRAME [LOG]
-# The line of the simulator's log where it last received a frame.
-lastLine() { grep -n "<- $1" "$sim_log" | tail -1 | cut -d: -f1 | grep . || echo 0; }
-running() { kill -0 "$app_pid" 2>/dev/null; }
-
-# Screenshots go to STEPDRIVE_XTEST_SHOTS when it names a folder.
-shot() { [ -n "${STEPDRIVE_XTEST_SHOTS:-}" ] && sleep 0.3 && import -window root "$STEPDRIVE_XTEST_SHOTS/$1.png"; }
-
-# A driver simulator: startSim NAME [OPTION...]; its line is then in $line,
-# its log in $sim_log.
-startSim() {
-    local name=$1; shift
-    sim_log=$work/$name.log
-    "$sim" --verbose "$@" >"$work/$name.out" 2>"$sim_log" &
-    sim_pid=$!
-    pids+=($sim_pid)
-    waitFor 5 test -s "$work/$name.out" || { fail "stepdrive-sim did not start"; exit 1; }
-    line=$(head -1 "$work/$name.out")
-}
-startApp() {
-    QT_QPA_PLATFORM=xcb "$app" >>"$work/app.log" 2>&1 &
-    app_pid=$!
-    pids+=($app_pid)
-    waitFor 10 shown MAIN || { fail "the main panel did not open"; cat "$work/app.log"; exit 1; }
-    pass "the main panel opened"
-}
-# "통신설정" on the main panel, and the dialog shows.
-openDialog() {
-    click MAIN 360 120 1455 855
-    waitFor 5 shown START && pass "the dialog opened" || fail "the dialog did not open"
-}
-# A device path typed into the port box.
-typePort() { click START 360 600 2535 300 && xdotool key ctrl+a type "$1"; }
-# "통신 연결", then "원점" on the main panel reaches the simulator logging to
-# LOG: connectAndHome WHAT LOG
-connectAndHome() {
-    click START 4920 240 2055 855
-    waitFor 5 gone START && waitFor 5 shown MAIN && pass "connected to $1" ||
-        fail "connect to $1 did not return to the main panel"
-    click MAIN 7680 3360 855 1335
-    waitFor 3 simSaw "AA  00  07  01" "$2" && pass "the home search reached $1" ||
-        fail "the home search did not reach $1"
-}
-
 # The driver, COM4 pointed at it, and the program connected through the
 # dialog with its defaults.
 startSim sim1
@@ -117,14 +32,6 @@ expectColour "WRITE ALL" FFFF00 MAIN 1530 1500
 expectColour "READ ALL" 8080FF MAIN 3330 1500
 click MAIN 5160 4200 2175 615 # stop
 
-# One message box for WHAT, still alone after a moment: oneBox WHAT [SECONDS]
-oneBox() {
-    waitFor 5 shown stepdrive && pass "$1 shows a message box" || fail "$1 showed no message box"
-    sleep "${2:-0.5}"
-    [ "$(count stepdrive)" = 1 ] && pass "one message box for $1" ||
-        fail "$(count stepdrive) message boxes for $1, not 1"
-}
-
 # A run current the driver can't take: one message box, nothing of WRITE ALL
 # on the line, no box marked as sent.
 writes() { grep -c "<- AA  00  05" "$sim_log"; }
@@ -134,7 +41,12 @@ click MAIN 1440 1440 1455 855
 oneBox "run current 40"
 xdotool key Return
 waitFor 3 gone stepdrive || fail "the message box did not close"
-sleep 1.5 # a WRITE ALL takes 1.15 s
+# A press handled after the refusal: any frame of that WRITE ALL came first.
+homes() { grep -c "<- AA  00  07  01" "$sim_log"; }
+moreHomesThan() { [ "$(homes)" -gt "$1" ]; }
+homesBefore=$(homes)
+click MAIN 7680 3360 855 1335
+waitFor 3 moreHomesThan "$homesBefore" || fail "the home search after the refusal did not reach the driver"
 [ "$(writes)" = "$before" ] && pass "nothing of WRITE ALL went out" ||
     fail "WRITE ALL sent $(($(writes) - before)) frames after a refusal"
 expectColour "the run current box after a refusal" FFFFFF MAIN 1590 2647
@@ -142,11 +54,11 @@ clickAt MAIN 144 176 && xdotool key ctrl+a type "20"
 
 # WRITE ALL: a click on "원점" during its pauses waits, and is handled right
 # after the last frame, without any further input.
-homes() { grep -c "<- AA  00  07  01" "$sim_log"; }
-moreHomesThan() { [ "$(homes)" -gt "$1" ]; }
 before=$(homes)
+firstWrites=$(grep -c "<- AA  00  05  01" "$sim_log")
 click MAIN 1440 1440 1455 855
-sleep 0.3
+waitFor 3 eval '[ "$(grep -c "<- AA  00  05  01" "$sim_log")" -gt "$firstWrites" ]' ||
+    fail "WRITE ALL did not start"
 click MAIN 7680 3360 855 1335
 waitFor 5 simSaw "AA  00  05  06" && pass "WRITE ALL reached the driver" || fail "WRITE ALL did not end"
 if waitFor 2 moreHomesThan "$before"; then
@@ -156,7 +68,6 @@ if waitFor 2 moreHomesThan "$before"; then
 else
     fail "a click during WRITE ALL was never handled"
 fi
-sleep 0.3
 for row in 2400 3000 3600 4200 4800 5400 6120; do
     expectColour "the entry box at $row after WRITE ALL" FFFF80 MAIN 1590 $((row + 247))
 done
@@ -183,7 +94,7 @@ simSaw "AA  00  04  01  00  1E  84  80" && fail "a cut paste went out as 2000000
     pass "no cut paste went out"
 # READ ALL fills the read-back boxes light blue, resolution last.
 click MAIN 3240 1440 1455 855
-waitFor 5 simSaw "AA  00  06  06" && sleep 0.5 || fail "READ ALL did not reach its last request"
+waitFor 5 simSaw "AA  00  06  06" || fail "READ ALL did not reach its last request"
 for row in 2400 3000 3600 4200 4800 5400 6120; do
     expectColour "the read-back box at $row after READ ALL" C0C0FF MAIN 3390 $((row + 247))
 done
@@ -269,7 +180,12 @@ waitFor 3 shown stepdrive && pass "종료 during a jog asks first" || fail "종�
 shot exit-question
 stops=$(grep -c "<- AA  00  03  00" "$sim_log")
 xdotool key Escape
-waitFor 3 gone stepdrive && sleep 0.5
+waitFor 3 gone stepdrive
+# A press handled after the answer: a stop it sent came first.
+inputs=$(grep -c "<- AA  00  0C  01" "$sim_log")
+click MAIN 5520 5760 2895 375 # 입력
+waitFor 3 eval '[ "$(grep -c "<- AA  00  0C  01" "$sim_log")" -gt "$inputs" ]' ||
+    fail "입력 after the question did not reach the driver"
 shown MAIN && running && [ "$(grep -c "<- AA  00  03  00" "$sim_log")" = "$stops" ] &&
     pass "Escape on the question changed nothing" || fail "Escape on the question did more than close it"
 
@@ -315,8 +231,9 @@ openDialog
 click START 4920 1200 2055 735 # "통신 정지"
 typePort "$good"
 connectAndHome "a sound driver again" "$good_log"
+sim_log=$good_log # the frames below are the sound driver's
 click MAIN 3240 1440 1455 855
-waitFor 5 simSaw "AA  00  06  06" "$good_log" && sleep 0.5 || fail "READ ALL did not reach its last request"
+waitFor 5 simSaw "AA  00  06  06" "$good_log" || fail "READ ALL did not reach its last request"
 for row in 2400 3000 3600 4200 4800 5400 6120; do
     expectColour "the read-back box at $row after a silent driver" C0C0FF MAIN 3390 $((row + 247))
 done
@@ -328,15 +245,6 @@ done
 setups=$work/setups
 mkdir -p "$setups"
 runCurrent() { clickAt MAIN 144 $((2400 / 15 + 16)) && xdotool key ctrl+a type "$1"; }
-fileDialog() { # fileDialog KEY TITLE NAME: the dialog opened with KEY takes NAME
-    clickAt MAIN 144 $((3000 / 15 + 16)) && xdotool key "$1" # on the main panel, in a box
-    waitFor 5 shown "$2" && pass "$1 opened \"$2\"" || { fail "$1 opened no \"$2\""; return 1; }
-    sleep 0.3
-    xdotool type "$3"
-    shot "dialog-$1"
-    xdotool key Return
-    waitFor 5 gone "$2" || fail "\"$2\" did not close"
-}
 runCurrent 27
 fileDialog ctrl+s "설정 저장" "$setups/one.json"
 waitFor 3 test -s "$setups/one.json" && grep -q '"run_current": 27' "$setups/one.json" &&
@@ -345,9 +253,12 @@ runCurrent 5
 frames=$(grep -c "<- " "$sim_log")
 fileDialog ctrl+o "설정 불러오기" one.json
 shot loaded
-sleep 0.5
-[ "$(grep -c "<- " "$sim_log")" = "$frames" ] && pass "loading sent nothing" ||
-    fail "loading sent $(($(grep -c "<- " "$sim_log") - frames)) frames"
+# A press handled after the load: the first frame since is its own.
+click MAIN 7680 3360 855 1335
+waitFor 3 eval '[ "$(grep -c "<- " "$sim_log")" -gt "$frames" ]'
+firstSince=$(grep "<- " "$sim_log" | sed -n "$((frames + 1))p")
+[[ $firstSince == *"<- AA  00  07  01"* ]] && pass "loading sent nothing" ||
+    fail "loading sent a frame before the home search after it: $firstSince"
 fileDialog ctrl+s "설정 저장" two.json
 waitFor 3 test -s "$setups/two.json" && cmp -s "$setups/one.json" "$setups/two.json" &&
     pass "Ctrl+O put the file's values back in the boxes" ||

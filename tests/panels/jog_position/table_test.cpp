@@ -30,46 +30,59 @@ struct Table : DriverPanelFixture<JogPositionPanel> {
 
 } // namespace
 
-TEST_F(Table, downloadSendsSevenEntriesPacedAndPaintsEachRowBeforeItsFrame) {
+TEST_F(Table, downloadSendsTheBoxesAndMarksEachRowOnceItsFrameWentOut) {
     reply("BB 00 04 64 00 00 00 00 00 00 00 EE 00"); // an earlier move's reply
     const QString rx = box(*panel, "rx2_txt")->text();
-    int cyanAtSend = 0; // boxes of the frame's row already painted when it goes out
-    msc->answer = [&](const QByteArray& block) {
-        for (const char* column : kTableColumns)
-            cyanAtSend += backColour(cell(*panel, column, block[3] - 1)) == kCyan;
+    int cyanAtSend = 0; // boxes already light cyan as a frame goes out
+    msc->answer = [&](const QByteArray&) {
+        cyanAtSend += 21 - boxesNotShowing(kCyan);
         return QByteArray();
     };
+    typeRow(*panel, 6, "-1 2047 100");
     click(*panel, "CMD_DOWN");
 
     ASSERT_EQ(msc->sent.size(), 7u);
     EXPECT_EQ(hexOf(msc->sent[0].bytes), "CC 00 0E 01 03 20 00 0A 00 00 00 EE 3C 00 00");
-    for (int i = 0; i < 7; ++i) // the defaults: only the entry number and the checksum differ
-        EXPECT_EQ(hexOf(msc->sent[i].bytes),
-                  QString("CC 00 0E 0%1 03 20 00 0A 00 00 00 EE %2 00 00")
-                      .arg(i + 1)
-                      .arg(0x3C + i, 0, 16)
-                      .toUpper());
+    EXPECT_EQ(hexOf(msc->sent[6].bytes), "CC 00 0E 07 07 FF 00 64 FF FF FF EE 7C 00 00");
     expectPaced(0, 150);
-    EXPECT_EQ(cyanAtSend, 21);
-    EXPECT_EQ(pause.durations, std::vector<int>(7, 150));
+    EXPECT_EQ(cyanAtSend, 3 * (0 + 1 + 2 + 3 + 4 + 5 + 6));
     EXPECT_EQ(boxesNotShowing(kCyan), 0);
     EXPECT_EQ(box(*panel, "rx2_txt")->text(), rx);
     EXPECT_EQ(panel->read_step(), 0);
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(Table, rowMovesCarryTheRowAsItStandsInSixteenAndTwentyFourBits) {
-    EXPECT_EQ(move(0), "CC 00 04 00 03 20 00 0A 00 00 00 EE 31 00 00");
-    typeRow(*panel, 6, "-1 2047 100");
-    EXPECT_EQ(move(6), "CC 00 04 06 07 FF 00 64 FF FF FF EE 71 00 00");
-    const std::pair<const char*, const char*> positions[] = {{"-100000", "FE 79 60"},
-                                                             {"1000000", "0F 42 40"},
-                                                             {"16777216", "00 00 00"},
-                                                             {"8388608", "80 00 00"}};
-    for (const auto& [pos, bytes] : positions) {
-        typeRow(*panel, 1, QString(pos) + " -1 0");
-        EXPECT_EQ(move(1).mid(12, 20), QString("FF FF 00 00 ") + bytes) << pos;
+// A position its field does not carry is named with its row and column, and
+// neither DATA DOWNLOAD nor the row's move sends anything or marks a box.
+// (The velocity and acceleration boxes hold four characters, which their
+// fields carry.)
+TEST_F(Table, aPositionItsFieldDoesNotCarryIsRefusedBeforeAnythingGoesOut) {
+    const struct {
+        int row;
+        const char* position;
+        const char* message;
+    } cases[] = {
+        {0, "123456789", "1행 위치: 123456789은(는) -8388608~8388607 범위를 벗어납니다."},
+        {6, "-8388609", "7행 위치: -8388609은(는) -8388608~8388607 범위를 벗어납니다."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.position);
+        test::type(*panel, QString("Text_pos_%1").arg(c.row).toLatin1().constData(), c.position);
+        for (const char* button : {"CMD_DOWN", "cmd_move1_%1"}) {
+            messages.shown.clear();
+            EXPECT_EQ(press(QString(button).arg(c.row).toLatin1().constData()), "") << button;
+            EXPECT_EQ(messages.shown, QStringList(QString::fromUtf8(c.message))) << button;
+            EXPECT_TRUE(pause.durations.empty()) << button;
+            EXPECT_EQ(boxesNotShowing(kWhite), 0) << button;
+        }
+        test::type(*panel, QString("Text_pos_%1").arg(c.row).toLatin1().constData(), "0");
     }
+}
+
+TEST_F(Table, rowMovesCarryTheRowAsItStandsWithTheRowIndex) {
+    EXPECT_EQ(move(0), "CC 00 04 00 03 20 00 0A 00 00 00 EE 31 00 00");
+    typeRow(*panel, 6, "-1 -1 100");
+    EXPECT_EQ(move(6), "CC 00 04 06 FF FF 00 64 FF FF FF EE 69 00 00");
     EXPECT_TRUE(pause.durations.empty());
     EXPECT_EQ(boxesNotShowing(kWhite), 0);
     EXPECT_TRUE(messages.shown.isEmpty());
@@ -106,15 +119,13 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     reply("BB 00 0F 64 80 00 7F FF 80 00 00 00 00");
     EXPECT_EQ(messages.shown, QStringList({"통신에러"}));
     EXPECT_EQ(rowText(*panel, 2), "-8388608 -32768 32767");
-    reply("BB 00 0F 64 FF FF 00 00 7F FF FF EE 00");
-    EXPECT_EQ(rowText(*panel, 3), "8388607 -1 0");
     // -32768 is shown whole; typing is limited again once edits fit.
     QLineEdit* vel = cell(*panel, kTableColumns[1], 2);
     vel->selectAll();
     QTest::keyClicks(vel, "123456");
     EXPECT_EQ(vel->text(), "1234");
 
-    for (int entry = 5; entry <= 7; ++entry)
+    for (int entry = 4; entry <= 7; ++entry)
         reply(kEntryReply);
     EXPECT_EQ(panel->read_step(), 0);
     EXPECT_EQ(box(*panel, "rx2_txt")->text().size(), 52);
@@ -122,9 +133,7 @@ TEST_F(Table, readRepliesFillTheAwaitedRowWhateverElseArrives) {
     EXPECT_EQ(boxesNotShowing(kReadBack), 1);
     EXPECT_EQ(shownColour(vel), kWhite);
     ASSERT_EQ(msc->sent.size(), 7u);
-    for (int i = 0; i < 7; ++i) // entries 1 to 7, each 100 ms after the row before
-        EXPECT_EQ(msc->sent[i].bytes[3], i + 1);
-    expectPaced(0, 100);
+    expectPaced(0, 100); // each request 100 ms after the row before
 
     // After the last entry a reply answers nothing awaited: only echoed.
     reply("BB 00 0F 64 00 00 00 00 00 00 00 00 00");

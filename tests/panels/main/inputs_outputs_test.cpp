@@ -72,11 +72,10 @@ TEST_F(MainInputsOutputs, theInputReplyPaintsTheTenLampsFromTheTwoStatusBytes) {
     EXPECT_EQ(panel->read_data(), 0);
     EXPECT_TRUE(msc->sent.size() == 1 && pause.durations.empty());
 
-    // The home sensor without the run flag; bits 2 to 7 of A are not shown;
-    // a clear bit turns its lamp white again.
+    // A clear bit turns its lamp white again.
     press("CMD_IN");
-    reply("BB 00 0C 64 00 00 FE 35 EE 00");
-    const QStringList shown{"led1", "led3", "led5", "led6", "led_hsen"};
+    reply("BB 00 0C 64 00 00 00 01 EE 00");
+    const QStringList shown{"led1"};
     EXPECT_EQ(lit(), shown);
 
     // Not asked for: nothing changes.

@@ -26,10 +26,9 @@ struct Motion : DriverPanelFixture<MainPanel> {
 } // namespace
 
 TEST_F(Motion, movesCarryTheirPulsesInAllFourDataBytes) {
-    EXPECT_EQ(pressWith("Text_PULSE", "-1000", "CMD_CUR_R"), "AA 00 04 01 FF FF FC 18 EE 17 00 00");
     EXPECT_EQ(pressWith("Text_PULSE", "9999999", "CMD_CUR"), "AA 00 04 00 00 98 96 7F EE B1 00 00");
-    EXPECT_EQ(pressWith("Text_PULSE", " +12.5", "CMD_CUR"), "AA 00 04 00 00 00 00 0D EE 11 00 00");
-    EXPECT_EQ(box(*panel, "txt_tx")->text(), "AA  00  04  00  00  00  00  0D  EE  11  ");
+    EXPECT_EQ(pressWith("Text_PULSE", "-1000", "CMD_CUR_R"), "AA 00 04 01 FF FF FC 18 EE 17 00 00");
+    EXPECT_EQ(box(*panel, "txt_tx")->text(), "AA  00  04  01  FF  FF  FC  18  EE  17  ");
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
