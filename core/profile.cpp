@@ -40,10 +40,6 @@ Range rangeOf(const ValueRule& rule) {
     return {rule.min, rule.max};
 }
 
-Range rangeOf(const TableField& field) {
-    return {signedMin(field.bytes.count), signedMax(field.bytes.count)};
-}
-
 NumberKind numberKind(const QString& text, QString* whole) {
     const qsizetype point = text.indexOf(QLatin1Char('.'));
     *whole = point < 0 ? text : text.left(point);
@@ -58,6 +54,10 @@ NumberKind numberKind(const QString& text, QString* whole) {
         return NumberKind::NotANumber;
     return whole->size() > sign && only(fraction, '0', '0') ? NumberKind::Whole
                                                             : NumberKind::Fraction;
+}
+
+Range rangeOf(const TableField& field) {
+    return {signedMin(field.bytes.count), signedMax(field.bytes.count)};
 }
 
 Range tablePositionRange() {

@@ -151,8 +151,9 @@ void NetLine::readIncoming() {
         QByteArray answer;
         block = telnet_->feed(block, &answer);
         if (state_ == State::Connecting && first && !telnet_->heardTelnet())
-            return settle(State::Failed,
-                          {Cause::NoRfc2217, QStringLiteral("data came, no telnet negotiation")});
+            return settle(State::Failed, {Cause::NoRfc2217,
+                                          QStringLiteral("data came, no telnet negotiation"),
+                                          {ServerRefusal::What::NoTelnetAnswer}});
         if (first)
             answer += telnet_->start();
         QString text;
