@@ -298,6 +298,53 @@ done
 [ $filled = 7 ] && pass "every read-back box is filled after the noisy READ ALL" ||
     fail "$((7 - filled)) read-back boxes are empty after the noisy READ ALL"
 
+# DATA READ on the same noisy line fills all 21 boxes of the table, light
+# blue, with no box.
+click MAIN 2040 120 1455 855
+waitFor 5 shown Jog/Position || fail "no position table on the noisy line"
+tableReads() { grep -c "<- CC  00  0F" "$sim_log"; }
+sevenTableReads() { [ "$(tableReads)" -ge 7 ]; }
+click Jog/Position 2280 7560 1575 1335 # DATA READ
+waitFor 5 sevenTableReads && pass "the noisy DATA READ asked for all seven rows" ||
+    fail "the noisy DATA READ sent $(tableReads) requests"
+sleep 0.5
+gone stepdrive && pass "no message box for a noisy DATA READ" ||
+    fail "a noisy DATA READ showed a message box"
+blue=0
+for row in 2040 2760 3480 4200 4920 5640 6360; do
+    for column in 1200 2880 4800; do
+        [ "$(colourAt Jog/Position $((column + 60)) $((row + 60)))" = C0C0FF ] && blue=$((blue + 1))
+    done
+done
+[ $blue = 21 ] && pass "all 21 table boxes filled after the noisy DATA READ" ||
+    fail "$blue of 21 table boxes filled after the noisy DATA READ"
+click Jog/Position 2040 120 1455 855 # back to MAIN
+
+# Replies in pieces and a stop during READ ALL: afterwards "입력" shows the
+# driver's inputs (1 and 3 of --inputs 5), with no box.
+startSim split --split 3 --inputs 5
+openDialog
+click START 4920 1200 2055 735
+typePort "$line"
+click START 4920 240 2055 855
+waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the split driver did not return"
+click MAIN 6420 3360 975 735 # ROR
+click MAIN 3240 1440 1455 855 # READ ALL
+sleep 0.3
+click MAIN 5160 4200 2175 615 # stop
+waitFor 3 shown stepdrive && xdotool key --window "$(windows stepdrive | tail -1)" Return
+waitFor 3 gone stepdrive || fail "the READ ALL cut short did not close on Return"
+click MAIN 5520 5760 2895 375 # 입력
+lampLit() { [ "$(colourAt MAIN "$1" 6360)" = FF0000 ]; } # lampLit LEFT: lamp centre
+waitFor 3 lampLit 5220
+sleep 0.5
+shot split-inputs
+gone stepdrive && pass "no box after the inputs on the split line" ||
+    fail "a box after the inputs on the split line"
+lampLit 5220 && lampLit 6180 && ! lampLit 5700 &&
+    pass "lamps 1 and 3 are lit after a stop during READ ALL on the split line" ||
+    fail "the lamps do not show inputs 1 and 3 on the split line"
+
 # A stop during WRITE ALL, on a clean line and on one where a write reply
 # has a wrong status: the stop frame reaches the driver within 0.35 s of the
 # key, the rest of WRITE ALL stays unsent, and every box closes on Return.
