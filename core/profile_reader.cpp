@@ -57,6 +57,7 @@ struct Scan {
     std::map<QString, Place> places;
 };
 
+// `json` is well-formed.
 Scan scan(const QByteArray& json) {
     struct Level {
         bool object;
@@ -320,10 +321,12 @@ std::optional<Profile> parseProfile(const QByteArray& json, QString* error) {
 }
 
 std::optional<Profile> parseProfile(const QByteArray& json, ProfileFault* fault) {
-    const Scan scanned = scan(json);
-    Reader reader(fault, scanned.places);
     QJsonParseError parsed{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parsed);
+    // The scan walks well-formed JSON only: every string closed, every
+    // bracket matched.
+    const Scan scanned = parsed.error == QJsonParseError::NoError ? scan(json) : Scan{};
+    Reader reader(fault, scanned.places);
     // What is wrong at a place in the file, by its line and column.
     const auto at = [&json](Reason reason, qsizetype offset) {
         const QByteArray before = json.left(offset);
