@@ -372,7 +372,8 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
          {"params read", "params write KEY=VALUE", "move abs PULSES", "jog left|right SPEED",
           "outputs S1 S2", "table run ROW", "belt read", "dump", "apply FILE",
           "run_current (0 to 31)", "home_offset (-2147483648 to 2147483647)", "\"in2_used\": false",
-          "3    the read-back differs", "5    a reply failed the header, status or trailer check"})
+          "3    the read-back differs",
+          "5    a reply to the command failed its status or trailer check"})
         EXPECT_TRUE(out.contains(text)) << text;
     EXPECT_FALSE(out.contains('@')) << "every value of the text filled in";
     EXPECT_TRUE(sent.empty());
