@@ -42,8 +42,10 @@ bool FrameLink::sendFollowing(std::vector<std::uint8_t> args) {
 
 void FrameLink::sendStop(std::vector<std::uint8_t> args, std::function<void(bool sent)> done) {
     ++stops_;
+    // Stops pressed during one pause are one frame; each is told of it.
     pendingStop_ = std::move(args);
-    pendingStopDone_ = std::move(done);
+    if (done)
+        pendingStopDone_.push_back(std::move(done));
     if (!port_.eventsHeldBack())
         sendPendingStop();
 }
@@ -54,8 +56,8 @@ void FrameLink::sendPendingStop() {
     const auto args = std::exchange(pendingStop_, {});
     const auto done = std::exchange(pendingStopDone_, {});
     const bool sent = send(args);
-    if (done)
-        done(sent);
+    for (const auto& told : done)
+        told(sent);
 }
 
 bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, Asker asker) {

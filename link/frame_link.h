@@ -112,7 +112,7 @@ private:
     int stops_ = 0;
     // A stop asked for while a pause runs, and who wants to know it went out.
     std::vector<std::uint8_t> pendingStop_;
-    std::function<void(bool)> pendingStopDone_;
+    std::vector<std::function<void(bool)>> pendingStopDone_;
 };
 
 } // namespace stepdrive

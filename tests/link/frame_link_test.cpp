@@ -297,15 +297,17 @@ TEST(Stop, goesOutAtTheNextFrameSlot) {
     EXPECT_EQ(hexOf(port.lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00");
     EXPECT_EQ(link.stops(), 1);
 
+    // Two stops in one pause are one frame, and both are told of it.
     port.sent.clear();
     gate.begin();
     link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
+    link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
     EXPECT_TRUE(port.sent.empty());
-    EXPECT_EQ(link.stops(), 2);
+    EXPECT_EQ(link.stops(), 3);
     gate.end();
     ASSERT_EQ(port.sent.size(), 1u);
     EXPECT_EQ(hexOf(port.lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00");
-    EXPECT_EQ(told, (std::vector<bool>{true, true}));
+    EXPECT_EQ(told, (std::vector<bool>{true, true, true}));
     // Its reply is awaited like any other.
     EXPECT_TRUE(link.awaiting());
 }
