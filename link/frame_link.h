@@ -40,6 +40,10 @@ public:
     // Once the port has gone, nothing more is sent and nothing is reported
     // again: the operator hears of the lost line once.
     bool sendFollowing(std::vector<std::uint8_t> args);
+    // `send` for the first frame of a press, `sendFollowing` for the others.
+    bool sendInPress(bool first, std::vector<std::uint8_t> args) {
+        return first ? send(std::move(args)) : sendFollowing(std::move(args));
+    }
     // A frame of the live view, which watches the driver over this link: it
     // is neither echoed nor clears the RX echo, and its reply goes to
     // `watched` alone, never to the panel's handling nor its echo.

@@ -107,7 +107,7 @@ bool DriverPanel::writeAll(const std::vector<QLineEdit*>& white, const WriteSequ
     std::size_t sent = 0;
     const bool whole =
         walk(sequence, pause_, [&](std::size_t i, const std::vector<std::uint8_t>& args) {
-            if (link_.stops() != stops || !(i == 0 ? link_.send(args) : link_.sendFollowing(args)))
+            if (link_.stops() != stops || !link_.sendInPress(i == 0, args))
                 return false;
             if (i < marks.size())
                 for (QLineEdit* box : marks[i])
@@ -131,7 +131,7 @@ ReadBackChain& DriverPanel::addChain(ReadOrder order, std::vector<std::vector<QL
 }
 
 bool DriverPanel::askInChain(bool first, const std::vector<std::uint8_t>& args) {
-    return first ? link_.send(args) : link_.sendFollowing(args);
+    return link_.sendInPress(first, args);
 }
 
 void DriverPanel::makeReadBackBoxes(const std::vector<QLineEdit*>& boxes) {
