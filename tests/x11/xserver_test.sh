@@ -274,14 +274,21 @@ xdotool key Return
 waitFor 3 gone stepdrive && pass "Return answered the refused file's message" ||
     fail "the refused file's message did not close"
 
+# A new simulator, and the running program moved over to it through the
+# dialog: connectToSim WHAT NAME [OPTION...]
+connectToSim() {
+    local what=$1; shift
+    startSim "$@"
+    openDialog
+    click START 4920 1200 2055 735 # "통신 정지"
+    typePort "$line"
+    click START 4920 240 2055 855
+    waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the $what driver did not return"
+}
+
 # Noise before every reply: READ ALL still finds each reply, fills all
 # seven boxes with the driver's values and shows no box.
-startSim noisy --noise 40
-openDialog
-click START 4920 1200 2055 735 # "통신 정지"
-typePort "$line"
-click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to a noisy driver did not return"
+connectToSim "noisy" noisy --noise 40
 reads() { grep -c "<- AA  00  06" "$sim_log"; }
 sevenReads() { [ "$(reads)" -ge 7 ]; }
 click MAIN 3240 1440 1455 855
@@ -322,12 +329,7 @@ click Jog/Position 2040 120 1455 855 # back to MAIN
 
 # Replies in pieces and a stop during READ ALL: afterwards "입력" shows the
 # driver's inputs (1 and 3 of --inputs 5), with no box.
-startSim split --split 3 --inputs 5
-openDialog
-click START 4920 1200 2055 735
-typePort "$line"
-click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the split driver did not return"
+connectToSim "split" split --split 3 --inputs 5
 click MAIN 6420 3360 975 735 # ROR
 click MAIN 3240 1440 1455 855 # READ ALL
 sleep 0.3
@@ -351,12 +353,7 @@ lampLit 5220 && lampLit 6180 && ! lampLit 5700 &&
 # every box closes on Return.
 stopDuringWriteAll() { # stopDuringWriteAll WHAT SIMULATOR-OPTION...
     local what=$1; shift
-    startSim "stop-$what" "$@"
-    openDialog
-    click START 4920 1200 2055 735
-    typePort "$line"
-    click START 4920 240 2055 855
-    waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the $what driver did not return"
+    connectToSim "$what" "stop-$what" "$@"
     click MAIN 6420 3360 975 735 # ROR
     waitFor 3 simSaw "AA  00  01  00" || fail "the jog did not reach the $what driver"
     click MAIN 1440 1440 1455 855
@@ -386,12 +383,7 @@ stopDuringWriteAll faulty --fault status --every 7
 # A "통신에러" box left open three seconds in the middle of WRITE ALL: the
 # replies that came meanwhile count, so no box says the driver is silent,
 # and WRITE ALL goes on to its end once it is answered.
-startSim slowbox --fault status --every 4
-openDialog
-click START 4920 1200 2055 735
-typePort "$line"
-click START 4920 240 2055 855
-waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the faulty driver did not return"
+connectToSim "faulty" slowbox --fault status --every 4
 click MAIN 1440 1440 1455 855
 waitFor 5 shown stepdrive && pass "the faulty write reply shows a box" ||
     fail "the faulty write reply showed no box"
