@@ -1,7 +1,6 @@
 #include "app/live_view.h"
 
 #include "link/modules.h"
-#include "panels/main/main_panel.h"
 #include "ui/live_view_module.h"
 #include "ui/messenger.h"
 
@@ -66,10 +65,10 @@ void placeBeside(QWidget& window, const QWidget& panel) {
 }
 } // namespace
 
-LiveView::LiveView(MainPanel& main, std::function<bool()> busy, Messenger& messages,
-                   QObject* parent)
-    : QObject(parent), main_(main), messages_(messages),
-      poll_(main.link(), main.MSC(), std::move(busy)), chooseRecord_(chooseRecordFile) {
+LiveView::LiveView(Line line, std::function<void()> stopMotor, std::function<bool()> busy,
+                   Messenger& messages, QObject* parent)
+    : QObject(parent), panel_(line.panel), stopMotor_(std::move(stopMotor)), messages_(messages),
+      poll_(line.link, line.port, std::move(busy)), chooseRecord_(chooseRecordFile) {
     connect(&poll_, &LivePoll::sampled, this, &LiveView::sampled);
     connect(&poll_, &LivePoll::stateChanged, this, [this](LiveState state) {
         if (window_)
@@ -104,13 +103,13 @@ void LiveView::open() {
     if (!window_) {
         LiveViewActions actions;
         actions.intervalChosen = [this](int ms) { poll_.setInterval(ms); };
-        actions.stopMotor = [this] { main_.mtr_STOP_Click(); };
+        actions.stopMotor = [this] { stopMotor_(); };
         actions.recordPressed = [this] { recordPressed(); };
         actions.closed = [this] { close(); };
         window_ = loadWindow(std::move(actions));
         if (!window_)
             return;
-        placeBeside(*window_->widget(), main_);
+        placeBeside(*window_->widget(), panel_);
     }
     QWidget* w = window_->widget();
     w->show();

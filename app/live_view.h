@@ -4,8 +4,8 @@
 // while the window is open; the CSV record. Until first opened it loads
 // nothing; closed, it has no timer and sends nothing.
 
+#include "app/live_poll.h"
 #include "core/live_sample.h"
-#include "link/live_poll.h"
 
 #include <QObject>
 #include <QString>
@@ -17,9 +17,10 @@ class QWidget;
 
 namespace stepdrive {
 
+class CommControl;
+class FrameLink;
 class LiveViewWindow;
 struct LiveViewActions;
-class MainPanel;
 class Messenger;
 
 // Puts the menu "보기" with "실시간 보기…" (Ctrl+M) on a window's menu bar.
@@ -28,9 +29,16 @@ void addViewMenu(QWidget* window, std::function<void()> open);
 class LiveView : public QObject {
     Q_OBJECT
 public:
-    // `busy` is true while a sequence or read-back of any panel runs.
-    LiveView(MainPanel& main, std::function<bool()> busy, Messenger& messages,
-             QObject* parent = nullptr);
+    // The line it asks over (the main panel's) and the panel it opens beside.
+    struct Line {
+        FrameLink& link;
+        CommControl& port;
+        const QWidget& panel;
+    };
+    // `stopMotor` is its stop's; `busy` is true while a sequence or
+    // read-back of any panel runs.
+    LiveView(Line line, std::function<void()> stopMotor, std::function<bool()> busy,
+             Messenger& messages, QObject* parent = nullptr);
     ~LiveView() override;
 
     // Shows the window (made on first use) and starts asking.
@@ -57,7 +65,8 @@ private:
     void recordPressed();
     void endRecord();
 
-    MainPanel& main_;
+    const QWidget& panel_;
+    std::function<void()> stopMotor_;
     Messenger& messages_;
     LivePoll poll_;
     WindowMaker maker_;

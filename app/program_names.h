@@ -7,6 +7,9 @@
 
 namespace stepdrive {
 
+// The adapter of the port connected last, when it is known.
+inline constexpr char kLastAdapterKey[] = "adapter";
+
 inline void nameTheProgram() {
     QCoreApplication::setOrganizationName(QStringLiteral("stepdrive"));
     QCoreApplication::setApplicationName(QStringLiteral("stepdrive"));

@@ -1,6 +1,5 @@
 #include "app/setup_files.h"
 
-#include "app/shell.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
@@ -59,8 +58,8 @@ QString DialogFileChooser::choose(QWidget* parent, bool saving) {
     return path;
 }
 
-SetupFiles::SetupFiles(Shell& shell, Messenger& messages)
-    : QObject(&shell), shell_(shell), messages_(messages) {}
+SetupFiles::SetupFiles(SetupPanels& panels, Messenger& messages)
+    : panels_(panels), messages_(messages) {}
 
 void SetupFiles::addMenuTo(QWidget* window) {
     QMenu* menu = addFileMenu(window);
@@ -117,32 +116,32 @@ void SetupFiles::save(QWidget* window) {
 
 std::optional<Profile> SetupFiles::profileOfBoxes() {
     Profile p;
-    const auto motor = shell_.main().readParameters();
+    const auto motor = panels_.main().readParameters();
     if (!motor)
         return std::nullopt;
     p.motor = asValues<MotorValues>(*motor);
-    const auto table = shell_.jogPosition().readTable();
+    const auto table = panels_.jogPosition().readTable();
     if (!table)
         return std::nullopt;
     p.table = asValues<TableValues>(*table);
-    const auto belt = shell_.belt().readParameters();
+    const auto belt = panels_.belt().readParameters();
     if (!belt)
         return std::nullopt;
     p.belt = asValues<BeltValues>(*belt);
-    p.in2Used = shell_.belt().in2Used();
+    p.in2Used = panels_.belt().in2Used();
     return p;
 }
 
 void SetupFiles::showProfile(const Profile& p) {
     for (std::size_t i = 0; i < p.motor.size(); ++i)
         if (p.motor[i])
-            shell_.main().showParameter(i, *p.motor[i]);
-    shell_.jogPosition().showTable(p.table);
+            panels_.main().showParameter(i, *p.motor[i]);
+    panels_.jogPosition().showTable(p.table);
     for (std::size_t i = 0; i < p.belt.size(); ++i)
         if (p.belt[i])
-            shell_.belt().showParameter(i, *p.belt[i]);
+            panels_.belt().showParameter(i, *p.belt[i]);
     if (p.in2Used)
-        shell_.belt().setIn2Used(*p.in2Used);
+        panels_.belt().setIn2Used(*p.in2Used);
 }
 
 void SetupFiles::write(const QString& path, const Profile& profile) {

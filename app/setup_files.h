@@ -13,8 +13,19 @@ class QWidget;
 
 namespace stepdrive {
 
+class BeltPanel;
+class JogPositionPanel;
+class MainPanel;
 class Messenger;
-class Shell;
+
+// The panels whose entry boxes a set-up is read from and shown in.
+class SetupPanels {
+public:
+    virtual ~SetupPanels() = default;
+    virtual MainPanel& main() = 0;
+    virtual JogPositionPanel& jogPosition() = 0;
+    virtual BeltPanel& belt() = 0;
+};
 
 // Which file a set-up is loaded from or saved to; empty when the operator
 // chose none.
@@ -39,7 +50,7 @@ private:
 class SetupFiles : public QObject {
     Q_OBJECT
 public:
-    SetupFiles(Shell& shell, Messenger& messages);
+    SetupFiles(SetupPanels& panels, Messenger& messages);
 
     // The file choice the tests make without a dialog.
     void setChooser(FileChooser& chooser) { chooser_ = &chooser; }
@@ -64,7 +75,7 @@ private:
     void showProfile(const Profile& profile);
     void write(const QString& path, const Profile& profile);
 
-    Shell& shell_;
+    SetupPanels& panels_;
     Messenger& messages_;
     DialogFileChooser dialogs_;
     FileChooser* chooser_ = &dialogs_;

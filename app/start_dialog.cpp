@@ -1,5 +1,7 @@
 #include "app/start_dialog.h"
 
+#include "app/program_names.h"
+#include "link/adapter.h"
 #include "ui/form_look.h"
 #include "ui_start_dialog.h"
 
@@ -80,6 +82,16 @@ void StartDialog::Rs232_Init() {
     const PortChoice last = parsePortChoice(QSettings().value(kLastPortKey).toString());
     if (!last.path().isEmpty() && (isNetworkName(last.path()) || QFileInfo::exists(last.path())))
         showPort(last.text());
+    // A known adapter is offered under the name it has now, whatever it was.
+    const auto adapter =
+        AdapterIdentity::fromString(QSettings().value(QLatin1String(kLastAdapterKey)).toString());
+    const QString now = adapter ? whereIs(*adapter) : QString();
+    if (!now.isEmpty() && !sameDevice(now, last.path())) {
+        showPort(now);
+        for (int i = 0; i < ui_->PORT->count(); ++i)
+            if (sameDevice(ui_->PORT->item(i)->data(Qt::UserRole).toString(), now))
+                ui_->PORT->setCurrentRow(i);
+    }
     for (const char* entry : kBaudEntries)
         Combo_[kBaudBox]->addItem(QString::fromLatin1(entry));
     const int lastBaud = Combo_[kBaudBox]->findText(QSettings().value(kLastBaudKey).toString());

@@ -1,20 +1,13 @@
 #pragma once
-// Blocking millisecond pauses between frames. While a pause runs the window
-// repaints but takes no clicks and handles no receive event: both wait until
-// the handler that paused returns. A stop is the one exception: its button
-// and key act during a pause, so that it goes out once the pause ends.
+// Blocking millisecond pauses between frames. While a pause runs the port
+// controls hold their receive events back until the handler that paused
+// returns; the windows hold the operator's input likewise (ui/held_input.h).
 
 #include "core/write_sequences.h"
-#include "link/stop_mark.h"
 
 #include <QObject>
-#include <QPointer>
 #include <functional>
-#include <memory>
-#include <utility>
 #include <vector>
-
-class QEvent;
 
 namespace stepdrive {
 
@@ -25,7 +18,7 @@ class PauseGate : public QObject {
     Q_OBJECT
 public:
     bool pausing() const { return depth_ > 0; }
-    void begin() { ++depth_; }
+    void begin();
     void end();
 
     // A message box waits for the operator: no reply counts as late
@@ -35,6 +28,8 @@ public:
     void endReading();
 
 signals:
+    // A pause began where none ran.
+    void began();
     void resumed();
     // Neither a pause runs nor a box waits any more.
     void settled();
@@ -56,34 +51,11 @@ private:
     PauseGate gate_;
 };
 
-// The operator's input while a pause runs, but a stop's and a box's: held,
-// and handed on in order once no pause runs and no box waits.
-class HeldInput : public QObject {
-public:
-    explicit HeldInput(PauseGate& gate);
-    ~HeldInput() override;
-    void begin();
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override;
-
-private:
-    void release();
-
-    PauseGate& gate_;
-    bool filtering_ = false;
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
-};
-
-// The pause that ships: runs a local event loop for the full time with the
-// operator's input held, but a stop's.
+// The pause that ships: runs a local event loop for the full time. The
+// windows hold the operator's input meanwhile (they watch `began`).
 class BlockingPause : public Pause {
 public:
-    BlockingPause();
     void sleep(int ms) override;
-
-private:
-    HeldInput held_;
 };
 
 // Sends the frames in order, each with its pauses: `send` puts frame `index`

@@ -1,7 +1,7 @@
 #include "liveview/live_view_window.h"
 
-#include "link/stop_mark.h"
 #include "ui/lamp.h"
+#include "ui/stop_mark.h"
 
 #include <QChart>
 #include <QChartView>

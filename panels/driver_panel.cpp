@@ -6,6 +6,7 @@
 #include "ui/echo_boxes.h"
 #include "ui/entry_box.h"
 #include "ui/messenger.h"
+#include "ui/stop_control.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +57,7 @@ void DriverPanel::setUpPanel(QLineEdit* tx, QLineEdit* rx, Border border) {
     for (const WriteRow& row : parameters_)
         guardEntryBox(row.entry, row.label->text(), messages_);
     bindEchoBoxes(link_, tx, rx);
+    addStopKey(this, [this] { stopMotor(); });
     setUpWindow(this, border);
 }
 
@@ -121,13 +123,31 @@ bool DriverPanel::writeAll(const std::vector<QLineEdit*>& white, const WriteSequ
 }
 
 ReadBackChain& DriverPanel::addChain(ReadOrder order, std::vector<std::vector<QLineEdit*>> boxes,
-                                     ReadBackChain::Boxes kind) {
+                                     ReadBackChain::Boxes kind, const char* cut) {
+    cutWords_.push_back(cut);
     return chains_.emplace_back(
         std::move(order), std::move(boxes), kind,
         [this](bool first, const std::vector<std::uint8_t>& args) {
             return askInChain(first, args);
         },
         pause_);
+}
+
+void DriverPanel::stopMotor(std::function<void(bool sent)> done) {
+    // A read cut short asks nothing more; the boxes it did not fill are
+    // emptied or keep what was typed, as the chain's boxes are.
+    const char* cut = nullptr;
+    for (std::size_t i = 0; i < chains_.size(); ++i)
+        if (chains_[i].running() && cutWords_[i]) {
+            chains_[i].endShort();
+            cut = cutWords_[i];
+        }
+    link_.sendStop([this, cut, done = std::move(done)](bool sent) {
+        if (cut)
+            messages_.show(tr(cut));
+        if (done)
+            done(sent);
+    });
 }
 
 bool DriverPanel::askInChain(bool first, const std::vector<std::uint8_t>& args) {

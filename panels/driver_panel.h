@@ -55,6 +55,12 @@ public:
     // runs.
     bool reading() const;
 
+    // The motor stop, through this panel's link: it goes out at the next
+    // frame slot, a sequence under way sends nothing more, and a read-back
+    // that a stop cuts short ends here and is said once the stop went out.
+    // `done` learns whether the stop went out.
+    virtual void stopMotor(std::function<void(bool sent)> done = {});
+
 protected:
     DriverPanel(Format format, CommControl& port, Pause& pause, Messenger& messages,
                 QWidget* parent = nullptr);
@@ -78,9 +84,10 @@ protected:
                   const std::vector<std::vector<QLineEdit*>>& marks, const QColor& mark,
                   const char* cut);
 
-    // A chain of this panel over its link; the panel owns it.
+    // A chain of this panel over its link; the panel owns it. A stop cuts
+    // it short when it has the words `cut` (translated) to say so.
     ReadBackChain& addChain(ReadOrder order, std::vector<std::vector<QLineEdit*>> boxes,
-                            ReadBackChain::Boxes kind);
+                            ReadBackChain::Boxes kind, const char* cut = nullptr);
     // The read-back boxes show what the driver answered: only the program
     // writes them, and a value shows whole whatever its length.
     static void makeReadBackBoxes(const std::vector<QLineEdit*>& boxes);
@@ -118,6 +125,7 @@ protected:
 private:
     // A deque: a chain stays where it is as more are added.
     std::deque<ReadBackChain> chains_;
+    std::deque<const char*> cutWords_; // beside each chain
 };
 
 } // namespace stepdrive

@@ -506,6 +506,13 @@
     </message>
 </context>
 <context>
+    <name>StopControl</name>
+    <message>
+        <source>모터 정지 (Esc)</source>
+        <translation>Motor stop (Esc)</translation>
+    </message>
+</context>
+<context>
     <name>stepdrive::BeltDiagram</name>
     <message>
         <source>속도</source>
@@ -530,6 +537,13 @@
     <message>
         <source>4.속도</source>
         <translation>4.Speed</translation>
+    </message>
+</context>
+<context>
+    <name>stepdrive::Connection</name>
+    <message>
+        <source>%1: 같은 어댑터(%2)가 다시 연결되어 통신을 다시 열었습니다.</source>
+        <translation>%1: the same adapter (%2) is back; the line is open again.</translation>
     </message>
 </context>
 <context>
@@ -577,6 +591,14 @@
     <message>
         <source>모터 정지: DATA DOWNLOAD를 멈췄습니다. %1행 중 %2행을 보냈고, 나머지 행은 보내지 않았습니다.</source>
         <translation>Motor stop: DATA DOWNLOAD was cut short. %2 of %1 rows went out; the rows after them were not sent.</translation>
+    </message>
+    <message>
+        <source>모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 비웠습니다.</source>
+        <translation>Motor stop: READ ALL was cut short. The boxes it did not fill are empty.</translation>
+    </message>
+    <message>
+        <source>모터 정지: DATA READ를 멈췄습니다. 읽지 못한 행은 입력한 값 그대로입니다.</source>
+        <translation>Motor stop: DATA READ was cut short. The rows it did not read keep what was typed.</translation>
     </message>
 </context>
 <context>
@@ -714,9 +736,52 @@
         <source>출력2 OFF</source>
         <translation>OUT2 OFF</translation>
     </message>
+</context>
+<context>
+    <name>stepdrive::MotionGuard</name>
     <message>
-        <source>모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 비웠습니다.</source>
-        <translation>Motor stop: READ ALL was cut short. The boxes it did not fill are empty.</translation>
+        <source>조그 운전 중이던 모터는 아직 돌고 있을 수 있습니다. 다시 연결한 뒤 모터 정지를 누르십시오.</source>
+        <translation>A motor that was jogging may still be running: connect again and press Motor stop.</translation>
+    </message>
+    <message>
+        <source>움직이던 모터는 아직 움직이고 있을 수 있습니다. 다시 연결한 뒤 모터 정지를 누르십시오.</source>
+        <translation>A motor that was moving may still be moving: connect again and press Motor stop.</translation>
+    </message>
+    <message>
+        <source>모터가 조그 운전 중입니다. 정지하고 종료할까요?</source>
+        <translation>The motor is jogging. Stop it and exit?</translation>
+    </message>
+    <message>
+        <source>모터가 조그 운전 중입니다. 정지하고 통신을 끊을까요?</source>
+        <translation>The motor is jogging. Stop it and disconnect?</translation>
+    </message>
+    <message>
+        <source>모터가 움직이고 있을 수 있습니다. 정지하고 종료할까요?</source>
+        <translation>The motor may be moving. Stop it and exit?</translation>
+    </message>
+    <message>
+        <source>모터가 움직이고 있을 수 있습니다. 정지하고 통신을 끊을까요?</source>
+        <translation>The motor may be moving. Stop it and disconnect?</translation>
+    </message>
+    <message>
+        <source>정지 후 종료</source>
+        <translation>Stop and exit</translation>
+    </message>
+    <message>
+        <source>그대로 종료</source>
+        <translation>Exit, leave running</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>정지 후 통신 정지</source>
+        <translation>Stop and disconnect</translation>
+    </message>
+    <message>
+        <source>그대로 통신 정지</source>
+        <translation>Disconnect, leave running</translation>
     </message>
 </context>
 <context>
@@ -786,41 +851,6 @@
     <message>
         <source>%1: 설정을 저장하지 못했습니다. %2</source>
         <translation>%1: the settings could not be saved. %2</translation>
-    </message>
-</context>
-<context>
-    <name>stepdrive::Shell</name>
-    <message>
-        <source>모터가 조그 운전 중입니다. 정지하고 종료할까요?</source>
-        <translation>The motor is jogging. Stop it and exit?</translation>
-    </message>
-    <message>
-        <source>정지 후 종료</source>
-        <translation>Stop and exit</translation>
-    </message>
-    <message>
-        <source>그대로 종료</source>
-        <translation>Exit, leave running</translation>
-    </message>
-    <message>
-        <source>취소</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>모터가 조그 운전 중입니다. 정지하고 통신을 끊을까요?</source>
-        <translation>The motor is jogging. Stop it and disconnect?</translation>
-    </message>
-    <message>
-        <source>정지 후 통신 정지</source>
-        <translation>Stop and disconnect</translation>
-    </message>
-    <message>
-        <source>그대로 통신 정지</source>
-        <translation>Disconnect, leave running</translation>
-    </message>
-    <message>
-        <source>조그 운전 중이던 모터는 아직 돌고 있을 수 있습니다. 다시 연결한 뒤 모터 정지를 누르십시오.</source>
-        <translation>A motor that was jogging may still be running: connect again and press Motor stop.</translation>
     </message>
 </context>
 </TS>

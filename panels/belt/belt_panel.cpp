@@ -23,9 +23,11 @@ BeltPanel::BeltPanel(CommControl& msc2, Pause& pause, Messenger& messages, QWidg
         QT_TRANSLATE_NOOP("stepdrive::DriverPanel", "에러 구동속도 값은 2047보다 작아야 한다.")};
     for (int i = 0; i < kBeltParameterCount; ++i)
         parameters_.push_back({entries[i], labels[i], kBeltParameters[i], refusals[i]});
-    readAll_ =
-        &addChain(beltRead(), {{u.Text_racc1}, {u.Text_rvmax2}, {u.Text_racc3}, {u.Text_rvmax4}},
-                  ReadBackChain::Boxes::ReadBack);
+    readAll_ = &addChain(
+        beltRead(), {{u.Text_racc1}, {u.Text_rvmax2}, {u.Text_racc3}, {u.Text_rvmax4}},
+        ReadBackChain::Boxes::ReadBack,
+        QT_TRANSLATE_NOOP("stepdrive::DriverPanel",
+                          "모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 비웠습니다."));
     makeReadBackBoxes(readAll_->boxes());
 
     connect(ui_->cmd_Data, &QPushButton::clicked, this, &BeltPanel::cmd_Data_Click);

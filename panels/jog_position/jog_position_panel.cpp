@@ -34,7 +34,10 @@ JogPositionPanel::JogPositionPanel(CommControl& msc1, Pause& pause, Messenger& m
     std::vector<std::vector<QLineEdit*>> rows;
     for (int i = 0; i < kRows; ++i)
         rows.push_back({text_vel_[i], text_acc_[i], Text_pos_[i]});
-    read_ = &addChain(tableRead(), std::move(rows), ReadBackChain::Boxes::Entry);
+    read_ = &addChain(tableRead(), std::move(rows), ReadBackChain::Boxes::Entry,
+                      QT_TRANSLATE_NOOP("stepdrive::DriverPanel",
+                                        "모터 정지: DATA READ를 멈췄습니다. 읽지 못한 행은 "
+                                        "입력한 값 그대로입니다."));
 
     connect(ui_->CMD_DOWN, &QPushButton::clicked, this, &JogPositionPanel::CMD_DOWN_Click);
     connect(ui_->CMD_READ, &QPushButton::clicked, this, &JogPositionPanel::CMD_READ_Click);

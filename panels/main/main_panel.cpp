@@ -7,10 +7,9 @@
 #include "ui/entry_box.h"
 #include "ui/lamp.h"
 #include "ui/messenger.h"
+#include "ui/stop_mark.h"
 #include "ui_main_panel.h"
 
-#include <QKeySequence>
-#include <QShortcut>
 #include <algorithm>
 
 namespace stepdrive {
@@ -52,7 +51,10 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
                           {u.Text_RHSPD},
                           {u.Text_RHOFF},
                           {u.Text_REPOS}},
-                         ReadBackChain::Boxes::ReadBack);
+                         ReadBackChain::Boxes::ReadBack,
+                         QT_TRANSLATE_NOOP("stepdrive::DriverPanel",
+                                           "모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 "
+                                           "비웠습니다."));
     position_ = &addChain(positionRead(), {{u.Text_RPOS}}, ReadBackChain::Boxes::ReadBack);
     inputs_ = &addChain(inputsRead(), {{}}, ReadBackChain::Boxes::ReadBack);
     std::vector<QLineEdit*> readBackBoxes = readAll_->boxes();
@@ -66,15 +68,10 @@ MainPanel::MainPanel(CommControl& msc, Pause& pause, Messenger& messages, QWidge
     connect(ui_->CMD_CUR_R, &QPushButton::clicked, this, &MainPanel::CMD_CUR_R_Click);
     connect(ui_->cmd_ROL, &QPushButton::clicked, this, &MainPanel::cmd_ROL_Click);
     connect(ui_->cmd_ROR, &QPushButton::clicked, this, &MainPanel::cmd_ROR_Click);
-    connect(ui_->mtr_STOP, &QPushButton::clicked, this, &MainPanel::mtr_STOP_Click);
+    connect(ui_->mtr_STOP, &QPushButton::clicked, this, [this] { mtr_STOP_Click(); });
     connect(ui_->cmd_orgin, &QPushButton::clicked, this, &MainPanel::cmd_orgin_Click);
     connect(ui_->Cmd_RPOS, &QPushButton::clicked, this, &MainPanel::Cmd_RPOS_Click);
-    // Escape stops the motor wherever the focus is on this window; a message
-    // box is a window of its own, so it never reaches one.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &MainPanel::mtr_STOP_Click);
     // The stop acts during a pause too: it goes out once the pause ends.
-    markAsStop(escape);
     markAsStop(ui_->mtr_STOP);
     connect(ui_->CMD_IN, &QPushButton::clicked, this, &MainPanel::CMD_IN_Click);
     connect(ui_->CMD_OUT1, &QPushButton::clicked, this, &MainPanel::CMD_OUT1_Click);
@@ -92,14 +89,7 @@ void MainPanel::Form_Load() {
 
 bool MainPanel::protocol(std::uint8_t cmd, std::uint8_t opt1, std::uint8_t data3,
                          std::uint8_t data2, std::uint8_t data1, std::uint8_t data0) {
-    if (!link_.send({cmd, opt1, data3, data2, data1, data0}))
-        return false;
-    // Only a frame that went out starts or ends a jog.
-    if (cmd == cmd::JogLeft || cmd == cmd::JogRight)
-        jogging_ = true;
-    else if (cmd == cmd::Stop)
-        jogging_ = false;
-    return true;
+    return link_.send({cmd, opt1, data3, data2, data1, data0});
 }
 
 void MainPanel::cmd_Data_Click() {
@@ -153,23 +143,12 @@ void MainPanel::cmd_ROR_Click() {
         showJogging(ui_->cmd_ROR);
 }
 
-void MainPanel::mtr_STOP_Click() {
-    // A READ ALL under way asks nothing more: the boxes it did not fill are
-    // emptied, and the operator hears of it once the stop went out.
-    const bool readAllCut = readAll_->running();
-    if (readAllCut)
-        endReadShort();
-    link_.sendStop({cmd::Stop, 0, 0, 0, 0, 0}, [this, readAllCut](bool sent) {
-        if (sent)
-            jogging_ = false;
-        if (readAllCut)
-            messages_.show(tr("모터 정지: READ ALL을 멈췄습니다. 채우지 못한 칸은 비웠습니다."));
-    });
+void MainPanel::stopMotor(std::function<void(bool sent)> done) {
+    DriverPanel::stopMotor(std::move(done));
     showJogging(nullptr);
 }
 
 void MainPanel::forgetJog() {
-    jogging_ = false;
     showJogging(nullptr);
 }
 

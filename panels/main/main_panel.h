@@ -34,15 +34,12 @@ public:
     std::uint8_t read_data() const { return inputs_->running() ? kReadingInputs : readStep(); }
     const std::array<std::uint8_t, 4>& outputs() const { return outputs_; }
 
-    // Whether a jog started here is running: a jog frame went out and no
-    // stop frame has gone out since.
-    bool jogging() const { return jogging_; }
-    // "모터 정지": also Escape on this panel, and the exit when asked to stop.
-    // It goes out at the next frame slot and cuts a WRITE ALL or READ ALL
-    // under way short.
-    void mtr_STOP_Click();
-    // The line that ran the jog is gone: the next one may lead to another
-    // drive, which is not jogging.
+    // "모터 정지", and Escape on this panel: the motor stop, which cuts a
+    // WRITE ALL or READ ALL under way short.
+    void mtr_STOP_Click() { stopMotor(); }
+    // The stop also ends the red of the jog buttons.
+    void stopMotor(std::function<void(bool sent)> done = {}) override;
+    // The line that ran a jog is gone: no jog button shows red.
     void forgetJog();
 
     // Builds, echoes and writes one 10-byte command frame; false when it
@@ -87,7 +84,6 @@ private:
     ReadBackChain* inputs_ = nullptr;
     // Outputs 1 to 4, 1 = on; only 1 and 2 have buttons.
     std::array<std::uint8_t, 4> outputs_{};
-    bool jogging_ = false;
 };
 
 } // namespace stepdrive

@@ -178,11 +178,20 @@ struct Exit : Switching {
 
     void SetUp() override {
         Switching::SetUp();
-        port("MSC").answer = [](const QByteArray& sent) {
-            return sent.startsWith(fromHex("AA 00 03")) ? shortReply(3, 0) : QByteArray();
-        };
-        QObject::connect(&shell.main().link(), &FrameLink::replied, &shell,
-                         [this] { openAtReply = openPorts(); });
+        // Every panel's line answers the stop, and the main panel's an input
+        // read with the motor standing.
+        for (const char* name : {"MSC", "MSC1", "MSC2"})
+            port(name).answer = [](const QByteArray& sent) {
+                return sent.startsWith(fromHex("AA 00 03"))   ? shortReply(3, 0)
+                       : sent.startsWith(fromHex("AA 00 0C")) ? shortReply(12, 0)
+                                                              : QByteArray();
+            };
+        for (DriverPanel* p : std::initializer_list<DriverPanel*>{
+                 &shell.main(), &shell.jogPosition(), &shell.belt()})
+            QObject::connect(&p->link(), &FrameLink::replied, &shell, [this](const Reply& r) {
+                if (r.code == 3)
+                    openAtReply = openPorts();
+            });
     }
     // Connected again, on main, from wherever the last case left off.
     void reconnect() {
@@ -202,18 +211,22 @@ struct Exit : Switching {
 
 // Every way out, each from where the operator stands, and "통신 정지" from the
 // dialog reached from either panel that keeps the link; the last step asks.
+// The stop goes through the port that holds the line.
 struct Way {
     std::vector<Step> steps;
     bool exits; // else it disconnects and the dialog stays
+    const char* holder;
 };
 const Way kWays[] = {
-    {{{Win::Main, "CMD_EXIT"}}, true},
-    {{{Win::Main, nullptr}}, true},
-    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "CMD_EXIT"}}, true},
-    {{{Win::Main, "Command1"}, {Win::Belt, nullptr}}, true},
-    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "CMD3"}}, true},
-    {{{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}}, false},
-    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "cmd_commoff"}}, false},
+    {{{Win::Main, "CMD_EXIT"}}, true, "MSC"},
+    {{{Win::Main, nullptr}}, true, "MSC"},
+    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "CMD_EXIT"}}, true, "MSC1"},
+    {{{Win::Main, "Command1"}, {Win::Belt, nullptr}}, true, "MSC2"},
+    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "CMD3"}}, true, "MSC1"},
+    {{{Win::Main, "cmd_comm"}, {Win::Start, "cmd_commoff"}}, false, "MSC"},
+    {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_comm"}, {Win::Start, "cmd_commoff"}},
+     false,
+     "MSC1"},
 };
 
 } // namespace
@@ -242,10 +255,10 @@ TEST_F(Exit, aRunningJogIsStoppedLeftOrKeptAsTheOperatorAnswers) {
                                               "정지 | 취소"})
                 << what;
             const QString jog = QStringLiteral("MSC:") + kJogRight;
-            EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + " MSC:" + kStop : jog)
-                << what;
+            const QString stop = QStringLiteral(" ") + way.holder + ":" + kStop;
+            EXPECT_EQ(sentAnywhere().join(' '), answer == Stop ? jog + stop : jog) << what;
             // The stop's reply came while its port was the only one open.
-            EXPECT_EQ(openAtReply, answer == Stop ? "MSC" : "") << what;
+            EXPECT_EQ(openAtReply, answer == Stop ? way.holder : "") << what;
             const bool stays = answer == Cancel || answer == NoChoice;
             EXPECT_EQ(ended, way.exits && !stays ? 1 : 0) << what;
             EXPECT_EQ(openPorts() + " / " + visible(), stays       ? before
@@ -296,4 +309,40 @@ TEST_F(Exit, noQuestionWithoutARunningJogAndNoHangWithoutAReply) {
     EXPECT_EQ(ended, 1);
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_TRUE(messages.shown[0].contains("응답하지 않았습니다"));
+}
+
+// Any motion not followed by a stop nor reported finished asks before the
+// line closes; the stop goes out first on the line that holds it, and a
+// motor the driver reports standing asks nothing.
+TEST_F(Exit, anyMotionAsksUntilStoppedOrReportedStanding) {
+    box(shell.main(), "Text_PULSE")->setText("5000");
+    const struct {
+        std::vector<Step> start;
+        const char* holder;
+    } motions[] = {
+        {{{Win::Main, "CMD_CUR"}}, "MSC"},
+        {{{Win::Main, "CMD_CUR_R"}, {Win::Main, "cmd_comm"}}, "MSC"},
+        {{{Win::Main, "cmd_orgin"}, {Win::Main, "Command1"}}, "MSC2"},
+        {{{Win::Main, "cmd_JP"}, {Win::JogPosition, "cmd_move1_0"}}, "MSC1"},
+    };
+    const QString question = "모터가 움직이고 있을 수 있습니다. 정지하고 종료할까요? | 정지 후 "
+                             "종료 | 그대로 종료 | 취소";
+    for (const auto& m : motions) {
+        const auto what = &m - motions;
+        reconnect();
+        walk(m.start);
+        messages.answer = 0;
+        shell.exitProgram();
+        EXPECT_EQ(messages.asked, QStringList{question}) << what;
+        EXPECT_EQ(hexOf(port(m.holder).lastSent()), kStop) << what;
+        EXPECT_EQ(openAtReply, m.holder) << what;
+        EXPECT_EQ(ended, 1) << what;
+    }
+    // The driver's inputs say the motor stands: nothing to ask.
+    reconnect();
+    walk({{Win::Main, "cmd_orgin"}, {Win::Main, "CMD_IN"}});
+    pumpEvents();
+    shell.exitProgram();
+    EXPECT_TRUE(messages.asked.isEmpty());
+    EXPECT_EQ(ended, 1);
 }

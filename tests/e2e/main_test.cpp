@@ -115,8 +115,8 @@ TEST_F(E2eMain, writeAllIsPacedOnTheLineAndReadAllReadsTheValuesBack) {
 }
 
 // A jog started on main and still running when the operator exits from the
-// table panel: the driver gets the stop, and its reply comes before the line
-// closes.
+// table panel: the driver gets the stop through the table panel's line, which
+// holds it, and its reply comes before the line closes.
 TEST_F(E2eMain, aRunningJogIsStoppedOnTheLineBeforeTheProgramEnds) {
     ASSERT_NO_FATAL_FAILURE(connectWithDefaults());
     click(main(), "cmd_ROR");
@@ -126,7 +126,7 @@ TEST_F(E2eMain, aRunningJogIsStoppedOnTheLineBeforeTheProgramEnds) {
     messages.answer = 0; // "정지 후 종료"
     click(shell().jogPosition(), "CMD_EXIT");
     EXPECT_EQ(endProgramCalls, 1);
-    EXPECT_TRUE(box(main(), "rx_txt")->text().startsWith("BB  00  03  64"))
-        << box(main(), "rx_txt")->text().toStdString();
+    EXPECT_TRUE(box(shell().jogPosition(), "rx2_txt")->text().contains("BB  00  03  64"))
+        << box(shell().jogPosition(), "rx2_txt")->text().toStdString();
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
 }

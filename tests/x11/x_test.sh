@@ -132,6 +132,18 @@ connectAndHome() {
         fail "the home search did not reach $1"
 }
 
+# A new simulator, and the running program moved over to it through the
+# dialog: connectToSim WHAT NAME [OPTION...]
+connectToSim() {
+    local what=$1; shift
+    startSim "$@"
+    openDialog
+    click START 4920 1200 2055 735 # "통신 정지"
+    typePort "$line"
+    click START 4920 240 2055 855
+    waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the $what driver did not return"
+}
+
 # One message box for WHAT, still alone after a moment: oneBox WHAT [SECONDS]
 oneBox() {
     waitFor 5 shown stepdrive && pass "$1 shows a message box" || fail "$1 showed no message box"

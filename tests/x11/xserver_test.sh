@@ -274,17 +274,6 @@ xdotool key Return
 waitFor 3 gone stepdrive && pass "Return answered the refused file's message" ||
     fail "the refused file's message did not close"
 
-# A new simulator, and the running program moved over to it through the
-# dialog: connectToSim WHAT NAME [OPTION...]
-connectToSim() {
-    local what=$1; shift
-    startSim "$@"
-    openDialog
-    click START 4920 1200 2055 735 # "통신 정지"
-    typePort "$line"
-    click START 4920 240 2055 855
-    waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the $what driver did not return"
-}
 
 # Noise before every reply: READ ALL still finds each reply, fills all
 # seven boxes with the driver's values and shows no box.

@@ -1,4 +1,4 @@
-#include "link/live_poll.h"
+#include "app/live_poll.h"
 
 #include "core/commands.h"
 #include "link/comm_control.h"
