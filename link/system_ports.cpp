@@ -1,5 +1,6 @@
 #include "link/system_ports.h"
 
+#include "link/adapter.h"
 #include "link/port_names.h"
 
 #include <QDir>
@@ -17,24 +18,21 @@
 
 namespace stepdrive {
 
-namespace {
-const QString kById = QStringLiteral("/dev/serial/by-id");
-} // namespace
-
 std::vector<SystemPort> systemPorts() {
     std::vector<SystemPort> ports;
+    const QString stableNames = stableNameFolder();
     // Asking the system opens its devices; a list given instead is taken as
     // it stands (the tests give one, so they never touch the machine's).
     const char* const given = "STEPDRIVE_SERIAL_DEVICES";
     if (qEnvironmentVariableIsSet(given)) {
         for (const QString& path :
              qEnvironmentVariable(given).split(QDir::listSeparator(), Qt::SkipEmptyParts))
-            ports.push_back({path, {}, {}, {}, linkIn(kById, path)});
+            ports.push_back({path, {}, {}, {}, linkIn(stableNames, path)});
         return ports;
     }
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         ports.push_back({info.systemLocation(), info.manufacturer(), info.description(),
-                         info.serialNumber(), linkIn(kById, info.systemLocation())});
+                         info.serialNumber(), linkIn(stableNames, info.systemLocation())});
     return ports;
 }
 

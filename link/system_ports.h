@@ -14,7 +14,7 @@ struct SystemPort {
     QString manufacturer; // "FTDI"
     QString product;      // "FT232R USB UART"
     QString serial;       // "A50285BI"
-    QString byId;         // its link in /dev/serial/by-id: "/dev/serial/by-id/usb-FTDI_..."
+    QString byId;         // its stable name (stableNameFolder()): "/dev/serial/by-id/usb-FTDI_..."
 };
 
 // The link to `device` in `folder` (/dev/serial/by-id, where the system

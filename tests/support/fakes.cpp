@@ -32,6 +32,7 @@ void pointPortsNowhere() {
         qputenv(QByteArray("STEPDRIVE_COM") + QByteArray::number(n),
                 QByteArray("/nonexistent/stepdrive-COM") + QByteArray::number(n));
     qputenv("STEPDRIVE_SERIAL_DEVICES", "");
+    qputenv("STEPDRIVE_SERIAL_BY_ID", "/nonexistent/stepdrive-by-id");
 }
 
 void keepSettingsIn(const QString& dir) {

@@ -139,7 +139,8 @@ private:
 // No test touches the machine's serial devices: every COM mapping the
 // environment brought along is forgotten, COM 1 to kComNumbersPointedNowhere
 // (the probe's and every other the tests name) point at paths that do not
-// exist, and the system's device list is empty (STEPDRIVE_SERIAL_DEVICES).
+// exist, the system's device list is empty (STEPDRIVE_SERIAL_DEVICES) and
+// so is its folder of stable names (STEPDRIVE_SERIAL_BY_ID).
 // Subprocesses inherit all of it.
 inline constexpr int kComNumbersPointedNowhere = 32;
 void pointPortsNowhere();
