@@ -61,6 +61,12 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         out << QString::fromUtf8(text);
         return true;
     };
+    std::mutex saying; // standard error, from every line's thread
+    options->sayNow = [&](const QString& line) {
+        const std::lock_guard<std::mutex> lock(saying);
+        err << kProgram << ": " << line << '\n';
+        err.flush();
+    };
     if (options->help) {
         out << helpText();
         return kDone;
@@ -125,7 +131,6 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     const bool streams = (takes & kWatch) != 0; // prints as it goes
 
     Options o = *options;
-    std::mutex saying;
     if (errIsTerminal && reads)
         o.sayProgress = [&](const QString& line) {
             const std::lock_guard<std::mutex> lock(saying);

@@ -51,6 +51,8 @@ public:
     Bytes ask(Format format, const std::vector<std::uint8_t>& args);
     // How many command blocks went out.
     int framesSent() const { return framesSent_; }
+    // The line it talks over.
+    CommControl& port() { return port_; }
 
 private:
     CommControl& port_;

@@ -33,8 +33,8 @@ bool notSerial(const QString& device, const PortFailure& failure) {
            failure.systemText == QString::fromLocal8Bit(std::strerror(ENOTTY));
 }
 
-// Opens `port` as --port names it: COM n, or a device path; or says why
-// not in *error, naming the device when --port gave a COM number.
+} // namespace
+
 bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QString* error) {
     port.setCommPort(choice.com);
     port.setDevice(choice.device);
@@ -54,6 +54,8 @@ bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QSt
                                          : portFailureText(failure));
     return false;
 }
+
+namespace {
 
 // Runs the command on the line `choice` names, on the calling thread, with a
 // port object and a pause of its own.

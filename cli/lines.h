@@ -12,7 +12,16 @@
 #include <QString>
 #include <vector>
 
+namespace stepdrive {
+class CommControl;
+struct PortChoice;
+} // namespace stepdrive
+
 namespace stepdrive::cli {
+
+// Opens `port` as --port names it: COM n, or a device path, at --baud; or
+// says why not in *error, naming the device when --port gave a COM number.
+bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QString* error);
 
 // What the command did on one line: its exit status, what it found, its
 // messages one a line, and on failure the error object.

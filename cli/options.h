@@ -30,6 +30,9 @@ struct Options {
     // Writes a progress line to standard error, from any line's thread;
     // empty when there is to be no progress.
     std::function<void(const QString&)> sayProgress;
+    // Writes a line to standard error at once, led by the program's name,
+    // from any line's thread.
+    std::function<void(const QString&)> sayNow;
     // Writes what monitor prints as it goes, at once, from any line's
     // thread; false, with *why, when it could not.
     std::function<bool(const QByteArray& text, QString* why)> live;

@@ -35,6 +35,7 @@ public:
     // what it wants there first.
     Reached& reached() { return reached_; }
     Pause& pause() { return pause_; }
+    Exchange& exchange() { return exchange_; }
 
     // Writes what the profile holds: the motor parameters, the table entries,
     // the belt parameters and the IN2-use flag, in this order.

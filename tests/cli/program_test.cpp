@@ -6,6 +6,7 @@
 #include "tests/support/ser2net.h"
 #include "tests/support/simulator.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -736,4 +737,67 @@ TEST_F(Program, monitorTimesItsRowsByTheRepliesAndEndsWithItsPipeOrCtrlC) {
     const QJsonObject last =
         QJsonDocument::fromJson(process.readAll().trimmed().split('\n').last()).object();
     EXPECT_EQ(last["port"], sim->devicePath());
+}
+
+// monitor rides a replug of an adapter it knows by its stable name: the
+// line lost, the name back on another device, it reopens the line, sends
+// nothing but its requests, and goes on sampling after a gap.
+TEST_F(Program, monitorRidesAReplugOfTheAdapterItKnowsByItsStableName) {
+    startSimulator();
+    QTemporaryDir byId;
+    const QString name = byId.filePath("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    ASSERT_TRUE(QFile::link(sim->devicePath(), name));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("STEPDRIVE_SERIAL_BY_ID", byId.path());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(STEPDRIVE_CLI_PATH),
+                  {"--port", name, "monitor", "--csv", "--duration", "5"});
+    QString before, said; // the output and the messages so far
+    const auto comes = [&](const auto& done) {
+        return QTest::qWaitFor(
+            [&] {
+                process.waitForReadyRead(50);
+                before += QString::fromUtf8(process.readAllStandardOutput());
+                said += QString::fromUtf8(process.readAllStandardError());
+                return done();
+            },
+            kWaitMs);
+    };
+    ASSERT_TRUE(comes([&] { return before.count('\n') >= 3; })) << before.toStdString();
+
+    // The adapter is pulled, and comes back as another device.
+    QFile::remove(name);
+    EXPECT_TRUE(sim->stop());
+    const QString lost = "stepdrive-cli: " + name + ": the line was lost; waiting for " +
+                         QFileInfo(name).fileName() + " to come back\n";
+    ASSERT_TRUE(comes([&] { return said.contains(lost); })) << said.toStdString();
+    startSimulator();
+    ASSERT_TRUE(QFile::link(sim->devicePath(), name));
+
+    ASSERT_EQ(finish(process), 0) << (said + err).toStdString();
+    EXPECT_EQ(said + err, lost + "stepdrive-cli: " + name + ": the line is back on " +
+                              sim->devicePath() + "\n");
+    QStringList rows = (before + out).split('\n', Qt::SkipEmptyParts);
+    rows.removeFirst(); // the header
+    // Time goes on across the gap, the longest step, with no row in it: it
+    // holds the adapter's settling.
+    const auto msOf = [](const QString& row) { return row.section(',', 0, 0).toLongLong(); };
+    qsizetype gap = 1;
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        EXPECT_GT(msOf(rows[i]), msOf(rows[i - 1])) << rows[i].toStdString();
+        if (msOf(rows[i]) - msOf(rows[i - 1]) > msOf(rows[gap]) - msOf(rows[gap - 1]))
+            gap = i;
+    }
+    EXPECT_GE(msOf(rows[gap]) - msOf(rows[gap - 1]), 300) << (before + out).toStdString();
+    EXPECT_GE(gap, 2);
+    EXPECT_GE(rows.size() - gap, 3);
+    // Each row after the gap is one the new drive answered; nothing but the
+    // sampling's requests went to it.
+    const auto answered = static_cast<std::size_t>(rows.size() - gap);
+    EXPECT_EQ(received("AA 00 06 08", answered).size(), answered);
+    const QStringList got = sim->received();
+    EXPECT_EQ(got.filter(QRegularExpression("^AA 00 (06 08|0C 01)")).size(), got.size())
+        << got.join('\n').toStdString();
+    EXPECT_TRUE(got.value(0).startsWith("AA 00 06 08")) << got.value(0).toStdString();
 }
