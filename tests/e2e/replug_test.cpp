@@ -28,9 +28,12 @@ const QString kStableName = QStringLiteral("usb-Stepdrive_Sim_Adapter_SD0001-if0
 
 // A variable of the environment set for the scope.
 struct Env {
-    Env(const char* name, const QString& value) : name_(name) { qputenv(name, value.toUtf8()); }
-    ~Env() { qunsetenv(name_); }
+    Env(const char* name, const QString& value) : name_(name), was_(qgetenv(name)) {
+        qputenv(name, value.toUtf8());
+    }
+    ~Env() { qputenv(name_, was_); }
     const char* name_;
+    QByteArray was_;
 };
 
 TEST(E2eReplug, theSameAdapterUnderANewNameReopensTheLineSendingNothing) {

@@ -115,18 +115,20 @@ waitFor 5 eval '! running' && pass "정지 후 종료 ended the program" || fail
 sawSince "$from" "AA  00  03  00" && pass "the stop reached the driver before the end" ||
     fail "no stop reached the driver on 정지 후 종료"
 
-# A stop during READ ALL on a line that drops every third reply: the box
-# that says READ ALL was cut short, and no box of a silent driver.
+# A stop during READ ALL on a line that drops every third reply: the home
+# search and the first read are answered, the second read's reply is
+# dropped, and the stop pressed while READ ALL waits for it is answered.
+# One box says READ ALL was cut short; none says the driver fell silent.
 startSim lossy --drop 3
 export STEPDRIVE_COM4=$line
 startApp
 openDialog
-click START 4920 240 2055 855
-waitFor 5 shown MAIN || fail "connect to the lossy driver did not return"
+connectAndHome "the lossy driver" "$sim_log"
 from=$(($(lines) + 1))
-clickAt MAIN $(((3240 + 727) / 15)) $(((1440 + 427) / 15)) # READ ALL
-waitFor 3 sawSince "$from" "AA  00  06" || fail "READ ALL did not start on the lossy line"
-sleep 0.05
+twoReads() { [ "$(tail -n +"$from" "$sim_log" | grep -c "<- AA  00  06")" -ge 2 ]; }
+click MAIN 3240 1440 1455 855 # READ ALL
+waitFor 3 twoReads || fail "READ ALL did not reach its second request on the lossy line"
+sleep 0.2
 xdotool key --window "$(windows MAIN | head -1)" Escape
 waitFor 3 sawSince "$from" "AA  00  03  00" || fail "the stop did not reach the lossy driver"
 oneBox "a stop during READ ALL on a lossy line" 2

@@ -28,6 +28,7 @@ export XDG_CONFIG_HOME=$work/config
 for name in $(compgen -e | grep '^STEPDRIVE_COM'); do unset "$name"; done
 for n in $(seq 10); do export "STEPDRIVE_COM$n=/nonexistent/stepdrive-COM$n"; done
 export STEPDRIVE_SERIAL_DEVICES=
+export STEPDRIVE_SERIAL_BY_ID=$work/by-id
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
