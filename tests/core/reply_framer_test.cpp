@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 using namespace stepdrive;
@@ -51,6 +52,9 @@ struct Case {
 };
 
 const Bytes kNoise{0x12, 0xBB, 0x34, 0x56, 0x78};
+// On the table link the stop is a 10-byte command: its reply is 10 bytes.
+const Bytes kStop = reply(3);
+const Bytes kTable = reply(15, 9, Format::Long);
 
 const Case kCases[] = {
     {"aReplyWhole", Format::Short, {6}, {reply(6, 5)}, "06=5", 10},
@@ -112,22 +116,74 @@ const Case kCases[] = {
      {kNoise + part(reply(15, 9, Format::Long), 0, 7), part(reply(15, 9, Format::Long), 7, 13)},
      "skip1 skip4 0F=0",
      13},
+    {"aStopReplyOnTheTableLink", Format::Long, {3}, {kStop}, "03=0", 13},
+    {"aStopReplyInPiecesOnTheTableLink",
+     Format::Long,
+     {15, 3},
+     {part(kStop, 0, 2), part(kStop, 2, 9), part(kStop, 9, 10)},
+     "03=0",
+     13},
+    // Until its code is in, a reply begun may be the stop's.
+    {"aReplyBegunOnTheTableLinkMayBeTheStops", Format::Long, {15, 3}, {part(kStop, 0, 2)}, "", 8},
+    {"aStopReplyBegunOnTheTableLink", Format::Long, {15, 3}, {part(kStop, 0, 4)}, "", 6},
+    {"aTableReplyBegunWhileTheStopIsAwaited", Format::Long, {15, 3}, {part(kTable, 0, 4)}, "", 9},
+    {"aStopReplyThenATableReply",
+     Format::Long,
+     {3, 15},
+     {kStop + part(kTable, 0, 5), part(kTable, 5, 13)},
+     "03=0 0F=0",
+     13},
+    {"aTableReplyThenAStopReplyInPieces",
+     Format::Long,
+     {15, 3},
+     {kTable + part(kStop, 0, 6), part(kStop, 6, 10)},
+     "0F=0 03=0",
+     13},
+    // A longer frame begun does not hold back a stop reply already whole.
+    {"aStopReplyAfterALongerFrameBegun",
+     Format::Long,
+     {15, 3},
+     {Bytes{0xBB, 0x00} + kStop},
+     "skip2 03=0",
+     13},
+};
+
+// The commands awaited, by code: on the table link every one is a 13-byte
+// command but the stop.
+struct Awaited : AwaitedFormats {
+    Awaited(Format f, const std::vector<std::uint8_t>& c) : link(f), codes(c.begin(), c.end()) {}
+    Format link;
+    std::deque<std::uint8_t> codes;
+
+    Format of(std::uint8_t code) const { return code == cmd::Stop ? Format::Short : link; }
+    std::optional<Format> formatOf(std::uint8_t code) const override {
+        if (std::find(codes.begin(), codes.end(), code) == codes.end())
+            return std::nullopt;
+        return of(code);
+    }
+    std::optional<Format> shortest() const override {
+        std::optional<Format> found;
+        for (std::uint8_t code : codes)
+            if (!found || of(code) == Format::Short)
+                found = of(code);
+        return found;
+    }
+    std::optional<int> take(std::uint8_t code) {
+        const auto a = std::find(codes.begin(), codes.end(), code);
+        if (a == codes.end())
+            return std::nullopt;
+        codes.erase(a);
+        return 0;
+    }
 };
 
 class Framing : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Framing, findsEveryReplyAndSkipsTheRest) {
     const Case& c = GetParam();
-    ReplyFramer framer(c.format);
-    std::deque<std::uint8_t> awaited(c.awaited.begin(), c.awaited.end());
-    const ReplyFramer::Claim claim = [&](std::uint8_t code) -> std::optional<int> {
-        for (auto a = awaited.begin(); a != awaited.end(); ++a)
-            if (*a == code) {
-                awaited.erase(a);
-                return 0;
-            }
-        return std::nullopt;
-    };
+    Awaited awaited(c.format, c.awaited);
+    ReplyFramer framer(c.format, &awaited);
+    const ReplyFramer::Claim claim = [&](std::uint8_t code) { return awaited.take(code); };
     std::string got;
     std::size_t bytesOut = 0, bytesIn = 0;
     for (const Bytes& feed : c.feeds) {
@@ -142,6 +198,7 @@ TEST_P(Framing, findsEveryReplyAndSkipsTheRest) {
     // Every byte comes out once: in a piece now, or kept for later.
     const Bytes kept = framer.flush();
     EXPECT_EQ(bytesOut + kept.size(), bytesIn);
+    awaited.codes.clear();
     EXPECT_EQ(framer.wanted(), formatInfo(c.format).frameLength);
 }
 
