@@ -324,8 +324,8 @@ void Shell::stopJog() {
 
     QEventLoop loop;
     bool answered = false;
-    connect(&main().link(), &FrameLink::replied, &loop, [&](std::uint8_t code) {
-        if (code != cmd::Stop)
+    connect(&main().link(), &FrameLink::replied, &loop, [&](const Reply& reply) {
+        if (reply.code != cmd::Stop)
             return;
         answered = true;
         loop.quit();

@@ -16,8 +16,8 @@ AwaitedReplies::AwaitedReplies(CommControl& port, std::function<bool()> unread, 
     });
 }
 
-void AwaitedReplies::add(std::uint8_t code, Asker asker) {
-    if (opening_ != port_.openings())
+void AwaitedReplies::add(std::uint8_t code, Asker asker, Format format) {
+    if (stale())
         awaited_.clear();
     opening_ = port_.openings();
     if (awaited_.empty()) {
@@ -25,14 +25,44 @@ void AwaitedReplies::add(std::uint8_t code, Asker asker) {
         held_ = false;
         timer_.start(timeoutMs_);
     }
-    awaited_.push_back({code, asker});
+    awaited_.push_back({code, asker, format});
+}
+
+void AwaitedReplies::excusePanel() {
+    for (Awaited& a : awaited_)
+        if (a.asker == Asker::Panel)
+            a.excused = true;
+}
+
+bool AwaitedReplies::stale() const {
+    return opening_ != port_.openings();
+}
+
+std::deque<AwaitedReplies::Awaited>::const_iterator
+AwaitedReplies::oldest(std::uint8_t code) const {
+    if (stale())
+        return awaited_.end();
+    return std::find_if(awaited_.begin(), awaited_.end(),
+                        [code](const Awaited& w) { return w.code == code; });
+}
+
+std::optional<Format> AwaitedReplies::formatOf(std::uint8_t code) const {
+    const auto a = oldest(code);
+    return a == awaited_.end() ? std::nullopt : std::optional(a->format);
+}
+
+std::optional<Format> AwaitedReplies::shortest() const {
+    if (stale())
+        return std::nullopt;
+    std::optional<Format> shortest;
+    for (const Awaited& a : awaited_)
+        if (!shortest || formatInfo(a.format).frameLength < formatInfo(*shortest).frameLength)
+            shortest = a.format;
+    return shortest;
 }
 
 std::optional<AwaitedReplies::Asker> AwaitedReplies::take(std::uint8_t code) {
-    if (opening_ != port_.openings())
-        return std::nullopt;
-    const auto a = std::find_if(awaited_.begin(), awaited_.end(),
-                                [code](const Awaited& w) { return w.code == code; });
+    const auto a = oldest(code);
     if (a == awaited_.end())
         return std::nullopt;
     const Asker asker = a->asker;
@@ -51,7 +81,7 @@ void AwaitedReplies::clear() {
 }
 
 void AwaitedReplies::overdue() {
-    if (!port_.PortOpen() || port_.openings() != opening_) {
+    if (!port_.PortOpen() || stale()) {
         // The line was closed or went away: no reply will come, and a loss
         // was said when it happened.
         clear();
@@ -71,8 +101,13 @@ void AwaitedReplies::overdue() {
         timer_.start(timeoutMs_);
         return;
     }
+    const bool allExcused =
+        std::all_of(awaited_.begin(), awaited_.end(), [](const Awaited& a) { return a.excused; });
     clear();
-    emit silent(garbled_);
+    if (allExcused)
+        emit excused();
+    else
+        emit silent(garbled_);
 }
 
 } // namespace stepdrive

@@ -1,5 +1,6 @@
 #include "link/frame_link.h"
 
+#include "core/commands.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
 
@@ -12,13 +13,14 @@ using Asker = AwaitedReplies::Asker;
 
 FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
     : QObject(parent), format_(format), port_(port),
-      buffer_(static_cast<std::size_t>(formatInfo(format).blockLength), 0), watchBuffer_(buffer_),
-      framer_(format), awaited_(port, [this] { return port_.InBufferCount() >= threshold(); }) {
+      awaited_(port, [this] { return port_.InBufferCount() >= threshold(); }),
+      framer_(format, &awaited_) {
+    // What was kept for a reply that did not come whole is shown as it came.
     connect(&awaited_, &AwaitedReplies::silent, this, [this](bool garbled) {
-        // What was kept for a reply that did not come whole is shown as it came.
         echoReceived(framer_.flush());
         emit silent(garbled);
     });
+    connect(&awaited_, &AwaitedReplies::excused, this, [this] { echoReceived(framer_.flush()); });
     connect(&awaited_, &AwaitedReplies::abandoned, this, &FrameLink::abandoned);
     if (PauseGate* gate = port_.gate())
         connect(gate, &PauseGate::resumed, this, &FrameLink::sendPendingStop);
@@ -29,21 +31,21 @@ int FrameLink::threshold() const {
 }
 
 bool FrameLink::send(std::vector<std::uint8_t> args) {
-    return write(std::move(args), buffer_, Asker::Panel);
+    return write(args, Asker::Panel);
 }
 
 bool FrameLink::sendWatch(std::vector<std::uint8_t> args) {
-    return write(std::move(args), watchBuffer_, Asker::LiveView);
+    return write(args, Asker::LiveView);
 }
 
 bool FrameLink::sendFollowing(std::vector<std::uint8_t> args) {
     return port_.PortOpen() && send(std::move(args));
 }
 
-void FrameLink::sendStop(std::vector<std::uint8_t> args, std::function<void(bool sent)> done) {
+void FrameLink::sendStop(std::function<void(bool sent)> done) {
     ++stops_;
     // Stops pressed during one pause are one frame; each is told of it.
-    pendingStop_ = std::move(args);
+    stopPending_ = true;
     if (done)
         pendingStopDone_.push_back(std::move(done));
     if (!port_.eventsHeldBack())
@@ -51,24 +53,38 @@ void FrameLink::sendStop(std::vector<std::uint8_t> args, std::function<void(bool
 }
 
 void FrameLink::sendPendingStop() {
-    if (pendingStop_.empty())
+    if (!std::exchange(stopPending_, false))
         return;
-    const auto args = std::exchange(pendingStop_, {});
     const auto done = std::exchange(pendingStopDone_, {});
-    const bool sent = send(args);
+    const bool sent = put(Format::Short, commandBlock(Format::Short, {cmd::Stop}), Asker::Panel);
+    if (sent) {
+        // What the stop cut short may still be answered, but is not missed.
+        awaited_.excusePanel();
+        awaited_.add(cmd::Stop, Asker::Panel, Format::Short);
+        // On the table link the port may wait for more than the stop's reply.
+        if (port_.RThreshold() > threshold())
+            port_.setRThreshold(threshold());
+        emit frameSent(Format::Short, cmd::Stop);
+    }
     for (const auto& told : done)
         told(sent);
 }
 
-bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, Asker asker) {
-    const FormatInfo& f = formatInfo(format_);
-    args.resize(static_cast<std::size_t>(f.argumentCount), 0);
-    fillCommandFrame(format_, args.data(), buffer.data());
+bool FrameLink::write(const std::vector<std::uint8_t>& args, Asker asker) {
+    const Bytes block = commandBlock(format_, args);
+    if (!put(format_, block, asker))
+        return false;
+    const std::uint8_t cmd = block[2];
+    awaited_.add(cmd, asker, format_);
+    emit frameSent(format_, cmd);
+    return true;
+}
 
+bool FrameLink::put(Format format, const Bytes& block, Asker asker) {
     if (asker == Asker::Panel) {
-        // The two zero bytes that end the buffer go on the wire but are not
+        // The two zero bytes that end the block go on the wire but are not
         // echoed.
-        echo_.setSent(buffer.data(), static_cast<std::size_t>(f.frameLength));
+        echo_.setSent(block.data(), static_cast<std::size_t>(formatInfo(format).frameLength));
         emit txEchoChanged(echo_.tx());
         // On the 10-byte panels the RX echo shows only the reply to this
         // command.
@@ -76,11 +92,10 @@ bool FrameLink::write(std::vector<std::uint8_t> args, Bytes& buffer, Asker asker
             clearRx();
     }
 
-    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(buffer.data()),
-                                 static_cast<int>(buffer.size()))))
+    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(block.data()),
+                                 static_cast<int>(block.size()))))
         return false;
     forgetEarlierOpenings();
-    awaited_.add(args[0], asker);
     return true;
 }
 
@@ -148,7 +163,7 @@ void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool ch
                 continue;
             }
             handle(*piece.reply);
-            emit replied(piece.reply->code);
+            emit replied(*piece.reply);
         }
     }
 

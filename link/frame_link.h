@@ -1,5 +1,5 @@
 #pragma once
-// The link one panel talks through: its port control, its transmit buffer,
+// The link one panel talks through: its port control, the frames it builds,
 // its TX and RX echo texts and the receive procedure that every receive
 // handler starts with. Replies are found by the reply framer and matched to
 // the frames awaiting them; the live view shares the link for its own
@@ -52,8 +52,10 @@ public:
     // The motor stop goes out at the next frame slot: at once when no pause
     // runs, otherwise as soon as the pause running ends, before any other
     // frame; `done` then learns whether it went out. A sequence or read-back
-    // under way sends nothing more once it sees `stops()` change.
-    void sendStop(std::vector<std::uint8_t> args, std::function<void(bool sent)> done = {});
+    // under way sends nothing more once it sees `stops()` change. It is the
+    // 10-byte stop on every link (the driver takes both kinds of frame on
+    // one line); the replies the panel awaited when it went out are excused.
+    void sendStop(std::function<void(bool sent)> done = {});
     // How many stops were asked for on this link.
     int stops() const { return stops_; }
 
@@ -92,14 +94,20 @@ signals:
     // The line closed or went away while replies were awaited: they will not
     // come, and nothing is awaited any more. Its loss has been said apart.
     void abandoned();
-    // A reply with `code` has been handled by the panel.
-    void replied(std::uint8_t code);
+    // A reply has been handled by the panel.
+    void replied(const stepdrive::Reply& reply);
+    // A frame of `format` with `cmd` went out on the port: the panel's, the
+    // stop (a 10-byte frame on every link) or the live view's.
+    void frameSent(stepdrive::Format format, std::uint8_t cmd);
     // The reply to a frame of the live view.
     void watched(const stepdrive::Reply& reply);
 
 private:
-    // Writes `args` as a frame from `buffer` and awaits its reply.
-    bool write(std::vector<std::uint8_t> args, Bytes& buffer, AwaitedReplies::Asker asker);
+    // Echoes (a panel's) and writes a command block of `format`; false when
+    // it did not go out.
+    bool put(Format format, const Bytes& block, AwaitedReplies::Asker asker);
+    // Writes `args` as a frame of the link's format and awaits its reply.
+    bool write(const std::vector<std::uint8_t>& args, AwaitedReplies::Asker asker);
     void echoReceived(const Bytes& bytes);
     // Bytes kept from an earlier opening of the port belong to no reply.
     void forgetEarlierOpenings();
@@ -107,15 +115,13 @@ private:
 
     Format format_;
     CommControl& port_;
-    Bytes buffer_;
-    Bytes watchBuffer_; // the live view's frames leave the panel's last one be
     EchoTexts echo_;
+    AwaitedReplies awaited_;
     ReplyFramer framer_;
     int framerOpening_ = 0;
-    AwaitedReplies awaited_;
     int stops_ = 0;
     // A stop asked for while a pause runs, and who wants to know it went out.
-    std::vector<std::uint8_t> pendingStop_;
+    bool stopPending_ = false;
     std::vector<std::function<void(bool)>> pendingStopDone_;
 };
 

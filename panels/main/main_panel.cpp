@@ -159,7 +159,7 @@ void MainPanel::mtr_STOP_Click() {
     const bool readAllCut = readAll_->running();
     if (readAllCut)
         endReadShort();
-    link_.sendStop({cmd::Stop, 0, 0, 0, 0, 0}, [this, readAllCut](bool sent) {
+    link_.sendStop([this, readAllCut](bool sent) {
         if (sent)
             jogging_ = false;
         if (readAllCut)

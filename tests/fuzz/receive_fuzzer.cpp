@@ -3,19 +3,23 @@
 // read size, and a list of steps: chunks of bytes from the driver (also
 // floods, replies to what was sent, and chunks that arrive during a pause or
 // while a reply is being handled), receive thresholds (0, 10, 13 and others),
-// sends, clears, a lost and reopened device, events of another kind. The
-// bytes every step puts on the line and the codes sent are recorded here,
-// and after every event each reply handed on and the RX echo are checked
-// against a model of the reply framer: a reply is the first frame's worth
-// from a reply header whose code was sent and not answered yet and whose
-// status or trailer is right; a header without a frame's worth behind it
-// waits for the rest, every other byte is skipped.
+// sends, stops (the 10-byte frame on either link), clears, a lost and
+// reopened device, events of another kind. The bytes every step puts on the
+// line and the commands sent are recorded here, and after every event each
+// reply handed on and the RX echo are checked against a model of the reply
+// framer: a reply is the frame's worth of the command it answers from a
+// reply header whose code was sent and not answered yet and whose status or
+// trailer is right; a header without that frame's worth behind it waits for
+// the rest (as long as the shortest awaited until its code is in, the link's
+// own for a code nothing awaits) while a shorter reply after it may be
+// found, every other byte is skipped.
 //
 // Input layout: byte 0 is the set-up (bit 0: 13-byte frames; bit 1: no
 // trailer check; bit 2: InputLen 0, all waiting bytes in one read); then
-// steps, each a step byte (its value modulo 11 picks the step) followed by
+// steps, each a step byte (its value modulo 12 picks the step) followed by
 // the step's operands. Reads past the end give 0.
 
+#include "core/commands.h"
 #include "core/frame.h"
 #include "link/frame_link.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -27,6 +31,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
+#include <utility>
 #include <vector>
 
 using namespace stepdrive;
@@ -65,8 +71,7 @@ QString echoOf(const Bytes& bytes, std::size_t first, std::size_t count) {
 class Run {
 public:
     Run(Format format, bool checkTrailer, int inputLen)
-        : harness(format, &pause.gate()), checkTrailer_(checkTrailer),
-          frameLength_(formatInfo(format).frameLength) {
+        : harness(format, &pause.gate()), checkTrailer_(checkTrailer) {
         port.setInputLen(inputLen);
         harness.checkTrailer = checkTrailer;
         // No reply counts as missing within a run.
@@ -77,7 +82,7 @@ public:
     }
 
     void step(Input& in) {
-        switch (in.byte() % 11) {
+        switch (in.byte() % 12) {
         case 0:
             push(in.bytes(in.byte() % 16));
             break;
@@ -145,6 +150,9 @@ public:
         case 10:
             port.raiseOther(1);
             break;
+        case 11:
+            stop();
+            break;
         }
         settle();
     }
@@ -203,8 +211,30 @@ private:
             sinceClear_.clear();
         if (open) {
             checkFrame(a);
-            awaited_.push_back(a[0]);
+            awaited_.push_back({a[0], link.format()});
         }
+    }
+
+    // The motor stop: the 10-byte frame on either link, its reply awaited
+    // as a 10-byte one.
+    void stop() {
+        const std::size_t sentBefore = port.sent.size();
+        const bool open = port.PortOpen();
+        std::optional<bool> told;
+        link.sendStop([&](bool sent) { told = sent; });
+        require(told == open, "a stop is told at once whether it went out");
+        require(port.sent.size() == sentBefore + (open ? 1 : 0),
+                "a stop writes one block on an open port, none on a closed one");
+        if (link.format() == Format::Short)
+            sinceClear_.clear();
+        if (!open)
+            return;
+        const QByteArray& sent = port.sent.back().bytes;
+        const Bytes block(sent.begin(), sent.end());
+        require(block == commandBlock(Format::Short, {cmd::Stop}),
+                "the stop is the 10-byte stop block on every link");
+        require(link.txEcho() == echoOf(block, 0, 10), "the TX echo is the stop frame");
+        awaited_.push_back({cmd::Stop, Format::Short});
     }
 
     void checkFrame(const std::array<std::uint8_t, 9>& a) const {
@@ -263,44 +293,86 @@ private:
         if (handled_ == 0)
             echoed();
         require(port.RThreshold() == link.threshold(), "the threshold is restored");
-        require(link.threshold() == frameLength_ - static_cast<int>(kept_.size()),
-                "the threshold is what a reply begun lacks");
+        require(link.threshold() == wanted(), "the threshold is what a reply begun lacks");
         qsizetype wrong = 0;
         for (const Bytes& r : replies)
-            wrong += parseReply(link.format(), r.data(), r.size(), checkTrailer_).wrongBytes();
+            wrong += parseReply(formatOf(r), r.data(), r.size(), checkTrailer_).wrongBytes();
         require(wrongSeen_ == wrong, "every wrong status or trailer byte is counted");
     }
 
+    // The format of a reply of `length` bytes.
+    static Format formatOf(const Bytes& reply) {
+        return reply.size() == 10 ? Format::Short : Format::Long;
+    }
+
+    // The length of a reply beginning at `at` of `bytes`: that of the
+    // oldest command awaited with its code; until its code is in, that of
+    // the shortest awaited; the link's own when none is.
+    std::size_t lengthAt(const Bytes& bytes, std::size_t at) const {
+        std::optional<Format> format;
+        for (const auto& [code, f] : awaited_) {
+            if (bytes.size() - at > 2) {
+                if (code == bytes[at + 2]) {
+                    format = f;
+                    break;
+                }
+            } else if (!format || f == Format::Short) {
+                format = f;
+            }
+        }
+        return static_cast<std::size_t>(formatInfo(format.value_or(link.format())).frameLength);
+    }
+
+    // What the reply ending soonest lacks: one begun in what is kept, or the
+    // shortest awaited.
+    int wanted() const {
+        std::size_t lacking = lengthAt({}, 0);
+        for (std::size_t at = 0; at < kept_.size(); ++at)
+            if (kept_[at] == kReplyHeader && kept_.size() - at < lengthAt(kept_, at))
+                lacking = std::min(lacking, lengthAt(kept_, at) - (kept_.size() - at));
+        return static_cast<int>(lacking);
+    }
+
     // The model of the framer: the replies in what was kept and `got`, the
-    // bytes the echo shows in `shown`; what may still begin a reply is kept.
+    // bytes the echo shows in `shown`; from the first header that may still
+    // begin a reply on, bytes are kept.
     std::vector<Bytes> frame(const Bytes& got, Bytes& shown) {
         Bytes all = kept_;
         all.insert(all.end(), got.begin(), got.end());
-        const auto length = static_cast<std::size_t>(frameLength_);
         std::vector<Bytes> replies;
+        std::optional<std::size_t> begun;
         std::size_t at = 0;
         while (at < all.size()) {
             if (all[at] != kReplyHeader) {
-                shown.push_back(all[at++]);
+                ++at;
                 continue;
             }
-            if (all.size() - at < length)
-                break;
+            const std::size_t length = lengthAt(all, at);
+            if (all.size() - at < length) {
+                begun = begun.value_or(at);
+                ++at;
+                continue;
+            }
             const Bytes candidate(all.begin() + static_cast<std::ptrdiff_t>(at),
                                   all.begin() + static_cast<std::ptrdiff_t>(at + length));
-            const auto awaited = std::find(awaited_.begin(), awaited_.end(), candidate[2]);
+            const auto awaited = std::find_if(awaited_.begin(), awaited_.end(), [&](const auto& a) {
+                return a.first == candidate[2];
+            });
             const bool plausible =
                 candidate[3] == kReplyStatus || candidate[length - 2] == kTrailer;
             if (!plausible || awaited == awaited_.end()) {
-                shown.push_back(all[at++]);
+                ++at;
                 continue;
             }
             awaited_.erase(awaited);
             replies.push_back(candidate);
-            shown.insert(shown.end(), candidate.begin(), candidate.end());
+            begun.reset();
             at += length;
         }
-        kept_.assign(all.begin() + static_cast<std::ptrdiff_t>(at), all.end());
+        // Every byte before those kept is shown: skipped or a reply.
+        const std::size_t keptFrom = begun.value_or(all.size());
+        shown.assign(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(keptFrom));
+        kept_.assign(all.begin() + static_cast<std::ptrdiff_t>(keptFrom), all.end());
         // With nothing awaited no byte kept can begin a reply.
         if (awaited_.empty()) {
             shown.insert(shown.end(), kept_.begin(), kept_.end());
@@ -321,7 +393,10 @@ private:
                 lose();
             if (chainHow_ & 1)
                 clear();
-            send(chainArgs_, chainHow_ & 2);
+            if (chainHow_ & 8)
+                stop();
+            else
+                send(chainArgs_, chainHow_ & 2);
         }
         if (lateArmed_) {
             lateArmed_ = false;
@@ -331,7 +406,7 @@ private:
 
     // Each reply is handed on as the reply parser reads its bytes.
     void checkReply(const Reply& reply, const Bytes& got) const {
-        const Reply expected = parseReply(link.format(), got.data(), got.size(), checkTrailer_);
+        const Reply expected = parseReply(formatOf(got), got.data(), got.size(), checkTrailer_);
         require(reply.code == expected.code && reply.statusA == expected.statusA &&
                     reply.statusB == expected.statusB && reply.fields == expected.fields,
                 "a reply is its own bytes, parsed");
@@ -342,11 +417,11 @@ private:
     test::FakeCommControl& port = harness.port;
     FrameLink& link = harness.link;
     const bool checkTrailer_;
-    const int frameLength_;
-    Bytes waiting_;                    // pushed and not read yet
-    Bytes sinceClear_;                 // echoed since the RX echo was last cleared
-    Bytes kept_;                       // read and kept for a reply begun
-    std::deque<std::uint8_t> awaited_; // the codes sent and not answered yet
+    Bytes waiting_;    // pushed and not read yet
+    Bytes sinceClear_; // echoed since the RX echo was last cleared
+    Bytes kept_;       // read and kept for a reply begun
+    // The commands sent and not answered yet: code and format, oldest first.
+    std::deque<std::pair<std::uint8_t, Format>> awaited_;
     int events_ = 0;
     // The event being handled: its kind, what it should hand on and show.
     bool receiving_ = false;
@@ -357,7 +432,7 @@ private:
     std::size_t handled_ = 0;
     bool chainArmed_ = false;
     // Bit 0: clear first; bit 1: as a following frame; bit 2: the device is
-    // lost during the pause.
+    // lost during the pause; bit 3: a stop instead.
     std::uint8_t chainHow_ = 0;
     std::array<std::uint8_t, 9> chainArgs_{};
     bool lateArmed_ = false;

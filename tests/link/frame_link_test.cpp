@@ -1,3 +1,4 @@
+#include "core/commands.h"
 #include "link/frame_link.h"
 #include "link/pause.h"
 #include "tests/support/link_harness.h"
@@ -5,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace stepdrive;
@@ -293,15 +295,16 @@ TEST(Stop, goesOutAtTheNextFrameSlot) {
     FrameLink link(Format::Short, port);
     port.setPortOpen(true);
     std::vector<bool> told;
-    link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
+    const auto tell = [&](bool sent) { told.push_back(sent); };
+    link.sendStop(tell);
     EXPECT_EQ(hexOf(port.lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00");
     EXPECT_EQ(link.stops(), 1);
 
     // Two stops in one pause are one frame, and both are told of it.
     port.sent.clear();
     gate.begin();
-    link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
-    link.sendStop({3}, [&](bool sent) { told.push_back(sent); });
+    link.sendStop(tell);
+    link.sendStop(tell);
     EXPECT_TRUE(port.sent.empty());
     EXPECT_EQ(link.stops(), 3);
     gate.end();
@@ -310,6 +313,97 @@ TEST(Stop, goesOutAtTheNextFrameSlot) {
     EXPECT_EQ(told, (std::vector<bool>{true, true, true}));
     // Its reply is awaited like any other.
     EXPECT_TRUE(link.awaiting());
+
+    // A stop that cannot go out is told so.
+    port.setPortOpen(false);
+    link.sendStop(tell);
+    EXPECT_EQ(told.back(), false);
+}
+
+// Every frame that went out is said, with its format and command: the
+// panel's, the live view's and the stop; one that did not, is not.
+TEST_F(ShortLink, everyFrameThatWentOutIsSaid) {
+    std::vector<std::pair<Format, int>> sent;
+    QObject::connect(&link, &FrameLink::frameSent,
+                     [&](Format f, std::uint8_t cmd) { sent.emplace_back(f, cmd); });
+    link.send({6, 1});
+    link.sendWatch({12, 1});
+    link.sendStop();
+    port.setPortOpen(false);
+    link.send({6, 1});
+    link.sendStop();
+    EXPECT_EQ(sent, (std::vector<std::pair<Format, int>>{
+                        {Format::Short, 6}, {Format::Short, 12}, {Format::Short, 3}}));
+}
+
+// The table link sends the 10-byte stop: echoed as sent, the RX echo kept,
+// and its 10-byte reply read and handed on as such, even when the port was
+// waiting for a 13-byte reply's worth.
+TEST_F(LongLink, theStopIsTheTenByteFrameAndSoIsItsReply) {
+    std::vector<std::pair<Format, int>> sent;
+    QObject::connect(&link, &FrameLink::frameSent,
+                     [&](Format f, std::uint8_t cmd) { sent.emplace_back(f, cmd); });
+    std::vector<Reply> replied;
+    QObject::connect(&link, &FrameLink::replied, [&](const Reply& r) { replied.push_back(r); });
+    link.send({15, 1});
+    port.push(fromHex("BB 00 0F 64 03 20 00 0A FF FF 9C EE 00"));
+    pumpEvents();
+    ASSERT_EQ(port.RThreshold(), 13);
+
+    link.sendStop();
+    EXPECT_EQ(hexOf(port.lastSent()), "AA 00 03 00 00 00 00 00 EE 03 00 00");
+    EXPECT_EQ(link.txEcho(), "AA  00  03  00  00  00  00  00  EE  03  ");
+    EXPECT_EQ(link.rxEcho().size(), 52);
+    port.push(fromHex("BB 00 03 64 00 00 00 05 EE 6C"));
+    pumpEvents();
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[1].code, 3);
+    EXPECT_EQ(replies[1].fields.size(), 1u);
+    EXPECT_EQ(replies[1].value(), 5);
+    EXPECT_EQ(wrong(), 0);
+    EXPECT_EQ(link.rxEcho().size(), 92);
+    EXPECT_FALSE(link.awaiting());
+    EXPECT_EQ(port.RThreshold(), 13);
+    ASSERT_EQ(replied.size(), 2u);
+    EXPECT_EQ(replied[1].value(), 5);
+    EXPECT_EQ(sent, (std::vector<std::pair<Format, int>>{{Format::Long, 15}, {Format::Short, 3}}));
+}
+
+// A stop excuses the panel's requests it cut short: a reply to one that does
+// not come is no silence, one that comes is handled. The stop's own reply,
+// the live view's and a request sent after the stop still count.
+TEST_F(ShortLink, aStopExcusesWhatThePanelAwaited) {
+    link.setReplyTimeout(20);
+    int silent = 0;
+    QObject::connect(&link, &FrameLink::silent, [&] { ++silent; });
+    const char* read = "BB 00 06 64 00 00 00 14 EE 00 ";
+    const char* stop = "BB 00 03 64 00 00 00 00 EE 67 ";
+    const struct {
+        const char* sends; // R a read, W the live view's read, S the stop
+        std::string answer;
+        std::size_t handled;
+        int silents;
+    } cases[] = {{"RS", stop, 1, 0},
+                 {"RS", std::string(read) + stop, 2, 0},
+                 {"RRS", std::string(read) + stop, 2, 0},
+                 {"RS", "", 0, 1},
+                 {"RS", read, 1, 1},
+                 {"RWS", stop, 1, 1},
+                 {"SR", stop, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.sends) + " answered " + c.answer);
+        replies.clear();
+        silent = 0;
+        for (const char* s = c.sends; *s; ++s)
+            *s == 'R'   ? void(link.send({6, 1}))
+            : *s == 'W' ? void(link.sendWatch({6, 8}))
+                        : link.sendStop();
+        port.push(fromHex(c.answer.c_str()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !link.awaiting(); }, 2000));
+        pumpEvents();
+        EXPECT_EQ(replies.size(), c.handled);
+        EXPECT_EQ(silent, c.silents);
+    }
 }
 
 // The live view's replies go to it alone and stay out of the echo, also
@@ -333,18 +427,23 @@ namespace {
 // noise, not at all, after the timeout, with a wrong status, or with a stray
 // reply before it.
 enum class Fault { Clean, Split, Noise, Dropped, Late, BadStatus, Stray, kCount };
-} // namespace
 
 // Never out of step: after any mix of faults, with stops pressed in
 // between, one clean request is answered, and only its reply is handed on
-// as the answer to it.
-TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
+// as the answer to it. `codes` are the link's requests, `stray` a code none
+// of them has, `last` the clean request.
+void neverOutOfStep(LinkCase& t, const std::array<std::uint8_t, 4>& codes, std::uint8_t stray,
+                    std::uint8_t last) {
+    FrameLink& link = t.link;
+    std::vector<Reply>& replies = t.replies;
+    const Format format = link.format();
+    std::vector<std::uint8_t> data(std::size_t(formatInfo(format).frameLength - 6), 0);
+    data.back() = 9;
     link.setReplyTimeout(15);
     QRandomGenerator random(33);
     const auto bytesOf = [](const Bytes& b) {
         return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size()));
     };
-    const std::uint8_t codes[] = {5, 6, 12, 1};
     for (int schedule = 0; schedule < 60; ++schedule) {
         SCOPED_TRACE(schedule);
         for (int step = 0; step < 6; ++step) {
@@ -352,10 +451,10 @@ TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
             const bool stop = random.bounded(4) == 0;
             link.send({code});
             if (stop)
-                link.sendStop({3});
-            QByteArray answer = bytesOf(replyFrame(Format::Short, code, {0, 0, 0, 9}));
+                link.sendStop();
+            QByteArray answer = bytesOf(replyFrame(format, code, data));
             if (stop)
-                answer += bytesOf(replyFrame(Format::Short, 3, {}));
+                answer += bytesOf(replyFrame(Format::Short, cmd::Stop, {}));
             const auto fault = static_cast<Fault>(random.bounded(int(Fault::kCount)));
             if (fault == Fault::Dropped)
                 continue;
@@ -365,7 +464,7 @@ TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
             if (fault == Fault::BadStatus)
                 answer[3] = char(0x65);
             if (fault == Fault::Stray)
-                answer.prepend(bytesOf(replyFrame(Format::Short, 14, {1, 2, 3, 4})));
+                answer.prepend(bytesOf(replyFrame(format, stray, {1, 2, 3, 4})));
             if (fault == Fault::Noise) {
                 QByteArray noise(int(random.bounded(1, 12)), '\0');
                 for (char& c : noise)
@@ -376,7 +475,7 @@ TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
             const int piece = fault == Fault::Split ? int(random.bounded(1, 8)) : answer.size();
             replies.clear();
             for (int at = 0; at < answer.size(); at += piece) {
-                port.push(answer.mid(at, piece));
+                t.port.push(answer.mid(at, piece));
                 pumpEvents(1);
             }
             pumpEvents();
@@ -390,18 +489,28 @@ TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return !link.awaiting(); }, 2000));
         replies.clear();
-        link.send({6, 8});
-        const QByteArray last = bytesOf(replyFrame(Format::Short, 6, {0, 1, 2, 3}));
+        link.send({last, 8});
+        const Bytes clean = replyFrame(format, last, {0, 1, 2, 3, 4, 5, 6});
         const int piece = int(random.bounded(1, 11));
-        for (int at = 0; at < last.size(); at += piece) {
-            port.push(last.mid(at, piece));
+        for (std::size_t at = 0; at < clean.size(); at += std::size_t(piece)) {
+            t.port.push(bytesOf(clean).mid(int(at), piece));
             pumpEvents(1);
         }
         pumpEvents();
         ASSERT_EQ(replies.size(), 1u);
-        EXPECT_EQ(replies[0].code, 6);
-        EXPECT_EQ(replies[0].value(), 0x010203);
+        EXPECT_EQ(replies[0].code, last);
+        EXPECT_EQ(replies[0].fields, parseReply(format, clean.data(), clean.size(), true).fields);
         EXPECT_EQ(replies[0].failed, 0);
         EXPECT_FALSE(link.awaiting());
     }
+}
+} // namespace
+
+TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
+    neverOutOfStep(*this, {5, 6, 12, 1}, 14, 6);
+}
+
+// The table link's requests are 13-byte frames, its stop a 10-byte one.
+TEST_F(LongLink, neverOutOfStepAfterAnyMixOfFaults) {
+    neverOutOfStep(*this, {15, 4, 14, 15}, 7, 15);
 }
