@@ -235,6 +235,7 @@ private:
                 "the stop is the 10-byte stop block on every link");
         require(link.txEcho() == echoOf(block, 0, 10), "the TX echo is the stop frame");
         awaited_.push_back({cmd::Stop, Format::Short});
+        require(port.RThreshold() <= wanted(), "the port waits for no more than the stop's reply");
     }
 
     void checkFrame(const std::array<std::uint8_t, 9>& a) const {

@@ -370,8 +370,9 @@ TEST_F(LongLink, theStopIsTheTenByteFrameAndSoIsItsReply) {
 }
 
 // A stop excuses the panel's requests it cut short: a reply to one that does
-// not come is no silence, one that comes is handled. The stop's own reply,
-// the live view's and a request sent after the stop still count.
+// not come is no silence, one that comes is handled, and what came of one
+// begun is let go with it. The stop's own reply, the live view's and a
+// request sent after the stop still count.
 TEST_F(ShortLink, aStopExcusesWhatThePanelAwaited) {
     link.setReplyTimeout(20);
     int silent = 0;
@@ -385,6 +386,7 @@ TEST_F(ShortLink, aStopExcusesWhatThePanelAwaited) {
         int silents;
     } cases[] = {{"RS", stop, 1, 0},
                  {"RS", std::string(read) + stop, 2, 0},
+                 {"RS", std::string(stop) + "BB 00 06 64", 1, 0},
                  {"RRS", std::string(read) + stop, 2, 0},
                  {"RS", "", 0, 1},
                  {"RS", read, 1, 1},
@@ -394,15 +396,20 @@ TEST_F(ShortLink, aStopExcusesWhatThePanelAwaited) {
         SCOPED_TRACE(std::string(c.sends) + " answered " + c.answer);
         replies.clear();
         silent = 0;
-        for (const char* s = c.sends; *s; ++s)
-            *s == 'R'   ? void(link.send({6, 1}))
-            : *s == 'W' ? void(link.sendWatch({6, 8}))
-                        : link.sendStop();
+        for (const char* s = c.sends; *s; ++s) {
+            if (*s == 'R')
+                link.send({6, 1});
+            else if (*s == 'W')
+                link.sendWatch({6, 8});
+            else
+                link.sendStop();
+        }
         port.push(fromHex(c.answer.c_str()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !link.awaiting(); }, 2000));
         pumpEvents();
         EXPECT_EQ(replies.size(), c.handled);
         EXPECT_EQ(silent, c.silents);
+        EXPECT_EQ(link.threshold(), 10);
     }
 }
 
