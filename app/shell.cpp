@@ -3,13 +3,10 @@
 #include "app/live_view.h"
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
-#include "link/pause.h"
 #include "link/serial_comm_control.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
-#include "ui/held_input.h"
-#include "ui/message_box.h"
 #include "ui/stop_control.h"
 
 #include <QAbstractButton>
@@ -29,20 +26,9 @@ void quitApplication() {
 }
 } // namespace
 
-Shell::Services Shell::shipped(Messenger* messages) {
-    Services s;
-    s.ownPause = std::make_unique<BlockingPause>();
-    s.heldInput = std::make_unique<HeldInput>(s.ownPause->gate());
-    if (!messages)
-        s.ownMessages = std::make_unique<MessageBoxMessenger>(&s.ownPause->gate());
-    s.pause = s.ownPause.get();
-    s.messages = messages ? messages : s.ownMessages.get();
-    return s;
-}
+Shell::Shell() : Shell(serialPort, shippedServices(nullptr)) {}
 
-Shell::Shell() : Shell(serialPort, shipped(nullptr)) {}
-
-Shell::Shell(Messenger& messages) : Shell(serialPort, shipped(&messages)) {}
+Shell::Shell(Messenger& messages) : Shell(serialPort, shippedServices(&messages)) {}
 
 Shell::Shell(PortFactory ports, Pause& pause, Messenger& messages)
     : Shell(std::move(ports), Services{{}, {}, {}, &pause, &messages}) {}
@@ -51,8 +37,7 @@ Shell::Shell(PortFactory ports, Services services)
     : services_(std::move(services)), pause_(*services_.pause), messages_(*services_.messages),
       endProgram_(quitApplication), connection_(std::move(ports), pause_.gate(), messages_),
       setupFiles_(*this, messages_) {
-    // A lost line leaves the dialog ready to connect again; a line back
-    // after a replug, connected.
+    // A lost line leaves the dialog ready to connect again; a replug, connected.
     connect(&connection_, &Connection::lost, this, [this] {
         if (start_)
             start_->setConnected(false);
@@ -110,8 +95,7 @@ StartDialog& Shell::startDialog() {
 }
 
 void Shell::connectLink(const PortChoice& choice, const QString& settings) {
-    // When it does not open the port control has said why, and the dialog
-    // stays, ready for another choice.
+    // Not opened: the port control has said why; the dialog stays ready.
     const bool opened = connection_.open(choice, settings);
     start_->setConnected(opened);
     if (opened)

@@ -1,10 +1,10 @@
 #pragma once
-// The application shell: the services every window shares (the pause, the
-// operator's input held during it, messages), the connection, the windows
-// themselves, each created on first reference and from then on only hidden
-// and shown, and the switches between them.
+// The application shell: the services every window shares, the connection,
+// the windows themselves, each created on first reference and from then on
+// only hidden and shown, and the switches between them.
 
 #include "app/connection.h"
+#include "app/services.h"
 #include "app/setup_files.h"
 #include "app/switches.h"
 
@@ -19,12 +19,9 @@ namespace stepdrive {
 
 class BeltPanel;
 class CommControl;
-class HeldInput;
 class JogPositionPanel;
 class LiveView;
 class MainPanel;
-class Messenger;
-class Pause;
 class StartDialog;
 
 class Shell : public QObject, public SetupPanels {
@@ -74,18 +71,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The pause, the input held during it and the messenger: owned by the
-    // shipped shell, lent by the tests.
-    struct Services {
-        std::unique_ptr<Pause> ownPause;
-        std::unique_ptr<HeldInput> heldInput;
-        std::unique_ptr<Messenger> ownMessages;
-        Pause* pause;
-        Messenger* messages;
-    };
-    // The blocking pause with the input held, and message boxes unless
-    // `messages` is given.
-    static Services shipped(Messenger* messages);
     Shell(PortFactory ports, Services services);
 
     // The connection dialog's requests.

@@ -40,16 +40,17 @@ answerBoxes() {
     done
 }
 
-# stopDuring WHAT WINDOW X Y FRAME HOW: a click at X,Y on WINDOW starts
-# something whose frames begin with FRAME; 0.3 s after the first, Escape
-# (HOW key) or the menu bar's stop (HOW menu). The stop reaches the driver
-# (its delay noted from the simulator's clock) and no FRAME follows it.
+# stopDuring WHAT WINDOW X Y FRAME HOW DELAY [OF]: a click at X,Y on WINDOW
+# starts something whose frames begin with FRAME; DELAY seconds after the
+# first, Escape (HOW key) or the menu bar's stop (HOW menu). The stop
+# reaches the driver (its delay noted from the simulator's clock), no FRAME
+# follows it, and fewer than OF of them went out.
 stopDuring() {
-    local what=$1 win=$2 x=$3 y=$4 frame=$5 how=$6 from pressed stop at
+    local what=$1 win=$2 x=$3 y=$4 frame=$5 how=$6 delay=$7 of=${8:-0} from pressed stop at
     from=$(($(lines) + 1))
     clickAt "$win" "$x" "$y"
     waitFor 3 sawSince "$from" "$frame" || { fail "$what did not start"; return; }
-    sleep 0.3
+    sleep "$delay"
     pressed=$(now)
     if [ "$how" = key ]; then
         xdotool key --window "$(windows "$win" | head -1)" Escape
@@ -63,6 +64,11 @@ stopDuring() {
     tail -n +$((from + stop)) "$sim_log" | grep -q "<- $frame" &&
         fail "$what went on after the stop ($how)" ||
         pass "$what: the stop ($how) came before any further frame"
+    if [ "$of" -gt 0 ]; then
+        local sent; sent=$(tail -n +"$from" "$sim_log" | grep -c "<- $frame")
+        [ "$sent" -lt "$of" ] && pass "$what: the stop cut it short after $sent of $of" ||
+            fail "$what ran to its end before the stop"
+    fi
     answerBoxes
 }
 
@@ -79,17 +85,17 @@ waitFor 5 shown MONITOR && pass "the live view opened" || fail "the live view di
 clickAt MAIN 184 36 # JOG/Position
 waitFor 5 shown Jog/Position || fail "the position table did not open"
 shot jog-position-with-stop
-stopDuring "a table move" Jog/Position 524 152 "CC  00  04  00" key
-stopDuring "a table move" Jog/Position 524 152 "CC  00  04  00" menu
-stopDuring "DATA DOWNLOAD" Jog/Position 72 548 "CC  00  0E" key
-stopDuring "DATA READ" Jog/Position 204 548 "CC  00  0F" menu
+stopDuring "a table move" Jog/Position 524 152 "CC  00  04  00" key 0.3
+stopDuring "a table move" Jog/Position 524 152 "CC  00  04  00" menu 0.3
+stopDuring "DATA DOWNLOAD" Jog/Position 72 548 "CC  00  0E" key 0.1 7
+stopDuring "DATA READ" Jog/Position 204 548 "CC  00  0F" menu 0.05 7
 
 # The belt panel: WRITE ALL and READ ALL.
 clickAt Jog/Position 304 36 # BELT MODE
 waitFor 5 shown BELT || fail "the belt panel did not open"
 shot belt-with-stop
-stopDuring "the belt's WRITE ALL" BELT 184 368 "AA  00  0D" key
-stopDuring "the belt's READ ALL" BELT 320 368 "AA  00  0E" menu
+stopDuring "the belt's WRITE ALL" BELT 184 368 "AA  00  0D" key 0.1 5
+stopDuring "the belt's READ ALL" BELT 320 368 "AA  00  0E" menu 0.05 4
 
 # The live view over the position table: its stop reaches the driver.
 clickAt BELT 304 36 # JOG/Position
