@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -280,4 +281,34 @@ TEST(StartDialogPortList, comNumbersThenTheSystemsOtherDevices) {
     for (const PortEntry& e : portEntries({3, 5}, system))
         shown << QStringList{e.text, e.toolTip, e.port}.join(" | ");
     EXPECT_EQ(shown, expected);
+}
+
+// An adapter picked from the list is offered at the next start under the
+// name it has then, and its entry, named by its identity, is selected.
+TEST_F(StartDialogTest, theAdapterConnectedLastIsOfferedUnderItsCurrentName) {
+    QTemporaryDir byId;
+    Pty before, after;
+    const ScopedEnv folder("STEPDRIVE_SERIAL_BY_ID", byId.path());
+    const ScopedEnv devices("STEPDRIVE_SERIAL_DEVICES",
+                            before.slavePath() + QLatin1Char(':') + after.slavePath());
+    const QString stable = byId.filePath("usb-Stepdrive_Adapter_SD0001-if00-port0");
+    ASSERT_TRUE(QFile::link(before.slavePath(), stable));
+    StartDialog& dialog = openDialog();
+    combo(dialog, 0)->setEditText(before.slavePath());
+    click(dialog, "cmd_common");
+    ASSERT_TRUE(port("MSC").PortOpen());
+
+    // Plugged back under the other name.
+    QFile::remove(stable);
+    ASSERT_TRUE(QFile::link(after.slavePath(), stable));
+    RecordingPause nextPause;
+    RecordingMessenger nextMessages;
+    Shell next([](const QString& name,
+                  PauseGate* gate) { return std::make_unique<FakeCommControl>(name, gate); },
+               nextPause, nextMessages);
+    EXPECT_EQ(combo(next.startDialog(), 0)->currentText(), after.slavePath());
+    auto* list = next.startDialog().findChild<QListWidget*>(QStringLiteral("PORT"));
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(list->currentItem()->text(),
+              after.slavePath() + "  usb-Stepdrive_Adapter_SD0001-if00-port0");
 }

@@ -1,9 +1,11 @@
+#include "app/live_view.h"
 #include "app/start_dialog.h"
 #include "link/frame_link.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/driver_panel_fixture.h"
+#include "ui/live_view_module.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -345,4 +347,38 @@ TEST_F(Exit, anyMotionAsksUntilStoppedOrReportedStanding) {
     shell.exitProgram();
     EXPECT_TRUE(messages.asked.isEmpty());
     EXPECT_EQ(ended, 1);
+}
+
+// The live view's stop goes through whichever panel holds the line, never
+// through the main panel's port closed behind another panel.
+TEST_F(Switching, theLiveViewsStopGoesThroughThePanelThatHoldsTheLine) {
+    LiveViewActions actions;
+    struct Window : LiveViewWindow {
+        QWidget w;
+        QWidget* widget() override { return &w; }
+        int interval() const override { return 100; }
+        void showSample(const LiveSample&) override {}
+        void showState(LiveState) override {}
+        void showRecording(bool) override {}
+    };
+    shell.liveView().setWindowMaker([&actions](LiveViewActions a) {
+        actions = std::move(a);
+        return std::make_unique<Window>();
+    });
+    shell.liveView().open();
+    shell.liveView().poll().stop();
+    const struct {
+        Step to;
+        const char* holder;
+    } panels[] = {{{Win::Main, "cmd_JP"}, "MSC1"},
+                  {{Win::JogPosition, "Command1"}, "MSC2"},
+                  {{Win::Belt, "cmd_MAIN"}, "MSC"}};
+    for (const auto& p : panels) {
+        click(shell.window(p.to.on), p.to.button);
+        for (const auto& [name, fake] : ports)
+            fake->sent.clear();
+        actions.stopMotor();
+        EXPECT_EQ(sentAnywhere(), QStringList{QString(p.holder) + ":" + kStop}) << p.holder;
+        EXPECT_TRUE(messages.shown.isEmpty()) << p.holder;
+    }
 }

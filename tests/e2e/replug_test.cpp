@@ -26,21 +26,11 @@ namespace {
 
 const QString kStableName = QStringLiteral("usb-Stepdrive_Sim_Adapter_SD0001-if00-port0");
 
-// A variable of the environment set for the scope.
-struct Env {
-    Env(const char* name, const QString& value) : name_(name), was_(qgetenv(name)) {
-        qputenv(name, value.toUtf8());
-    }
-    ~Env() { qputenv(name_, was_); }
-    const char* name_;
-    QByteArray was_;
-};
-
 TEST(E2eReplug, theSameAdapterUnderANewNameReopensTheLineSendingNothing) {
     QTemporaryDir byId;
     ASSERT_TRUE(byId.isValid());
     const QString stable = QDir(byId.path()).filePath(kStableName);
-    const Env folder("STEPDRIVE_SERIAL_BY_ID", byId.path());
+    const ScopedEnv folder("STEPDRIVE_SERIAL_BY_ID", byId.path());
 
     // Typed as its stable name, and picked from the list by its device.
     for (const bool typed : {true, false}) {
@@ -48,7 +38,7 @@ TEST(E2eReplug, theSameAdapterUnderANewNameReopensTheLineSendingNothing) {
         auto first = std::make_unique<Simulator>();
         ASSERT_FALSE(first->devicePath().isEmpty());
         ASSERT_TRUE(QFile::link(first->devicePath(), stable));
-        const Env listed("STEPDRIVE_SERIAL_DEVICES", first->devicePath());
+        const ScopedEnv listed("STEPDRIVE_SERIAL_DEVICES", first->devicePath());
         RecordingMessenger messages;
         Shell shell(messages);
         shell.setEndProgram([] {});

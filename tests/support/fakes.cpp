@@ -1,27 +1,28 @@
 #include "tests/support/fakes.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <QStandardPaths>
 
 namespace stepdrive::test {
 
-ComMapping::ComMapping(int n, const QString& path)
-    : name_(QByteArray("STEPDRIVE_COM") + QByteArray::number(n)), before_(qgetenv(name_)),
+ScopedEnv::ScopedEnv(QByteArray name, const QString& value)
+    : name_(std::move(name)), before_(qgetenv(name_.constData())),
       wasSet_(qEnvironmentVariableIsSet(name_.constData())) {
-    pointAt(path);
+    set(value);
 }
 
-ComMapping::~ComMapping() {
+ScopedEnv::~ScopedEnv() {
     if (wasSet_)
         qputenv(name_.constData(), before_);
     else
         qunsetenv(name_.constData());
 }
 
-void ComMapping::pointAt(const QString& path) {
-    qputenv(name_.constData(), path.toLocal8Bit());
+void ScopedEnv::set(const QString& value) {
+    qputenv(name_.constData(), QFile::encodeName(value));
 }
 
 void pointPortsNowhere() {

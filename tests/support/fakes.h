@@ -120,20 +120,28 @@ public:
     }
 };
 
-// Points COM n at a device (STEPDRIVE_COM<n>) for as long as it lives, then
-// back where it pointed before.
-class ComMapping {
+// A variable of the environment set for as long as it lives, then back as
+// it was.
+class ScopedEnv {
 public:
-    ComMapping(int n, const QString& path);
-    ~ComMapping();
-    ComMapping(const ComMapping&) = delete;
-    ComMapping& operator=(const ComMapping&) = delete;
-    void pointAt(const QString& path);
+    ScopedEnv(QByteArray name, const QString& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    void set(const QString& value);
 
 private:
     QByteArray name_;
     QByteArray before_;
     bool wasSet_;
+};
+
+// Points COM n at a device (STEPDRIVE_COM<n>) for as long as it lives.
+class ComMapping : public ScopedEnv {
+public:
+    ComMapping(int n, const QString& path)
+        : ScopedEnv(QByteArray("STEPDRIVE_COM") + QByteArray::number(n), path) {}
+    void pointAt(const QString& path) { set(path); }
 };
 
 // No test touches the machine's serial devices: every COM mapping the

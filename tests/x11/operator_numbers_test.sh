@@ -95,8 +95,7 @@ shot typed-row-kept
 
 # The next start offers the speed connected last: connecting sets 9600 on a
 # line left at 19200.
-click Jog/Position 6960 120 1455 855 # 종료
-waitFor 5 eval '! running' || fail "종료 did not end the program"
+exitFrom Jog/Position
 startSim sim2
 export STEPDRIVE_COM4=$line
 stty -F "$line" 19200
@@ -105,8 +104,7 @@ openDialog
 connectAndHome "COM4 as offered" "$sim_log"
 [ "$(speedOf "$line")" = 9600 ] && pass "the next start set the line to 9600" ||
     fail "the next start set the line to $(speedOf "$line"), not 9600"
-click MAIN 6960 120 1455 855
-waitFor 5 eval '! running' || fail "종료 did not end the program"
+exitFrom MAIN
 
 # At twice the scale on 1280x1024 the main panel is drawn smaller, whole on
 # the screen.

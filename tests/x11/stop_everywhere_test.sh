@@ -16,7 +16,6 @@ sim=$2
 
 tools="import"
 source "$(dirname "$0")/x_test.sh"
-now() { python3 -c 'import time; print(int(time.monotonic() * 1000))'; }
 lines() { wc -l <"$sim_log"; }
 sawSince() { tail -n +"$1" "$sim_log" | grep -q "<- $2"; } # sawSince LINE FRAME
 # The line (of the log, counted from LINE) and the time of the first FRAME.
@@ -72,7 +71,9 @@ stopDuring() {
     answerBoxes
 }
 
-startSim sim1
+# Replies 60 ms late, so that each step of a read takes 160 ms and the test
+# has time to press the stop in the middle of the shortest one.
+startSim sim1 --delay-ms 60
 export STEPDRIVE_COM4=$line
 startApp
 openDialog

@@ -93,6 +93,10 @@ simSaw() { grep -q "<- $1" "${2:-$sim_log}"; } # simSaw FRAME [LOG]
 # The line of the simulator's log where it last received a frame.
 lastLine() { grep -n "<- $1" "$sim_log" | tail -1 | cut -d: -f1 | grep . || echo 0; }
 running() { kill -0 "$app_pid" 2>/dev/null; }
+# The time in ms by the clock of the simulator's log (the system's uptime,
+# which a virtual machine never suspended keeps with the monotonic clock),
+# read at once: a python3 that starts takes a quarter second here.
+now() { awk '{ printf "%d", $1 * 1000 }' /proc/uptime; }
 
 # Screenshots go to STEPDRIVE_XTEST_SHOTS when it names a folder.
 shot() { [ -n "${STEPDRIVE_XTEST_SHOTS:-}" ] && sleep 0.3 && import -window root "$STEPDRIVE_XTEST_SHOTS/$1.png"; }
@@ -133,13 +137,32 @@ connectAndHome() {
         fail "the home search did not reach $1"
 }
 
+# After a motion the motor may still be moving, and leaving asks first: the
+# second answer leaves it as it is ("그대로 통신 정지", "그대로 종료").
+leaveAsItIs() {
+    if waitFor 1 shown stepdrive; then
+        xdotool key --window "$(windows stepdrive | tail -1)" Tab space
+        waitFor 3 gone stepdrive || fail "the question before leaving did not close"
+    fi
+}
+# "통신 정지" in the dialog.
+disconnectLine() {
+    click START 4920 1200 2055 735
+    leaveAsItIs
+}
+# "종료" on WINDOW, and the program ends.
+exitFrom() { # exitFrom WINDOW
+    click "$1" 6960 120 1455 855
+    leaveAsItIs
+    waitFor 5 eval '! running' || fail "종료 did not end the program"
+}
 # A new simulator, and the running program moved over to it through the
 # dialog: connectToSim WHAT NAME [OPTION...]
 connectToSim() {
     local what=$1; shift
     startSim "$@"
     openDialog
-    click START 4920 1200 2055 735 # "통신 정지"
+    disconnectLine
     typePort "$line"
     click START 4920 240 2055 855
     waitFor 5 gone START && waitFor 5 shown MAIN || fail "connect to the $what driver did not return"

@@ -127,10 +127,12 @@ typePort "$line"
 shot typed-path
 connectAndHome "the typed $line" "$sim_log"
 
-# With no jog running, "종료" ends the program at once.
+# With the motor stopped, "종료" ends the program at once.
+click MAIN 5160 4200 2175 615 # stop
 click MAIN 6960 120 1455 855
 waitFor 5 gone MAIN && ! shown stepdrive && waitFor 5 eval '! running' &&
-    pass "종료 without a jog ended the program" || fail "종료 without a jog did not end the program"
+    pass "종료 with the motor stopped ended the program" ||
+    fail "종료 with the motor stopped did not end the program"
 
 # A second start, COM1 on another simulator and the port last connected
 # gone: a click on the first entry of "사용가능 포트" puts COM1 in the port
@@ -228,7 +230,7 @@ waitFor 3 gone stepdrive && pass "Return answered the silence box after a refusa
 [ "$(grep -c "<- AA  00  06" "$sim_log")" = 1 ] && pass "the chain stopped at its first request" ||
     fail "the chain went on: $(grep -c "<- AA  00  06" "$sim_log") requests"
 openDialog
-click START 4920 1200 2055 735 # "통신 정지"
+disconnectLine
 typePort "$good"
 connectAndHome "a sound driver again" "$good_log"
 sim_log=$good_log # the frames below are the sound driver's
@@ -346,9 +348,11 @@ stopDuringWriteAll() { # stopDuringWriteAll WHAT SIMULATOR-OPTION...
     click MAIN 6420 3360 975 735 # ROR
     waitFor 3 simSaw "AA  00  01  00" || fail "the jog did not reach the $what driver"
     click MAIN 1440 1440 1455 855
-    sleep 0.4
+    # 0.3 s after its first write, however long the click took to arrive.
+    waitFor 3 simSaw "AA  00  05  01" || fail "WRITE ALL did not start on the $what line"
+    sleep 0.3
     local pressed stopped answered=0
-    pressed=$(python3 -c 'import time; print(int(time.monotonic() * 1000))')
+    pressed=$(now)
     xdotool key --window "$(windows MAIN | head -1)" Escape
     waitFor 3 simSaw "AA  00  03  00" || fail "the stop during WRITE ALL never reached the $what driver"
     stopped=$(grep "<- AA  00  03  00" "$sim_log" | head -1 | awk '{print int($1)}')
