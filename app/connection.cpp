@@ -222,6 +222,7 @@ void Connection::forgetLoss() {
 void Connection::portLost(Win w) {
     motion_.forget();
     lostFrom_ = w;
+    reopenRefusedSaid_ = false;
     emit lost();
     if (adapter_)
         watch_.watch(*adapter_);
@@ -235,12 +236,17 @@ void Connection::adapterBack(const QString& device) {
     for (Win w : kPanels)
         port(w).setDevice(device);
     CommControl& p = port(lostFrom_);
+    bool opened = false;
     {
-        const QSignalBlocker quiet(p);
-        if (!p.setPortOpen(true)) {
-            watch_.watch(*adapter_); // not ready yet: looked for again
-            return;
-        }
+        // Why it does not open (another program took it, no permission) is
+        // said once a loss; it is looked for again all the same.
+        const QSignalBlocker quiet(reopenRefusedSaid_ ? &p : nullptr);
+        opened = p.setPortOpen(true);
+    }
+    if (!opened) {
+        reopenRefusedSaid_ = true;
+        watch_.watch(*adapter_);
+        return;
     }
     lostFrom_ = Win::None;
     messages_.show(tr("%1: 같은 어댑터(%2)가 다시 연결되어 통신을 다시 열었습니다.")

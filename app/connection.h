@@ -101,6 +101,7 @@ private:
     // whose line was lost.
     std::optional<AdapterIdentity> adapter_;
     Win lostFrom_ = Win::None;
+    bool reopenRefusedSaid_ = false;
     AdapterWatch watch_;
 };
 

@@ -22,6 +22,8 @@ FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
     });
     connect(&awaited_, &AwaitedReplies::excused, this, [this] { echoReceived(framer_.flush()); });
     connect(&awaited_, &AwaitedReplies::abandoned, this, &FrameLink::abandoned);
+    // A reply begun on a line that went away never ends: its bytes are let go.
+    connect(&port_, &CommControl::lost, this, [this] { framer_.flush(); });
     if (PauseGate* gate = port_.gate())
         connect(gate, &PauseGate::resumed, this, &FrameLink::sendPendingStop);
 }

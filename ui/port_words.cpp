@@ -40,8 +40,8 @@ QString refusalText(const ServerRefusal& r) {
     return QCoreApplication::translate("PortWords", "알 수 없음");
 }
 
-// What the system's error means. Where only the system can tell, its words
-// (English) go to the wire log, not into the operator's message.
+// What the system's error means. Where only the system can tell, its own
+// words (English) follow in brackets, so that the cause is on the screen.
 QString causeText(const PortFailure& f) {
     switch (f.cause) {
     case Cause::NoDevice:
@@ -83,7 +83,8 @@ QString causeText(const PortFailure& f) {
     case Cause::System:
         break;
     }
-    return QCoreApplication::translate("PortWords", "시스템 오류");
+    const QString system = QCoreApplication::translate("PortWords", "시스템 오류");
+    return f.systemText.isEmpty() ? system : QStringLiteral("%1 (%2)").arg(system, f.systemText);
 }
 
 QString settingsText(const LineSettingsFault& s) {

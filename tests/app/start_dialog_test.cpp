@@ -118,7 +118,7 @@ TEST_F(StartDialogTest, typedPortsGoToEveryPortObject) {
         {"/dev/ttyUSB0", 0, "/dev/ttyUSB0", nullptr},
         {"com11", 11, "/nonexistent/stepdrive-COM11", nullptr},
         {"", 0, nullptr, "COM0: 포트 번호가 없습니다. 포트를 목록에서 고르십시오."},
-        {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: 시스템 오류"},
+        {"/dev/refused", 0, nullptr, "/dev/refused을(를) 열 수 없습니다: 시스템 오류 (refused)"},
     };
     StartDialog& dialog = openDialog();
     port("MSC").refusedPath = QStringLiteral("/dev/refused");
@@ -311,4 +311,41 @@ TEST_F(StartDialogTest, theAdapterConnectedLastIsOfferedUnderItsCurrentName) {
     ASSERT_NE(list->currentItem(), nullptr);
     EXPECT_EQ(list->currentItem()->text(),
               after.slavePath() + "  usb-Stepdrive_Adapter_SD0001-if00-port0");
+}
+
+// After a loss the same adapter is looked for under any name: once it is
+// back the line reopens on the panel that held it, sending nothing; when it
+// can't be opened, why is said once and it is looked for again.
+TEST_F(StartDialogTest, aLostAdapterIsReopenedUnderItsNewNameWhenItComesBack) {
+    QTemporaryDir byId;
+    const ScopedEnv folder("STEPDRIVE_SERIAL_BY_ID", byId.path());
+    const QString stable = byId.filePath("usb-Stepdrive_Adapter_SD0002-if00-port0");
+    const QString before = byId.filePath("ttyUSB0"), after = byId.filePath("ttyUSB1");
+    for (const QString& device : {before, after})
+        QFile(device).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(before, stable));
+    StartDialog& dialog = openDialog();
+    combo(dialog, 0)->setEditText(stable);
+    click(dialog, "cmd_common");
+    click(shell.main(), "cmd_JP");
+    ASSERT_TRUE(port("MSC1").PortOpen());
+
+    messages.shown.clear();
+    port("MSC1").lose();
+    QFile::remove(stable);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 1; }, 2000));
+    EXPECT_TRUE(idleState(dialog));
+    port("MSC1").refusedPath = after;
+    ASSERT_TRUE(QFile::link(after, stable));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 2; }, 3000));
+    EXPECT_TRUE(messages.shown[1].contains("refused")) << messages.shown[1].toStdString();
+    port("MSC1").refusedPath.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port("MSC1").PortOpen(); }, 3000));
+    pumpEvents();
+    EXPECT_EQ(messages.shown.size(), 3) << messages.shown.join('\n').toStdString();
+    EXPECT_TRUE(messages.shown.value(2).contains("다시")) << messages.shown.value(2).toStdString();
+    EXPECT_EQ(port("MSC1").opens.last(), after + " 19200,N,8,1");
+    EXPECT_TRUE(sentAnywhere().isEmpty());
+    EXPECT_TRUE(connectedState(dialog));
+    EXPECT_FALSE(port("MSC").PortOpen());
 }

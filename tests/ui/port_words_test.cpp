@@ -48,9 +48,9 @@ TEST(PortWords, everyFailureInTheOperatorsWords) {
          "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 다른 프로그램이 사용하고 있습니다."},
         {failure(Kind::OpenRefused, port, Cause::NoDevice, "gone"),
          "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 장치가 없습니다."},
-        // The system's own words are not the operator's: they go to the log.
+        // What only the system can tell is said in its own words.
         {failure(Kind::OpenRefused, port, Cause::System, "Input/output error"),
-         "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 시스템 오류"},
+         "COM4 (/dev/ttyS3)을(를) 열 수 없습니다: 시스템 오류 (Input/output error)"},
         {refused(Cause::NoRfc2217, {ServerRefusal::What::NoTelnetAnswer}),
          "tcp://h:1을(를) 열 수 없습니다: 장치 서버가 RFC 2217을 지원하지 않습니다. (텔넷 응답 "
          "없음)"},
