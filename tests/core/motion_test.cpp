@@ -3,97 +3,64 @@
 #include "core/commands.h"
 #include "core/driver_values.h"
 
+#include <QString>
+#include <QStringList>
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace stepdrive {
 namespace {
 
-// An input read's reply with the running flag as given.
-Reply inputs(bool running, std::uint8_t failed = 0) {
-    Inputs in;
-    in.running = running;
-    const auto status = inputStatus(in);
-    Reply r;
-    r.code = cmd::ReadInputs;
-    r.statusA = status[0];
-    r.statusB = status[1];
-    r.failed = failed;
-    return r;
-}
-
-struct Event {
-    enum { Sent, Heard, Forget } kind;
-    Format format = Format::Short;
-    std::uint8_t cmd = 0;
-    Reply reply{};
-};
-Event sent(std::uint8_t cmd, Format f = Format::Short) {
-    return {Event::Sent, f, cmd, {}};
-}
-Event heard(const Reply& r) {
-    return {Event::Heard, Format::Short, 0, r};
-}
-Reply replyTo(std::uint8_t code) {
-    Reply r;
-    r.code = code;
-    return r;
+// Plays `events` on a MotionState: "s3" a 10-byte frame with cmd 3 sent,
+// "l4" a 13-byte one; "run" and "halted" an input read's reply (with "!" a
+// faulty one); "r3" a reply to cmd 3; "lost" the line gone.
+MotionState play(const char* events) {
+    MotionState state;
+    for (const QString& e : QString::fromLatin1(events).split(' ', Qt::SkipEmptyParts)) {
+        Reply r;
+        r.code = static_cast<std::uint8_t>(e.mid(1).toInt());
+        if (e.startsWith("run") || e.startsWith("halted")) {
+            Inputs in;
+            in.running = e.startsWith("run");
+            r = {cmd::ReadInputs, inputStatus(in)[0], inputStatus(in)[1], {}};
+            r.failed = e.endsWith('!') ? Reply::Status : 0;
+        }
+        if (e == "lost")
+            state.forget();
+        else if (e[0] == 's' || e[0] == 'l')
+            state.sent(e[0] == 's' ? Format::Short : Format::Long, r.code);
+        else
+            state.heard(r);
+    }
+    return state;
 }
 
 TEST(MotionState, followsMotionCommandsStopsAndTheDriversRunningFlag) {
     const struct {
-        const char* what;
-        std::vector<Event> events;
+        const char* events;
         bool moving;
         bool jogging;
     } cases[] = {
-        {"nothing sent", {}, false, false},
-        {"a jog right", {sent(cmd::JogRight)}, true, true},
-        {"a jog left, stopped", {sent(cmd::JogLeft), sent(cmd::Stop)}, false, false},
-        {"an absolute or incremental move", {sent(cmd::Move)}, true, false},
-        {"a home search", {sent(cmd::HomeSearch)}, true, false},
-        {"a table move", {sent(tableCmd::MoveToRow, Format::Long)}, true, false},
-        // Code 4 of the 13-byte frames is a move, code 14 of them is a
-        // download, not a belt write; code 3 is no stop there.
-        {"a table download", {sent(tableCmd::Download, Format::Long)}, false, false},
-        {"a move, then a table read",
-         {sent(cmd::Move), sent(tableCmd::Read, Format::Long)},
-         true,
-         false},
-        {"writes, reads and outputs move nothing",
-         {sent(cmd::WriteParameter), sent(cmd::ReadParameter), sent(cmd::SetOutputs),
-          sent(cmd::ReadInputs), sent(cmd::WriteBelt), sent(cmd::ReadBelt)},
-         false,
-         false},
-        {"a move the driver reports finished",
-         {sent(cmd::Move), heard(inputs(false))},
-         false,
-         false},
-        {"a jog the driver still runs", {sent(cmd::JogRight), heard(inputs(true))}, true, false},
-        {"a faulty input reply proves nothing",
-         {sent(cmd::Move), heard(inputs(false, 2))},
-         true,
-         false},
-        {"the stop's own reply proves nothing",
-         {sent(cmd::Move), heard(replyTo(cmd::Stop))},
-         true,
-         false},
-        {"a motor found running", {heard(inputs(true))}, true, false},
-        {"a lost line forgets", {sent(cmd::JogRight), {Event::Forget}}, false, false},
+        {"", false, false},
+        {"s1", true, true},      // jog right
+        {"s2 s3", false, false}, // jog left, stopped
+        {"s4", true, false},     // absolute or incremental move
+        {"s7", true, false},     // home search
+        {"l4", true, false},     // table move
+        // 14 of the 13-byte frames is a download, not a belt write.
+        {"l14", false, false},
+        {"s4 l15", true, false},                 // a move, then a table read
+        {"s5 s6 s11 s12 s13 s14", false, false}, // writes, reads, outputs
+        {"s4 halted", false, false},             // reported finished
+        {"s1 run", true, false},                 // the driver still runs it
+        {"s4 halted!", true, false},             // a faulty reply proves nothing
+        {"s4 r3", true, false},                  // nor the stop's own reply
+        {"run", true, false},                    // a motor found running
+        {"s1 lost", false, false},               // a lost line forgets
     };
     for (const auto& c : cases) {
-        MotionState state;
-        for (const Event& e : c.events) {
-            if (e.kind == Event::Sent)
-                state.sent(e.format, e.cmd);
-            else if (e.kind == Event::Heard)
-                state.heard(e.reply);
-            else
-                state.forget();
-        }
-        EXPECT_EQ(state.mayBeMoving(), c.moving) << c.what;
-        EXPECT_EQ(state.jogging(), c.jogging) << c.what;
+        const MotionState state = play(c.events);
+        EXPECT_EQ(state.mayBeMoving(), c.moving) << c.events;
+        EXPECT_EQ(state.jogging(), c.jogging) << c.events;
     }
 }
 
