@@ -14,6 +14,8 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <memory>
+#include <optional>
 
 namespace stepdrive {
 
@@ -197,7 +199,6 @@ void Connection::stopAndWait() {
         return;
     QEventLoop loop;
     bool answered = false;
-    bool sent = false;
     connect(&p->link(), &FrameLink::replied, &loop, [&](const Reply& reply) {
         if (reply.code != cmd::Stop)
             return;
@@ -208,9 +209,11 @@ void Connection::stopAndWait() {
     // turn) before the line closes.
     connect(&p->link(), &FrameLink::silent, &loop, &QEventLoop::quit);
     QTimer::singleShot(kStopReplyWaitMs, &loop, &QEventLoop::quit);
-    p->stopMotor([&sent](bool out) { sent = out; });
+    // Told at once, or once a pause running ends (the wait lets it end).
+    const auto sent = std::make_shared<std::optional<bool>>();
+    p->stopMotor([sent](bool out) { *sent = out; });
     // A stop that did not go out has no reply to wait for.
-    if (sent && !answered)
+    if (sent->value_or(true) && !answered)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
