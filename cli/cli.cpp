@@ -180,8 +180,10 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     const int status =
         runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &file);
     into.flush();
-    if (file.isEmpty() || status != kDone) {
-        out << text; // a dump that failed leaves no file: its error goes here
+    // A dump that failed leaves no file: its error goes here; so does one
+    // into standard output, delivered (a closed one said) as any output is.
+    if (file.isEmpty() || status != kDone || descriptorNamed(file) == kStandardOutput) {
+        out << text;
         return status;
     }
     QString why;

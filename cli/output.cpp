@@ -2,7 +2,10 @@
 
 #include "cli/exchange.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
 #include <cerrno>
@@ -54,14 +57,44 @@ int deliver(const QString& text, int status, bool outputClosed, QTextStream& err
     return status == kDone ? kOutputError : status;
 }
 
+std::optional<int> descriptorNamed(const QString& path) {
+    static const QRegularExpression named(
+        QStringLiteral("^/(?:dev|proc/self|proc/%1)/fd/([0-9]+)$").arg(getpid()));
+    static const QRegularExpression standard(QStringLiteral("^/dev/std(in|out|err)$"));
+    QByteArray name = QFile::encodeName(QDir::cleanPath(path));
+    // Each link is followed by hand: the system's own resolution would go
+    // through the descriptor's link to the file behind it.
+    for (int links = 0; links < 40; ++links) {
+        const QString at = QFile::decodeName(name);
+        if (const auto m = named.match(at); m.hasMatch())
+            return m.captured(1).toInt();
+        if (const auto m = standard.match(at); m.hasMatch())
+            return m.captured(1) == QLatin1String("in")    ? 0
+                   : m.captured(1) == QLatin1String("out") ? 1
+                                                           : 2;
+        char target[4096];
+        const ssize_t n = readlink(name.constData(), target, sizeof target);
+        if (n <= 0 || n == static_cast<ssize_t>(sizeof target))
+            return std::nullopt;
+        const QString next = QFile::decodeName(QByteArray(target, static_cast<int>(n)));
+        name = QFile::encodeName(QDir::cleanPath(
+            next.startsWith(QLatin1Char('/')) ? next : QFileInfo(at).absolutePath() + '/' + next));
+    }
+    return std::nullopt;
+}
+
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     QString why;
+    const std::optional<int> fd = descriptorNamed(path);
     // A device, a FIFO or a socket (or a link to one) is written to as it
     // stands: replacing it by a file would destroy it. A FIFO that nothing
     // reads is refused rather than waited on.
-    if (stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (fd) {
+        // What the shell opened is written where it stands, never replaced.
+        why = writeAll(*fd, bytes, true);
+    } else if (stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
         const int fd = S_ISDIR(st.st_mode) ? -1 : open(name.constData(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class QTextStream;
 
@@ -22,9 +23,17 @@ QString writeAll(int fd, const QByteArray& bytes, bool sync);
 // failure, which it keeps.
 int deliver(const QString& text, int status, bool outputClosed, QTextStream& err);
 
-// Writes `bytes` to `path`: a regular file (or a new one) whole or not at
-// all (an existing file stays as it was on failure), a device or a FIFO
-// directly; false with *error otherwise.
+inline constexpr int kStandardOutput = 1;
+
+// The descriptor of this process that `path` names, through any links:
+// /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N (and /proc/PID/fd/N
+// of this process); nullopt for any other path.
+std::optional<int> descriptorNamed(const QString& path);
+
+// Writes `bytes` to `path`: a descriptor the path names (descriptorNamed)
+// where it stands, as the shell opened it; a regular file (or a new one)
+// whole or not at all (an existing file stays as it was on failure); a
+// device or a FIFO directly; false with *error otherwise.
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error);
 
 } // namespace stepdrive::cli

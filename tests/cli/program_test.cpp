@@ -138,6 +138,48 @@ TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
 // Output is part of the job: a full device, a closed pipe and a closed
 // standard output fail with exit status 6; dump -o writes the whole file or
 // none, and a dump that fails leaves the file there as it was.
+// -o naming what the shell opened writes there as it stands: appended with
+// >>, in its place within a group, through a link; a closed one fails.
+TEST_F(Program, outputIntoWhatTheShellOpenedIsWrittenWhereItStands) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    QTemporaryDir dir;
+    QFile log(dir.filePath("log"));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly) && log.write("kept\n") == 5);
+    log.close();
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::stat(QFile::encodeName(log.fileName()).constData(), &before), 0);
+    const struct {
+        const char* shell;
+        int status;
+    } cases[] = {
+        {R"("$0" "$@" -o /dev/stdout >>"$LOG")", 0},
+        {R"("$0" "$@" -o /dev/fd/3 3>>"$LOG")", 0},
+        {R"(ln -sf /dev/stdout "$LOG.out"; "$0" "$@" -o "$LOG.out" >>"$LOG")", 0},
+        {R"({ echo header; "$0" "$@" -o /proc/self/fd/1; echo trailer; } >>"$LOG")", 0},
+        {R"("$0" "$@" -o /dev/stdout >&-)", 6},
+    };
+    for (const auto& c : cases) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LOG", log.fileName());
+        process.setProcessEnvironment(env);
+        process.start("bash",
+                      {"-c", c.shell, STEPDRIVE_CLI_PATH, "--port", sim->devicePath(), "dump"});
+        EXPECT_EQ(finish(process), c.status) << c.shell << err.toStdString();
+    }
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.startsWith("kept\n{")) << text.left(80).toStdString();
+    EXPECT_EQ(text.count("\"motor\""), 4);
+    // The group's dump stands between its header and its trailer.
+    const auto header = text.indexOf("header\n{"), trailer = text.indexOf("}\ntrailer\n");
+    EXPECT_TRUE(header > 0 && trailer > header && text.endsWith("trailer\n"))
+        << text.right(80).toStdString();
+    ASSERT_EQ(::stat(QFile::encodeName(log.fileName()).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
 TEST_F(Program, outputThatIsNotWrittenFailsAndADumpFileIsWholeOrNone) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
     const QString program = QStringLiteral(STEPDRIVE_CLI_PATH);
