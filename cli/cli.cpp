@@ -37,7 +37,8 @@ QString prefixed(const QString& prefix, const QString& text) {
 // One command line, its standard output into `out` whole (see run()).
 int runCommand(const QStringList& arguments, const PortFactory& makePort,
                const PauseFactory& makePause, QTextStream& out, QTextStream& err,
-               bool errIsTerminal, const LiveOutput& live, QString* outputFile) {
+               bool errIsTerminal, const LiveOutput& live, OutputTarget* output,
+               QString* outputFile) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -103,6 +104,18 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         return refuse(QStringLiteral("check opens no port: --port is not taken"));
     const bool document = verb == QLatin1String("dump");
     *outputFile = options->output;
+    // The dump's file is judged before the first frame: nothing is sent for
+    // a dump that could not be kept.
+    if (QString why; !options->output.isEmpty() && !output->prepare(options->output, &why)) {
+        err << kProgram << ": " << why << '\n';
+        if (json)
+            out << jsonLine(Result(QJsonValue::Null)
+                                .object({{QStringLiteral("status"), kOutputError},
+                                         {QStringLiteral("message"), why},
+                                         {QStringLiteral("phase"), QStringLiteral("output")},
+                                         {QStringLiteral("sent"), false}}));
+        return kOutputError;
+    }
     if (options->trace)
         QLoggingCategory::setFilterRules(QStringLiteral("stepdrive.link.debug=true"));
     const QStringList& ports = options->ports;
@@ -177,8 +190,9 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     QString text;
     QTextStream into(&text);
     QString file;
+    OutputTarget output;
     const int status =
-        runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &file);
+        runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &output, &file);
     into.flush();
     // A dump that failed leaves no file: its error goes here; so does one
     // into standard output, delivered (a closed one said) as any output is.
@@ -187,7 +201,7 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         return status;
     }
     QString why;
-    if (saveWhole(file, text.toUtf8(), &why))
+    if (output.write(text.toUtf8(), &why))
         return status;
     err << kProgram << ": " << why << '\n';
     if (arguments.contains(QStringLiteral("--json")))

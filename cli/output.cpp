@@ -83,38 +83,70 @@ std::optional<int> descriptorNamed(const QString& path) {
     return std::nullopt;
 }
 
-bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
+OutputTarget::~OutputTarget() {
+    if (owned_)
+        close(fd_);
+}
+
+bool OutputTarget::prepare(const QString& path, QString* error) {
+    path_ = path;
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     QString why;
-    const std::optional<int> fd = descriptorNamed(path);
-    // A device, a FIFO or a socket (or a link to one) is written to as it
-    // stands: replacing it by a file would destroy it. A FIFO that nothing
-    // reads is refused rather than waited on.
-    if (fd) {
+    if (const auto fd = descriptorNamed(path)) {
         // What the shell opened is written where it stands, never replaced.
-        why = writeAll(*fd, bytes, true);
-    } else if (stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        const int fd = S_ISDIR(st.st_mode) ? -1 : open(name.constData(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0) {
-            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-            why = writeAll(fd, bytes, true);
-            close(fd);
-        } else {
+        const int flags = fcntl(*fd, F_GETFL);
+        fd_ = *fd;
+        if (flags == -1)
+            why = QStringLiteral("it is closed");
+        else if ((flags & O_ACCMODE) == O_RDONLY)
+            why = QStringLiteral("it is open for reading only");
+    } else if (const bool found = stat(name.constData(), &st) == 0; found && !S_ISREG(st.st_mode)) {
+        // A device, a FIFO or a socket (or a link to one) is written to as it
+        // stands: replacing it by a file would destroy it. A FIFO that nothing
+        // reads is refused rather than waited on; one read is kept open.
+        fd_ = S_ISDIR(st.st_mode) ? -1 : open(name.constData(), O_WRONLY | O_NONBLOCK);
+        owned_ = fd_ >= 0;
+        if (owned_)
+            fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+        else
             why = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
                   : errno == ENXIO && S_ISFIFO(st.st_mode)
                       ? QStringLiteral("nothing reads the FIFO")
                       : QString::fromLocal8Bit(std::strerror(errno));
-        }
     } else {
-        // A regular file, or a new one, whole or not at all; QSaveFile
-        // follows a link to the file it names.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            why = file.errorString();
+        // A regular file the user may write, or a new one in a folder that
+        // takes it.
+        const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+        if (access(found ? name.constData() : folder.constData(), W_OK) != 0)
+            why = QString::fromLocal8Bit(std::strerror(errno));
     }
     if (!why.isEmpty())
         *error = QStringLiteral("%1 could not be written: %2").arg(path, why);
+    return why.isEmpty();
+}
+
+bool OutputTarget::write(const QByteArray& bytes, QString* error) {
+    QString why;
+    if (fd_ >= 0) {
+        why = writeAll(fd_, bytes, true);
+    } else {
+        // Whole or not at all; QSaveFile follows a link to the file it names.
+        // The file replaced keeps its mode and owner.
+        const QByteArray name = QFile::encodeName(path_);
+        struct stat st {};
+        const bool existed = stat(name.constData(), &st) == 0;
+        QSaveFile file(path_);
+        if (!file.open(QIODevice::WriteOnly))
+            why = file.errorString();
+        else if (existed && (fchmod(file.handle(), st.st_mode & 07777) != 0 ||
+                             (fchown(file.handle(), st.st_uid, st.st_gid) != 0 && errno != EPERM)))
+            why = QString::fromLocal8Bit(std::strerror(errno));
+        else if (file.write(bytes) != bytes.size() || !file.commit())
+            why = file.errorString();
+    }
+    if (!why.isEmpty())
+        *error = QStringLiteral("%1 could not be written: %2").arg(path_, why);
     return why.isEmpty();
 }
 

@@ -30,10 +30,29 @@ inline constexpr int kStandardOutput = 1;
 // of this process); nullopt for any other path.
 std::optional<int> descriptorNamed(const QString& path);
 
-// Writes `bytes` to `path`: a descriptor the path names (descriptorNamed)
-// where it stands, as the shell opened it; a regular file (or a new one)
-// whole or not at all (an existing file stays as it was on failure); a
-// device or a FIFO directly; false with *error otherwise.
-bool saveWhole(const QString& path, const QByteArray& bytes, QString* error);
+// The file a dump goes to (-o), judged before anything is sent and written
+// once the dump is whole: a descriptor the path names (descriptorNamed), a
+// device or a FIFO where it stands; a regular file (or a new one) whole or
+// not at all, keeping its mode and owner (an existing file stays as it was
+// on failure).
+class OutputTarget {
+public:
+    OutputTarget() = default;
+    OutputTarget(const OutputTarget&) = delete;
+    OutputTarget& operator=(const OutputTarget&) = delete;
+    ~OutputTarget();
+
+    // Whether `path` can take the dump: an open descriptor, a FIFO with a
+    // reader (kept open from here on), a folder that exists, a file the user
+    // may write. False with *error.
+    bool prepare(const QString& path, QString* error);
+    // Writes all of `bytes`; false with *error.
+    bool write(const QByteArray& bytes, QString* error);
+
+private:
+    QString path_;
+    int fd_ = -1;
+    bool owned_ = false;
+};
 
 } // namespace stepdrive::cli

@@ -143,6 +143,21 @@ TEST_F(Program, dumpThenApplyThenDumpGivesTheSameFile) {
 TEST_F(Program, outputIntoWhatTheShellOpenedIsWrittenWhereItStands) {
     ASSERT_NO_FATAL_FAILURE(startSimulator());
     QTemporaryDir dir;
+    // Judged before the first frame: a FIFO nobody reads, a missing folder.
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    for (const QString& target : {QFile::decodeName(fifo), dir.filePath("none/drive.json")})
+        EXPECT_EQ(cli({"dump", "-o", target}), 6) << target.toStdString();
+    EXPECT_TRUE(sim->received().isEmpty()) << sim->received().join(' ').toStdString();
+    // A file only readable keeps its mode: root writes it in place.
+    const QString readOnly = dir.filePath("kept.json");
+    QFile(readOnly).open(QIODevice::WriteOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    EXPECT_EQ(cli({"dump", "-o", readOnly}), ::geteuid() == 0 ? 0 : 6) << err.toStdString();
+    struct stat mode {};
+    ASSERT_EQ(::stat(QFile::encodeName(readOnly).constData(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 0777, 0444u);
+
     QFile log(dir.filePath("log"));
     ASSERT_TRUE(log.open(QIODevice::WriteOnly) && log.write("kept\n") == 5);
     log.close();
