@@ -3,6 +3,7 @@
 // failed replies and what is printed.
 
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/exchange.h"
 #include "core/commands.h"
 #include "tests/support/driver_model.h"
@@ -381,6 +382,42 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     // The example in the help is a profile apply takes.
     const QString example = out.section("for example:\n", 1).section("\n\n", 0, 0);
     EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
+}
+
+// Each command of the table has its own help, asked either way: its usage,
+// each option it takes, its exit statuses and an example of it.
+TEST_F(Cli, everyCommandHasItsOwnHelp) {
+    const std::pair<int, QStringList> taken[] = {
+        {cli::kWait, {"--wait", "--wait-timeout"}},
+        {cli::kOutput, {"--output"}},
+        {cli::kWatch, {"--interval", "--duration", "--csv"}}};
+    for (const cli::Syntax& command : cli::syntaxes()) {
+        const QString name = command.words.join(' ');
+        ASSERT_EQ(run(QStringList{"help"} + command.words), 0) << name.toStdString();
+        const QString help = out;
+        ASSERT_EQ(run(command.words + QStringList{"--help"}), 0);
+        EXPECT_EQ(out, help);
+        QStringList expected{"Usage: stepdrive-cli ", name, "--json"};
+        if (!(command.takes & cli::kNoPort))
+            expected << "--port PORT";
+        for (const auto& [flag, options] : taken)
+            if (command.takes & flag)
+                expected << options;
+        for (const cli::ExitStatus status : command.exits)
+            expected << QStringLiteral("\n  %1 ").arg(status);
+        for (const QString& text : expected)
+            EXPECT_TRUE(help.contains(text)) << name.toStdString() << ": " << text.toStdString();
+        const QString example = help.section("Example:\n  ", 1);
+        EXPECT_TRUE(example.startsWith("stepdrive-cli ") && example.contains(name))
+            << example.toStdString();
+    }
+    ASSERT_EQ(run({"help"}), 0);
+    const QString global = out;
+    ASSERT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(out, global);
+    EXPECT_EQ(run({"help", "nosuch"}), 1);
+    EXPECT_TRUE(err.contains("unknown command \"nosuch\"\nTry 'stepdrive-cli --help'"));
+    EXPECT_TRUE(sent.empty());
 }
 
 // A wait ends only where the motion was to end: a home search that stops
