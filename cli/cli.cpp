@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/exchange.h"
+#include "cli/help.h"
 #include "cli/lines.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -68,8 +69,15 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         err << kProgram << ": " << line << '\n';
         err.flush();
     };
-    if (options->help) {
-        out << helpText();
+    // help, help COMMAND and COMMAND --help: COMMAND's own help where the
+    // words name one.
+    const bool asked = options->words.value(0) == QLatin1String("help");
+    if (options->help || asked) {
+        const QStringList named = options->words.mid(asked ? 1 : 0);
+        const Syntax* command = named.isEmpty() ? nullptr : syntaxOf(named, &error);
+        if (!command && asked && !named.isEmpty())
+            return refuse(error);
+        out << (command ? helpText(*command) : helpText());
         return kDone;
     }
     if (options->version) {

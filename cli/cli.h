@@ -37,6 +37,4 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         QTextStream& out, QTextStream& err, bool errIsTerminal = false,
         const LiveOutput& live = {});
 
-QString helpText();
-
 } // namespace stepdrive::cli

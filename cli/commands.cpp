@@ -20,11 +20,6 @@ namespace {
 // The jog speed's range, as the main panel labels it.
 constexpr Range kJogSpeed{0, 2047};
 
-// Makes a command of the arguments that follow its words, checked in full,
-// or nullopt with *error.
-using Builder = std::function<std::optional<Command>(const QStringList& arguments, const Options& o,
-                                                     QString* error)>;
-
 std::optional<Command> paramsWrite(const QStringList& settings, const Options&, QString* error) {
     const auto values =
         keyValues(settings, fieldsOf(kMotorParameters), QStringLiteral("params write"), error);
@@ -291,81 +286,87 @@ Command inputs() {
     };
 }
 
-// How each command is written: its words, then the arguments it needs
-// (`more`: any number of KEY=VALUE after them), what makes it, and the
-// options it takes beside those every command takes.
-struct Syntax {
-    QStringList words;
-    QStringList arguments;
-    Builder build;
-    int takes = 0;
-    bool more = false;
-};
+// The exit statuses of a command that reads, of one that writes or moves to
+// a target (read back or waited for), of check and of scan.
+const std::vector<ExitStatus> kReads{kDone,     kUsageError,  kPortError,  kNoReply,
+                                     kBadReply, kOutputError, kInterrupted};
+const std::vector<ExitStatus> kWrites{kDone,    kUsageError, kPortError,   kReadBackDiffers,
+                                      kNoReply, kBadReply,   kOutputError, kInterrupted};
+const std::vector<ExitStatus> kChecks{kDone, kUsageError, kOutputError};
+const std::vector<ExitStatus> kScans{kDone,    kUsageError,  kPortError,
+                                     kNoReply, kOutputError, kInterrupted};
 
-const std::vector<Syntax>& syntaxes() {
-    static const std::vector<Syntax> all{
-        {{"params", "read"}, {}, always(reading(&Profile::motor))},
-        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, 0, true},
-        {{"move", "abs"}, {"PULSES"}, motion(false), kWait},
-        {{"move", "rel"}, {"PULSES"}, motion(true), kWait},
-        {{"jog", "left"}, {"SPEED"}, jogging(false)},
-        {{"jog", "right"}, {"SPEED"}, jogging(true)},
-        {{"stop"}, {}, always(acting([](Session& s) { s.stop(); }))},
-        {{"home"}, {}, home, kWait},
-        {{"position"}, {}, always(position())},
-        {{"inputs"}, {}, always(inputs())},
-        {{"outputs"}, {"S1", "S2"}, outputs},
-        {{"table", "read"}, {}, always(reading(&Profile::table))},
-        {{"table", "run"}, {"ROW"}, tableRun, kWait},
-        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, 0, true},
-        {{"belt", "read"}, {}, always(reading(&Profile::belt))},
-        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, 0, true},
-        {{"dump"}, {}, always(dump()), kSeveralPorts | kOutput},
-        {{"apply"}, {"FILE"}, apply, kSeveralPorts},
-        {{"verify"}, {"FILE"}, verify, kSeveralPorts},
-        {{"check"}, {"FILE"}, check, kNoPort},
-        {{"scan"}, {}, always(probe()), kSeveralPorts}, // each port asked for its position
-        {{"monitor"},
-         {},
-         [](const QStringList&, const Options& o, QString*) {
-             return std::optional<Command>(monitor(o));
-         },
-         kSeveralPorts | kWatch},
-    };
-    return all;
+std::optional<Command> watching(const QStringList&, const Options& o, QString*) {
+    return monitor(o);
 }
 
 } // namespace
 
-std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error,
-                               int* takes) {
+const std::vector<Syntax>& syntaxes() {
+    // A command a row.
+    // clang-format off
+    static const std::vector<Syntax> all{
+        {{"params", "read"}, {}, always(reading(&Profile::motor)), 0, false, kReads,
+         "stepdrive-cli --port COM4 params read"},
+        {{"params", "write"}, {"KEY=VALUE"}, paramsWrite, 0, true, kWrites,
+         "stepdrive-cli --port COM4 params write run_current=20 run_speed=800"},
+        {{"move", "abs"}, {"PULSES"}, motion(false), kWait, false, kWrites,
+         "stepdrive-cli --port COM4 --wait move abs 12800"},
+        {{"move", "rel"}, {"PULSES"}, motion(true), kWait, false, kWrites,
+         "stepdrive-cli --port COM4 move rel -1000"},
+        {{"jog", "left"}, {"SPEED"}, jogging(false), 0, false, kReads,
+         "stepdrive-cli --port COM4 jog left 500"},
+        {{"jog", "right"}, {"SPEED"}, jogging(true), 0, false, kReads,
+         "stepdrive-cli --port COM4 jog right 500"},
+        {{"stop"}, {}, always(acting([](Session& s) { s.stop(); })), 0, false, kReads,
+         "stepdrive-cli --port COM4 stop"},
+        {{"home"}, {}, home, kWait, false, kWrites,
+         "stepdrive-cli --port COM4 --wait home"},
+        {{"position"}, {}, always(position()), 0, false, kReads,
+         "stepdrive-cli --port COM4 --json position"},
+        {{"inputs"}, {}, always(inputs()), 0, false, kReads,
+         "stepdrive-cli --port /dev/ttyUSB0 inputs"},
+        {{"outputs"}, {"S1", "S2"}, outputs, 0, false, kReads,
+         "stepdrive-cli --port COM4 outputs 1 0"},
+        {{"table", "read"}, {}, always(reading(&Profile::table)), 0, false, kReads,
+         "stepdrive-cli --port COM4 table read"},
+        {{"table", "run"}, {"ROW"}, tableRun, kWait, false, kWrites,
+         "stepdrive-cli --port COM4 --wait table run 2"},
+        {{"table", "write"}, {"ROW", "KEY=VALUE"}, tableWrite, 0, true, kWrites,
+         "stepdrive-cli --port COM4 table write 2 position=5000 velocity=1200"},
+        {{"belt", "read"}, {}, always(reading(&Profile::belt)), 0, false, kReads,
+         "stepdrive-cli --port COM4 belt read"},
+        {{"belt", "write"}, {"KEY=VALUE"}, beltWrite, 0, true, kWrites,
+         "stepdrive-cli --port COM4 belt write speed=800 in2_used=false"},
+        {{"dump"}, {}, always(dump()), kSeveralPorts | kOutput, false, kReads,
+         "stepdrive-cli --port COM4 dump -o line1.json"},
+        {{"apply"}, {"FILE"}, apply, kSeveralPorts, false, kWrites,
+         "stepdrive-cli --port COM4 --port COM5 apply line1.json"},
+        {{"verify"}, {"FILE"}, verify, kSeveralPorts, false, kWrites,
+         "stepdrive-cli --port COM4 verify line1.json"},
+        {{"check"}, {"FILE"}, check, kNoPort, false, kChecks,
+         "stepdrive-cli check line1.json"},
+        // each port asked for its position
+        {{"scan"}, {}, always(probe()), kSeveralPorts | kAnyPort, false, kScans,
+         "stepdrive-cli --json scan"},
+        {{"monitor"}, {}, watching, kSeveralPorts | kWatch, false, kReads,
+         "stepdrive-cli --port COM4 monitor --interval 200 --duration 60 --csv"},
+    };
+    // clang-format on
+    return all;
+}
+
+const Syntax* syntaxOf(const QStringList& words, QString* error) {
     if (words.isEmpty()) {
         *error = QStringLiteral("no command given");
-        return std::nullopt;
+        return nullptr;
     }
     QStringList next; // the words that may follow words[0]
     for (const Syntax& s : syntaxes()) {
         if (s.words[0] == words[0] && s.words.size() > 1)
             next << s.words[1];
-        if (words.mid(0, s.words.size()) != s.words)
-            continue;
-        const QString name = s.words.join(QLatin1Char(' '));
-        const auto given = words.size() - s.words.size();
-        if (given < s.arguments.size()) {
-            *error = QStringLiteral("%1 needs %2")
-                         .arg(name, s.arguments.mid(given).join(QStringLiteral(" and ")));
-            return std::nullopt;
-        }
-        if (given > s.arguments.size() && !s.more) {
-            *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
-                         .arg(name,
-                              s.arguments.isEmpty() ? QStringLiteral("no argument")
-                                                    : s.arguments.join(QLatin1Char(' ')),
-                              words.mid(s.words.size() + s.arguments.size()).join(' '));
-            return std::nullopt;
-        }
-        *takes = s.takes;
-        return s.build(words.mid(s.words.size()), o, error);
+        if (words.mid(0, s.words.size()) == s.words)
+            return &s;
     }
     if (words.size() == 1 && !next.isEmpty())
         *error = QStringLiteral("%1 needs %2").arg(words[0], next.join(QStringLiteral(" or ")));
@@ -374,7 +375,31 @@ std::optional<Command> prepare(const QStringList& words, const Options& o, QStri
                      .arg(words[0], next.join(QStringLiteral(" or ")), cut(words[1]));
     else
         *error = QStringLiteral("unknown command \"%1\"").arg(cut(words.join(' ')));
-    return std::nullopt;
+    return nullptr;
+}
+
+std::optional<Command> prepare(const QStringList& words, const Options& o, QString* error,
+                               int* takes) {
+    const Syntax* s = syntaxOf(words, error);
+    if (!s)
+        return std::nullopt;
+    const QString name = s->words.join(QLatin1Char(' '));
+    const auto given = words.size() - s->words.size();
+    if (given < s->arguments.size()) {
+        *error = QStringLiteral("%1 needs %2")
+                     .arg(name, s->arguments.mid(given).join(QStringLiteral(" and ")));
+        return std::nullopt;
+    }
+    if (given > s->arguments.size() && !s->more) {
+        *error = QStringLiteral("%1 takes %2; \"%3\" is too much")
+                     .arg(name,
+                          s->arguments.isEmpty() ? QStringLiteral("no argument")
+                                                 : s->arguments.join(QLatin1Char(' ')),
+                          words.mid(s->words.size() + s->arguments.size()).join(' '));
+        return std::nullopt;
+    }
+    *takes = s->takes;
+    return s->build(words.mid(s->words.size()), o, error);
 }
 
 } // namespace stepdrive::cli

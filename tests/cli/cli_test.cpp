@@ -3,6 +3,7 @@
 // failed replies and what is printed.
 
 #include "cli/cli.h"
+#include "cli/commands.h"
 #include "cli/exchange.h"
 #include "core/commands.h"
 #include "tests/support/driver_model.h"
@@ -381,6 +382,57 @@ TEST_F(Cli, helpGivesTheCommandsTheProfileAndTheExitStatuses) {
     // The example in the help is a profile apply takes.
     const QString example = out.section("for example:\n", 1).section("\n\n", 0, 0);
     EXPECT_EQ(apply(example.toUtf8()), 0) << err.toStdString();
+}
+
+// Each command of the table has its own help, asked either way: its usage,
+// an entry for each option it takes and each exit status it can give, and
+// an example of it.
+TEST_F(Cli, everyCommandHasItsOwnHelp) {
+    const std::pair<int, QStringList> taken[] = {
+        {cli::kWait, {"--wait", "--wait-timeout"}},
+        {cli::kOutput, {"--output"}},
+        {cli::kWatch, {"--interval", "--duration", "--csv"}}};
+    for (const cli::Syntax& command : cli::syntaxes()) {
+        const QString name = command.words.join(' ');
+        ASSERT_EQ(run(QStringList{"help"} + command.words), 0) << name.toStdString();
+        const QString help = out;
+        ASSERT_EQ(run(command.words + QStringList{"--help"}), 0);
+        EXPECT_EQ(out, help);
+        EXPECT_TRUE(help.startsWith("Usage: stepdrive-cli ") &&
+                    help.section('\n', 0, 0).contains(name))
+            << help.toStdString();
+        // The lines that start an entry (two spaces in) under each heading.
+        const auto starts = [&help](const char* heading, const QString& entry) {
+            const QString part =
+                help.section(heading + QStringLiteral(":\n"), 1).section("\n\n", 0, 0);
+            return QRegularExpression("^  (-., )?" + QRegularExpression::escape(entry) + ' ',
+                                      QRegularExpression::MultilineOption)
+                .match(part)
+                .hasMatch();
+        };
+        QStringList options{"--json"};
+        if (!(command.takes & cli::kNoPort))
+            options << "--port";
+        for (const auto& [flag, names] : taken)
+            if (command.takes & flag)
+                options << names;
+        for (const QString& option : options)
+            EXPECT_TRUE(starts("Options", option))
+                << name.toStdString() << ": " << option.toStdString();
+        for (const cli::ExitStatus status : command.exits)
+            EXPECT_TRUE(starts("Exit status", QString::number(status)))
+                << name.toStdString() << ": " << status;
+        const QString example = help.section("Example:\n  ", 1);
+        EXPECT_TRUE(example.startsWith("stepdrive-cli ") && example.contains(name))
+            << example.toStdString();
+    }
+    ASSERT_EQ(run({"help"}), 0);
+    const QString global = out;
+    ASSERT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(out, global);
+    EXPECT_EQ(run({"help", "nosuch"}), 1);
+    EXPECT_TRUE(err.contains("unknown command \"nosuch\"\nTry 'stepdrive-cli --help'"));
+    EXPECT_TRUE(sent.empty());
 }
 
 // A wait ends only where the motion was to end: a home search that stops
