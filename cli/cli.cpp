@@ -35,6 +35,16 @@ QString prefixed(const QString& prefix, const QString& text) {
     return all;
 }
 
+// The one JSON object of a run that failed in `phase` with no port's
+// result to show; `sent` whether frames went out.
+QString failureLine(int status, const QString& message, const char* phase, bool sent) {
+    return jsonLine(Result(QJsonValue::Null)
+                        .object({{QStringLiteral("status"), status},
+                                 {QStringLiteral("message"), message},
+                                 {QStringLiteral("phase"), QLatin1String(phase)},
+                                 {QStringLiteral("sent"), sent}}));
+}
+
 // One command line, its standard output into `out` whole (see run()).
 int runCommand(const QStringList& arguments, const PortFactory& makePort,
                const PauseFactory& makePause, QTextStream& out, QTextStream& err,
@@ -48,11 +58,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         if (usage)
             err << "Try '" << kProgram << " --help'.\n";
         if (json)
-            out << jsonLine(Result(QJsonValue::Null)
-                                .object({{QStringLiteral("status"), kUsageError},
-                                         {QStringLiteral("message"), what},
-                                         {QStringLiteral("phase"), QStringLiteral("checking")},
-                                         {QStringLiteral("sent"), false}}));
+            out << failureLine(kUsageError, what, "checking", false);
         return static_cast<int>(kUsageError);
     };
     QString error;
@@ -117,11 +123,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     if (QString why; !options->output.isEmpty() && !output->prepare(options->output, &why)) {
         err << kProgram << ": " << why << '\n';
         if (json)
-            out << jsonLine(Result(QJsonValue::Null)
-                                .object({{QStringLiteral("status"), kOutputError},
-                                         {QStringLiteral("message"), why},
-                                         {QStringLiteral("phase"), QStringLiteral("output")},
-                                         {QStringLiteral("sent"), false}}));
+            out << failureLine(kOutputError, why, "output", false);
         return kOutputError;
     }
     if (options->trace)
@@ -213,11 +215,7 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         return status;
     err << kProgram << ": " << why << '\n';
     if (arguments.contains(QStringLiteral("--json")))
-        out << jsonLine(Result(QJsonValue::Null)
-                            .object({{QStringLiteral("status"), kOutputError},
-                                     {QStringLiteral("message"), why},
-                                     {QStringLiteral("phase"), QStringLiteral("output")},
-                                     {QStringLiteral("sent"), true}}));
+        out << failureLine(kOutputError, why, "output", true);
     return kOutputError;
 }
 
