@@ -85,14 +85,19 @@ std::optional<Options> parseOptions(const QStringList& arguments, QString* error
         *error = QStringLiteral("--output: no file named");
         return std::nullopt;
     }
-    for (const QString& p : o.ports)
-        if (parsePortChoice(p).path().isEmpty() || p.startsWith(QLatin1Char('-'))) {
-            *error = QStringLiteral("--port: \"%1\" %2")
-                         .arg(cut(p), p.startsWith(QLatin1Char('-'))
-                                          ? QStringLiteral("is an option, not a port")
-                                          : QStringLiteral("names no port"));
+    for (const QString& p : o.ports) {
+        const QString path = parsePortChoice(p).path();
+        const char* why = p.startsWith(QLatin1Char('-')) ? "is an option, not a port"
+                          : path.isEmpty()               ? "names no port"
+                          // A trailing "/", a port of leading zeros or out of range.
+                          : isNetworkName(path) && !parseNetAddress(path)
+                              ? "is not an address (tcp://HOST:PORT or rfc2217://HOST:PORT)"
+                              : nullptr;
+        if (why) {
+            *error = QStringLiteral("--port: \"%1\" %2").arg(cut(p), QLatin1String(why));
             return std::nullopt;
         }
+    }
     if (parser.isSet(baud)) {
         const QString v = parser.value(baud);
         bool ok = false;

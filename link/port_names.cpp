@@ -60,8 +60,9 @@ std::optional<NetAddress> parseNetAddress(const QString& name) {
     const QRegularExpressionMatch m = hostPort.match(form.captured(2));
     if (!m.hasMatch())
         return std::nullopt;
+    // A port is written as a number is: no leading zeros.
     const int port = m.captured(3).toInt();
-    if (port < 1 || port > 65535)
+    if (port < 1 || port > 65535 || m.captured(3).startsWith(QLatin1Char('0')))
         return std::nullopt;
     NetAddress a;
     a.mode = form.captured(1).compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0

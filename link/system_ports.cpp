@@ -83,9 +83,14 @@ std::set<QString> addressesOf(const QString& host) {
         return found;
     for (const addrinfo* i = list; i; i = i->ai_next) {
         char text[NI_MAXHOST];
-        if (getnameinfo(i->ai_addr, i->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) ==
+        if (getnameinfo(i->ai_addr, i->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) !=
             0)
-            found.insert(QString::fromLatin1(text));
+            continue;
+        // An IPv4 address mapped into IPv6 (::ffff:127.0.0.1) is that IPv4 one.
+        const QString address = QString::fromLatin1(text);
+        const bool mapped = address.startsWith(QLatin1String("::ffff:"), Qt::CaseInsensitive) &&
+                            address.contains(QLatin1Char('.'));
+        found.insert(mapped ? address.mid(7) : address);
     }
     freeaddrinfo(list);
 #endif

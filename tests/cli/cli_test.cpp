@@ -290,6 +290,12 @@ TEST_F(Cli, aCommandLineThatIsRefusedSendsNothing) {
         {{"--interval", "70", "monitor"}, "--interval: \"70\" is not 50, 100, 200 or 500 (ms)"},
         {{"--port", "--json", "position"}, "--port: \"--json\" is an option, not a port"},
         {{"--port", "/dev/fake", "dump"}, "--port /dev/fake is given twice"},
+        // One device server port under two spellings; malformed addresses.
+        {{"--port", "tcp://[::ffff:127.0.0.1]:4001", "--port", "tcp://127.0.0.1:4001", "dump"},
+         "are the same device"},
+        {{"--port", "tcp://127.0.0.1:4001/", "dump"}, "is not an address"},
+        {{"--port", "tcp://127.0.0.1:04001", "dump"}, "is not an address"},
+        {{"--port", "rfc2217://127.0.0.1:65536", "dump"}, "is not an address"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.arguments), 1) << c.arguments.join(' ').toStdString();
