@@ -73,9 +73,14 @@ DriverPanel* Connection::panel(Win w) const {
     return panels_[slotOf(w)];
 }
 
+bool Connection::isOpen(Win w) const {
+    const auto& slot = made_[slotOf(w)];
+    return slot && slot->PortOpen();
+}
+
 Win Connection::holder() const {
     for (Win w : kPanels)
-        if (made_[slotOf(w)] && made_[slotOf(w)]->PortOpen())
+        if (isOpen(w))
             return w;
     return Win::None;
 }
@@ -118,8 +123,8 @@ void Connection::close() {
 void Connection::closeAll() {
     forgetLoss();
     for (Win w : {Win::Belt, Win::JogPosition, Win::Main})
-        if (made_[slotOf(w)] && made_[slotOf(w)]->PortOpen())
-            made_[slotOf(w)]->setPortOpen(false);
+        if (isOpen(w))
+            port(w).setPortOpen(false);
 }
 
 bool Connection::handOver(Win leaving, Win entering) {

@@ -83,6 +83,8 @@ signals:
 
 private:
     CommControl& makePort(Win w);
+    // Whether the port object of `w` exists and is open.
+    bool isOpen(Win w) const;
     DriverPanel* panel(Win w) const;
     void portLost(Win w);
     // The line is opened or closed by the operator: no adapter is awaited.

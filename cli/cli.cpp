@@ -206,7 +206,7 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     into.flush();
     // A dump that failed leaves no file: its error goes here; so does one
     // into standard output, delivered (a closed one said) as any output is.
-    if (file.isEmpty() || status != kDone || descriptorNamed(file) == kStandardOutput) {
+    if (file.isEmpty() || status != kDone || output.isStandardOutput()) {
         out << text;
         return status;
     }

@@ -46,6 +46,8 @@ public:
     // reader (kept open from here on), a folder that exists, a file the user
     // may write. False with *error.
     bool prepare(const QString& path, QString* error);
+    // Whether it is standard output, which takes the dump as any output.
+    bool isStandardOutput() const { return fd_ == kStandardOutput && !owned_; }
     // Writes all of `bytes`; false with *error.
     bool write(const QByteArray& bytes, QString* error);
 
