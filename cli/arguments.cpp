@@ -1,8 +1,13 @@
 #include "cli/arguments.h"
 
 #include "cli/reached.h"
+#include "cli/system_names.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace stepdrive::cli {
 
@@ -76,17 +81,22 @@ keyValues(const QStringList& settings, const std::vector<Field>& fields, const Q
 }
 
 std::optional<Profile> readProfile(const QString& path, QString* error) {
-    QFile file(path);
-    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                   : file.open(QIODevice::ReadOnly);
+    QFile file;
+    const int fd =
+        path == QLatin1String("-") ? STDIN_FILENO : ::open(toSystem(path).constData(), O_RDONLY);
+    const bool opened =
+        fd >= 0 && file.open(fd, QIODevice::ReadOnly,
+                             fd == STDIN_FILENO ? QFile::DontCloseHandle : QFile::AutoCloseHandle);
     if (!opened) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("%1: %2").arg(shown(path),
+                                              fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                                     : file.errorString());
         return std::nullopt;
     }
     QString why;
     const auto profile = parseProfile(file.readAll(), &why);
     if (!profile)
-        *error = QStringLiteral("%1: %2").arg(path, why);
+        *error = QStringLiteral("%1: %2").arg(shown(path), why);
     return profile;
 }
 

@@ -36,20 +36,23 @@ QString prefixed(const QString& prefix, const QString& text) {
 }
 
 // The one JSON object of a run that failed in `phase` with no port's
-// result to show; `sent` whether frames went out.
-QString failureLine(int status, const QString& message, const char* phase, bool sent) {
-    return jsonLine(Result(QJsonValue::Null)
-                        .object({{QStringLiteral("status"), status},
-                                 {QStringLiteral("message"), message},
-                                 {QStringLiteral("phase"), QLatin1String(phase)},
-                                 {QStringLiteral("sent"), sent}}));
+// result to show; `sent` whether frames went out, to `ports`.
+QString failureLine(int status, const QString& message, const char* phase, bool sent,
+                    const QStringList& ports = {}) {
+    const QJsonValue port = ports.size() == 1 ? QJsonValue(ports[0])
+                            : ports.isEmpty() ? QJsonValue(QJsonValue::Null)
+                                              : QJsonValue(QJsonArray::fromStringList(ports));
+    return jsonLine(Result(port).object({{QStringLiteral("status"), status},
+                                         {QStringLiteral("message"), message},
+                                         {QStringLiteral("phase"), QLatin1String(phase)},
+                                         {QStringLiteral("sent"), sent}}));
 }
 
 // One command line, its standard output into `out` whole (see run()).
 int runCommand(const QStringList& arguments, const PortFactory& makePort,
                const PauseFactory& makePause, QTextStream& out, QTextStream& err,
                bool errIsTerminal, const LiveOutput& live, OutputTarget* output,
-               QString* outputFile) {
+               QStringList* portsGiven) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
     // --json as the one object on standard output.
@@ -117,7 +120,7 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     if (checks && !options->ports.isEmpty())
         return refuse(QStringLiteral("check opens no port: --port is not taken"));
     const bool document = verb == QLatin1String("dump");
-    *outputFile = options->output;
+    *portsGiven = options->ports;
     // The dump's file is judged before the first frame: nothing is sent for
     // a dump that could not be kept.
     if (QString why; !options->output.isEmpty() && !output->prepare(options->output, &why)) {
@@ -131,11 +134,12 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
     const QStringList& ports = options->ports;
     for (int i = 0; i < ports.size(); ++i)
         for (int j = 0; j < i; ++j)
-            if (sameDevice(parsePortChoice(ports[i]).path(), parsePortChoice(ports[j]).path()))
+            if (const PortChoice a = parsePortChoice(ports[j]), b = parsePortChoice(ports[i]);
+                sameDevice(a.path(), b.path()))
                 return refuse(ports[i] == ports[j]
                                   ? QStringLiteral("--port %1 is given twice").arg(ports[i])
                                   : QStringLiteral("--port %1 and --port %2 are the same device")
-                                        .arg(ports[j], ports[i]));
+                                        .arg(a.label(), b.label()));
     if (verb == QLatin1String("scan"))
         return scan(*options, *command, makePort, makePause, out);
     if (checks) { // the file is read and checked: the port is never opened
@@ -172,7 +176,9 @@ int runCommand(const QStringList& arguments, const PortFactory& makePort,
         const LineResult& r = results[static_cast<std::size_t>(i)];
         const QString named = ports[i] + QStringLiteral(": ");
         status = std::max(status, r.status);
-        err << prefixed(kProgram + QStringLiteral(": ") + named, r.err);
+        err << prefixed(kProgram + QStringLiteral(": ") + parsePortChoice(ports[i]).label() +
+                            QStringLiteral(": "),
+                        r.err);
         if (streams) // what it found is printed; a failure with --json is a line of its own
             out << (options->json && r.status != kDone ? r.out(true) : QString());
         else if (!several)
@@ -199,14 +205,14 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         QTextStream& out, QTextStream& err, bool errIsTerminal, const LiveOutput& live) {
     QString text;
     QTextStream into(&text);
-    QString file;
+    QStringList ports;
     OutputTarget output;
     const int status =
-        runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &output, &file);
+        runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &output, &ports);
     into.flush();
     // A dump that failed leaves no file: its error goes here; so does one
     // into standard output, delivered (a closed one said) as any output is.
-    if (file.isEmpty() || status != kDone || output.isStandardOutput()) {
+    if (!output.prepared() || status != kDone || output.isStandardOutput()) {
         out << text;
         return status;
     }
@@ -215,7 +221,7 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
         return status;
     err << kProgram << ": " << why << '\n';
     if (arguments.contains(QStringLiteral("--json")))
-        out << failureLine(kOutputError, why, "output", true);
+        out << failureLine(kOutputError, why, "output", true, ports);
     return kOutputError;
 }
 

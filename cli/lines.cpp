@@ -49,7 +49,6 @@ bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QSt
         return true;
     const QString device = choice.path();
     *error = QStringLiteral("the port can't be opened: ") +
-             (choice.device.isEmpty() ? device + QStringLiteral(": ") : QString()) +
              (notSerial(device, failure) ? QStringLiteral("not a serial device")
                                          : portFailureText(failure));
     return false;

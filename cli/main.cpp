@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
+#include "cli/system_names.h"
 #include "link/pause.h"
 #include "link/serial_comm_control.h"
 
@@ -18,11 +19,15 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     stepdrive::cli::watchInterrupts();
     QCoreApplication app(argc, argv);
+    // Names are the system's bytes: each argument is kept as it came.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << stepdrive::cli::fromSystem(argv[i]);
     QString text;
     QTextStream out(&text);
     QTextStream err(stderr);
     const int status = stepdrive::cli::run(
-        QCoreApplication::arguments().mid(1),
+        arguments,
         [](const QString& name) {
             return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
         },

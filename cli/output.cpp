@@ -1,14 +1,13 @@
 #include "cli/output.h"
 
 #include "cli/exchange.h"
+#include "cli/system_names.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextStream>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,15 +56,22 @@ int deliver(const QString& text, int status, bool outputClosed, QTextStream& err
     return status == kDone ? kOutputError : status;
 }
 
+namespace {
+// The folder a path names its file in.
+QString folderOf(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+} // namespace
+
 std::optional<int> descriptorNamed(const QString& path) {
     static const QRegularExpression named(
         QStringLiteral("^/(?:dev|proc/self|proc/%1)/fd/([0-9]+)$").arg(getpid()));
     static const QRegularExpression standard(QStringLiteral("^/dev/std(in|out|err)$"));
-    QByteArray name = QFile::encodeName(QDir::cleanPath(path));
+    QString at = QDir::cleanPath(path);
     // Each link is followed by hand: the system's own resolution would go
     // through the descriptor's link to the file behind it.
     for (int links = 0; links < 40; ++links) {
-        const QString at = QFile::decodeName(name);
         if (const auto m = named.match(at); m.hasMatch())
             return m.captured(1).toInt();
         if (const auto m = standard.match(at); m.hasMatch())
@@ -73,12 +79,12 @@ std::optional<int> descriptorNamed(const QString& path) {
                    : m.captured(1) == QLatin1String("out") ? 1
                                                            : 2;
         char target[4096];
-        const ssize_t n = readlink(name.constData(), target, sizeof target);
+        const ssize_t n = readlink(toSystem(at).constData(), target, sizeof target);
         if (n <= 0 || n == static_cast<ssize_t>(sizeof target))
             return std::nullopt;
-        const QString next = QFile::decodeName(QByteArray(target, static_cast<int>(n)));
-        name = QFile::encodeName(QDir::cleanPath(
-            next.startsWith(QLatin1Char('/')) ? next : QFileInfo(at).absolutePath() + '/' + next));
+        const QString next = fromSystem(QByteArray(target, static_cast<int>(n)));
+        at = QDir::cleanPath(
+            next.startsWith(QLatin1Char('/')) ? next : folderOf(at) + QLatin1Char('/') + next);
     }
     return std::nullopt;
 }
@@ -90,7 +96,7 @@ OutputTarget::~OutputTarget() {
 
 bool OutputTarget::prepare(const QString& path, QString* error) {
     path_ = path;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = toSystem(path);
     struct stat st {};
     QString why;
     if (const auto fd = descriptorNamed(path)) {
@@ -117,36 +123,51 @@ bool OutputTarget::prepare(const QString& path, QString* error) {
     } else {
         // A regular file the user may write, or a new one in a folder that
         // takes it.
-        const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-        if (access(found ? name.constData() : folder.constData(), W_OK) != 0)
+        if (access(found ? name.constData() : toSystem(folderOf(path)).constData(), W_OK) != 0)
             why = QString::fromLocal8Bit(std::strerror(errno));
     }
+    prepared_ = why.isEmpty();
+    if (!prepared_)
+        *error = QStringLiteral("%1 could not be written: %2").arg(shown(path), why);
+    return prepared_;
+}
+
+QString OutputTarget::save(const QByteArray& bytes) const {
+    // The file a link names is the one replaced, beside itself.
+    QByteArray name = toSystem(path_);
+    if (char* real = realpath(name.constData(), nullptr)) {
+        name = real;
+        free(real);
+    }
+    struct stat st {};
+    const bool existed = stat(name.constData(), &st) == 0;
+    QByteArray temporary = toSystem(folderOf(fromSystem(name))) + "/.stepdrive-cli-XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // The file replaced keeps its mode and owner; a new one gets the usual.
+    const mode_t mask = umask(0);
+    umask(mask);
+    QString why;
+    if (fchmod(fd, existed ? st.st_mode & 07777 : 0666 & ~mask) != 0 ||
+        (existed && fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM))
+        why = QString::fromLocal8Bit(std::strerror(errno));
+    if (why.isEmpty())
+        why = writeAll(fd, bytes, true);
+    if (close(fd) != 0 && why.isEmpty())
+        why = QString::fromLocal8Bit(std::strerror(errno));
+    if (why.isEmpty() && rename(temporary.constData(), name.constData()) != 0)
+        why = QString::fromLocal8Bit(std::strerror(errno));
     if (!why.isEmpty())
-        *error = QStringLiteral("%1 could not be written: %2").arg(path, why);
-    return why.isEmpty();
+        unlink(temporary.constData());
+    return why;
 }
 
 bool OutputTarget::write(const QByteArray& bytes, QString* error) {
-    QString why;
-    if (fd_ >= 0) {
-        why = writeAll(fd_, bytes, true);
-    } else {
-        // Whole or not at all; QSaveFile follows a link to the file it names.
-        // The file replaced keeps its mode and owner.
-        const QByteArray name = QFile::encodeName(path_);
-        struct stat st {};
-        const bool existed = stat(name.constData(), &st) == 0;
-        QSaveFile file(path_);
-        if (!file.open(QIODevice::WriteOnly))
-            why = file.errorString();
-        else if (existed && (fchmod(file.handle(), st.st_mode & 07777) != 0 ||
-                             (fchown(file.handle(), st.st_uid, st.st_gid) != 0 && errno != EPERM)))
-            why = QString::fromLocal8Bit(std::strerror(errno));
-        else if (file.write(bytes) != bytes.size() || !file.commit())
-            why = file.errorString();
-    }
+    // Whole or not at all, but into what was opened as it stands.
+    const QString why = fd_ >= 0 ? writeAll(fd_, bytes, true) : save(bytes);
     if (!why.isEmpty())
-        *error = QStringLiteral("%1 could not be written: %2").arg(path_, why);
+        *error = QStringLiteral("%1 could not be written: %2").arg(shown(path_), why);
     return why.isEmpty();
 }
 

@@ -25,7 +25,7 @@ int deliver(const QString& text, int status, bool outputClosed, QTextStream& err
 
 inline constexpr int kStandardOutput = 1;
 
-// The descriptor of this process that `path` names, through any links:
+// The descriptor of this process that `path` (as fromSystem gives it) names, through any links:
 // /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N (and /proc/PID/fd/N
 // of this process); nullopt for any other path.
 std::optional<int> descriptorNamed(const QString& path);
@@ -46,15 +46,22 @@ public:
     // reader (kept open from here on), a folder that exists, a file the user
     // may write. False with *error.
     bool prepare(const QString& path, QString* error);
+    // Whether a path was prepared and can take the dump.
+    bool prepared() const { return prepared_; }
     // Whether it is standard output, which takes the dump as any output.
     bool isStandardOutput() const { return fd_ == kStandardOutput && !owned_; }
     // Writes all of `bytes`; false with *error.
     bool write(const QByteArray& bytes, QString* error);
 
 private:
-    QString path_;
+    // Writes a new file beside the regular file named and renames it over
+    // that file; empty, or why not (the file then stays as it was).
+    QString save(const QByteArray& bytes) const;
+
+    QString path_; // as fromSystem gives it
     int fd_ = -1;
     bool owned_ = false;
+    bool prepared_ = false;
 };
 
 } // namespace stepdrive::cli

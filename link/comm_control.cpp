@@ -31,16 +31,11 @@ void CommControl::setInBufferCount(int count) {
 }
 
 QString CommControl::devicePath() const {
-    return device_.isEmpty() ? portDevice(commPort_) : device_;
+    return PortChoice{commPort_, device_}.path();
 }
 
 QString CommControl::portLabel() const {
-    if (!device_.isEmpty())
-        return device_;
-    const QString path = devicePath();
-    return path.isEmpty() || path == comName(commPort_)
-               ? comName(commPort_)
-               : QStringLiteral("%1 (%2)").arg(comName(commPort_), path);
+    return PortChoice{commPort_, device_}.label();
 }
 
 bool CommControl::setPortOpen(bool open) {

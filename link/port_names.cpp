@@ -1,5 +1,6 @@
 #include "link/port_names.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QStringView>
 #include <QtGlobal>
@@ -18,6 +19,25 @@ QString portDevice(int n) {
 #else
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
+}
+
+QString deviceOf(const QString& name) {
+#ifdef Q_OS_WIN
+    return name;
+#else
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || isNetworkName(name))
+        return name;
+    if (name.startsWith(QLatin1String("./")) || name.startsWith(QLatin1String("../")))
+        return QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    return QStringLiteral("/dev/") + name;
+#endif
+}
+
+QString PortChoice::label() const {
+    const QString device = path();
+    if (device.isEmpty() || device == text())
+        return text();
+    return QStringLiteral("%1 (%2)").arg(text(), device);
 }
 
 PortChoice parsePortChoice(const QString& text) {

@@ -1,7 +1,8 @@
 #pragma once
-// COM numbers to devices. STEPDRIVE_COM<n> names any device (a USB adapter,
-// a pseudo-terminal, a device server's address); without it COM n is
-// /dev/ttyS<n-1> (COM<n> on Windows).
+// COM numbers and typed names to devices. STEPDRIVE_COM<n> names any device
+// (a USB adapter, a pseudo-terminal, a device server's address); without it
+// COM n is /dev/ttyS<n-1> (COM<n> on Windows). A device typed by name is
+// resolved once, here, and that path is what is opened, compared and named.
 
 #include <QString>
 #include <optional>
@@ -10,6 +11,12 @@ namespace stepdrive {
 
 // The device path for COM n, or an empty string for n < 1.
 QString portDevice(int n);
+
+// The device a typed name opens: a path from / as it stands; one that
+// starts with ./ or ../ from the working folder; any other name under /dev
+// ("ttyUSB0", "pts/3"), as the serial port itself reads a bare name. A
+// device server's address, and any name on Windows, as it stands.
+QString deviceOf(const QString& name);
 
 // "COM4" and the like.
 inline QString comName(int n) {
@@ -25,7 +32,10 @@ struct PortChoice {
     // "COM4", or the device: how the port is shown and kept.
     QString text() const { return device.isEmpty() ? comName(com) : device; }
     // The device it opens.
-    QString path() const { return device.isEmpty() ? portDevice(com) : device; }
+    QString path() const { return device.isEmpty() ? portDevice(com) : deviceOf(device); }
+    // How messages name it: "COM4 (/dev/ttyS3)", "ttyS0 (/dev/ttyS0)",
+    // "/dev/ttyUSB0"; the device alone where it is what was typed.
+    QString label() const;
 };
 
 // Reads a typed port: "COM12" or "com12" or "12" is COM 12; "COM0", "0" and

@@ -1,8 +1,13 @@
 #include "link/serial_line.h"
 
+#include "link/port_names.h"
+
 #include <QFile>
+#include <cstring>
 #include <optional>
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -45,9 +50,7 @@ QSerialPort::Parity parityOf(char p) {
 
 DeviceAccess deviceAccess(const QString& path) {
 #ifdef Q_OS_UNIX
-    // A bare name is a device under /dev, as QSerialPort takes it.
-    const QByteArray file = QFile::encodeName(
-        path.startsWith(QLatin1Char('/')) ? path : QStringLiteral("/dev/") + path);
+    const QByteArray file = QFile::encodeName(deviceOf(path));
     if (::access(file.constData(), F_OK) != 0)
         return DeviceAccess::Missing;
     return ::access(file.constData(), R_OK | W_OK) == 0 ? DeviceAccess::ReadWrite
@@ -81,6 +84,16 @@ bool SerialLine::open(const QString& path, const LineSettings& s, DeviceFault* f
         port_.clearError();
         return false;
     }
+#ifdef Q_OS_UNIX
+    // A program that locks the device with flock holds it as surely as one
+    // that opened it exclusively; the lock taken here holds it for this
+    // program until it closes.
+    if (::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        *fault = {Cause::InUse, QString::fromLocal8Bit(std::strerror(errno))};
+        port_.close();
+        return false;
+    }
+#endif
     const bool configured =
         port_.setBaudRate(s.baud) &&
         port_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&

@@ -6,6 +6,7 @@
 #include "tests/support/ser2net.h"
 #include "tests/support/simulator.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -48,6 +49,7 @@ protected:
         if (sim && !arguments.contains("--port"))
             arguments = QStringList{"--port", sim->devicePath()} + arguments;
         QProcess process;
+        process.setWorkingDirectory(workingFolder);
         process.start(QStringLiteral(STEPDRIVE_CLI_PATH), arguments);
         return finish(process);
     }
@@ -73,6 +75,7 @@ protected:
     }
 
     std::unique_ptr<Simulator> sim;
+    QString workingFolder; // stepdrive-cli's; the test's own when empty
     TempFiles files;
     QString out;
     QString err;
@@ -149,14 +152,39 @@ TEST_F(Program, outputIntoWhatTheShellOpenedIsWrittenWhereItStands) {
     for (const QString& target : {QFile::decodeName(fifo), dir.filePath("none/drive.json")})
         EXPECT_EQ(cli({"dump", "-o", target}), 6) << target.toStdString();
     EXPECT_TRUE(sim->received().isEmpty()) << sim->received().join(' ').toStdString();
-    // A file only readable keeps its mode: root writes it in place.
+    // A file only readable keeps its mode: a user who may not write it is
+    // refused with nothing sent, root writes it in place.
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
     const QString readOnly = dir.filePath("kept.json");
     QFile(readOnly).open(QIODevice::WriteOnly);
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (::geteuid() == 0) {
+        QProcess nobody;
+        nobody.start("setpriv",
+                     {"--reuid=65534", "--regid=65534", "--clear-groups", STEPDRIVE_CLI_PATH,
+                      "--port", sim->devicePath(), "dump", "-o", readOnly});
+        EXPECT_EQ(finish(nobody), 6) << err.toStdString();
+        EXPECT_TRUE(err.contains("kept.json could not be written: Permission denied"))
+            << err.toStdString();
+        EXPECT_TRUE(sim->received().isEmpty());
+    }
     EXPECT_EQ(cli({"dump", "-o", readOnly}), ::geteuid() == 0 ? 0 : 6) << err.toStdString();
     struct stat mode {};
     ASSERT_EQ(::stat(QFile::encodeName(readOnly).constData(), &mode), 0);
     EXPECT_EQ(mode.st_mode & 0777, 0444u);
+    // A name is the system's bytes, whether UTF-8 or not; a failure after
+    // the frames names the port.
+    QProcess latin;
+    latin.setWorkingDirectory(dir.path());
+    latin.start("bash", {"-c", R"("$0" "$@" -o $'out\xe9.json')", STEPDRIVE_CLI_PATH, "--port",
+                         sim->devicePath(), "dump"});
+    EXPECT_EQ(finish(latin), 0) << err.toStdString();
+    struct stat made {};
+    EXPECT_EQ(
+        ::stat(QByteArray(QFile::encodeName(dir.path()) + "/out\xe9.json").constData(), &made), 0);
+    EXPECT_EQ(cli({"--json", "dump", "-o", "/dev/full"}), 6);
+    EXPECT_TRUE(out.contains(QStringLiteral("\"port\":\"%1\"").arg(sim->devicePath())))
+        << out.toStdString();
 
     QFile log(dir.filePath("log"));
     ASSERT_TRUE(log.open(QIODevice::WriteOnly) && log.write("kept\n") == 5);
@@ -562,6 +590,34 @@ TEST_F(Program, aScriptWaitsForTheMoveToEndAtItsTarget) {
     EXPECT_TRUE(err.contains("the motor stopped at 4700, not at 0")) << err.toStdString();
 }
 
+// A bare name is the device under /dev, whatever the working folder holds:
+// that device is what opens, what the check compares and what is named.
+TEST_F(Program, aBareNameIsTheDeviceUnderDevWhateverTheWorkingFolderHolds) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    ASSERT_TRUE(sim->devicePath().startsWith("/dev/pts/"));
+    const QString bare = sim->devicePath().mid(5); // "pts/N"
+    Simulator other;
+    QTemporaryDir here;
+    workingFolder = here.path();
+    ASSERT_TRUE(QDir(here.path()).mkdir("pts"));
+    ASSERT_TRUE(QFile::link(other.devicePath(), here.filePath(bare)));
+
+    ASSERT_EQ(cli({"--port", bare, "position"}), 0) << err.toStdString();
+    EXPECT_EQ(received("AA 00 06", 1).size(), 1u);
+    EXPECT_TRUE(other.received().isEmpty());
+
+    EXPECT_EQ(cli({"--port", "./" + bare, "--port", sim->devicePath(), "dump"}), 0)
+        << err.toStdString();
+    EXPECT_EQ(cli({"--port", bare, "--port", sim->devicePath(), "dump"}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("--port %1 (%2) and --port %2 are the same device")
+                                 .arg(bare, sim->devicePath())))
+        << err.toStdString();
+    EXPECT_EQ(cli({"--port", bare + "-gone", "position"}), 2);
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("%1-gone (%2-gone): the port can't be opened").arg(bare, sim->devicePath())))
+        << err.toStdString();
+}
+
 // The smaller truths: a port that is no serial device, scan's statuses, a
 // port named once, a long key cut, an exponent in a file.
 TEST_F(Program, portsAndFilesAreNamedAsTheyAre) {
@@ -578,7 +634,7 @@ TEST_F(Program, portsAndFilesAreNamedAsTheyAre) {
          "stepdrive-cli: /dev/null: the port can't be opened: not a serial device\n"},
         {{"--port", "COM19", "position"},
          2,
-         "stepdrive-cli: COM19: the port can't be opened: /dev/stepdrive-nothing-here: no such "
+         "stepdrive-cli: COM19 (/dev/stepdrive-nothing-here): the port can't be opened: no such "
          "device\n"},
         {{"--timeout", "0.3", "--port", silent.devicePath(), "scan"}, 4, ""},
         {{"--port", "COM19", "scan"}, 2, ""},

@@ -7,14 +7,19 @@
 #include "tests/support/fakes.h"
 #include "tests/support/pty.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace stepdrive;
 using namespace stepdrive::test;
@@ -105,6 +110,16 @@ TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
     EXPECT_EQ(f.kind, PortFailure::Kind::OpenRefused);
     EXPECT_EQ(f.cause, PortFailure::Cause::InUse);
     EXPECT_EQ(f.port, QStringLiteral("COM7 (%1)").arg(pty.slavePath()));
+
+    // Another program's flock on the device holds it as well.
+    msc.setPortOpen(false);
+    const int held = ::open(QFile::encodeName(pty.slavePath()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(other.setPortOpen(true));
+    ASSERT_EQ(otherFailures.count(), 2);
+    EXPECT_EQ(failureAt(otherFailures, 1).cause, PortFailure::Cause::InUse);
+    ::close(held);
+    EXPECT_TRUE(other.setPortOpen(true));
 }
 
 // Why a device did not open, from Qt's error and what the system allows.
@@ -155,6 +170,26 @@ TEST(PortChoice, readsWhatTheOperatorTyped) {
         EXPECT_EQ(choice.device, QString::fromLatin1(c.device)) << c.typed;
     }
     EXPECT_EQ(parsePortChoice(QStringLiteral("12")).text(), "COM12");
+
+    // A typed name is resolved once: what opens is what is compared and
+    // named.
+    const QString here = QDir::currentPath();
+    const struct {
+        const char* typed;
+        QString path;
+        QString label;
+    } named[] = {
+        {"ttyS0", "/dev/ttyS0", "ttyS0 (/dev/ttyS0)"},
+        {"pts/3", "/dev/pts/3", "pts/3 (/dev/pts/3)"},
+        {"./ttyS0", here + "/ttyS0", "./ttyS0 (" + here + "/ttyS0)"},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"tcp://[::1]:4001", "tcp://[::1]:4001", "tcp://[::1]:4001"},
+    };
+    for (const auto& n : named) {
+        const PortChoice choice = parsePortChoice(QString::fromLatin1(n.typed));
+        EXPECT_EQ(choice.path(), n.path) << n.typed;
+        EXPECT_EQ(choice.label(), n.label) << n.typed;
+    }
 }
 
 TEST_F(SerialOnPty, pulledCableIsReportedOnceAndThePortReadsClosed) {
