@@ -1,40 +1,23 @@
-// stepdrive-sim: a stepping-motor driver on a pseudo-terminal.
+// stepdrive-sim: a stepping-motor driver on a pseudo-terminal or a TCP port.
 
 #include "core/commands.h"
 #include "sim/driver.h"
 #include "sim/faults.h"
 #include "sim/framer.h"
 #include "sim/options.h"
+#include "sys/sim_endpoint.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
-#include <fcntl.h>
+#include <memory>
 #include <optional>
-#include <poll.h>
 #include <string>
-#include <termios.h>
-#include <unistd.h>
 
 using namespace stepdrive;
 using namespace stepdrive::sim;
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void onSignal(int) {
-    stopRequested = 1;
-}
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "stepdrive-sim: %s: %s\n", what, std::strerror(errno));
-    std::exit(1);
-}
 
 void logFrame(const char* direction, const Bytes& bytes, const char* note) {
     std::string hex = hexEcho(bytes);
@@ -52,65 +35,43 @@ struct Scheduled {
 
 class Simulator {
 public:
-    Simulator(const Options& options, int master)
-        : options_(options), master_(master), driver_(options.inputs), shaper_(options.faults) {}
+    Simulator(const Options& options, sys::SimEndpoint& line)
+        : options_(options), line_(line), driver_(options.inputs), shaper_(options.faults) {}
 
-    int run(const sigset_t& waitMask) {
-        while (!stopRequested) {
+    int run() {
+        int hosts = line_.hosts();
+        for (;;) {
             const Clock::time_point now = Clock::now();
             while (!scheduled_.empty() && scheduled_.front().due <= now) {
                 const Bytes& b = scheduled_.front().bytes;
                 outgoing_.insert(outgoing_.end(), b.begin(), b.end());
                 scheduled_.pop_front();
             }
-
-            pollfd pfd{master_, POLLIN, 0};
-            if (!outgoing_.empty())
-                pfd.events |= POLLOUT;
-            if (hungUp_)
-                pfd.fd = -1; // the port is closed: just wait a while
-            std::optional<timespec> timeout;
-            if (hungUp_)
-                timeout = timespec{0, 50 * 1000 * 1000};
-            if (!scheduled_.empty()) {
-                const auto wait =
-                    std::chrono::ceil<std::chrono::nanoseconds>(scheduled_.front().due - now);
-                const long ns = std::max<long>(0, static_cast<long>(wait.count()));
-                const timespec t{ns / 1000000000, ns % 1000000000};
-                if (!timeout || t.tv_sec < timeout->tv_sec ||
-                    (t.tv_sec == timeout->tv_sec && t.tv_nsec < timeout->tv_nsec))
-                    timeout = t;
+            std::optional<std::chrono::nanoseconds> timeout;
+            if (!scheduled_.empty())
+                timeout = std::chrono::ceil<std::chrono::nanoseconds>(scheduled_.front().due - now);
+            const sys::SimEndpoint::Woken woken = line_.wait(!outgoing_.empty(), timeout);
+            if (woken.stop)
+                return 0;
+            if (line_.hosts() != hosts) {
+                // A new client: nothing meant for the one before reaches it.
+                hosts = line_.hosts();
+                scheduled_.clear();
+                outgoing_.clear();
+                framer_ = Framer();
             }
-            const int ready = ppoll(&pfd, 1, timeout ? &*timeout : nullptr, &waitMask);
-            if (ready < 0) {
-                if (errno == EINTR)
-                    continue;
-                fail("poll");
-            }
-            hungUp_ = false;
-            if (pfd.revents & POLLIN)
+            if (woken.in)
                 readCommands();
-            else if (pfd.revents & (POLLHUP | POLLERR))
-                hungUp_ = true;
-            if (pfd.revents & POLLOUT)
+            if (woken.out)
                 writeOut();
         }
-        return 0;
     }
 
 private:
     void readCommands() {
         std::uint8_t buffer[4096];
-        const ssize_t n = read(master_, buffer, sizeof buffer);
-        if (n < 0) {
-            // EIO: nobody has the port open. Wait for it to be opened again.
-            if (errno == EIO)
-                hungUp_ = true;
-            else if (errno != EAGAIN && errno != EINTR)
-                fail("read");
-            return;
-        }
-        framer_.feed(buffer, static_cast<std::size_t>(n));
+        const std::size_t n = line_.read(buffer, sizeof buffer);
+        framer_.feed(buffer, n);
         const std::size_t skippedBefore = framer_.skipped();
         while (auto command = framer_.next()) {
             const Clock::time_point now = Clock::now();
@@ -148,26 +109,18 @@ private:
     }
 
     void writeOut() {
-        const ssize_t n = write(master_, outgoing_.data(), outgoing_.size());
-        if (n < 0) {
-            if (errno == EIO)
-                hungUp_ = true;
-            else if (errno != EAGAIN && errno != EINTR)
-                fail("write");
-            return;
-        }
-        outgoing_.erase(outgoing_.begin(), outgoing_.begin() + n);
+        const std::size_t n = line_.write(outgoing_.data(), outgoing_.size());
+        outgoing_.erase(outgoing_.begin(), outgoing_.begin() + static_cast<std::ptrdiff_t>(n));
     }
 
     const Options& options_;
-    int master_;
+    sys::SimEndpoint& line_;
     Framer framer_;
     Driver driver_;
     ReplyShaper shaper_;
     std::deque<Scheduled> scheduled_;
     Clock::time_point lastDue_{};
     Bytes outgoing_;
-    bool hungUp_ = false;
 };
 
 } // namespace
@@ -184,51 +137,15 @@ int main(int argc, char** argv) {
     }
     const Options& options = *line.run;
 
-    // SIGINT and SIGTERM are only let through while waiting in ppoll().
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigset_t blocked, waitMask;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGINT);
-    sigaddset(&blocked, SIGTERM);
-    sigprocmask(SIG_BLOCK, &blocked, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0)
-        fail("posix_openpt");
-    if (grantpt(master) < 0 || unlockpt(master) < 0)
-        fail("grantpt/unlockpt");
-    const char* name = ptsname(master);
-    if (!name)
-        fail("ptsname");
-    const std::string path = name;
-
-    // Our own hold on the slave side: the master then never hangs up when the
-    // host closes the port, and the line starts raw (no echo, no newline
-    // translation) until the host sets its own mode.
-    const int slave = open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (slave < 0)
-        fail(path.c_str());
-    termios raw{};
-    if (tcgetattr(slave, &raw) < 0)
-        fail("tcgetattr");
-    cfmakeraw(&raw);
-    if (tcsetattr(slave, TCSANOW, &raw) < 0)
-        fail("tcsetattr");
-    if (fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK) < 0)
-        fail("fcntl");
-
-    std::printf("%s\n", path.c_str());
+    std::string error;
+    const std::unique_ptr<sys::SimEndpoint> endpoint = options.listen.empty()
+                                                           ? sys::openPseudoTerminal(&error)
+                                                           : sys::listenOn(options.listen, &error);
+    if (!endpoint) {
+        std::fprintf(stderr, "stepdrive-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", endpoint->where().c_str());
     std::fflush(stdout);
-
-    Simulator simulator(options, master);
-    const int status = simulator.run(waitMask);
-    close(slave);
-    close(master);
-    return status;
+    return Simulator(options, *endpoint).run();
 }

@@ -14,7 +14,10 @@ const char kHelp[] = R"(Usage: stepdrive-sim [options]
 
 Simulates the stepping-motor driver on a pseudo-terminal. The first line on
 standard output is the device path of its slave side; open it as the serial
-port (for example STEPDRIVE_COM1=/dev/pts/5). The simulator answers until it
+port (for example STEPDRIVE_COM1=/dev/pts/5). With --listen it serves the
+driver on a TCP port instead, one client at a time as a device server does
+(another is closed at once), and the first line is its address
+(tcp://127.0.0.1:4001), to open as a port. The simulator answers until it
 gets SIGINT or SIGTERM, and keeps running while the port is closed and
 reopened.
 
@@ -49,6 +52,9 @@ The driver model:
             32 bits wide and wraps
 
 Options (values in decimal or as 0x hexadecimal; --name=value works too):
+  --listen HOST:PORT
+                  serve on this TCP port (127.0.0.1:4001, [::1]:4001; port 0
+                  takes a free one, said on the first line)
   --inputs N      states of inputs 1 to 8, bit 0 = input 1 (0-255, default 0)
   --fault WHAT    corrupt one byte of the reply: header (BB -> BA),
                   status (64 -> 65) or trailer (EE -> EF); the checksum
@@ -147,7 +153,8 @@ CommandLine readCommandLine(const QStringList& arguments) {
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
     const QCommandLineOption fault(QStringLiteral("fault"), {}, QStringLiteral("WHAT"));
-    parser.addOptions({help, version, verbose, fault});
+    const QCommandLineOption listen(QStringLiteral("listen"), {}, QStringLiteral("HOST:PORT"));
+    parser.addOptions({help, version, verbose, fault, listen});
     for (const NumberOption& n : kNumbers)
         parser.addOption(QCommandLineOption(QLatin1String(n.name), {}, QStringLiteral("N")));
     const bool parsed = parser.parse(arguments);
@@ -171,6 +178,7 @@ CommandLine readCommandLine(const QStringList& arguments) {
 
     Options options;
     options.verbose = parser.isSet(verbose);
+    options.listen = parser.value(listen).toStdString();
     for (const NumberOption& n : kNumbers)
         for (const QString& text : parser.values(QLatin1String(n.name))) {
             const auto value = parseNumber(text.toStdString(), n.low, n.high);

@@ -15,6 +15,7 @@ struct Options {
     std::uint8_t inputs = 0;
     FaultOptions faults;
     bool verbose = false;
+    std::string listen; // HOST:PORT to serve on; empty: a pseudo-terminal
 };
 
 struct CommandLine {

@@ -8,7 +8,9 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -210,4 +212,38 @@ TEST(sim_Program, helpBadOptionsAndSignals) {
         EXPECT_EQ(sim.process().exitStatus(), QProcess::NormalExit) << signal;
         EXPECT_EQ(sim.process().exitCode(), 0) << signal;
     }
+}
+
+// On a TCP port: one client at a time, as a device server; the driver keeps
+// its state from one client to the next, and the fault options hold there too.
+TEST(sim_Program, servesOneTcpClientAtATime) {
+    Simulator sim({"--listen", "127.0.0.1:0", "--fault", "trailer", "--every", "2"});
+    const QUrl where(sim.devicePath());
+    ASSERT_EQ(where.scheme(), "tcp") << sim.devicePath().toStdString();
+    const auto ask = [](QTcpSocket& s, std::uint8_t code, std::uint8_t option, std::int32_t value) {
+        const Bytes d = bigEndian(value, 4);
+        const Bytes block = commandBlock(Format::Short, {code, option, d[0], d[1], d[2], d[3]});
+        s.write(reinterpret_cast<const char*>(block.data()), static_cast<qint64>(block.size()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return s.bytesAvailable() >= 10; }, kWaitMs));
+        const QByteArray got = s.readAll();
+        return Bytes(got.begin(), got.end());
+    };
+    QTcpSocket first, second;
+    first.connectToHost(where.host(), static_cast<quint16>(where.port()));
+    ASSERT_TRUE(first.waitForConnected(kWaitMs));
+    EXPECT_EQ(ask(first, cmd::WriteParameter, 1, 17), replyFrame(Format::Short, 5, {0, 0, 0, 17}));
+    second.connectToHost(where.host(), static_cast<quint16>(where.port()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second.state() == QAbstractSocket::UnconnectedState; },
+                                kWaitMs));
+    Bytes faulty = replyFrame(Format::Short, 6, {0, 0, 0, 17});
+    faulty[8] = 0xEF;
+    EXPECT_EQ(ask(first, cmd::ReadParameter, 1, 0), faulty);
+    first.disconnectFromHost();
+
+    QTcpSocket next;
+    next.connectToHost(where.host(), static_cast<quint16>(where.port()));
+    ASSERT_TRUE(next.waitForConnected(kWaitMs));
+    EXPECT_EQ(ask(next, cmd::ReadParameter, 1, 0), replyFrame(Format::Short, 6, {0, 0, 0, 17}));
+    EXPECT_TRUE(sim.stop());
+    EXPECT_EQ(runToEnd({"--listen", "127.0.0.1:65536"}).exitCode, 1);
 }
