@@ -1,9 +1,9 @@
 #include "cli/interrupt.h"
 
+#include "sys/console.h"
+
 #include <atomic>
-#include <csignal>
 #include <cstring>
-#include <unistd.h>
 
 namespace stepdrive::cli {
 
@@ -16,24 +16,19 @@ std::atomic<bool> owed{false};
 char farewell[512];
 std::atomic<std::size_t> farewellLength{0};
 
-extern "C" void onSignal(int) {
+void onInterrupt() {
     const int n = ++received;
     if (n == 1 || (n == 2 && owed))
         return;
     // Nothing more can be done if the line does not get out.
-    if (running && write(STDERR_FILENO, farewell, farewellLength) < 0)
-        _exit(130);
-    _exit(130);
+    if (running)
+        sys::writeError(farewell, farewellLength);
+    sys::endNow(130);
 }
 } // namespace
 
 void watchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sys::onInterrupt(onInterrupt);
 }
 
 bool interrupted() {

@@ -6,17 +6,17 @@
 #include "cli/system_names.h"
 #include "link/pause.h"
 #include "link/serial_comm_control.h"
+#include "sys/console.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
     const bool outputClosed = stepdrive::cli::reserveStandardStreams();
     // A closed pipe is a failed write to report, not a silent end.
-    std::signal(SIGPIPE, SIG_IGN);
+    stepdrive::sys::failWritesToClosedPipes();
     stepdrive::cli::watchInterrupts();
     QCoreApplication app(argc, argv);
     // Names are the system's bytes: each argument is kept as it came.
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
             return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
         },
         [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err,
-        isatty(fileno(stderr)) != 0,
+        stepdrive::sys::isTerminal(stderr),
         [outputClosed](const QByteArray& text, QString* why) {
             *why = outputClosed ? QStringLiteral("it is closed")
                                 : stepdrive::cli::writeAll(STDOUT_FILENO, text, false);
