@@ -1,6 +1,7 @@
 #include "link/port_names.h"
 
-#include <QDir>
+#include "sys/devices.h"
+
 #include <QRegularExpression>
 #include <QStringView>
 #include <QtGlobal>
@@ -14,23 +15,11 @@ QString portDevice(int n) {
     const QByteArray var = "STEPDRIVE_COM" + QByteArray::number(n);
     if (qEnvironmentVariableIsSet(var.constData()))
         return qEnvironmentVariable(var.constData());
-#ifdef Q_OS_WIN
-    return comName(n);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
-#endif
+    return sys::comDevice(n);
 }
 
-QString deviceOf(const QString& name) {
-#ifdef Q_OS_WIN
-    return name;
-#else
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || isNetworkName(name))
-        return name;
-    if (name.startsWith(QLatin1String("./")) || name.startsWith(QLatin1String("../")))
-        return QDir::cleanPath(QDir::current().absoluteFilePath(name));
-    return QStringLiteral("/dev/") + name;
-#endif
+QString PortChoice::path() const {
+    return device.isEmpty() ? portDevice(com) : sys::deviceOf(device);
 }
 
 QString PortChoice::label() const {

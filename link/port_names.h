@@ -12,12 +12,6 @@ namespace stepdrive {
 // The device path for COM n, or an empty string for n < 1.
 QString portDevice(int n);
 
-// The device a typed name opens: a path from / as it stands; one that
-// starts with ./ or ../ from the working folder; any other name under /dev
-// ("ttyUSB0", "pts/3"), as the serial port itself reads a bare name. A
-// device server's address, and any name on Windows, as it stands.
-QString deviceOf(const QString& name);
-
 // "COM4" and the like.
 inline QString comName(int n) {
     return QStringLiteral("COM%1").arg(n);
@@ -31,8 +25,9 @@ struct PortChoice {
 
     // "COM4", or the device: how the port is shown and kept.
     QString text() const { return device.isEmpty() ? comName(com) : device; }
-    // The device it opens.
-    QString path() const { return device.isEmpty() ? portDevice(com) : deviceOf(device); }
+    // The device it opens: COM n's, or the one the typed name resolves to
+    // (sys::deviceOf: "ttyS0" is /dev/ttyS0).
+    QString path() const;
     // How messages name it: "COM4 (/dev/ttyS3)", "ttyS0 (/dev/ttyS0)",
     // "/dev/ttyUSB0"; the device alone where it is what was typed.
     QString label() const;

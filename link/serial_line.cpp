@@ -1,15 +1,12 @@
 #include "link/serial_line.h"
 
 #include "link/port_names.h"
+#include "sys/devices.h"
 
 #include <QFile>
+#include <cerrno>
 #include <cstring>
 #include <optional>
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
 
 namespace stepdrive {
 
@@ -19,7 +16,7 @@ constexpr int kWriteTimeoutMs = 2000;
 using Cause = PortFailure::Cause;
 struct OpenCause {
     QSerialPort::SerialPortError error;
-    std::optional<DeviceAccess> access; // any, when empty
+    std::optional<sys::DeviceAccess> access; // any, when empty
     Cause cause;
 };
 // Qt reports a lock file held by another program, a device opened
@@ -27,9 +24,9 @@ struct OpenCause {
 // error; the device's own access tells them apart.
 constexpr OpenCause kOpenCauses[] = {
     {QSerialPort::DeviceNotFoundError, {}, Cause::NoDevice},
-    {QSerialPort::PermissionError, DeviceAccess::Missing, Cause::NoDevice},
-    {QSerialPort::PermissionError, DeviceAccess::Refused, Cause::NotPermitted},
-    {QSerialPort::PermissionError, DeviceAccess::ReadWrite, Cause::InUse},
+    {QSerialPort::PermissionError, sys::DeviceAccess::Missing, Cause::NoDevice},
+    {QSerialPort::PermissionError, sys::DeviceAccess::Refused, Cause::NotPermitted},
+    {QSerialPort::PermissionError, sys::DeviceAccess::ReadWrite, Cause::InUse},
 };
 
 QSerialPort::Parity parityOf(char p) {
@@ -48,20 +45,7 @@ QSerialPort::Parity parityOf(char p) {
 }
 } // namespace
 
-DeviceAccess deviceAccess(const QString& path) {
-#ifdef Q_OS_UNIX
-    const QByteArray file = QFile::encodeName(deviceOf(path));
-    if (::access(file.constData(), F_OK) != 0)
-        return DeviceAccess::Missing;
-    return ::access(file.constData(), R_OK | W_OK) == 0 ? DeviceAccess::ReadWrite
-                                                        : DeviceAccess::Refused;
-#else
-    Q_UNUSED(path);
-    return DeviceAccess::ReadWrite;
-#endif
-}
-
-DeviceFault openFailure(QSerialPort::SerialPortError error, DeviceAccess access,
+DeviceFault openFailure(QSerialPort::SerialPortError error, sys::DeviceAccess access,
                         const QString& systemText) {
     for (const OpenCause& c : kOpenCauses)
         if (c.error == error && (!c.access || *c.access == access))
@@ -80,20 +64,18 @@ bool SerialLine::open(const QString& path, const LineSettings& s, DeviceFault* f
     port_.setPortName(path);
     received_.clear();
     if (!port_.open(QIODevice::ReadWrite)) {
-        *fault = openFailure(port_.error(), deviceAccess(path), port_.errorString());
+        *fault = openFailure(port_.error(), sys::deviceAccess(path), port_.errorString());
         port_.clearError();
         return false;
     }
-#ifdef Q_OS_UNIX
     // A program that locks the device with flock holds it as surely as one
     // that opened it exclusively; the lock taken here holds it for this
     // program until it closes.
-    if (::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        *fault = {Cause::InUse, QString::fromLocal8Bit(std::strerror(errno))};
+    if (!sys::holdDevice(port_.handle())) {
+        *fault = {Cause::InUse, QString::fromLocal8Bit(std::strerror(EWOULDBLOCK))};
         port_.close();
         return false;
     }
-#endif
     const bool configured =
         port_.setBaudRate(s.baud) &&
         port_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&

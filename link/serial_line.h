@@ -5,6 +5,7 @@
 #include "link/comm_control.h"
 #include "link/line.h"
 #include "link/receive_buffer.h"
+#include "sys/devices.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -12,14 +13,10 @@
 
 namespace stepdrive {
 
-// What the system lets this program do with a device.
-enum class DeviceAccess { ReadWrite, Refused, Missing };
-DeviceAccess deviceAccess(const QString& path);
-
 // Why a device did not open, from QSerialPort's error and the device's
 // access: held by another program, not permitted, or not there; otherwise
 // only the system's text says.
-DeviceFault openFailure(QSerialPort::SerialPortError error, DeviceAccess access,
+DeviceFault openFailure(QSerialPort::SerialPortError error, sys::DeviceAccess access,
                         const QString& systemText);
 
 class SerialLine : public QObject, public Line {

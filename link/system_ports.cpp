@@ -2,6 +2,7 @@
 
 #include "link/adapter.h"
 #include "link/port_names.h"
+#include "sys/devices.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,12 +10,6 @@
 #include <QSerialPortInfo>
 #include <QStringList>
 #include <set>
-
-#ifndef Q_OS_WIN
-#include <netdb.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#endif
 
 namespace stepdrive {
 
@@ -69,51 +64,6 @@ QString describe(const SystemPort& p) {
     return words.isEmpty() ? p.path : p.path + QStringLiteral("  ") + words;
 }
 
-namespace {
-// The addresses a host name stands for; the name itself where it is not
-// looked up (or can't be).
-std::set<QString> addressesOf(const QString& host) {
-    std::set<QString> found{host.toLower()};
-#ifndef Q_OS_WIN
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    if (getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &list) != 0)
-        return found;
-    for (const addrinfo* i = list; i; i = i->ai_next) {
-        char text[NI_MAXHOST];
-        if (getnameinfo(i->ai_addr, i->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) !=
-            0)
-            continue;
-        // An IPv4 address mapped into IPv6 (::ffff:127.0.0.1) is that IPv4 one.
-        const QString address = QString::fromLatin1(text);
-        const bool mapped = address.startsWith(QLatin1String("::ffff:"), Qt::CaseInsensitive) &&
-                            address.contains(QLatin1Char('.'));
-        found.insert(mapped ? address.mid(7) : address);
-    }
-    freeaddrinfo(list);
-#endif
-    return found;
-}
-
-// Two character devices with one device number are one device, whatever
-// their names (a link, a copy made with mknod).
-bool sameDeviceNumber(const QString& a, const QString& b) {
-#ifndef Q_OS_WIN
-    struct stat x {
-    }, y{};
-    return stat(QFile::encodeName(a).constData(), &x) == 0 &&
-           stat(QFile::encodeName(b).constData(), &y) == 0 && S_ISCHR(x.st_mode) &&
-           S_ISCHR(y.st_mode) && x.st_rdev == y.st_rdev;
-#else
-    Q_UNUSED(a);
-    Q_UNUSED(b);
-    return false;
-#endif
-}
-} // namespace
-
 bool sameDevice(const QString& a, const QString& b) {
     if (a == b)
         return true;
@@ -122,14 +72,15 @@ bool sameDevice(const QString& a, const QString& b) {
         const auto y = parseNetAddress(b);
         if (!x || !y || x->port != y->port)
             return false;
-        const std::set<QString> ours = addressesOf(x->host);
-        for (const QString& address : addressesOf(y->host))
+        const std::set<QString> ours = sys::addressesOf(x->host);
+        for (const QString& address : sys::addressesOf(y->host))
             if (ours.count(address))
                 return true;
         return false;
     }
     const QString real = QFileInfo(a).canonicalFilePath();
-    return (!real.isEmpty() && real == QFileInfo(b).canonicalFilePath()) || sameDeviceNumber(a, b);
+    return (!real.isEmpty() && real == QFileInfo(b).canonicalFilePath()) ||
+           sys::sameDeviceFile(a, b);
 }
 
 std::vector<PortOffer> portOffers(const std::vector<int>& coms,

@@ -1,5 +1,7 @@
 #include "ui/port_words.h"
 
+#include "sys/devices.h"
+
 #include <QCoreApplication>
 
 namespace stepdrive {
@@ -47,13 +49,11 @@ QString causeText(const PortFailure& f) {
     case Cause::NoDevice:
         return QCoreApplication::translate("PortWords", "장치가 없습니다.");
     case Cause::NotPermitted:
-#ifdef Q_OS_LINUX
-        return QCoreApplication::translate(
-            "PortWords", "장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 "
-                         "(sudo usermod -aG dialout $USER) 다시 로그인하십시오.");
-#else
+        if (sys::accessGrant() == sys::AccessGrant::DialoutGroup)
+            return QCoreApplication::translate(
+                "PortWords", "장치를 쓸 권한이 없습니다. 사용자를 dialout 그룹에 넣고 "
+                             "(sudo usermod -aG dialout $USER) 다시 로그인하십시오.");
         return QCoreApplication::translate("PortWords", "장치를 쓸 권한이 없습니다.");
-#endif
     case Cause::InUse:
         return QCoreApplication::translate("PortWords", "다른 프로그램이 사용하고 있습니다.");
     case Cause::TimedOut:

@@ -127,21 +127,21 @@ TEST(OpenFailure, theCauseFromTheErrorAndTheAccess) {
     using Cause = PortFailure::Cause;
     const struct {
         QSerialPort::SerialPortError error;
-        DeviceAccess access;
+        sys::DeviceAccess access;
         Cause cause;
     } cases[] = {
-        {QSerialPort::PermissionError, DeviceAccess::ReadWrite, Cause::InUse},
-        {QSerialPort::PermissionError, DeviceAccess::Refused, Cause::NotPermitted},
-        {QSerialPort::PermissionError, DeviceAccess::Missing, Cause::NoDevice},
-        {QSerialPort::DeviceNotFoundError, DeviceAccess::ReadWrite, Cause::NoDevice},
-        {QSerialPort::UnknownError, DeviceAccess::ReadWrite, Cause::System},
+        {QSerialPort::PermissionError, sys::DeviceAccess::ReadWrite, Cause::InUse},
+        {QSerialPort::PermissionError, sys::DeviceAccess::Refused, Cause::NotPermitted},
+        {QSerialPort::PermissionError, sys::DeviceAccess::Missing, Cause::NoDevice},
+        {QSerialPort::DeviceNotFoundError, sys::DeviceAccess::ReadWrite, Cause::NoDevice},
+        {QSerialPort::UnknownError, sys::DeviceAccess::ReadWrite, Cause::System},
     };
     for (const auto& c : cases) {
         const DeviceFault f = openFailure(c.error, c.access, QStringLiteral("Input/output error"));
         EXPECT_EQ(f.cause, c.cause) << static_cast<int>(c.cause);
         EXPECT_EQ(f.systemText, "Input/output error");
     }
-    EXPECT_EQ(deviceAccess(QStringLiteral("/dev/stepdrive-none")), DeviceAccess::Missing);
+    EXPECT_EQ(sys::deviceAccess(QStringLiteral("/dev/stepdrive-none")), sys::DeviceAccess::Missing);
 }
 
 // The port box's text: COM n, a device, or no port.

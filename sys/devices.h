@@ -1,0 +1,36 @@
+#pragma once
+// The system's serial devices: the device COM n is when nothing maps it,
+// the one a typed name opens, whether two names are one device, whether
+// this program may use one, and the hold on an open one that other
+// programs see.
+
+#include <QString>
+#include <set>
+
+namespace stepdrive::sys {
+
+// COM n's own device: /dev/ttyS<n-1>, or COM<n> on Windows.
+QString comDevice(int n);
+// The device a typed name opens: a path from / as it stands; one that
+// starts with ./ or ../ from the working folder; any other name under /dev
+// ("ttyUSB0", "pts/3"), as the serial port itself reads a bare name. On
+// Windows, the name as it stands.
+QString deviceOf(const QString& name);
+// Two character devices with one device number are one device, whatever
+// their names (a link, a copy made with mknod).
+bool sameDeviceFile(const QString& a, const QString& b);
+// The numeric addresses a host name stands for (an IPv4 address mapped
+// into IPv6 as the IPv4 one), with the name itself.
+std::set<QString> addressesOf(const QString& host);
+
+enum class DeviceAccess { ReadWrite, Refused, Missing };
+// What the system lets this program do with a device.
+DeviceAccess deviceAccess(const QString& path);
+// How a user is let to use serial devices, for the advice when refused.
+enum class AccessGrant { DialoutGroup, Administrator };
+AccessGrant accessGrant();
+// Holds the device open on `handle` against other programs that lock it
+// (flock); false when another program holds it so.
+bool holdDevice(qintptr handle);
+
+} // namespace stepdrive::sys
