@@ -7,32 +7,17 @@
 #include "link/comm_control.h"
 #include "link/pause.h"
 #include "link/port_names.h"
+#include "sys/devices.h"
 
-#include <QFile>
 #include <QTextStream>
 #include <QThread>
-#include <cerrno>
-#include <cstring>
 #include <memory>
-#include <sys/stat.h>
 
 namespace stepdrive::cli {
 
 namespace {
-
 // A device server may take a few seconds to connect, more with --timeout.
 constexpr int kConnectFloorMs = 3000;
-
-// A device that is no terminal: a regular file, a folder, or a character
-// device that refuses the terminal's calls (/dev/null).
-bool notSerial(const QString& device, const PortFailure& failure) {
-    struct stat st {};
-    if (stat(QFile::encodeName(device).constData(), &st) != 0)
-        return false;
-    return !S_ISCHR(st.st_mode) ||
-           failure.systemText == QString::fromLocal8Bit(std::strerror(ENOTTY));
-}
-
 } // namespace
 
 bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QString* error) {
@@ -49,8 +34,8 @@ bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QSt
         return true;
     const QString device = choice.path();
     *error = QStringLiteral("the port can't be opened: ") +
-             (notSerial(device, failure) ? QStringLiteral("not a serial device")
-                                         : portFailureText(failure));
+             (sys::notSerial(device, failure.systemText) ? QStringLiteral("not a serial device")
+                                                         : portFailureText(failure));
     return false;
 }
 

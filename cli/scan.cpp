@@ -3,6 +3,7 @@
 #include "cli/exchange.h"
 #include "cli/lines.h"
 #include "link/port_names.h"
+#include "sys/devices.h"
 
 #include <QJsonArray>
 #include <QProcessEnvironment>
@@ -14,14 +15,14 @@ namespace stepdrive::cli {
 
 std::vector<PortOffer> scanEntries(const std::vector<SystemPort>& system) {
     static const QRegularExpression variable(QStringLiteral("^STEPDRIVE_COM([0-9]{1,5})$"));
-    static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]{1,5})$"));
     std::set<int> coms;
     for (const QString& name : QProcessEnvironment::systemEnvironment().keys())
         if (const auto m = variable.match(name); m.hasMatch() && m.captured(1).toInt() > 0)
             coms.insert(m.captured(1).toInt());
+    // A device that is COM n's own stands as COM n.
     for (const SystemPort& p : system)
-        if (const auto m = ttyS.match(p.path); m.hasMatch())
-            coms.insert(m.captured(1).toInt() + 1);
+        if (const int n = sys::comNumberOf(p.path); n > 0)
+            coms.insert(n);
     return portOffers({coms.begin(), coms.end()}, system);
 }
 

@@ -11,6 +11,8 @@ namespace stepdrive::sys {
 
 // COM n's own device: /dev/ttyS<n-1>, or COM<n> on Windows.
 QString comDevice(int n);
+// The n whose own device `device` is; 0 for any other.
+int comNumberOf(const QString& device);
 // The device a typed name opens: a path from / as it stands; one that
 // starts with ./ or ../ from the working folder; any other name under /dev
 // ("ttyUSB0", "pts/3"), as the serial port itself reads a bare name. On
@@ -22,6 +24,11 @@ bool sameDeviceFile(const QString& a, const QString& b);
 // The numeric addresses a host name stands for (an IPv4 address mapped
 // into IPv6 as the IPv4 one), with the name itself.
 std::set<QString> addressesOf(const QString& host);
+
+// Whether `device`, which did not open as a serial port with
+// `systemText`, is no serial device at all: a regular file, a folder, or a
+// device that refuses a terminal's calls (/dev/null).
+bool notSerial(const QString& device, const QString& systemText);
 
 enum class DeviceAccess { ReadWrite, Refused, Missing };
 // What the system lets this program do with a device.

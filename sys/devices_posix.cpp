@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -13,6 +15,12 @@ namespace stepdrive::sys {
 
 QString comDevice(int n) {
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+}
+
+int comNumberOf(const QString& device) {
+    static const QRegularExpression ttyS(QStringLiteral("^/dev/ttyS([0-9]{1,5})$"));
+    const QRegularExpressionMatch m = ttyS.match(device);
+    return m.hasMatch() ? m.captured(1).toInt() + 1 : 0;
 }
 
 QString deviceOf(const QString& name) {
@@ -51,6 +59,13 @@ std::set<QString> addressesOf(const QString& host) {
     }
     freeaddrinfo(list);
     return found;
+}
+
+bool notSerial(const QString& device, const QString& systemText) {
+    struct stat st {};
+    if (stat(QFile::encodeName(device).constData(), &st) != 0)
+        return false;
+    return !S_ISCHR(st.st_mode) || systemText == QString::fromLocal8Bit(std::strerror(ENOTTY));
 }
 
 DeviceAccess deviceAccess(const QString& path) {
