@@ -1,13 +1,7 @@
 #include "cli/arguments.h"
 
 #include "cli/reached.h"
-#include "cli/system_names.h"
-
-#include <QFile>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include "sys/files.h"
 
 namespace stepdrive::cli {
 
@@ -81,22 +75,11 @@ keyValues(const QStringList& settings, const std::vector<Field>& fields, const Q
 }
 
 std::optional<Profile> readProfile(const QString& path, QString* error) {
-    QFile file;
-    const int fd =
-        path == QLatin1String("-") ? STDIN_FILENO : ::open(toSystem(path).constData(), O_RDONLY);
-    const bool opened =
-        fd >= 0 && file.open(fd, QIODevice::ReadOnly,
-                             fd == STDIN_FILENO ? QFile::DontCloseHandle : QFile::AutoCloseHandle);
-    if (!opened) {
-        *error = QStringLiteral("%1: %2").arg(shown(path),
-                                              fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                                     : file.errorString());
-        return std::nullopt;
-    }
     QString why;
-    const auto profile = parseProfile(file.readAll(), &why);
+    const auto bytes = sys::readWhole(path, &why);
+    const auto profile = bytes ? parseProfile(*bytes, &why) : std::nullopt;
     if (!profile)
-        *error = QStringLiteral("%1: %2").arg(shown(path), why);
+        *error = QStringLiteral("%1: %2").arg(sys::shownName(path), why);
     return profile;
 }
 

@@ -14,6 +14,7 @@
 #include "link/pause.h"
 #include "link/port_names.h"
 #include "link/system_ports.h"
+#include "sys/files.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,7 +52,7 @@ QString failureLine(int status, const QString& message, const char* phase, bool 
 // One command line, its standard output into `out` whole (see run()).
 int runCommand(const QStringList& arguments, const PortFactory& makePort,
                const PauseFactory& makePause, QTextStream& out, QTextStream& err,
-               bool errIsTerminal, const LiveOutput& live, OutputTarget* output,
+               bool errIsTerminal, const LiveOutput& live, sys::OutputTarget* output,
                QStringList* portsGiven) {
     const bool json = arguments.contains(QStringLiteral("--json"));
     // A refused command line or file, said on standard error, and with
@@ -206,7 +207,7 @@ int run(const QStringList& arguments, const PortFactory& makePort, const PauseFa
     QString text;
     QTextStream into(&text);
     QStringList ports;
-    OutputTarget output;
+    sys::OutputTarget output;
     const int status =
         runCommand(arguments, makePort, makePause, into, err, errIsTerminal, live, &output, &ports);
     into.flush();

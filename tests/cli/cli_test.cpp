@@ -5,7 +5,6 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "cli/exchange.h"
-#include "cli/system_names.h"
 #include "core/commands.h"
 #include "tests/support/driver_model.h"
 #include "tests/support/fakes.h"
@@ -727,19 +726,4 @@ TEST(PortWords, everyReasonIsWordedByTheWindowsAndTheCommandLine) {
         EXPECT_EQ(QSet<QString>(words->begin(), words->end()).size(), words->size())
             << words->join('\n').toStdString();
     }
-}
-
-// A name is the system's bytes: any of them comes back as it went, and
-// those that are no UTF-8 are shown as \xNN.
-TEST(SystemNames, everyByteComesBackAsItWent) {
-    using namespace stepdrive::cli;
-    QByteArray every;
-    for (int b = 1; b < 256; ++b)
-        every += static_cast<char>(b);
-    for (const QByteArray& bytes :
-         {QByteArray("out\xe9.json"), QByteArray("\xed\xa0\x80 \xc0\xaf \xf4\x90\x80\x80"),
-          QByteArray("드라이브.json"), QByteArray("\xe2\x82"), every})
-        EXPECT_EQ(toSystem(fromSystem(bytes)), bytes) << bytes.toHex().toStdString();
-    EXPECT_EQ(shown(fromSystem("out\xe9.json")), "out\\xE9.json");
-    EXPECT_EQ(shown(fromSystem("드라이브")), "드라이브");
 }
