@@ -6,6 +6,7 @@
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
+#include "link/port_failure_text.h"
 #include "link/port_names.h"
 
 #include <QFile>
@@ -48,10 +49,10 @@ bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QSt
     if (opened)
         return true;
     const QString device = choice.path();
-    *error = QStringLiteral("the port can't be opened: ") +
-             (choice.device.isEmpty() ? device + QStringLiteral(": ") : QString()) +
-             (notSerial(device, failure) ? QStringLiteral("not a serial device")
-                                         : portFailureText(failure));
+    *error =
+        QStringLiteral("the port can't be opened: ") +
+        (choice.device.isEmpty() ? device + QStringLiteral(": ") : QString()) +
+        (notSerial(device, failure) ? QStringLiteral("not a serial device") : englishText(failure));
     return false;
 }
 
