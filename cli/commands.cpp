@@ -32,13 +32,6 @@ std::optional<Command> paramsWrite(const QStringList& settings, const Options&, 
     };
 }
 
-std::vector<Item> rowItems(int number, const TableEntry& e) {
-    const QString key = QStringLiteral("table.%1.").arg(number);
-    return {{key + QLatin1String("position"), e.position},
-            {key + QLatin1String("velocity"), e.velocity},
-            {key + QLatin1String("acceleration"), e.acceleration}};
-}
-
 // The fields not given are read from the driver first; all three are
 // written and read back.
 std::optional<Command> tableWrite(const QStringList& words, const Options&, QString* error) {
@@ -179,7 +172,7 @@ std::optional<Command> tableRun(const QStringList& arguments, const Options& o, 
         [n = *row](Session& s, bool) {
             const TableEntry e = s.readTableEntry(n);
             s.moveToRow(n, e);
-            return Motion{valuesOf(rowItems(n, e)), e.position};
+            return Motion{valuesOf(entryItems(n, e)), e.position};
         },
         waitLimit(o));
 }

@@ -1,17 +1,15 @@
 #pragma once
-// One command and its reply, the way a script needs it: the command block
-// goes out, and the whole reply frame is awaited for a bounded time and
-// checked. Nothing here pauses between commands; the session does.
+// One command and its reply, the way a script needs it: the requester's
+// blocking face, with what was waiting before each command dropped and a
+// reply with a wrong status or trailer refused, and what went wrong in the
+// command line's words. Nothing here pauses between commands; the session
+// does.
 
 #include "core/frame.h"
+#include "link/requester.h"
 
 #include <QString>
 #include <vector>
-
-namespace stepdrive {
-class CommControl;
-struct PortFailure;
-} // namespace stepdrive
 
 namespace stepdrive::cli {
 
@@ -34,10 +32,6 @@ struct Failure {
     bool whole = false; // the message says what reached the drive itself
 };
 
-// A failure of the port in the command line's words, without the port,
-// which the caller names once: "no such device" and the like.
-QString portFailureText(const PortFailure& failure);
-
 class Exchange {
 public:
     // `port` is open; `timeoutMs` bounds the wait for each reply.
@@ -52,11 +46,10 @@ public:
     // How many command blocks went out.
     int framesSent() const { return framesSent_; }
     // The line it talks over.
-    CommControl& port() { return port_; }
+    CommControl& port() { return requester_.port(); }
 
 private:
-    CommControl& port_;
-    int timeoutMs_;
+    Requester requester_;
     int framesSent_ = 0;
 };
 

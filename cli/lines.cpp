@@ -6,6 +6,7 @@
 #include "cli/session.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
+#include "link/port_failure_text.h"
 #include "link/port_names.h"
 #include "sys/devices.h"
 
@@ -35,7 +36,7 @@ bool openPort(CommControl& port, const PortChoice& choice, const Options& o, QSt
     const QString device = choice.path();
     *error = QStringLiteral("the port can't be opened: ") +
              (sys::notSerial(device, failure.systemText) ? QStringLiteral("not a serial device")
-                                                         : portFailureText(failure));
+                                                         : englishText(failure));
     return false;
 }
 

@@ -10,8 +10,6 @@ namespace stepdrive::cli {
 
 namespace {
 
-const char* const kTableFields[] = {"position", "velocity", "acceleration"};
-
 QString joinedAnd(const QStringList& parts) {
     if (parts.size() < 2)
         return parts.join(QString());
@@ -44,8 +42,8 @@ QJsonValue put(const QJsonValue& into, const QStringList& path, const QJsonValue
 QStringList keysOfFrame(Format format, const std::vector<std::uint8_t>& args) {
     if (format == Format::Long && args.at(0) == tableCmd::Download) {
         QStringList keys;
-        for (const char* field : kTableFields)
-            keys << QStringLiteral("table.%1.%2").arg(args.at(1)).arg(QLatin1String(field));
+        for (const TableField& field : kTableFields)
+            keys << tableKey(args.at(1), field.key);
         return keys;
     }
     if (args.at(0) == cmd::WriteBelt && args.at(1) == opt::BeltIn2Flag)
@@ -166,6 +164,9 @@ QString whatReached(const Reached& r, const QString& port) {
                          r.written.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
     if (!r.unanswered.isEmpty())
         said << QStringLiteral("%1 went out without a reply").arg(shortKeys(r.unanswered));
+    if (!r.answeredFaulty.isEmpty())
+        said << QStringLiteral("%1 went out and its reply came faulty")
+                    .arg(shortKeys(r.answeredFaulty));
     const QStringList verified = verifiedKeys(r.wanted, r.read);
     if (!verified.isEmpty() && r.phase == QLatin1String("reading"))
         said << QStringLiteral("%1 read back as %2")

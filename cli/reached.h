@@ -17,13 +17,14 @@ struct Reached {
     // "opening", "writing", "reading", "sending" (a command that is not a
     // write: a move, a stop, the outputs) or "waiting" (--wait).
     QString phase = QStringLiteral("opening");
-    bool sent = false;      // a frame went out
-    bool motion = false;    // a motion went out that no stop has ended since
-    bool commanded = false; // a command that is not a read or write went out
-    QString note;           // what else happened: "the stop command was answered"
-    QStringList written;    // keys whose frame the driver answered, in order
-    QStringList unanswered; // keys of a frame that went out without a reply
-    std::vector<Item> read; // values read back so far
+    bool sent = false;          // a frame went out
+    bool motion = false;        // a motion went out that no stop has ended since
+    bool commanded = false;     // a command that is not a read or write went out
+    QString note;               // what else happened: "the stop command was answered"
+    QStringList written;        // keys whose frame the driver answered, in order
+    QStringList unanswered;     // keys of a frame that went out without a reply
+    QStringList answeredFaulty; // keys of a frame whose reply came with a wrong status or trailer
+    std::vector<Item> read;     // values read back so far
     // What the command writes, or verifies against a file; empty for the
     // commands that do neither.
     std::vector<Item> wanted;
@@ -51,7 +52,7 @@ QJsonObject readBackJson(const std::vector<Item>& wanted, const std::vector<Item
 
 // What a failure on `port` adds to its cause: "while writing: motor.* and
 // table.1-6 were written, table.7 went out without a reply; the drive may
-// hold part of what was asked".
+// hold part of what was asked" (or "its reply came faulty").
 QString whatReached(const Reached& reached, const QString& port);
 
 // The error object's parts beside status and message: "phase", "sent", and

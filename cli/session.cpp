@@ -29,10 +29,12 @@ Bytes Session::ask(Format format, const std::vector<std::uint8_t>& args, bool ev
         const Bytes reply = exchange_.ask(format, args);
         reached_.sent = true;
         return reply;
-    } catch (const Failure&) {
+    } catch (const Failure& f) {
         if (exchange_.framesSent() > before) {
             reached_.sent = true;
-            reached_.unanswered = keysOfFrame(format, args);
+            // A reply that came faulty is no reply that did not come.
+            (f.status == kBadReply ? reached_.answeredFaulty : reached_.unanswered) =
+                keysOfFrame(format, args);
         }
         throw;
     }
@@ -57,10 +59,26 @@ void Session::motion(Format format, const std::vector<std::uint8_t>& args) {
     reached_.motion = reached_.commanded = true;
 }
 
-std::int32_t Session::readBack(std::uint8_t cmd, std::uint8_t opt1) {
-    const std::int32_t value = valueOf(command(cmd, opt1, {}));
-    pause_.sleep(pacing::kAfterReadBackMs);
-    return value;
+Bytes Session::readStep(const ReadOrder& order, const ReadStep& step) {
+    const Bytes reply = ask(order.format, {step.cmd, step.opt1});
+    pause_.sleep(order.pauseAfterEachMs);
+    return reply;
+}
+
+std::int32_t Session::readParameter(const ReadOrder& order, const ReadStep& step,
+                                    const char* section, const ValueRule& rule) {
+    const std::int32_t v = valueOf(readStep(order, step));
+    reached_.read.push_back(
+        {QLatin1String(section) + QLatin1Char('.') + QLatin1String(rule.key), v});
+    return v;
+}
+
+TableEntry Session::readEntry(const ReadOrder& order, const ReadStep& step) {
+    const Bytes reply = readStep(order, step);
+    const TableEntry e = tableEntryOf(reply.data() + 4);
+    const std::vector<Item> read = entryItems(static_cast<int>(step.index) + 1, e);
+    reached_.read.insert(reached_.read.end(), read.begin(), read.end());
+    return e;
 }
 
 void Session::write(const Profile& p) {
@@ -98,42 +116,28 @@ Profile Session::read(const Profile& which) {
         int done = 0;
         for (const ReadStep& step : order.steps)
             if (given[step.index]) {
-                into[step.index] = readOne(step);
+                into[step.index] = readOne(order, step);
                 reportProgress("reading", QLatin1String(name), ++done, count);
             }
     };
-    section("motor", motorRead(), which.motor, p.motor, [this](const ReadStep& step) {
-        const std::int32_t v = readBack(step.cmd, step.opt1);
-        reached_.read.push_back(
-            {QStringLiteral("motor.") + QLatin1String(kMotorParameters[step.index].key), v});
-        return v;
-    });
-    section("table", tableRead(), which.table, p.table,
-            [this](const ReadStep& step) { return readTableEntry(step.opt1); });
+    section("motor", motorRead(), which.motor, p.motor,
+            [this](const ReadOrder& order, const ReadStep& step) {
+                return readParameter(order, step, "motor", kMotorParameters[step.index]);
+            });
+    section(
+        "table", tableRead(), which.table, p.table,
+        [this](const ReadOrder& order, const ReadStep& step) { return readEntry(order, step); });
     section("belt", beltRead(), which.belt, p.belt,
-            [this](const ReadStep& step) { return readBelt(static_cast<int>(step.index)); });
+            [this](const ReadOrder& order, const ReadStep& step) {
+                return readParameter(order, step, "belt", kBeltParameters[step.index]);
+            });
     return p;
 }
 
 TableEntry Session::readTableEntry(int number) {
     begin("reading");
-    const Bytes reply = ask(Format::Long, {tableCmd::Read, static_cast<std::uint8_t>(number)});
-    const TableEntry e = tableEntryOf(reply.data() + 4);
-    const QString key = QStringLiteral("table.%1.").arg(number);
-    reached_.read.insert(reached_.read.end(),
-                         {{key + QLatin1String("position"), e.position},
-                          {key + QLatin1String("velocity"), e.velocity},
-                          {key + QLatin1String("acceleration"), e.acceleration}});
-    pause_.sleep(pacing::kAfterReadBackMs);
-    return e;
-}
-
-std::int32_t Session::readBelt(int index) {
-    begin("reading");
-    const std::int32_t v = readBack(cmd::ReadBelt, kBeltParameters[index].opt1);
-    reached_.read.push_back(
-        {QStringLiteral("belt.") + QLatin1String(kBeltParameters[index].key), v});
-    return v;
+    const ReadOrder order = tableRead();
+    return readEntry(order, order.steps.at(static_cast<std::size_t>(number - 1)));
 }
 
 // The row index, 0-6, goes out as the option, not the entry number.

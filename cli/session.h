@@ -1,8 +1,8 @@
 #pragma once
 // The driver's commands as stepdrive-cli uses them, one exchange each,
 // paced as the windows pace them: a write walks the windows' write sequence
-// (its pauses before the first frame and after each), a read-back pauses
-// 100 ms after each reply.
+// (its pauses before the first frame and after each), a read-back the
+// windows' read order (its pause after each reply).
 
 #include "cli/reached.h"
 #include "core/frame.h"
@@ -44,9 +44,8 @@ public:
     // order. The IN2-use flag can't be read.
     Profile read(const Profile& which);
 
+    // Table entry `number` (1-7), paced as a step of the table's read-back.
     TableEntry readTableEntry(int number);
-    // Belt parameter `index` (0-3) of kBeltParameters.
-    std::int32_t readBelt(int index);
     // Moves with the values of table entry `number` (1-7).
     void moveToRow(int number, const TableEntry& entry);
     void move(bool relative, std::int32_t pulses);
@@ -81,8 +80,14 @@ private:
     template <typename Ask> auto again(Ask ask) -> decltype(ask());
     // Sends the stop frame after a wait that ended otherwise, then throws.
     [[noreturn]] void stopAndFail(int status, const QString& why);
-    // A request of a read-back and its 32-bit value.
-    std::int32_t readBack(std::uint8_t cmd, std::uint8_t opt1);
+    // A request of a read-back and its reply, then the order's pause.
+    Bytes readStep(const ReadOrder& order, const ReadStep& step);
+    // The same for a parameter of `section` ("motor", "belt"): its value,
+    // noted as read.
+    std::int32_t readParameter(const ReadOrder& order, const ReadStep& step, const char* section,
+                               const ValueRule& rule);
+    // The same for a table entry.
+    TableEntry readEntry(const ReadOrder& order, const ReadStep& step);
 
     Exchange& exchange_;
     Pause& pause_;

@@ -12,10 +12,6 @@ using namespace profile_keys;
 
 namespace {
 
-QString tableKey(int entry, const char* field) {
-    return QStringLiteral("table.%1.%2").arg(entry).arg(QLatin1String(field));
-}
-
 // The parameters given, by their keys.
 template <std::size_t N>
 QJsonObject parameters(const Values<std::int32_t, N>& values, const ValueRule (&rules)[N]) {
@@ -106,13 +102,25 @@ QJsonObject toJson(const Profile& p) {
     return top;
 }
 
+QString tableKey(int entry, const char* field) {
+    return QStringLiteral("table.%1.%2").arg(entry).arg(QLatin1String(field));
+}
+
+std::vector<Item> entryItems(int entry, const TableEntry& e) {
+    std::vector<Item> all;
+    for (const TableField& f : kTableFields)
+        all.push_back({tableKey(entry, f.key), e.*f.member});
+    return all;
+}
+
 std::vector<Item> items(const Profile& p) {
     std::vector<Item> all;
     addItems(all, kMotor, p.motor, kMotorParameters);
     for (int n = 1; n <= kTableEntries; ++n)
-        if (const auto& e = p.table[static_cast<std::size_t>(n - 1)])
-            for (const TableField& f : kTableFields)
-                all.push_back({tableKey(n, f.key), (*e).*f.member});
+        if (const auto& e = p.table[static_cast<std::size_t>(n - 1)]) {
+            const std::vector<Item> entry = entryItems(n, *e);
+            all.insert(all.end(), entry.begin(), entry.end());
+        }
     addItems(all, kBelt, p.belt, kBeltParameters);
     return all;
 }

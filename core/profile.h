@@ -91,6 +91,10 @@ struct Item {
     std::int32_t value;
 };
 std::vector<Item> items(const Profile& profile);
+// The key of a field of table entry `entry` (1-7): "table.3.position".
+QString tableKey(int entry, const char* field);
+// The three values of table entry `entry`, by their keys.
+std::vector<Item> entryItems(int entry, const TableEntry& e);
 
 // The keys `written` sets and `readBack` shows otherwise.
 struct Difference {

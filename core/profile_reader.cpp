@@ -270,7 +270,7 @@ public:
                 return false;
             for (const TableField& f : kTableFields) {
                 const QString key = QLatin1String(f.key);
-                if (!number(o[key], rangeOf(f), path + '.' + key, &(e.*f.member)))
+                if (!number(o[key], rangeOf(f), tableKey(n, f.key), &(e.*f.member)))
                     return false;
             }
         }

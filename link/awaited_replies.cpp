@@ -9,6 +9,7 @@ namespace stepdrive {
 AwaitedReplies::AwaitedReplies(CommControl& port, std::function<bool()> unread, QObject* parent)
     : QObject(parent), port_(port), unread_(std::move(unread)) {
     timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer); // a coarse timer may end the wait 5% early
     connect(&timer_, &QTimer::timeout, this, &AwaitedReplies::overdue);
     connect(&port_, &CommControl::lost, this, [this] {
         clear();

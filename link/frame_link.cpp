@@ -9,27 +9,26 @@
 
 namespace stepdrive {
 
-using Asker = AwaitedReplies::Asker;
-
+// The windows keep what may end a reply begun, and hand a faulty reply on
+// marked: the panel says each wrong byte.
 FrameLink::FrameLink(Format format, CommControl& port, QObject* parent)
     : QObject(parent), format_(format), port_(port),
-      awaited_(port, [this] { return port_.InBufferCount() >= threshold(); }),
-      framer_(format, &awaited_) {
+      requester_(format, port,
+                 {AwaitedReplies::kTimeoutMs, Requester::Policy::Stale::Kept,
+                  Requester::Policy::Faulty::Handed}) {
     // What was kept for a reply that did not come whole is shown as it came.
-    connect(&awaited_, &AwaitedReplies::silent, this, [this](bool garbled) {
-        echoReceived(framer_.flush());
+    connect(&requester_, &Requester::silent, this, [this](bool garbled) {
+        echoReceived(requester_.flush());
         emit silent(garbled);
     });
-    connect(&awaited_, &AwaitedReplies::excused, this, [this] { echoReceived(framer_.flush()); });
-    connect(&awaited_, &AwaitedReplies::abandoned, this, &FrameLink::abandoned);
-    // A reply begun on a line that went away never ends: its bytes are let go.
-    connect(&port_, &CommControl::lost, this, [this] { framer_.flush(); });
+    connect(&requester_, &Requester::excused, this, [this] { echoReceived(requester_.flush()); });
+    connect(&requester_, &Requester::abandoned, this, &FrameLink::abandoned);
     if (PauseGate* gate = port_.gate())
         connect(gate, &PauseGate::resumed, this, &FrameLink::sendPendingStop);
 }
 
 int FrameLink::threshold() const {
-    return framer_.wanted();
+    return requester_.wanted();
 }
 
 bool FrameLink::send(std::vector<std::uint8_t> args) {
@@ -58,11 +57,9 @@ void FrameLink::sendPendingStop() {
     if (!std::exchange(stopPending_, false))
         return;
     const auto done = std::exchange(pendingStopDone_, {});
-    const bool sent = put(Format::Short, commandBlock(Format::Short, {cmd::Stop}), Asker::Panel);
+    const bool sent =
+        put(Format::Short, commandBlock(Format::Short, {cmd::Stop}), Asker::Panel, true);
     if (sent) {
-        // What the stop cut short may still be answered, but is not missed.
-        awaited_.excusePanel();
-        awaited_.add(cmd::Stop, Asker::Panel, Format::Short);
         // On the table link the port may wait for more than the stop's reply.
         if (port_.RThreshold() > threshold())
             port_.setRThreshold(threshold());
@@ -76,13 +73,11 @@ bool FrameLink::write(const std::vector<std::uint8_t>& args, Asker asker) {
     const Bytes block = commandBlock(format_, args);
     if (!put(format_, block, asker))
         return false;
-    const std::uint8_t cmd = block[2];
-    awaited_.add(cmd, asker, format_);
-    emit frameSent(format_, cmd);
+    emit frameSent(format_, block[2]);
     return true;
 }
 
-bool FrameLink::put(Format format, const Bytes& block, Asker asker) {
+bool FrameLink::put(Format format, const Bytes& block, Asker asker, bool stop) {
     if (asker == Asker::Panel) {
         // The two zero bytes that end the block go on the wire but are not
         // echoed.
@@ -94,18 +89,7 @@ bool FrameLink::put(Format format, const Bytes& block, Asker asker) {
             clearRx();
     }
 
-    if (!port_.Output(QByteArray(reinterpret_cast<const char*>(block.data()),
-                                 static_cast<int>(block.size()))))
-        return false;
-    forgetEarlierOpenings();
-    return true;
-}
-
-void FrameLink::forgetEarlierOpenings() {
-    if (framerOpening_ == port_.openings())
-        return;
-    framer_.flush();
-    framerOpening_ = port_.openings();
+    return requester_.request(format, block, asker, stop);
 }
 
 void FrameLink::clearRx() {
@@ -125,48 +109,22 @@ void FrameLink::receive(const std::function<void(const Reply&)>& handle, bool ch
         return;
     port_.setRThreshold(0);
 
-    const int n = port_.InBufferCount();
-    if (n > 0) {
-        QByteArray bytes;
-        while (bytes.size() < n) {
-            const QByteArray one = port_.Input();
-            if (one.isEmpty())
-                break;
-            bytes += one;
+    const auto pieces = requester_.readWaiting(checkTrailer);
+    // The echo shows all of it but the live view's replies, in one append.
+    Bytes shown;
+    for (const auto& piece : pieces)
+        if (!piece.reply || piece.claimant != static_cast<int>(Asker::LiveView))
+            shown.insert(shown.end(), piece.bytes.begin(), piece.bytes.end());
+    echoReceived(shown);
+    for (const auto& piece : pieces) {
+        if (!piece.reply)
+            continue;
+        if (piece.claimant == static_cast<int>(Asker::LiveView)) {
+            emit watched(*piece.reply);
+            continue;
         }
-        forgetEarlierOpenings();
-        const auto pieces = framer_.feed(
-            reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-            static_cast<std::size_t>(bytes.size()),
-            [this](std::uint8_t code) -> std::optional<int> {
-                const auto asker = awaited_.take(code);
-                return asker ? std::optional(static_cast<int>(*asker)) : std::nullopt;
-            },
-            checkTrailer);
-        // The echo shows all of it but the live view's replies, in one append;
-        // with nothing awaited, no byte kept can begin a reply.
-        Bytes shown;
-        for (const auto& piece : pieces) {
-            if (!piece.reply)
-                awaited_.noteGarbled();
-            if (!piece.reply || piece.claimant != static_cast<int>(Asker::LiveView))
-                shown.insert(shown.end(), piece.bytes.begin(), piece.bytes.end());
-        }
-        if (!awaited_.any()) {
-            const Bytes kept = framer_.flush();
-            shown.insert(shown.end(), kept.begin(), kept.end());
-        }
-        echoReceived(shown);
-        for (const auto& piece : pieces) {
-            if (!piece.reply)
-                continue;
-            if (piece.claimant == static_cast<int>(Asker::LiveView)) {
-                emit watched(*piece.reply);
-                continue;
-            }
-            handle(*piece.reply);
-            emit replied(*piece.reply);
-        }
+        handle(*piece.reply);
+        emit replied(*piece.reply);
     }
 
     QCoreApplication::processEvents();

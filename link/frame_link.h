@@ -1,14 +1,12 @@
 #pragma once
 // The link one panel talks through: its port control, the frames it builds,
 // its TX and RX echo texts and the receive procedure that every receive
-// handler starts with. Replies are found by the reply framer and matched to
-// the frames awaiting them; the live view shares the link for its own
-// questions. One instance per panel.
+// handler starts with; the requester's asynchronous face. The live view
+// shares the link for its own questions. One instance per panel.
 
 #include "core/frame.h"
-#include "core/reply_framer.h"
-#include "link/awaited_replies.h"
 #include "link/echo_texts.h"
+#include "link/requester.h"
 
 #include <QObject>
 #include <QString>
@@ -70,10 +68,10 @@ public:
     // How long a frame sent waits for its reply before the driver counts as
     // silent.
     static constexpr int kReplyTimeoutMs = AwaitedReplies::kTimeoutMs;
-    void setReplyTimeout(int ms) { awaited_.setTimeout(ms); }
+    void setReplyTimeout(int ms) { requester_.setTimeout(ms); }
     // Whether a frame sent still awaits its reply; until none does, `silent`
     // or `abandoned` may still come.
-    bool awaiting() const { return awaited_.any(); }
+    bool awaiting() const { return requester_.awaiting(); }
 
     void clearRx();
 
@@ -103,22 +101,19 @@ signals:
     void watched(const stepdrive::Reply& reply);
 
 private:
-    // Echoes (a panel's) and writes a command block of `format`; false when
-    // it did not go out.
-    bool put(Format format, const Bytes& block, AwaitedReplies::Asker asker);
+    using Asker = Requester::Asker;
+    // Echoes (a panel's) and writes a command block of `format`, and awaits
+    // its reply; false when it did not go out. `stop`: see Requester::request.
+    bool put(Format format, const Bytes& block, Asker asker, bool stop = false);
     // Writes `args` as a frame of the link's format and awaits its reply.
-    bool write(const std::vector<std::uint8_t>& args, AwaitedReplies::Asker asker);
+    bool write(const std::vector<std::uint8_t>& args, Asker asker);
     void echoReceived(const Bytes& bytes);
-    // Bytes kept from an earlier opening of the port belong to no reply.
-    void forgetEarlierOpenings();
     void sendPendingStop();
 
     Format format_;
     CommControl& port_;
     EchoTexts echo_;
-    AwaitedReplies awaited_;
-    ReplyFramer framer_;
-    int framerOpening_ = 0;
+    Requester requester_;
     int stops_ = 0;
     // A stop asked for while a pause runs, and who wants to know it went out.
     bool stopPending_ = false;

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/exchange.h"
 #include "core/commands.h"
+#include "link/port_failure_text.h"
 #include "tests/support/driver_model.h"
 #include "tests/support/fakes.h"
 #include "tests/support/profiles.h"
@@ -340,6 +341,17 @@ TEST_F(Cli, aReplyThatFailsItsChecksOrNeverComesEndsTheRun) {
         EXPECT_TRUE(err.contains(c.error)) << err.toStdString();
         EXPECT_EQ(sent.size(), 1u) << "the run ends at the first failed reply";
         EXPECT_TRUE(out.isEmpty());
+    }
+    // A write whose reply came faulty is not said to have had none.
+    for (const bool comes : {true, false}) {
+        model.tamper = [comes](const Bytes&, Bytes& reply) {
+            comes ? void(reply[8] = 0xEF) : reply.clear();
+        };
+        EXPECT_EQ(run({"params", "write", "run_current=5"}), comes ? 5 : 4);
+        EXPECT_TRUE(err.contains(comes ? "has a wrong trailer (EF, expected EE), while writing: "
+                                         "motor.run_current went out and its reply came faulty;"
+                                       : "motor.run_current went out without a reply;"))
+            << err.toStdString();
     }
 }
 
@@ -719,7 +731,7 @@ TEST(PortWords, everyReasonIsWordedByTheWindowsAndTheCommandLine) {
     QStringList windows, commandLine;
     for (const PortFailure& f : reasons) {
         windows << stepdrive::portFailureText(f);
-        commandLine << cli::portFailureText(f);
+        commandLine << englishText(f);
     }
     for (const QStringList* words : {&windows, &commandLine}) {
         EXPECT_FALSE(words->contains(QString())) << words->join('\n').toStdString();

@@ -51,6 +51,11 @@ TEST(Profile, whatTheWriterWritesTheReaderTakesBackUnchanged) {
     }
     EXPECT_TRUE(written(atEnds(false, {})).contains("-8388608"));
     EXPECT_TRUE(written(atEnds(true, {})).contains("65535"));
+    // A table entry's values go by entry and field.
+    const std::vector<Item> entry = entryItems(3, {5, 6, 7});
+    ASSERT_EQ(entry.size(), 3u);
+    EXPECT_EQ(entry[1].key.toStdString(), "table.3.velocity");
+    EXPECT_EQ(entry[1].value, 6);
 }
 
 // A note rides along and comes back as it was; a number with an exponent

@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
@@ -520,4 +521,47 @@ TEST_F(ShortLink, neverOutOfStepAfterAnyMixOfFaults) {
 // The table link's requests are 13-byte frames, its stop a 10-byte one.
 TEST_F(LongLink, neverOutOfStepAfterAnyMixOfFaults) {
     neverOutOfStep(*this, {15, 4, 14, 15}, 7, 15);
+}
+
+// The blocking face under each policy: bytes waiting before a request are
+// dropped or kept, a faulty reply is refused or handed on, and a reply that
+// does not come ends as silence, with what came, or as the line's loss.
+TEST(Requester, askEndsAsItsPoliciesSay) {
+    using Policy = Requester::Policy;
+    using Outcome = Requester::Answer::Outcome;
+    const QByteArray stale = fromHex("BB 00 06 64 00 00 00 01 EE 00");
+    const QByteArray fresh = fromHex("BB 00 06 64 00 00 00 02 EE 00");
+    const QByteArray faulty = fromHex("BB 00 06 64 00 00 00 02 EF 00");
+    const struct {
+        Policy::Stale stale;
+        Policy::Faulty faulty;
+        QByteArray waiting, answer;
+        Outcome outcome;
+        int value; // the reply's, or how many bytes came
+    } cases[] = {
+        {Policy::Stale::Dropped, Policy::Faulty::Refused, stale, fresh, Outcome::Replied, 2},
+        {Policy::Stale::Kept, Policy::Faulty::Refused, stale, fresh, Outcome::Replied, 1},
+        {Policy::Stale::Dropped, Policy::Faulty::Refused, {}, faulty, Outcome::Faulty, 2},
+        {Policy::Stale::Dropped, Policy::Faulty::Handed, {}, faulty, Outcome::Replied, 2},
+        {Policy::Stale::Dropped, Policy::Faulty::Refused, stale, fresh.left(9), Outcome::Silent, 9},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(hexOf(c.waiting + c.answer).toStdString());
+        FakeCommControl port;
+        port.setPortOpen(true);
+        port.answer = [&c](const QByteArray&) { return c.answer; };
+        port.push(c.waiting);
+        Requester requester(Format::Short, port, {30, c.stale, c.faulty});
+        const Requester::Answer a = requester.ask(Format::Short, {6, 1});
+        EXPECT_TRUE(a.sent);
+        EXPECT_EQ(a.outcome, c.outcome);
+        EXPECT_EQ(c.outcome == Outcome::Silent ? int(a.came.size()) : *a.parsed.value(), c.value);
+    }
+    FakeCommControl port;
+    port.setPortOpen(true);
+    Requester requester(Format::Short, port, {1000, {}, {}});
+    QTimer::singleShot(10, &port, [&port] { port.lose(); });
+    const Requester::Answer a = requester.ask(Format::Short, {6, 1});
+    EXPECT_EQ(a.outcome, Outcome::Lost);
+    EXPECT_EQ(a.failure.kind, PortFailure::Kind::Lost);
 }
