@@ -92,7 +92,6 @@ public:
         }
         Woken woken;
         if (poll(&pfd, 1, timeout)) {
-            hungUp_ = false;
             woken.in = (pfd.revents & POLLIN) != 0;
             hungUp_ = !woken.in && (pfd.revents & (POLLHUP | POLLERR)) != 0;
             woken.out = (pfd.revents & POLLOUT) != 0;
@@ -102,29 +101,26 @@ public:
     }
 
     std::size_t read(std::uint8_t* into, std::size_t size) override {
-        const ssize_t n = ::read(master_, into, size);
-        if (n >= 0)
-            return static_cast<std::size_t>(n);
-        // EIO: nobody has the port open. Wait for it to be opened again.
-        if (errno == EIO)
-            hungUp_ = true;
-        else if (errno != EAGAIN && errno != EINTR)
-            fail("read");
-        return 0;
+        return done(::read(master_, into, size), "read");
     }
-
     std::size_t write(const std::uint8_t* bytes, std::size_t size) override {
-        const ssize_t n = ::write(master_, bytes, size);
-        if (n >= 0)
-            return static_cast<std::size_t>(n);
-        if (errno == EIO)
-            hungUp_ = true;
-        else if (errno != EAGAIN && errno != EINTR)
-            fail("write");
-        return 0;
+        return done(::write(master_, bytes, size), "write");
     }
 
 private:
+    // How many bytes a read or write on the master side moved; none when it
+    // would wait, or when nobody has the port open (EIO: wait for it to be
+    // opened again).
+    std::size_t done(ssize_t n, const char* what) {
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno == EIO)
+            hungUp_ = true;
+        else if (errno != EAGAIN && errno != EINTR)
+            fail(what);
+        return 0;
+    }
+
     static constexpr std::chrono::milliseconds kHungUpWait{50};
     int master_;
     int slave_;
