@@ -237,12 +237,13 @@ protected:
 
 void installHangulFont() {
     // Tried in this order; one that is not installed is passed over when a
-    // font is matched, so the font list need not be read at start-up.
+    // font is matched, so the font list need not be read at start-up. A
+    // Windows without 굴림 has Malgun Gothic.
     // The forms' font "굴림", spelt in code points: a name, not a text.
     QFont::insertSubstitutions(QStringLiteral("\uAD74\uB9BC"),
-                               {QStringLiteral("NanumGothic"), QStringLiteral("Noto Sans CJK KR"),
-                                QStringLiteral("Noto Sans KR"), QStringLiteral("UnDotum"),
-                                QStringLiteral("Baekmuk Gulim"),
+                               {QStringLiteral("NanumGothic"), QStringLiteral("Malgun Gothic"),
+                                QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Noto Sans KR"),
+                                QStringLiteral("UnDotum"), QStringLiteral("Baekmuk Gulim"),
                                 QStringLiteral("NanumBarunGothic")});
 }
 } // namespace
