@@ -33,8 +33,9 @@ bool notSerial(const QString& device, const QString& systemText);
 enum class DeviceAccess { ReadWrite, Refused, Missing };
 // What the system lets this program do with a device.
 DeviceAccess deviceAccess(const QString& path);
-// How a user is let to use serial devices, for the advice when refused.
-enum class AccessGrant { DialoutGroup, Administrator };
+// How users are let to use serial devices, for the advice when one is
+// refused: through the dialout group, or anyone may.
+enum class AccessGrant { DialoutGroup, Anyone };
 AccessGrant accessGrant();
 // Holds the device open on `handle` against other programs that lock it
 // (flock); false when another program holds it so.
