@@ -7,7 +7,8 @@
 // pseudo-terminal, and eight drives behind eight ser2net ports in one apply
 // against one of them. Prints the stepdrive-cli rows of the scripts/bench
 // table: medians of RUNS runs (the position request 10 x RUNS), after one run
-// each that warms the caches and is not counted.
+// each that warms the caches and is not counted. RUNS 0 measures each figure
+// once, without that run: whether every figure comes, not what it is.
 //
 //   stepdrive_cli_bench RUNS STEPDRIVE-CLI BARE-EXCHANGE
 
@@ -92,7 +93,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s RUNS STEPDRIVE-CLI BARE-EXCHANGE\n", argv[0]);
         return 2;
     }
+    const bool once = std::atoi(argv[1]) == 0;
     const int runs = std::max(1, std::atoi(argv[1]));
+    const int requests = once ? 1 : 10; // position requests a run
     const QString cli = QString::fromLocal8Bit(argv[2]);
     const QString bare = QString::fromLocal8Bit(argv[3]);
 
@@ -161,13 +164,13 @@ int main(int argc, char** argv) {
         if (ms && counted)
             into.push_back(*ms);
     };
-    for (int i = 0; i <= runs; ++i) {
+    for (int i = once ? 1 : 0; i <= runs; ++i) {
         note(one, timed(cli, oneDrive + apply), i > 0);
         note(four, timed(cli, fourDrives + apply), i > 0);
         for (Served& s : served)
             note(s.apply, timed(cli, s.port + apply), i > 0);
         note(eight, timed(cli, eightServed + apply), i > 0);
-        for (int k = 0; k < 10; ++k) {
+        for (int k = 0; k < requests; ++k) {
             note(position, timed(cli, oneDrive + QStringList{QStringLiteral("position")}), i > 0);
             note(floor, timed(bare, {sims[0]->devicePath()}), i > 0);
             for (Served& s : served)
@@ -183,13 +186,13 @@ int main(int argc, char** argv) {
         "the pauses it must make", 1.03);
     row("cli: apply to four drives at once, start to exit" + medians, of(four), of(one).value_or(0),
         "apply to one drive", 1.15);
-    row("cli: position, start to exit, median of " + std::to_string(10 * runs), of(position),
+    row("cli: position, start to exit, median of " + std::to_string(requests * runs), of(position),
         of(floor).value_or(0), "a bare Qt Core + SerialPort program", 1.1);
     for (const Served& s : served) {
         row(std::string("cli: apply of a whole profile through ser2net, ") + s.mode + medians,
             of(s.apply), pausesOf(*profile), "the pauses it must make", 1.03);
         row(std::string("cli: position through ser2net, ") + s.mode + ", median of " +
-                std::to_string(10 * runs),
+                std::to_string(requests * runs),
             of(s.position), of(position).value_or(0), "the same on the pseudo-terminal", 1.2);
     }
     row("cli: apply to eight drives behind eight ser2net ports, raw" + medians, of(eight),

@@ -42,7 +42,7 @@ run() { # run WHAT COUNT COMMAND...
 
 run "codec" 7 "$build/bench/stepdrive_bench" --table --benchmark_min_time=0.001
 run "line" 6 "$build/bench/stepdrive_line_bench"
-run "stepdrive-cli" 8 "$build/bench/stepdrive_cli_bench" 1 "$build/cli/stepdrive-cli" \
+run "stepdrive-cli" 8 "$build/bench/stepdrive_cli_bench" 0 "$build/cli/stepdrive-cli" \
     "$build/bench/stepdrive_bare_exchange"
 run "start-up" 4 "$build/bench/stepdrive_startup_bench" 1 "$build/app/stepdrive" \
     "$build/bench/stepdrive_bare_window" "$build/bench/stepdrive_hangul_window"

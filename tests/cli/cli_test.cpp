@@ -35,6 +35,8 @@ struct Cli : ::testing::Test {
     int connectMs = 0; // the last port's connect timeout
     QString out;
     QString err;
+    // When set and true for a block written, the line is lost as it goes out.
+    std::function<bool(const QString& hex)> lostAt;
 
     int run(QStringList arguments, bool terminal = false) {
         out.clear();
@@ -50,6 +52,10 @@ struct Cli : ::testing::Test {
                 port->answer = [this, p = port.get()](const QByteArray& block) {
                     sent.push_back(p->sent.back());
                     connectMs = p->connectTimeoutMs();
+                    if (lostAt && lostAt(hexOf(block))) {
+                        p->lose();
+                        return QByteArray();
+                    }
                     return model.answer(block);
                 };
                 return port;
@@ -158,6 +164,19 @@ TEST_F(Cli, aReadBackThatDiffersExitsThreeWithTheDifferences) {
     const QJsonObject found{{"key", "motor.run_current"}, {"read", 24}, {"file", 25}};
     EXPECT_EQ(o["differences"], QJsonArray{found}) << out.toStdString();
     EXPECT_TRUE(o["error"]["not_verified"].toArray().contains("motor.run_current"));
+}
+
+// verify reads and writes nothing; it lists what the driver holds otherwise.
+TEST_F(Cli, verifyComparesWithoutWritingAndListsWhatTheDriverChanged) {
+    const QString profile = files.with(kNonDefaultProfile);
+    ASSERT_EQ(run({"apply", profile}), 0) << err.toStdString();
+    ASSERT_EQ(run({"verify", profile}), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("belt.in2_used=true is not verified")) << err.toStdString();
+    ASSERT_EQ(run({"table", "write", "3", "position=-1200"}), 0) << err.toStdString();
+    EXPECT_EQ(run({"verify", profile}), 3);
+    EXPECT_EQ(out, "table.3.position=-1200 (the file has -1)\n");
+    EXPECT_TRUE(err.contains("1 value(s) on the driver differ from " + profile));
+    EXPECT_EQ(sentHex("AA 00 05") + sentHex("CC 00 0E") + sentHex("AA 00 0D"), QStringList());
 }
 
 TEST_F(Cli, aProfileThatIsRefusedSendsNothing) {
@@ -355,11 +374,98 @@ TEST_F(Cli, aReplyThatFailsItsChecksOrNeverComesEndsTheRun) {
     }
 }
 
+// A failure after the first frame never says "nothing was sent": it names
+// the phase and what was written, in the message and the JSON error.
+TEST_F(Cli, aFailureAfterTheFirstFrameSaysWhatReachedTheDrive) {
+    const QString profile = files.with(kNonDefaultProfile);
+    const struct {
+        QStringList arguments;
+        const char* lostAt; // the line is lost at this frame's nth time
+        int frames;
+        int dropEvery; // no reply to every nth command
+        int status;
+        QStringList said;
+    } cases[] = {
+        {{"apply", profile},
+         "CC 00 0E",
+         3,
+         0,
+         2,
+         {"the connection was lost", "while writing: motor.* and table.1-",
+          "the drive may hold part of what was asked"}},
+        {{"move", "rel", "100000000", "--wait"},
+         "AA 00 0C",
+         1,
+         0,
+         2,
+         {"while waiting", "the motor may still be running (stepdrive-cli --port "}},
+        {{"dump"}, "CC 00 0F", 1, 0, 2, {"while reading", "nothing was written to the drive"}},
+        {{"verify", profile},
+         nullptr,
+         0,
+         3,
+         4,
+         {"while reading: motor.run_current read back 20 (the file has 25) and "
+          "motor.stop_current read back 4 (the file has 6)"}},
+        {{"apply", profile},
+         nullptr,
+         0,
+         25,
+         4,
+         {"no reply to AA 00 06", "while reading: motor.*, table.*, belt.* and belt.in2_used were "
+                                  "written and motor.run_current"}},
+    };
+    int commands = 0;
+    const auto dropEvery = [&](int n) {
+        model = DriverModel();
+        commands = 0;
+        model.tamper = [&commands, n](const Bytes&, Bytes& reply) {
+            if (n && ++commands % n == 0)
+                reply.clear();
+        };
+    };
+    for (const auto& c : cases) {
+        dropEvery(c.dropEvery);
+        lostAt = [&](const QString& hex) {
+            return c.lostAt && hex.startsWith(c.lostAt) && sentHex(c.lostAt).size() == c.frames;
+        };
+        EXPECT_EQ(run(c.arguments), c.status) << err.toStdString();
+        for (const QString& said : c.said)
+            EXPECT_TRUE(err.contains(said)) << said.toStdString() << "\n" << err.toStdString();
+        EXPECT_FALSE(err.contains("nothing was sent")) << err.toStdString();
+    }
+    // The same in JSON: the phase, and the keys written and verified.
+    lostAt = {};
+    dropEvery(25);
+    ASSERT_EQ(run({"--json", "apply", profile}), 4);
+    const QJsonObject error = QJsonDocument::fromJson(out.toUtf8())["error"].toObject();
+    EXPECT_EQ(error["phase"], "reading") << out.toStdString();
+    EXPECT_EQ(error["sent"], true);
+    EXPECT_EQ(error["written"].toArray().size(), 7 + 21 + 4 + 1) << out.toStdString();
+    EXPECT_EQ(error["verified"]["motor"]["run_speed"], 1200) << out.toStdString();
+    EXPECT_TRUE(error["not_verified"].toArray().contains("table.1.position"));
+}
+
 // Stray bytes before a reply, a stray header among them, are skipped.
 TEST_F(Cli, aReplyAfterStrayBytesIsFound) {
     model.tamper = [](const Bytes&, Bytes& reply) { reply.insert(reply.begin(), {0xFF, 0xBB}); };
     EXPECT_EQ(run({"position"}), 0) << err.toStdString();
     EXPECT_EQ(out, "position=0\n");
+}
+
+// The command line takes back what it dumps, with or without --json: the
+// file a technician keeps sets up the next drive.
+TEST_F(Cli, dumpThenApplyThenDumpGivesTheSameFile) {
+    const auto withoutDate = [](QString file) {
+        return file.remove(QRegularExpression("\"date\": ?\"[^\"]*\""));
+    };
+    for (const QStringList& dump : {QStringList{"dump"}, QStringList{"--json", "dump"}}) {
+        ASSERT_EQ(run(dump), 0) << err.toStdString();
+        const QString dumped = out;
+        ASSERT_EQ(apply(dumped.toUtf8()), 0) << err.toStdString();
+        ASSERT_EQ(run(dump), 0) << err.toStdString();
+        EXPECT_EQ(withoutDate(out), withoutDate(dumped));
+    }
 }
 
 TEST_F(Cli, readsPrintKeyValueLinesOrJson) {

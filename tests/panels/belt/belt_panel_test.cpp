@@ -12,8 +12,8 @@ using namespace stepdrive::test;
 
 namespace {
 
-const char* const kEntries[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
-const char* const kReadBacks[] = {"Text_racc1", "Text_rvmax2", "Text_racc3", "Text_rvmax4"};
+const char* const kBeltEntries[] = {"Text_wacc1", "Text_wvmax2", "Text_wacc3", "Text_wvmax4"};
+const char* const kBeltReadBacks[] = {"Text_racc1", "Text_rvmax2", "Text_racc3", "Text_rvmax4"};
 
 struct Belt : DriverPanelFixture<BeltPanel> {
     void SetUp() override {
@@ -32,7 +32,7 @@ struct Belt : DriverPanelFixture<BeltPanel> {
 } // namespace
 
 TEST_F(Belt, writeAllOnAnUntouchedPanelSendsFiveFramesPaced) {
-    for (const char* name : kEntries)
+    for (const char* name : kBeltEntries)
         setBackColour(boxOf(name), colour::readBack);
     std::vector<QColor> firstAtSend;
     msc->answer = [&](const QByteArray&) {
@@ -45,7 +45,7 @@ TEST_F(Belt, writeAllOnAnUntouchedPanelSendsFiveFramesPaced) {
     EXPECT_EQ(sentHex()[4], "AA 00 0D 07 00 00 00 00 EE 14 00 00");
     expectPaced(100, 150);
     EXPECT_EQ(firstAtSend, std::vector<QColor>({kWhite, kSent, kSent, kSent, kSent}));
-    for (const char* name : kEntries)
+    for (const char* name : kBeltEntries)
         EXPECT_EQ(shown(name), kSent) << name;
     EXPECT_TRUE(messages.shown.isEmpty());
 
@@ -72,11 +72,11 @@ TEST_F(Belt, aNegativeValueIsReportedAndNothingIsSent) {
 }
 
 TEST_F(Belt, readAllWhitensTheBoxesAndSendsExactlyFourRequests) {
-    for (const char* name : kReadBacks)
+    for (const char* name : kBeltReadBacks)
         setBackColour(boxOf(name), colour::readBack);
     EXPECT_EQ(press("cmd_RData"), "AA 00 0E 01 00 00 00 00 EE 0F 00 00");
     EXPECT_EQ(panel->read_step(), 1);
-    for (const char* name : kReadBacks) {
+    for (const char* name : kBeltReadBacks) {
         EXPECT_EQ(shown(name), kWhite) << name;
         EXPECT_EQ(textOf(name), "0") << name;
         EXPECT_TRUE(boxOf(name)->isReadOnly()) << name;
@@ -93,8 +93,8 @@ TEST_F(Belt, readAllWhitensTheBoxesAndSendsExactlyFourRequests) {
     expectPaced(0, 100);
     const char* const values[] = {"100", "200", "300", "400"};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(textOf(kReadBacks[i]), values[i]) << kReadBacks[i];
-        EXPECT_EQ(shown(kReadBacks[i]), kReadBack) << kReadBacks[i];
+        EXPECT_EQ(textOf(kBeltReadBacks[i]), values[i]) << kBeltReadBacks[i];
+        EXPECT_EQ(shown(kBeltReadBacks[i]), kReadBack) << kBeltReadBacks[i];
     }
     EXPECT_EQ(panel->read_step(), 0);
 }
@@ -134,7 +134,7 @@ TEST_F(Belt, repliesThatAnswerNoAwaitedReadChangeNoBox) {
     EXPECT_EQ(box(*panel, "rx2_txt")->text().size(), 4 * 50);
     // Code 14 with nothing awaited.
     reply("BB 00 0E 64 00 00 00 07 EE 00");
-    for (const char* name : kReadBacks)
+    for (const char* name : kBeltReadBacks)
         EXPECT_EQ(textOf(name), "0") << name;
     EXPECT_EQ(panel->read_step(), 0);
     EXPECT_EQ(msc->sent.size(), 5u);
