@@ -22,7 +22,7 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void onSignal(int) {
+void onStopSignal(int) {
     stopRequested = 1;
 }
 
@@ -31,7 +31,7 @@ void onSignal(int) {
 const sigset_t& waitMask() {
     static const sigset_t mask = [] {
         struct sigaction action {};
-        action.sa_handler = onSignal;
+        action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, nullptr);
         sigaction(SIGTERM, &action, nullptr);
