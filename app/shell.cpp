@@ -3,7 +3,6 @@
 #include "app/live_view.h"
 #include "app/start_dialog.h"
 #include "link/comm_control.h"
-#include "link/serial_comm_control.h"
 #include "panels/belt/belt_panel.h"
 #include "panels/jog_position/jog_position_panel.h"
 #include "panels/main/main_panel.h"
@@ -19,7 +18,7 @@ namespace stepdrive {
 
 namespace {
 std::unique_ptr<CommControl> serialPort(const QString& name, PauseGate* gate) {
-    return std::make_unique<SerialCommControl>(name, gate);
+    return std::make_unique<CommControl>(name, gate);
 }
 void quitApplication() {
     QCoreApplication::exit(0);

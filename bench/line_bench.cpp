@@ -8,8 +8,9 @@
 #include "app/program_names.h"
 #include "app/shell.h"
 #include "bench/table.h"
+#include "link/comm_control.h"
 #include "link/pause.h"
-#include "link/serial_comm_control.h"
+#include "link/serial_line.h"
 #include "tests/support/fakes.h"
 #include "tests/support/simulator.h"
 #include "ui/form_look.h"
@@ -50,16 +51,15 @@ struct Written {
     QByteArray bytes;
 };
 
-// The shipped port control, noting when each block goes out.
-class StampingSerialPort : public SerialCommControl {
+// The shipped serial line, noting when each block goes out.
+class StampingSerialLine : public SerialLine {
 public:
-    StampingSerialPort(const QString& name, PauseGate* gate, std::vector<Written>& log)
-        : SerialCommControl(name, gate), log_(log) {}
+    StampingSerialLine(LineEvents events, std::vector<Written>& log)
+        : SerialLine(std::move(events)), log_(log) {}
 
-protected:
-    bool writeBytes(const QByteArray& block, DeviceFault* fault) override {
+    bool write(const QByteArray& block, DeviceFault* fault) override {
         log_.push_back({steadyClockMs(), block});
-        return SerialCommControl::writeBytes(block, fault);
+        return SerialLine::write(block, fault);
     }
 
 private:
@@ -85,7 +85,10 @@ public:
     LineBench()
         : shell_(
               [this](const QString& name, PauseGate* gate) {
-                  return std::make_unique<StampingSerialPort>(name, gate, written_);
+                  return std::make_unique<CommControl>(
+                      name, gate, [this](const QString&, LineEvents events, int) {
+                          return std::make_unique<StampingSerialLine>(std::move(events), written_);
+                      });
               },
               pause_, messages_) {
         shell_.setEndProgram([] {});

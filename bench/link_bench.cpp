@@ -7,7 +7,7 @@
 
 #include "bench/table.h"
 #include "link/frame_link.h"
-#include "link/serial_comm_control.h"
+#include "link/serial_line.h"
 #include "tests/support/fakes.h"
 #include "tests/support/link_harness.h"
 #include "tests/support/pty.h"
@@ -76,19 +76,20 @@ void receiveReply(benchmark::State& state, Format format) {
 BENCHMARK_CAPTURE(receiveReply, short, Format::Short)->Arg(1)->Arg(5);
 BENCHMARK_CAPTURE(receiveReply, long, Format::Long)->Arg(1);
 
-// The shipped port control on a pseudo-terminal, counting the bytes the
-// receive procedure takes.
-class CountingSerialPort : public SerialCommControl {
+// The shipped serial line, counting the bytes the receive procedure takes.
+class CountingSerialLine : public SerialLine {
 public:
-    CountingSerialPort() : SerialCommControl(QStringLiteral("MSC"), nullptr) {}
-    qint64 taken = 0;
+    CountingSerialLine(LineEvents events, qint64& taken)
+        : SerialLine(std::move(events)), taken_(taken) {}
 
-protected:
-    QByteArray readBytes(int max) override {
-        QByteArray bytes = SerialCommControl::readBytes(max);
-        taken += bytes.size();
+    QByteArray read(int max) override {
+        QByteArray bytes = SerialLine::read(max);
+        taken_ += bytes.size();
         return bytes;
     }
+
+private:
+    qint64& taken_;
 };
 
 constexpr int kChunk = 4096;
@@ -99,7 +100,10 @@ constexpr int kChunk = 4096;
 void receiveBurst(benchmark::State& state) {
     Pty pty;
     ComMapping com(9, pty.slavePath());
-    CountingSerialPort port;
+    qint64 taken = 0;
+    CommControl port(QStringLiteral("MSC"), nullptr, [&](const QString&, LineEvents events, int) {
+        return std::make_unique<CountingSerialLine>(std::move(events), taken);
+    });
     FrameLink link(Format::Short, port);
     long wrong = 0; // bytes a panel would say are wrong: a burst has many
     port.setCommPort(9);
@@ -129,14 +133,14 @@ void receiveBurst(benchmark::State& state) {
         state.PauseTiming();
         port.setInBufferCount(0);
         link.clearRx();
-        const qint64 start = port.taken;
+        const qint64 start = taken;
         state.ResumeTiming();
         for (qint64 written = 0; written < total;) {
             pty.write(chunk);
             written += kChunk;
             // Until every byte reached the port control and it has raised
             // every receive event it owes (fewer than a reply may wait).
-            while (port.taken - start + port.InBufferCount() < written ||
+            while (taken - start + port.InBufferCount() < written ||
                    port.InBufferCount() >= link.threshold())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }

@@ -3,8 +3,8 @@
 #include "cli/cli.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
+#include "link/comm_control.h"
 #include "link/pause.h"
-#include "link/serial_comm_control.h"
 #include "sys/console.h"
 #include "sys/files.h"
 
@@ -23,9 +23,7 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     const int status = stepdrive::cli::run(
         stepdrive::sys::programArguments(argc, argv),
-        [](const QString& name) {
-            return std::make_unique<stepdrive::SerialCommControl>(name, nullptr);
-        },
+        [](const QString& name) { return std::make_unique<stepdrive::CommControl>(name, nullptr); },
         [] { return std::make_unique<stepdrive::BlockingPause>(); }, out, err,
         stepdrive::sys::isTerminal(stderr),
         [outputClosed](const QByteArray& text, QString* why) {

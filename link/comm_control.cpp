@@ -8,8 +8,8 @@
 
 namespace stepdrive {
 
-CommControl::CommControl(QString name, PauseGate* gate, QObject* parent)
-    : QObject(parent), name_(std::move(name)), gate_(gate) {
+CommControl::CommControl(QString name, PauseGate* gate, MakeLine makeLine)
+    : name_(std::move(name)), gate_(gate), makeLine_(std::move(makeLine)) {
     if (gate_)
         connect(gate_, &PauseGate::resumed, this, &CommControl::scheduleReceiveCheck);
 }
@@ -22,12 +22,12 @@ void CommControl::setRThreshold(int threshold) {
 }
 
 int CommControl::InBufferCount() const {
-    return isDeviceOpen() ? bytesWaiting() : 0;
+    return PortOpen() ? line_->bytesWaiting() : 0;
 }
 
 void CommControl::setInBufferCount(int count) {
-    if (count == 0 && isDeviceOpen())
-        discardInput();
+    if (count == 0 && PortOpen())
+        line_->discard();
 }
 
 QString CommControl::devicePath() const {
@@ -40,13 +40,13 @@ QString CommControl::portLabel() const {
 
 bool CommControl::setPortOpen(bool open) {
     if (!open) {
-        if (isDeviceOpen()) {
-            closeDevice();
+        if (PortOpen()) {
+            line_->close();
             qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "closed";
         }
         return true;
     }
-    if (isDeviceOpen())
+    if (PortOpen())
         return true;
     if (device_.isEmpty() && commPort_ < 1) {
         report(PortFailure::Kind::NoPortNumber);
@@ -58,14 +58,19 @@ bool CommControl::setPortOpen(bool open) {
         report(PortFailure::Kind::BadSettings, {}, wrong);
         return false;
     }
+    const QString path = devicePath();
+    line_ = makeLine_(path,
+                      {[this](const QByteArray& block) { dataArrived(block); },
+                       [this](const DeviceFault& fault) { deviceLost(fault); }},
+                      connectTimeoutMs_);
     DeviceFault fault;
-    if (!openDevice(devicePath(), *settings, &fault)) {
+    if (!line_->open(path, *settings, &fault)) {
         report(PortFailure::Kind::OpenRefused, fault);
         return false;
     }
     ++openings_;
     // A raw device server's port keeps the server's own line settings.
-    const auto address = parseNetAddress(devicePath());
+    const auto address = parseNetAddress(path);
     qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "opened" << portLabel()
                               << (address && address->mode == NetAddress::Mode::Raw
                                       ? QStringLiteral("at the device server's own line settings")
@@ -75,13 +80,13 @@ bool CommControl::setPortOpen(bool open) {
 }
 
 QByteArray CommControl::Input() {
-    if (!isDeviceOpen())
+    if (!PortOpen())
         return {};
-    return readBytes(inputLen_ > 0 ? inputLen_ : bytesWaiting());
+    return line_->read(inputLen_ > 0 ? inputLen_ : line_->bytesWaiting());
 }
 
 bool CommControl::Output(const QByteArray& block) {
-    if (!isDeviceOpen()) {
+    if (!PortOpen()) {
         if (lossPending_)
             return false; // the loss of the device is being reported
         report(PortFailure::Kind::NotOpen);
@@ -89,10 +94,10 @@ bool CommControl::Output(const QByteArray& block) {
     }
     qCDebug(lcLink).noquote() << wireTimestamp() << name_ << "out" << block.toHex(' ').toUpper();
     DeviceFault fault;
-    if (!writeBytes(block, &fault)) {
+    if (!line_->write(block, &fault)) {
         // A device lost during the write has closed the port and reported
         // the loss already: one loss, one message.
-        if (isDeviceOpen())
+        if (PortOpen())
             report(PortFailure::Kind::WriteFailed, fault);
         return false;
     }
@@ -105,9 +110,9 @@ void CommControl::dataArrived(const QByteArray& block) {
 }
 
 void CommControl::deviceLost(const DeviceFault& fault) {
-    if (!isDeviceOpen())
+    if (!PortOpen())
         return; // already reported
-    closeDevice();
+    line_->close();
     // This runs inside the device's own notification: a modal message box
     // must not run there, so the loss is reported from the event loop.
     lossPending_ = true;
@@ -160,7 +165,7 @@ bool CommControl::repliesHeld() const {
 void CommControl::receiveCheck() {
     if (eventsHeldBack())
         return; // looked at again when the pause ends
-    if (threshold_ <= 0 || !isDeviceOpen() || bytesWaiting() < threshold_)
+    if (threshold_ <= 0 || !PortOpen() || line_->bytesWaiting() < threshold_)
         return;
     raise(comEvReceive);
 }

@@ -9,13 +9,18 @@
 // never exceptions: the operation returns false and the reason goes out once
 // through `failed`, which the windows word in a message box and the command
 // line in English.
+//
+// It holds one Line, made at each opening by the MakeLine it was given: the
+// shipped makeLine, or a test's.
 
 #include "core/line_settings.h"
+#include "link/line.h"
 #include "link/server_refusal.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <memory>
 
 namespace stepdrive {
 
@@ -69,7 +74,7 @@ public:
     static constexpr int comEvReceive = 2;
 
     // `name` ("MSC", "MSC1", "MSC2") tags the wire log; `gate` may be null.
-    CommControl(QString name, PauseGate* gate, QObject* parent = nullptr);
+    CommControl(QString name, PauseGate* gate, MakeLine makeLine = stepdrive::makeLine);
     ~CommControl() override;
 
     const QString& name() const { return name_; }
@@ -97,7 +102,7 @@ public:
     int InBufferCount() const;
     void setInBufferCount(int count); // 0 empties the receive buffer
 
-    bool PortOpen() const { return isDeviceOpen(); }
+    bool PortOpen() const { return line_ && line_->isOpen(); }
     // Opens with CommPort and Settings, or closes. False when it failed.
     bool setPortOpen(bool open);
 
@@ -132,23 +137,14 @@ signals:
     void lost();
 
 protected:
-    virtual bool openDevice(const QString& path, const LineSettings& settings,
-                            DeviceFault* fault) = 0;
-    virtual void closeDevice() = 0;
-    virtual bool isDeviceOpen() const = 0;
-    virtual int bytesWaiting() const = 0;
-    virtual QByteArray readBytes(int max) = 0;
-    virtual void discardInput() = 0;
-    virtual bool writeBytes(const QByteArray& block, DeviceFault* fault) = 0;
-
-    // Implementations call these from their device's notifications: a block
-    // came in (logged, as every frame out is), the device went away.
-    void dataArrived(const QByteArray& block);
-    void deviceLost(const DeviceFault& fault);
     // Raises OnComm with `event` as CommEvent.
     void raise(int event);
 
 private:
+    // The line's notifications: a block came in (logged, as every frame out
+    // is), the device went away.
+    void dataArrived(const QByteArray& block);
+    void deviceLost(const DeviceFault& fault);
     void report(PortFailure::Kind kind, const DeviceFault& fault = {},
                 const LineSettingsFault& settings = {});
     void scheduleReceiveCheck();
@@ -156,6 +152,8 @@ private:
 
     QString name_;
     PauseGate* gate_;
+    MakeLine makeLine_;
+    std::unique_ptr<Line> line_; // the one opened last
     int commPort_ = 1;
     QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");

@@ -2,12 +2,14 @@
 // The device behind a port control: a serial device (SerialLine) or a
 // serial device server's port (NetLine). It hands each block that comes in
 // to its owner and says once when an open line is lost; the port control
-// never knows which kind it holds.
+// never knows which kind it holds: makeLine picks it by the device's name.
 
 #include "core/line_settings.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+#include <memory>
 
 namespace stepdrive {
 
@@ -27,5 +29,21 @@ public:
     // Puts the whole block on the wire (or the network) before it returns.
     virtual bool write(const QByteArray& block, DeviceFault* fault) = 0;
 };
+
+// What a line tells its owner: each block as it comes in, and once that the
+// open line went away.
+struct LineEvents {
+    std::function<void(const QByteArray&)> arrived;
+    std::function<void(const DeviceFault&)> lost;
+};
+
+// Makes the line for the device `path` names. `connectTimeoutMs` bounds
+// connecting to a device server (and setting its far line).
+using MakeLine = std::function<std::unique_ptr<Line>(const QString& path, LineEvents events,
+                                                     int connectTimeoutMs)>;
+
+// The shipped lines: a device server's port (NetLine) for a network name
+// ("tcp://HOST:PORT", "rfc2217://HOST:PORT"), else a serial device (SerialLine).
+std::unique_ptr<Line> makeLine(const QString& path, LineEvents events, int connectTimeoutMs);
 
 } // namespace stepdrive

@@ -54,9 +54,8 @@ MakeNetSocket netModule(QString* error) {
     return make;
 }
 
-NetLine::NetLine(std::function<void(const QByteArray&)> arrived,
-                 std::function<void(const DeviceFault&)> lost)
-    : arrived_(std::move(arrived)), lost_(std::move(lost)) {}
+NetLine::NetLine(LineEvents events)
+    : arrived_(std::move(events.arrived)), lost_(std::move(events.lost)) {}
 
 NetLine::~NetLine() = default;
 

@@ -31,10 +31,8 @@ public:
     static constexpr int kGraceMinMs = 5;
     static constexpr int kGraceMaxMs = 250;
 
-    // `arrived` is given the data bytes as they come in, `lost` is called
-    // when an open connection ended.
-    NetLine(std::function<void(const QByteArray&)> arrived,
-            std::function<void(const DeviceFault&)> lost);
+    // `events.arrived` is given the data bytes only, not the telnet.
+    explicit NetLine(LineEvents events);
     ~NetLine() override;
 
     // Connects to the address `path` names, and in RFC 2217 mode sets the

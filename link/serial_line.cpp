@@ -53,9 +53,8 @@ DeviceFault openFailure(QSerialPort::SerialPortError error, sys::DeviceAccess ac
     return {Cause::System, systemText};
 }
 
-SerialLine::SerialLine(std::function<void(const QByteArray&)> arrived,
-                       std::function<void(const DeviceFault&)> lost)
-    : arrived_(std::move(arrived)), lost_(std::move(lost)) {
+SerialLine::SerialLine(LineEvents events)
+    : arrived_(std::move(events.arrived)), lost_(std::move(events.lost)) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialLine::readIncoming);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLine::onError);
 }

@@ -22,10 +22,7 @@ DeviceFault openFailure(QSerialPort::SerialPortError error, sys::DeviceAccess ac
 class SerialLine : public QObject, public Line {
     Q_OBJECT
 public:
-    // `arrived` is given each block as it comes in, `lost` is called when
-    // the open device went away.
-    SerialLine(std::function<void(const QByteArray&)> arrived,
-               std::function<void(const DeviceFault&)> lost);
+    explicit SerialLine(LineEvents events);
 
     bool open(const QString& path, const LineSettings& settings, DeviceFault* fault) override;
     void close() override;

@@ -1,6 +1,5 @@
 #include "app/port_list.h"
 #include "app/start_dialog.h"
-#include "link/serial_comm_control.h"
 #include "panels/main/main_panel.h"
 #include "tests/support/panel_fixture.h"
 #include "tests/support/pty.h"
@@ -235,7 +234,7 @@ TEST(StartDialogProbe, listsExactlyThePortsThatOpen) {
     Shell shell(
         [](const QString& name, PauseGate* gate) -> std::unique_ptr<CommControl> {
             if (name == "MSC")
-                return std::make_unique<SerialCommControl>(name, gate);
+                return std::make_unique<CommControl>(name, gate);
             return std::make_unique<FakeCommControl>(name, gate);
         },
         pause, messages);

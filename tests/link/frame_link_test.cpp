@@ -114,23 +114,18 @@ TEST_F(ShortLink, noEventWhileThresholdIsZeroOrBytesAreShort) {
 
 TEST_F(ShortLink, receiveEventsWaitForThePauseToEnd) {
     PauseGate gate;
-    FakeCommControl gated(QStringLiteral("MSC"), &gate);
-    gated.setInputLen(1);
-    gated.setPortOpen(true);
-    gated.setRThreshold(10);
-    int count = 0;
-    QObject::connect(&gated, &CommControl::OnComm, [&] { ++count; });
+    LinkHarness gated(Format::Short, &gate);
     // A pause inside a pause: events wait for the outer one to end.
     gate.begin();
     gate.begin();
-    gated.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
+    gated.port.push(fromHex("BB 00 07 64 00 00 00 00 EE 0C"));
     pumpEvents();
     gate.end();
     pumpEvents();
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(gated.events, 0);
     gate.end();
     pumpEvents();
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(gated.events, 1);
 }
 
 TEST_F(ShortLink, otherEventKindsChangeNothing) {

@@ -1,12 +1,12 @@
 #pragma once
-// Test doubles: a port control that records what is written and lets a test
-// push the driver's bytes, a pause that records and returns at once, and a
-// messenger that records.
+// Test doubles: a line that records what is written and lets a test push
+// the driver's bytes, under a real port control; a pause that records and
+// returns at once; a messenger that records.
 
 #include "core/frame.h"
-#include "core/line_settings.h"
 #include "link/comm_control.h"
 #include "link/pause.h"
+#include "link/receive_buffer.h"
 #include "ui/messenger.h"
 
 #include <QByteArray>
@@ -44,13 +44,8 @@ private:
     Pause& to_;
 };
 
-class FakeCommControl : public CommControl {
-    Q_OBJECT
-public:
-    explicit FakeCommControl(QString name = QStringLiteral("MSC"), PauseGate* gate = nullptr,
-                             const RecordingPause* clock = nullptr)
-        : CommControl(std::move(name), gate), clock(clock) {}
-
+// What one port control's fake lines were given and are to do.
+struct FakeDevice {
     struct Sent {
         QByteArray bytes;
         qint64 atMs; // the pause clock's time, 0 without one
@@ -60,50 +55,71 @@ public:
     QString refusedPath; // an open of this device fails
     // When set, every written block is answered with what it returns.
     std::function<QByteArray(const QByteArray&)> answer;
-    const RecordingPause* clock;
+    const RecordingPause* clock = nullptr;
+};
 
-    void push(const QByteArray& bytes) {
-        in += bytes;
-        dataArrived(bytes);
+// A line in memory: what is written goes to its device's records.
+class FakeLine : public Line {
+public:
+    FakeLine(FakeDevice& device, LineEvents events) : device_(device), events_(std::move(events)) {}
+
+    bool open(const QString& path, const LineSettings& s, DeviceFault* fault) override {
+        if (path == device_.refusedPath) {
+            fault->systemText = QStringLiteral("refused");
+            return false;
+        }
+        open_ = true;
+        device_.opens << QString::asprintf("%s %d,%c,%d,%d", qPrintable(path), s.baud, s.parity,
+                                           s.dataBits, s.stopBits);
+        return true;
     }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    int bytesWaiting() const override { return in_.waiting(); }
+    QByteArray read(int max) override { return in_.take(max); }
+    void discard() override { in_.clear(); }
+    bool write(const QByteArray& block, DeviceFault*) override {
+        device_.sent.push_back({block, device_.clock ? device_.clock->nowMs : 0});
+        if (device_.answer)
+            deliver(device_.answer(block));
+        return true;
+    }
+    void deliver(const QByteArray& bytes) {
+        in_.append(bytes);
+        events_.arrived(bytes);
+    }
+    void lose() { events_.lost({PortFailure::Cause::System, QStringLiteral("gone")}); }
+
+private:
+    FakeDevice& device_;
+    LineEvents events_;
+    bool open_ = false;
+    ReceiveBuffer in_;
+};
+
+// The real port control over fake lines.
+class FakeCommControl : public CommControl, public FakeDevice {
+public:
+    explicit FakeCommControl(QString name = QStringLiteral("MSC"), PauseGate* gate = nullptr,
+                             const RecordingPause* pauseClock = nullptr)
+        : CommControl(std::move(name), gate, [this](const QString&, LineEvents events, int) {
+              auto line = std::make_unique<FakeLine>(*this, std::move(events));
+              line_ = line.get();
+              return line;
+          }) {
+        clock = pauseClock;
+    }
+
+    // The driver's bytes come in on the line opened last.
+    void push(const QByteArray& bytes) { line_->deliver(bytes); }
     // The device goes away, as when its cable is pulled.
-    void lose() { deviceLost({PortFailure::Cause::System, QStringLiteral("gone")}); }
+    void lose() { line_->lose(); }
     // Raises a receive event of another kind than "data received".
     void raiseOther(int event) { raise(event); }
     QByteArray lastSent() const { return sent.empty() ? QByteArray() : sent.back().bytes; }
 
-protected:
-    bool openDevice(const QString& path, const LineSettings&, DeviceFault* fault) override {
-        if (!refusedPath.isEmpty() && path == refusedPath) {
-            fault->systemText = QStringLiteral("refused");
-            return false;
-        }
-        open = true;
-        opens << path + QLatin1Char(' ') + Settings();
-        return true;
-    }
-    void closeDevice() override {
-        open = false;
-        in.clear();
-    }
-    bool isDeviceOpen() const override { return open; }
-    int bytesWaiting() const override { return static_cast<int>(in.size()); }
-    QByteArray readBytes(int max) override {
-        const QByteArray taken = in.left(max);
-        in.remove(0, taken.size());
-        return taken;
-    }
-    void discardInput() override { in.clear(); }
-    bool writeBytes(const QByteArray& block, DeviceFault*) override {
-        sent.push_back({block, clock ? clock->nowMs : 0});
-        if (answer)
-            push(answer(block));
-        return true;
-    }
-
 private:
-    bool open = false;
-    QByteArray in;
+    FakeLine* line_ = nullptr;
 };
 
 class RecordingMessenger : public Messenger {

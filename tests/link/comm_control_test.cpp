@@ -1,7 +1,7 @@
 #include "core/frame.h"
+#include "link/comm_control.h"
 #include "link/pause.h"
 #include "link/port_names.h"
-#include "link/serial_comm_control.h"
 #include "link/serial_line.h"
 #include "link/system_ports.h"
 #include "tests/support/fakes.h"
@@ -33,7 +33,7 @@ PortFailure failureAt(const QSignalSpy& spy, int i) {
 struct SerialOnPty : ::testing::Test {
     Pty pty;
     BlockingPause pause;
-    SerialCommControl msc{QStringLiteral("MSC"), &pause.gate()};
+    CommControl msc{QStringLiteral("MSC"), &pause.gate()};
     std::unique_ptr<QSignalSpy> failures;
     ComMapping com7{7, pty.slavePath()};
 
@@ -99,7 +99,7 @@ TEST_F(SerialOnPty, aLongBurstIsTakenByteByByteInOrder) {
 
 TEST_F(SerialOnPty, secondOpenOfTheSameDeviceFailsAndIsReported) {
     ASSERT_TRUE(msc.setPortOpen(true));
-    SerialCommControl other(QStringLiteral("MSC1"), &pause.gate());
+    CommControl other(QStringLiteral("MSC1"), &pause.gate());
     QSignalSpy otherFailures(&other, &CommControl::failed);
     other.setCommPort(7);
     other.setSettings(QStringLiteral("19200,N,8,1"));
