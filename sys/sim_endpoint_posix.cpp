@@ -1,5 +1,7 @@
 #include "sys/sim_endpoint.h"
 
+#include "sys/listen_address.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -207,20 +209,18 @@ private:
     std::string where_;
 };
 
-// "tcp://127.0.0.1:4001", "tcp://[::1]:4001": the address bound.
+// The address bound, as the first line says it.
 std::string boundAddress(int fd) {
     sockaddr_storage a{};
     socklen_t length = sizeof a;
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
     char host[INET6_ADDRSTRLEN] = {};
-    if (a.ss_family == AF_INET6) {
-        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(a);
-        inet_ntop(AF_INET6, &v6.sin6_addr, host, sizeof host);
-        return "tcp://[" + std::string(host) + "]:" + std::to_string(ntohs(v6.sin6_port));
-    }
-    const auto& v4 = reinterpret_cast<const sockaddr_in&>(a);
-    inet_ntop(AF_INET, &v4.sin_addr, host, sizeof host);
-    return "tcp://" + std::string(host) + ":" + std::to_string(ntohs(v4.sin_port));
+    const bool v6 = a.ss_family == AF_INET6;
+    const auto& in6 = reinterpret_cast<const sockaddr_in6&>(a);
+    const auto& in4 = reinterpret_cast<const sockaddr_in&>(a);
+    inet_ntop(a.ss_family, v6 ? static_cast<const void*>(&in6.sin6_addr) : &in4.sin_addr, host,
+              sizeof host);
+    return tcpAddress(host, v6, ntohs(v6 ? in6.sin6_port : in4.sin_port));
 }
 
 } // namespace
@@ -258,15 +258,8 @@ std::unique_ptr<SimEndpoint> openPseudoTerminal(std::string* error) {
 
 std::unique_ptr<SimEndpoint> listenOn(const std::string& address, std::string* error) {
     waitMask();
-    const std::size_t colon = address.rfind(':');
-    std::string host = colon == std::string::npos ? std::string() : address.substr(0, colon);
-    const std::string port = colon == std::string::npos ? std::string() : address.substr(colon + 1);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    const bool number =
-        !port.empty() && port.size() <= 5 &&
-        std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (host.empty() || !number || std::stol(port) > 65535) {
+    std::string host, port;
+    if (!splitListenAddress(address, &host, &port)) {
         *error = "--listen " + address + ": not HOST:PORT";
         return nullptr;
     }
