@@ -605,7 +605,7 @@ TEST_F(Cli, waitAsksForTheInputsEvery50MsUntilTheRunFlagClearsAtTheTarget) {
             else if (command[2] == cmd::ReadInputs && command[0] == 0xAA)
                 reply[kDataAt + 2] = running-- > 0 ? 1 : 0;
             if (home && command[2] == cmd::ReadParameter && command[3] == opt::Position)
-                reply[kDataAt + 3] = 7;
+                std::copy_n("\0\0\0\7", 4, reply.begin() + kDataAt); // whatever the search ran
         };
         pause.durations.clear();
         EXPECT_EQ(run(c.arguments), c.status) << err.toStdString();

@@ -19,6 +19,9 @@ Pty::Pty() {
         return;
     }
     slave_ = QString::fromLocal8Bit(ptsname(master_));
+    // Held until the end: the device's number is not given to another test's
+    // pseudo-terminal while the serial port's lock on it may still stand.
+    hold_ = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     termios t{};
     if (tcgetattr(master_, &t) == 0) {
@@ -29,6 +32,8 @@ Pty::Pty() {
 
 Pty::~Pty() {
     closeMaster();
+    if (hold_ >= 0)
+        ::close(hold_);
 }
 
 QByteArray Pty::read(int count, int timeoutMs) {

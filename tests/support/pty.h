@@ -26,6 +26,7 @@ public:
 
 private:
     int master_ = -1;
+    int hold_ = -1;
     QString slave_;
 };
 
