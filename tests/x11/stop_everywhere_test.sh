@@ -22,12 +22,18 @@ sawSince() { tail -n +"$1" "$sim_log" | grep -q "<- $2"; } # sawSince LINE FRAME
 firstSince() { # firstSince LINE FRAME
     tail -n +"$1" "$sim_log" | grep -n "<- $2" | head -1 | awk -F: '{print $1, int($2)}'
 }
-# "모터 정지 (Esc)" at the right end of WINDOW's menu bar.
-menuStop() {
+# The stop as the operator gives it on WINDOW, ready beforehand so that it
+# goes at once however busy the machine: Escape (key), or "모터 정지 (Esc)" at
+# the right end of the menu bar (menu). stopInput HOW WINDOW
+stopInput() {
     local w X Y WIDTH HEIGHT SCREEN WINDOW
-    w=$(windows "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    xdotool mousemove --window "$w" $((WIDTH - 30)) $(($(formTop "$w" "$1") / 2)) click 1
+    w=$(windows "$2" | head -1)
+    if [ "$1" = key ]; then
+        echo "key --window $w Escape"
+    else
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "mousemove --window $w $((WIDTH - 30)) $(($(formTop "$w" "$2") / 2)) click 1"
+    fi
 }
 # Answers every message box with Return.
 answerBoxes() {
@@ -45,17 +51,14 @@ answerBoxes() {
 # reaches the driver (its delay noted from the simulator's clock), no FRAME
 # follows it, and fewer than OF of them went out.
 stopDuring() {
-    local what=$1 win=$2 x=$3 y=$4 frame=$5 how=$6 delay=$7 of=${8:-0} from pressed stop at
+    local what=$1 win=$2 x=$3 y=$4 frame=$5 how=$6 delay=$7 of=${8:-0} from pressed stop at input
+    input=$(stopInput "$how" "$win")
     from=$(($(lines) + 1))
     clickAt "$win" "$x" "$y"
-    waitFor 3 sawSince "$from" "$frame" || { fail "$what did not start"; return; }
+    poll=0.02 waitFor 3 sawSince "$from" "$frame" || { fail "$what did not start"; return; }
     sleep "$delay"
     pressed=$(now)
-    if [ "$how" = key ]; then
-        xdotool key --window "$(windows "$win" | head -1)" Escape
-    else
-        menuStop "$win"
-    fi
+    xdotool $input
     waitFor 3 sawSince "$from" "AA  00  03  00" || { fail "$what: the stop ($how) never came"; return; }
     read -r stop at <<<"$(firstSince "$from" "AA  00  03  00")"
     echo "note: $what: the stop ($how) reached the driver $((at - pressed)) ms after it"

@@ -35,9 +35,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 # The windows of the program, visible, by exact name.
 windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-waitFor() { # waitFor SECONDS COMMAND...: until the command succeeds
+waitFor() { # waitFor SECONDS COMMAND...: until the command succeeds, asked every $poll s
     local until=$((SECONDS + $1)); shift
-    until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep 0.1; done
+    until "$@"; do [ $SECONDS -ge $until ] && return 1; sleep "${poll:-0.1}"; done
 }
 shown() { [ -n "$(windows "$1")" ]; }
 gone() { [ -z "$(windows "$1")" ]; }
