@@ -8,7 +8,8 @@ namespace stepdrive {
 
 namespace {
 
-const char kHelp[] = R"(Usage: stepdrive [--help] [--version] [--lang ko|en] [Qt options]
+const char kHelp[] =
+    R"(Usage: stepdrive [--help] [--version] [--lang ko|en] [--simulator] [Qt options]
 
 Sets up and tests a stepping-motor driver on an RS-232 line: its motor
 parameters, motion, inputs and outputs, position table and belt mode, in
@@ -21,6 +22,9 @@ a pseudo-terminal.
 
   --lang ko|en  the windows' language: Korean (the default) or English;
                 STEPDRIVE_LANG=en in the environment does the same
+  --simulator   COM4 is a driver simulator: stepdrive-sim from the
+                program's folder, started on a free TCP port of this
+                machine and ended with the program
 )";
 
 const QString kKorean = QStringLiteral("ko");
@@ -36,11 +40,13 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& environ
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption lang(QStringLiteral("lang"), {}, QStringLiteral("ko|en"));
-    parser.addOptions({help, version, lang});
+    const QCommandLineOption simulator(QStringLiteral("simulator"));
+    parser.addOptions({help, version, lang, simulator});
     // Unknown options and other arguments are Qt's: not refused here.
     parser.parse(arguments);
 
     CommandLine line;
+    line.simulator = parser.isSet(simulator);
     for (const QString& name : parser.optionNames()) {
         if (help.names().contains(name)) {
             line.answer = kHelp;

@@ -1,7 +1,8 @@
 #pragma once
 // The windows' command line: --help and --version, answered before the
-// window system is touched, and --lang, the windows' language. What else it
-// holds is Qt's (-platform, -style ...) and left to QApplication.
+// window system is touched, --lang, the windows' language, and --simulator.
+// What else it holds is Qt's (-platform, -style ...) and left to
+// QApplication.
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,7 @@ struct LanguageChoice {
 struct CommandLine {
     std::string answer; // the help or the version to print and exit; empty: start
     LanguageChoice language;
+    bool simulator = false; // COM4 is a simulator the program starts
 };
 
 // `arguments` are the program's, its name first. The language is the one

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPluginLoader>
 #include <QScreen>
 #include <QSettings>
 #include <QWidget>
@@ -83,16 +82,9 @@ LiveView::~LiveView() {
 std::unique_ptr<LiveViewWindow> LiveView::loadWindow(LiveViewActions actions) {
     if (maker_)
         return maker_(std::move(actions));
-    LiveViewModule* module = nullptr;
     QString why;
-    const auto load = [&module](const QString& path, QString* reason) {
-        QPluginLoader loader(path);
-        module = qobject_cast<LiveViewModule*>(loader.instance());
-        if (!module)
-            *reason = loader.errorString();
-        return module != nullptr;
-    };
-    if (!loadModule(QStringLiteral("liveview"), load, &why)) {
+    LiveViewModule* const module = loadModule<LiveViewModule>(QStringLiteral("liveview"), &why);
+    if (!module) {
         messages_.show(tr("실시간 보기를 열 수 없습니다: %1").arg(why));
         return nullptr;
     }

@@ -1,9 +1,11 @@
+#include "app/com_simulator.h"
 #include "app/command_line.h"
 #include "app/first_shown.h"
 #include "app/language.h"
 #include "app/program_names.h"
 #include "app/shell.h"
 #include "ui/form_look.h"
+#include "ui/message_box.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -26,6 +28,11 @@ int main(int argc, char** argv) {
     stepdrive::nameTheProgram();
     const stepdrive::Language language(line.language.language);
     stepdrive::applyApplicationLook();
+    // Ended after the windows, which may hold its line.
+    stepdrive::ComSimulator simulator;
+    stepdrive::MessageBoxMessenger messages;
+    if (line.simulator && !simulator.startAsCom4(QCoreApplication::applicationDirPath(), messages))
+        return 1;
     stepdrive::Shell shell;
 
     // scripts/bench times the start-up: it is told when the main panel was

@@ -2,9 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonObject>
+#include <QPluginLoader>
+#include <QStringList>
 
 namespace stepdrive {
 
+namespace {
+// $STEPDRIVE_MODULE_DIR when set; else the program's own folder under the
+// library folder beside the program's folder: installed (/usr/bin and
+// /usr/lib/...), and in the build tree, whose test programs sit one folder
+// deeper. Never a path fixed at build time.
 QStringList moduleFolders() {
     const QString chosen = qEnvironmentVariable("STEPDRIVE_MODULE_DIR");
     if (!chosen.isEmpty())
@@ -15,19 +23,25 @@ QStringList moduleFolders() {
     return {program.absoluteFilePath(QLatin1String("../" STEPDRIVE_MODULE_DIR)),
             program.absoluteFilePath(QLatin1String("../../" STEPDRIVE_MODULE_DIR))};
 }
+} // namespace
 
-bool loadModule(const QString& file,
-                const std::function<bool(const QString& path, QString* why)>& load,
-                QString* error) {
+// Loaded once by the system, however often it is asked for: a module stays
+// loaded while a loader of it lives or until it is unloaded, which nothing
+// does.
+QObject* moduleInstance(const QString& file, const char* iid, QString* error) {
     QStringList why;
     for (const QString& folder : moduleFolders()) {
-        QString reason;
-        if (load(QDir(folder).absoluteFilePath(file), &reason))
-            return true;
-        why << reason;
+        QPluginLoader loader(QDir(folder).absoluteFilePath(file));
+        if (QObject* root = loader.instance()) {
+            if (loader.metaData().value(QLatin1String("IID")).toString() == QLatin1String(iid))
+                return root;
+            why << loader.fileName() + QStringLiteral(": not a module of this kind");
+        } else {
+            why << loader.errorString();
+        }
     }
     *error = why.join(QStringLiteral("; "));
-    return false;
+    return nullptr;
 }
 
 } // namespace stepdrive

@@ -1,23 +1,23 @@
 #pragma once
-// Where the program's modules (the network port, the live view) are looked
-// for: they are loaded on first use, so a program that never needs them
-// never loads Qt Network or Qt Charts.
+// The program's modules (the network port, the live view) are Qt plugins,
+// loaded on first use, so a program that never needs them never loads Qt
+// Network or Qt Charts. A program built with its modules linked in (a
+// static Qt, as on Windows) takes them from itself instead: modules.cpp
+// loads, modules_linked.cpp hands out the linked ones; CMake picks one.
 
-#include <QStringList>
-#include <functional>
+#include <QObject>
+#include <QString>
 
 namespace stepdrive {
 
-// $STEPDRIVE_MODULE_DIR when set; else the program's own folder under the
-// library folder beside the program's folder: installed (/usr/bin and
-// /usr/lib/...), and in the build tree, whose test programs sit one folder
-// deeper. Never a path fixed at build time.
-QStringList moduleFolders();
+// The root object of the module `file` whose interface is `iid`: from the
+// first module folder that has it, or the one linked in. Null, with the
+// reason in *error, when there is none.
+QObject* moduleInstance(const QString& file, const char* iid, QString* error);
 
-// Tries `load` on the module `file` in each module folder in turn until it
-// takes one; false with each folder's reason, joined, in *error. `load`
-// gives its reason in *why when it can't take the module at `path`.
-bool loadModule(const QString& file,
-                const std::function<bool(const QString& path, QString* why)>& load, QString* error);
+template <class Interface> Interface* loadModule(const QString& file, QString* error) {
+    return qobject_cast<Interface*>(
+        moduleInstance(file, qobject_interface_iid<Interface*>(), error));
+}
 
 } // namespace stepdrive

@@ -4,10 +4,7 @@
 #include "link/modules.h"
 #include "link/telnet.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QLibrary>
 #include <QTimer>
 #include <algorithm>
 
@@ -34,24 +31,11 @@ Cause causeOf(NetSocket::Error error) {
 }
 } // namespace
 
-// Loaded once by the system, however often it is asked for: a library
-// stays loaded while a QLibrary of it lives or until it is unloaded, which
-// nothing does.
-MakeNetSocket netModule(QString* error) {
-    MakeNetSocket make = nullptr;
-    const bool loaded = loadModule(
-        QStringLiteral("libstepdrive_net.so"),
-        [&make](const QString& path, QString* why) {
-            QLibrary module(path);
-            make = reinterpret_cast<MakeNetSocket>(module.resolve(kMakeNetSocket));
-            if (!make)
-                *why = module.errorString();
-            return make != nullptr;
-        },
-        error);
-    if (!loaded)
+NetModule* netModule(QString* error) {
+    NetModule* module = loadModule<NetModule>(QStringLiteral("libstepdrive_net.so"), error);
+    if (!module)
         *error = QStringLiteral("the network module can't be loaded: ") + *error;
-    return make;
+    return module;
 }
 
 NetLine::NetLine(LineEvents events)
@@ -72,12 +56,12 @@ bool NetLine::open(const QString& path, const LineSettings& settings, DeviceFaul
 bool NetLine::open(const NetAddress& address, const LineSettings& settings, DeviceFault* fault) {
     close();
     QString error;
-    const MakeNetSocket make = netModule(&error);
-    if (!make) {
+    NetModule* const module = netModule(&error);
+    if (!module) {
         *fault = {Cause::System, error};
         return false;
     }
-    socket_.reset(make());
+    socket_.reset(module->makeSocket());
     telnet_ = address.mode == NetAddress::Mode::Rfc2217 ? std::make_unique<Rfc2217Client>(settings)
                                                         : nullptr;
     state_ = State::Connecting;

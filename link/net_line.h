@@ -76,8 +76,8 @@ private:
     ReceiveBuffer received_;
 };
 
-// The network module's entry point, loaded on first use; null with the
-// reason in *error when it can't be loaded.
-MakeNetSocket netModule(QString* error);
+// The network module, loaded on first use; null with the reason in *error
+// when it can't be loaded.
+NetModule* netModule(QString* error);
 
 } // namespace stepdrive

@@ -5,6 +5,7 @@
 // never loads Qt Network. This header is all the two sides share.
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -30,8 +31,15 @@ public:
     virtual void close() = 0;
 };
 
-// The module's one entry point.
-using MakeNetSocket = NetSocket* (*)();
-inline constexpr char kMakeNetSocket[] = "stepdrive_make_net_socket";
+// The module's root object.
+class NetModule {
+public:
+    virtual ~NetModule() = default;
+    // A new connection, not yet connecting; the caller owns it.
+    virtual NetSocket* makeSocket() = 0;
+};
 
 } // namespace stepdrive
+
+#define STEPDRIVE_NET_MODULE_IID "stepdrive.NetModule/1"
+Q_DECLARE_INTERFACE(stepdrive::NetModule, STEPDRIVE_NET_MODULE_IID)

@@ -87,8 +87,15 @@ private:
 };
 
 } // namespace
+
+class TcpSocketModule : public QObject, public NetModule {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID STEPDRIVE_NET_MODULE_IID)
+    Q_INTERFACES(stepdrive::NetModule)
+public:
+    NetSocket* makeSocket() override { return new TcpSocket; }
+};
+
 } // namespace stepdrive
 
-extern "C" Q_DECL_EXPORT stepdrive::NetSocket* stepdrive_make_net_socket() {
-    return new stepdrive::TcpSocket;
-}
+#include "tcp_socket_module.moc"

@@ -40,5 +40,9 @@ AccessGrant accessGrant();
 // Holds the device open on `handle` against other programs that lock it
 // (flock); false when another program holds it so.
 bool holdDevice(qintptr handle);
+// The same for a handle the system gives as a pointer (Windows' HANDLE).
+inline bool holdDevice(void* handle) {
+    return holdDevice(reinterpret_cast<qintptr>(handle));
+}
 
 } // namespace stepdrive::sys

@@ -19,7 +19,7 @@ namespace {
 
 std::atomic<bool> stopRequested{false};
 
-BOOL WINAPI onControl(DWORD event) {
+BOOL WINAPI onStopControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
     stopRequested = true;
@@ -163,7 +163,7 @@ std::unique_ptr<SimEndpoint> openPseudoTerminal(std::string* error) {
 }
 
 std::unique_ptr<SimEndpoint> listenOn(const std::string& address, std::string* error) {
-    SetConsoleCtrlHandler(onControl, TRUE);
+    SetConsoleCtrlHandler(onStopControl, TRUE);
     std::string host, port;
     if (!splitListenAddress(address, &host, &port)) {
         *error = "--listen " + address + ": not HOST:PORT";

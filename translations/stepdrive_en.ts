@@ -57,6 +57,13 @@
     </message>
 </context>
 <context>
+    <name>ComSimulator</name>
+    <message>
+        <source>시뮬레이터를 시작할 수 없습니다: %1</source>
+        <translation>The simulator can&apos;t be started: %1</translation>
+    </message>
+</context>
+<context>
     <name>EntryBox</name>
     <message>
         <source>%1: &quot;%2&quot;은(는) 숫자가 아닙니다. 보내지 않았습니다.</source>
