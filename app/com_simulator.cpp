@@ -1,5 +1,6 @@
 #include "app/com_simulator.h"
 
+#include "sys/child_process.h"
 #include "ui/messenger.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@ QString startIn(QProcess& process, const QString& folder, QString* error) {
     }
     // What it says on failure comes first instead of the address.
     process.setProcessChannelMode(QProcess::MergedChannels);
+    sys::endWithThisProgram(process);
     process.start(program, {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
     const QDeadlineTimer deadline(kStartMs);
     while (!process.canReadLine() && process.waitForReadyRead(deadline.remainingTime())) {
