@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     if (!line.language.complaint.isEmpty())
         std::fputs(line.language.complaint.toLocal8Bit().constData(), stderr);
     QApplication app(argc, argv);
-    stepdrive::nameTheProgram();
+    stepdrive::nameTheProgram(line.simulator);
     const stepdrive::Language language(line.language.language);
     stepdrive::applyApplicationLook();
     // Ended after the windows, which may hold its line.

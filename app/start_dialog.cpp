@@ -2,10 +2,10 @@
 
 #include "app/program_names.h"
 #include "link/adapter.h"
+#include "sys/devices.h"
 #include "ui/form_look.h"
 #include "ui_start_dialog.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 
@@ -80,7 +80,8 @@ void StartDialog::Rs232_Init() {
     // The port last connected comes first, while its device is still there;
     // a device server's address is not looked up until it is connected.
     const PortChoice last = parsePortChoice(QSettings().value(kLastPortKey).toString());
-    if (!last.path().isEmpty() && (isNetworkName(last.path()) || QFileInfo::exists(last.path())))
+    if (!last.path().isEmpty() && (isNetworkName(last.path()) ||
+                                   sys::deviceAccess(last.path()) != sys::DeviceAccess::Missing))
         showPort(last.text());
     // A known adapter is offered under the name it has now, whatever it was.
     const auto adapter =

@@ -25,9 +25,13 @@ std::vector<SystemPort> systemPorts() {
             ports.push_back({path, {}, {}, {}, linkIn(stableNames, path)});
         return ports;
     }
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        ports.push_back({info.systemLocation(), info.manufacturer(), info.description(),
-                         info.serialNumber(), linkIn(stableNames, info.systemLocation())});
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        // A COM port by the name the operator knows it by: COM3, not \\.\COM3.
+        const int n = sys::comNumberOf(info.systemLocation());
+        const QString path = n > 0 ? sys::comDevice(n) : info.systemLocation();
+        ports.push_back({path, info.manufacturer(), info.description(), info.serialNumber(),
+                         linkIn(stableNames, path)});
+    }
     return ports;
 }
 

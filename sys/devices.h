@@ -31,7 +31,7 @@ std::set<QString> addressesOf(const QString& host);
 bool notSerial(const QString& device, const QString& systemText);
 
 enum class DeviceAccess { ReadWrite, Refused, Missing };
-// What the system lets this program do with a device.
+// What the system lets this program do with a device; whether it has it.
 DeviceAccess deviceAccess(const QString& path);
 // How users are let to use serial devices, for the advice when one is
 // refused: through the dialout group, or anyone may.

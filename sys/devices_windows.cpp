@@ -73,9 +73,18 @@ bool notSerial(const QString&, const QString&) {
     return false;
 }
 
-// Any user may open a COM port; one that refuses is held by another program.
-DeviceAccess deviceAccess(const QString&) {
-    return DeviceAccess::ReadWrite;
+// Any user may open a COM port; one that refuses is held by another
+// program. A COM port the system does not define is missing.
+DeviceAccess deviceAccess(const QString& path) {
+    const int n = comNumberIn(path);
+    if (n == 0)
+        return DeviceAccess::ReadWrite;
+    wchar_t target[MAX_PATH];
+    const std::wstring name = comDevice(n).toStdWString();
+    return QueryDosDeviceW(name.c_str(), target, MAX_PATH) != 0 ||
+                   GetLastError() == ERROR_INSUFFICIENT_BUFFER
+               ? DeviceAccess::ReadWrite
+               : DeviceAccess::Missing;
 }
 
 AccessGrant accessGrant() {

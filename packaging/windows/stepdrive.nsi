@@ -75,4 +75,7 @@ Section "Uninstall"
   RMDir "$INSTDIR"
 
   DeleteRegKey HKLM "${KEY}"
+  ; The settings the program kept: the port connected last, its speed, the
+  ; folders last chosen.
+  DeleteRegKey HKCU "Software\stepdrive"
 SectionEnd
