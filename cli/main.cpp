@@ -34,5 +34,5 @@ int main(int argc, char** argv) {
         });
     out.flush();
     err.flush();
-    return stepdrive::cli::deliver(text, status, outputClosed, err);
+    return stepdrive::sys::programEnd(stepdrive::cli::deliver(text, status, outputClosed, err));
 }

@@ -20,5 +20,9 @@ bool isTerminal(std::FILE* stream);
 bool writeError(const char* text, std::size_t size);
 // Ends the program at once, with `status`.
 [[noreturn]] void endNow(int status);
+// The end of a command-line program whose work is done and whose output is
+// written: the status for main to return, or, where the C runtime's exit is
+// not safe after its threads, the end of the program here.
+int programEnd(int status);
 
 } // namespace stepdrive::sys

@@ -40,4 +40,8 @@ void endNow(int status) {
     _exit(status);
 }
 
+int programEnd(int status) {
+    return status;
+}
+
 } // namespace stepdrive::sys

@@ -39,4 +39,12 @@ void endNow(int status) {
     _exit(status);
 }
 
+// After two lines' threads have ended, the runtime's exit can wait for ever
+// on the thread-storage lock of MinGW's threads library (seen under Wine
+// with a COM port and a network port): the program ends without it.
+int programEnd(int status) {
+    std::fflush(nullptr);
+    _exit(status);
+}
+
 } // namespace stepdrive::sys
